@@ -1,0 +1,250 @@
+// The console layer: terminal key waits, the progress mark and formatted input.
+#include "common/console.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <clocale>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <langinfo.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// The terminal as it was before a key wait, restored on every way out.
+int tty_fd = -1;
+struct termios saved_mode;
+struct sigaction saved_int, saved_term, saved_hup;
+
+void restore_terminal()
+{
+    if (tty_fd >= 0)
+        tcsetattr(tty_fd, TCSAFLUSH, &saved_mode);
+}
+
+void on_signal(int sig)
+{
+    restore_terminal();
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+bool utf8_locale()
+{
+    static int known = -1;
+    if (known < 0) {
+        const char* name = setlocale(LC_CTYPE, "");
+        const char* set = name ? nl_langinfo(CODESET) : "";
+        known = (set && std::strcmp(set, "UTF-8") == 0) ? 1 : 0;
+        setlocale(LC_CTYPE, "C");
+    }
+    return known == 1;
+}
+
+bool is_space(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+int skip_space(CharSource& s)
+{
+    int c;
+    do
+        c = source_getc(s);
+    while (c != TEXT_EOF && is_space(c));
+    return c;
+}
+
+}  // namespace
+
+void wait_key()
+{
+    std::fflush(stdout);
+    const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct termios raw;
+    if (tcgetattr(fd, &saved_mode) != 0) {
+        close(fd);
+        return;
+    }
+    tty_fd = fd;
+    struct sigaction act;
+    std::memset(&act, 0, sizeof act);
+    act.sa_handler = on_signal;
+    sigaction(SIGINT, &act, &saved_int);
+    sigaction(SIGTERM, &act, &saved_term);
+    sigaction(SIGHUP, &act, &saved_hup);
+    raw = saved_mode;
+    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    if (tcsetattr(fd, TCSAFLUSH, &raw) == 0) {
+        unsigned char key;
+        while (read(fd, &key, 1) < 0 && errno == EINTR) {
+        }
+    }
+    restore_terminal();
+    sigaction(SIGINT, &saved_int, nullptr);
+    sigaction(SIGTERM, &saved_term, nullptr);
+    sigaction(SIGHUP, &saved_hup, nullptr);
+    tty_fd = -1;
+    close(fd);
+}
+
+int fail_wait(const char* message)
+{
+    std::fputs(message, stdout);
+    wait_key();
+    return 0;
+}
+
+void console_mark()
+{
+    if (utf8_locale())
+        std::fputs("\xE2\x96\xA0", stdout);
+    else
+        std::fputc(254, stdout);
+    std::fflush(stdout);
+}
+
+int source_getc(CharSource& s)
+{
+    if (s.file)
+        return text_getc(*s.file);
+    if (s.stream) {
+        const int c = std::getc(s.stream);
+        return c == EOF ? TEXT_EOF : c;
+    }
+    return TEXT_EOF;
+}
+
+void source_ungetc(CharSource& s, int c)
+{
+    if (c == TEXT_EOF)
+        return;
+    if (s.file)
+        text_ungetc(*s.file);
+    else if (s.stream)
+        std::ungetc(c, s.stream);
+}
+
+bool scan_int(CharSource& s, int& value)
+{
+    int c = skip_space(s);
+    bool negative = false;
+    if (c == '+' || c == '-') {
+        negative = c == '-';
+        c = source_getc(s);
+    }
+    if (c == TEXT_EOF || !std::isdigit(c)) {
+        source_ungetc(s, c);
+        return false;
+    }
+    long long v = 0;
+    while (c != TEXT_EOF && std::isdigit(c)) {
+        if (v <= static_cast<long long>(INT_MAX) + 1)
+            v = v * 10 + (c - '0');
+        c = source_getc(s);
+    }
+    source_ungetc(s, c);
+    if (negative)
+        v = -v;
+    if (v > INT_MAX)
+        v = INT_MAX;
+    if (v < INT_MIN)
+        v = INT_MIN;
+    value = static_cast<int>(v);
+    return true;
+}
+
+bool scan_real(CharSource& s, float& value)
+{
+    // Collects the longest prefix that reads as a real number, then converts it.
+    constexpr std::size_t REAL_CHARS = 64;  // longer numerals keep their first digits
+    char text[REAL_CHARS + 1];
+    std::size_t n = 0;
+    auto keep = [&](int ch) {
+        if (n < REAL_CHARS)
+            text[n++] = static_cast<char>(ch);
+    };
+    int c = skip_space(s);
+    if (c == '+' || c == '-') {
+        keep(c);
+        c = source_getc(s);
+    }
+    const int lower = (c == TEXT_EOF) ? 0 : std::tolower(c);
+    if (lower == 'i' || lower == 'n') {
+        const char* word = lower == 'i' ? "inf" : "nan";
+        for (int i = 0; i < 3; ++i) {
+            if (c == TEXT_EOF || std::tolower(c) != word[i]) {
+                source_ungetc(s, c);
+                return false;
+            }
+            keep(c);
+            c = source_getc(s);
+        }
+        source_ungetc(s, c);
+        text[n] = '\0';
+        value = std::strtof(text, nullptr);
+        return true;
+    }
+    bool digits = false;
+    while (c != TEXT_EOF && std::isdigit(c)) {
+        keep(c);
+        digits = true;
+        c = source_getc(s);
+    }
+    if (c == '.') {
+        keep(c);
+        c = source_getc(s);
+        while (c != TEXT_EOF && std::isdigit(c)) {
+            keep(c);
+            digits = true;
+            c = source_getc(s);
+        }
+    }
+    if (!digits) {
+        source_ungetc(s, c);
+        return false;
+    }
+    if (c == 'e' || c == 'E') {
+        keep(c);
+        c = source_getc(s);
+        if (c == '+' || c == '-') {
+            keep(c);
+            c = source_getc(s);
+        }
+        if (c == TEXT_EOF || !std::isdigit(c)) {
+            // "1e" reads as 1, as the C reader leaves it
+            n -= (text[n - 1] == '+' || text[n - 1] == '-') ? 2 : 1;
+        }
+        while (c != TEXT_EOF && std::isdigit(c)) {
+            keep(c);
+            c = source_getc(s);
+        }
+    }
+    source_ungetc(s, c);
+    text[n] = '\0';
+    value = std::strtof(text, nullptr);
+    return true;
+}
+
+bool scan_word(CharSource& s, char* buf, std::size_t cap, std::size_t* full_len)
+{
+    int c = skip_space(s);
+    std::size_t n = 0;
+    while (c != TEXT_EOF && !is_space(c)) {
+        if (n + 1 < cap)
+            buf[n] = static_cast<char>(c);
+        ++n;
+        c = source_getc(s);
+    }
+    source_ungetc(s, c);
+    if (cap > 0)
+        buf[n + 1 < cap ? n : cap - 1] = '\0';
+    if (full_len)
+        *full_len = n;
+    return n > 0;
+}

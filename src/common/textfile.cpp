@@ -1,0 +1,299 @@
+// The program's file layer over POSIX descriptors, with text-mode translation.
+#include "common/textfile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool write_all(int fd, const unsigned char* data, std::size_t n, long long offset)
+{
+    while (n > 0) {
+        const ssize_t w = pwrite(fd, data, n, offset);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return false;
+        data += w;
+        n -= static_cast<std::size_t>(w);
+        offset += w;
+    }
+    return true;
+}
+
+// Moves from reading to writing (or back) at the current position.
+void drop_read_buffer(TextFile& f)
+{
+    if (!f.dirty && f.len > 0) {
+        f.base += static_cast<long long>(f.pos);
+        f.pos = 0;
+        f.len = 0;
+    }
+}
+
+bool fill(TextFile& f)
+{
+    if (f.dirty && !text_flush(f))
+        return false;
+    f.base += static_cast<long long>(f.len);
+    f.pos = 0;
+    f.len = 0;
+    for (;;) {
+        const ssize_t r = pread(f.fd, f.buf.data(), f.buf.size(), f.base);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0) {
+            f.failed = true;
+            return false;
+        }
+        f.len = static_cast<std::size_t>(r);
+        return r > 0;
+    }
+}
+
+int raw_getc(TextFile& f)
+{
+    if (f.dirty && !text_flush(f))
+        return TEXT_EOF;
+    if (f.pos >= f.len && !fill(f))
+        return TEXT_EOF;
+    return f.buf[f.pos++];
+}
+
+bool put_byte(TextFile& f, unsigned char b)
+{
+    drop_read_buffer(f);
+    f.buf[f.pos++] = b;
+    f.dirty = true;
+    if (f.pos == f.buf.size())
+        return text_flush(f);
+    return true;
+}
+
+}  // namespace
+
+TextFile::~TextFile() { text_close(*this); }
+
+bool text_open(TextFile& f, const char* name, const char* mode)
+{
+    text_close(f);
+    int flags = 0;
+    if (std::strcmp(mode, "r") == 0)
+        flags = O_RDONLY;
+    else if (std::strcmp(mode, "w") == 0)
+        flags = O_WRONLY | O_CREAT | O_TRUNC;
+    else if (std::strcmp(mode, "r+") == 0)
+        flags = O_RDWR;
+    else if (std::strcmp(mode, "w+") == 0)
+        flags = O_RDWR | O_CREAT | O_TRUNC;
+    else
+        return false;
+    if (name == nullptr || name[0] == '\0')
+        return false;
+    // A directory opens for reading on Linux; it is never a file of ours.
+    struct stat st;
+    if (stat(name, &st) == 0 && S_ISDIR(st.st_mode))
+        return false;
+    const int fd = open(name, flags | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    f.fd = fd;
+    f.readable = (flags & O_ACCMODE) != O_WRONLY;
+    f.writable = (flags & O_ACCMODE) != O_RDONLY;
+    f.binary = false;
+    f.at_end = false;
+    f.failed = false;
+    f.dirty = false;
+    f.base = 0;
+    f.pos = 0;
+    f.len = 0;
+    f.last_get = -1;
+    return true;
+}
+
+bool text_is_open(const TextFile& f) { return f.fd >= 0; }
+
+bool text_close(TextFile& f)
+{
+    if (f.fd < 0)
+        return true;
+    text_flush(f);
+    const bool ok = !f.failed;
+    close(f.fd);
+    f.fd = -1;
+    f.readable = f.writable = false;
+    f.pos = f.len = 0;
+    f.dirty = false;
+    return ok;
+}
+
+int text_getc(TextFile& f)
+{
+    if (f.fd < 0 || !f.readable || f.at_end)
+        return TEXT_EOF;
+    f.last_get = text_tell(f);
+    const int c = raw_getc(f);
+    if (c == TEXT_EOF) {
+        f.at_end = true;
+        return TEXT_EOF;
+    }
+    if (f.binary)
+        return c;
+    if (c == CTRL_Z) {
+        f.pos--;  // the file stays positioned at its Ctrl-Z
+        f.at_end = true;
+        return TEXT_EOF;
+    }
+    if (c == '\r') {
+        const long long after_cr = text_tell(f);
+        const int next = raw_getc(f);
+        if (next == '\n')
+            return '\n';
+        if (next != TEXT_EOF)
+            text_seek(f, after_cr, SEEK_SET);
+        return '\r';
+    }
+    return c;
+}
+
+void text_ungetc(TextFile& f)
+{
+    if (f.last_get >= 0) {
+        text_seek(f, f.last_get, SEEK_SET);
+        f.last_get = -1;
+    }
+}
+
+std::size_t text_read(TextFile& f, void* data, std::size_t n)
+{
+    if (f.fd < 0 || !f.readable)
+        return 0;
+    if (f.dirty && !text_flush(f))
+        return 0;
+    auto* out = static_cast<unsigned char*>(data);
+    std::size_t done = 0;
+    while (done < n) {
+        if (f.pos >= f.len && !fill(f)) {
+            f.at_end = true;
+            break;
+        }
+        std::size_t take = f.len - f.pos;
+        if (take > n - done)
+            take = n - done;
+        std::memcpy(out + done, f.buf.data() + f.pos, take);
+        f.pos += take;
+        done += take;
+    }
+    return done;
+}
+
+bool text_flush(TextFile& f)
+{
+    if (f.fd < 0 || !f.dirty)
+        return !f.failed;
+    const bool ok = write_all(f.fd, f.buf.data(), f.pos, f.base);
+    if (!ok)
+        f.failed = true;
+    f.base += static_cast<long long>(f.pos);
+    f.pos = 0;
+    f.len = 0;
+    f.dirty = false;
+    return ok;
+}
+
+bool text_putc(TextFile& f, unsigned char c)
+{
+    if (f.fd < 0 || !f.writable)
+        return false;
+    if (c == '\n' && !f.binary && !put_byte(f, '\r'))
+        return false;
+    return put_byte(f, c) && !f.failed;
+}
+
+bool text_write(TextFile& f, const void* data, std::size_t n)
+{
+    if (f.fd < 0 || !f.writable)
+        return false;
+    const auto* in = static_cast<const unsigned char*>(data);
+    if (!f.binary) {
+        for (std::size_t i = 0; i < n; ++i)
+            if (!text_putc(f, in[i]))
+                return false;
+        return true;
+    }
+    drop_read_buffer(f);
+    while (n > 0) {
+        std::size_t take = f.buf.size() - f.pos;
+        if (take > n)
+            take = n;
+        std::memcpy(f.buf.data() + f.pos, in, take);
+        f.pos += take;
+        f.dirty = true;
+        in += take;
+        n -= take;
+        if (f.pos == f.buf.size() && !text_flush(f))
+            return false;
+    }
+    return !f.failed;
+}
+
+bool text_puts(TextFile& f, const char* s) { return text_write(f, s, std::strlen(s)); }
+
+long long text_tell(TextFile& f)
+{
+    if (f.fd < 0)
+        return -1;
+    return f.base + static_cast<long long>(f.pos);
+}
+
+long long text_size(TextFile& f)
+{
+    if (f.fd < 0 || (f.dirty && !text_flush(f)))
+        return -1;
+    struct stat st;
+    if (fstat(f.fd, &st) != 0)
+        return -1;
+    return static_cast<long long>(st.st_size);
+}
+
+bool text_seek(TextFile& f, long long offset, int whence)
+{
+    if (f.fd < 0)
+        return false;
+    long long target = offset;
+    if (whence == SEEK_CUR) {
+        target += text_tell(f);
+    } else if (whence == SEEK_END) {
+        const long long size = text_size(f);
+        if (size < 0)
+            return false;
+        target += size;
+    } else if (whence != SEEK_SET) {
+        return false;
+    }
+    if (target < 0)
+        return false;
+    f.at_end = false;
+    if (!f.dirty && target >= f.base && target <= f.base + static_cast<long long>(f.len)) {
+        f.pos = static_cast<std::size_t>(target - f.base);
+        return true;
+    }
+    if (f.dirty && !text_flush(f))
+        return false;
+    f.base = target;
+    f.pos = 0;
+    f.len = 0;
+    return true;
+}
+
+bool text_set_binary(TextFile& f)
+{
+    if (f.fd < 0)
+        return false;
+    f.binary = true;
+    return true;
+}

@@ -1,0 +1,65 @@
+// The program's file layer: files opened by name, read and written in text mode
+// (CR LF reads as LF, a lone CR as itself, the byte 0x1A ends the file; LF is
+// written as CR LF) or, once switched, as plain bytes. Block-buffered, with a
+// read position that can be saved and restored exactly (raw byte offsets).
+#pragma once
+
+#include <array>
+#include <cstddef>
+
+constexpr int TEXT_EOF = -1;
+constexpr unsigned char CTRL_Z = 0x1A;
+// One block of file data held in memory; large enough that a book is read in
+// a few thousand system calls, small enough to live inside the handle.
+constexpr std::size_t FILE_BLOCK_BYTES = 65536;
+
+struct TextFile {
+    int fd = -1;
+    bool readable = false;
+    bool writable = false;
+    bool binary = false;
+    bool at_end = false;  // a read met the physical end or Ctrl-Z; cleared by a seek
+    bool failed = false;  // a read or write of the system failed
+    bool dirty = false;   // buf[0..pos) holds bytes not yet written at offset base
+    long long base = 0;   // file offset of buf[0]
+    std::size_t pos = 0;  // next byte in buf (read) or bytes pending (write)
+    std::size_t len = 0;  // bytes of buf filled by the last read
+    long long last_get = -1;  // offset before the last text_getc, for text_ungetc
+    std::array<unsigned char, FILE_BLOCK_BYTES> buf;
+
+    TextFile() = default;
+    TextFile(const TextFile&) = delete;
+    TextFile& operator=(const TextFile&) = delete;
+    ~TextFile();
+};
+
+// mode is "r", "w", "r+" or "w+", with the meanings of the C library; files open
+// in text mode. A directory is never opened. Returns false when it cannot open.
+bool text_open(TextFile& f, const char* name, const char* mode);
+bool text_is_open(const TextFile& f);
+// Writes what is pending and closes; false when any write since opening failed.
+// Closing a closed handle does nothing and returns true.
+bool text_close(TextFile& f);
+
+// One character as the mode delivers it, or TEXT_EOF.
+int text_getc(TextFile& f);
+// Steps back over the character the last text_getc delivered (one level only).
+void text_ungetc(TextFile& f);
+// Reads up to n raw bytes (binary files); returns how many were read.
+std::size_t text_read(TextFile& f, void* data, std::size_t n);
+
+// Writes one byte (LF as CR LF in text mode); false when the system refused it.
+bool text_putc(TextFile& f, unsigned char c);
+bool text_write(TextFile& f, const void* data, std::size_t n);
+bool text_puts(TextFile& f, const char* s);
+bool text_flush(TextFile& f);
+
+// Raw byte offset of the next read or write.
+long long text_tell(TextFile& f);
+// whence is SEEK_SET, SEEK_CUR or SEEK_END; clears the end-of-file state.
+bool text_seek(TextFile& f, long long offset, int whence);
+// From now on no line-end translation and no Ctrl-Z end on this file.
+bool text_set_binary(TextFile& f);
+
+// Whole size of the file in bytes, pending writes included; -1 on failure.
+long long text_size(TextFile& f);

@@ -1,0 +1,4 @@
+// Stage four: the syllables of slogi.tmp spoken into rech.wav.
+#pragma once
+
+int Zvuki();
