@@ -45,6 +45,9 @@ bool utf8_locale()
     return known == 1;
 }
 
+int waits_done = 0;
+bool waits_enabled = true;
+
 bool is_space(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 int skip_space(CharSource& s)
@@ -58,9 +61,15 @@ int skip_space(CharSource& s)
 
 }  // namespace
 
+int key_wait_count() { return waits_done; }
+void set_key_wait(bool enabled) { waits_enabled = enabled; }
+
 void wait_key()
 {
     std::fflush(stdout);
+    ++waits_done;
+    if (!waits_enabled)
+        return;
     const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return;

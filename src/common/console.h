@@ -10,6 +10,10 @@
 // Waits for one key on the controlling terminal, without echo. Without a
 // terminal (a pipe, cron, CI) it returns at once; standard input is never read.
 void wait_key();
+// Test support: how many key waits the program has made, and a switch that
+// turns the terminal wait off for in-process tests run from a terminal.
+int key_wait_count();
+void set_key_wait(bool enabled);
 // Prints message exactly, waits for a key and returns 0: the failure path of a stage.
 int fail_wait(const char* message);
 // One mark of the progress bar: "■" on a UTF-8 terminal, else the byte 254.

@@ -208,6 +208,20 @@ RunResult run_vokdar(const TempDir& dir, const std::vector<std::string>& args, c
     return run_program(VOKDAR_BINARY, dir.path(), args, options);
 }
 
+ScopedChdir::ScopedChdir(const std::string& dir)
+{
+    char buf[4096];
+    if (getcwd(buf, sizeof buf) == nullptr || chdir(dir.c_str()) != 0)
+        throw std::runtime_error("cannot enter " + dir);
+    old_ = buf;
+}
+
+ScopedChdir::~ScopedChdir()
+{
+    if (chdir(old_.c_str()) != 0)
+        std::abort();
+}
+
 std::string test_data(const std::string& relative)
 {
     std::ifstream in(std::string(VOKDAR_TEST_DATA) + "/" + relative, std::ios::binary);

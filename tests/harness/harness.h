@@ -52,6 +52,19 @@ RunResult run_vokdar(const TempDir& dir, const std::vector<std::string>& args,
 RunResult run_program(const std::string& program, const std::string& dir,
                       const std::vector<std::string>& args, const RunOptions& options = {});
 
+// Makes dir the current directory for the lifetime of the object, so a stage
+// can be called in-process on the files of a test.
+class ScopedChdir {
+public:
+    explicit ScopedChdir(const std::string& dir);
+    ~ScopedChdir();
+    ScopedChdir(const ScopedChdir&) = delete;
+    ScopedChdir& operator=(const ScopedChdir&) = delete;
+
+private:
+    std::string old_;
+};
+
 // Reads a file of the source tree's test data (tests/data/...).
 std::string test_data(const std::string& relative);
 
