@@ -1,6 +1,8 @@
 // The program's file layer over POSIX descriptors, with text-mode translation.
 #include "common/textfile.h"
 
+#include "common/cp1251.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -74,6 +76,29 @@ bool put_byte(TextFile& f, unsigned char b)
     return true;
 }
 
+constexpr unsigned char UTF8_BOM[3] = {0xEF, 0xBB, 0xBF};
+
+// One character of a UTF-8 text as a code page 1251 byte. The lead byte has
+// been read; a sequence that breaks off leaves its next byte unread.
+int decode_utf8(TextFile& f, int lead)
+{
+    Utf8Decoder d;
+    std::uint32_t points[2];
+    int n = utf8_feed(d, static_cast<unsigned char>(lead), points);
+    while (n == 0) {
+        const long long before = text_tell(f);
+        const int c = raw_getc(f);
+        if (c == TEXT_EOF)
+            return '?';
+        n = utf8_feed(d, static_cast<unsigned char>(c), points);
+        if (n == 2) {  // c starts something new: leave it for the next read
+            text_seek(f, before, SEEK_SET);
+            break;
+        }
+    }
+    return cp1251_from_unicode(points[0]);
+}
+
 }  // namespace
 
 TextFile::~TextFile() { text_close(*this); }
@@ -112,6 +137,54 @@ bool text_open(TextFile& f, const char* name, const char* mode)
     f.pos = 0;
     f.len = 0;
     f.last_get = -1;
+    f.utf8 = false;
+    f.utf8_bom = false;
+    return true;
+}
+
+bool text_is_utf8_file(const char* name)
+{
+    TextFile f;
+    if (!text_open(f, name, "r"))
+        return false;
+    text_set_binary(f);
+    unsigned char head[3];
+    const std::size_t got = text_read(f, head, 3);
+    if (got == 3 && std::memcmp(head, UTF8_BOM, 3) == 0)
+        return true;
+    text_seek(f, 0, SEEK_SET);
+    Utf8Decoder d;
+    std::uint32_t points[2];
+    bool cyrillic = false;
+    for (int c; (c = text_getc(f)) != TEXT_EOF;) {
+        const int n = utf8_feed(d, static_cast<unsigned char>(c), points);
+        for (int i = 0; i < n; ++i) {
+            if (points[i] == 0xFFFD)
+                return false;
+            if (points[i] >= 0x0400 && points[i] <= 0x04FF)
+                cyrillic = true;
+        }
+    }
+    return cyrillic && utf8_finish(d, points) == 0;
+}
+
+bool text_open_input(TextFile& f, const char* name)
+{
+    const bool utf8 = text_is_utf8_file(name);
+    if (!text_open(f, name, "r"))
+        return false;
+    f.utf8 = utf8;
+    if (utf8) {
+        unsigned char head[3] = {0, 0, 0};
+        for (unsigned char& b : head) {
+            const int c = raw_getc(f);
+            if (c == TEXT_EOF)
+                break;
+            b = static_cast<unsigned char>(c);
+        }
+        f.utf8_bom = std::memcmp(head, UTF8_BOM, 3) == 0;
+        text_seek(f, 0, SEEK_SET);
+    }
     return true;
 }
 
@@ -136,13 +209,17 @@ int text_getc(TextFile& f)
     if (f.fd < 0 || !f.readable || f.at_end)
         return TEXT_EOF;
     f.last_get = text_tell(f);
-    const int c = raw_getc(f);
+    if (f.utf8_bom && f.last_get == 0)
+        text_seek(f, sizeof UTF8_BOM, SEEK_SET);  // the mark is no character
+    int c = raw_getc(f);
     if (c == TEXT_EOF) {
         f.at_end = true;
         return TEXT_EOF;
     }
     if (f.binary)
         return c;
+    if (f.utf8 && c >= 0x80)
+        return decode_utf8(f, c);
     if (c == CTRL_Z) {
         f.pos--;  // the file stays positioned at its Ctrl-Z
         f.at_end = true;

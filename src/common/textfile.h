@@ -18,6 +18,8 @@ struct TextFile {
     bool readable = false;
     bool writable = false;
     bool binary = false;
+    bool utf8 = false;    // text decoded from UTF-8 into code page 1251 as it is read
+    bool utf8_bom = false;  // the file starts with the UTF-8 byte order mark
     bool at_end = false;  // a read met the physical end or Ctrl-Z; cleared by a seek
     bool failed = false;  // a read or write of the system failed
     bool dirty = false;   // buf[0..pos) holds bytes not yet written at offset base
@@ -60,6 +62,15 @@ long long text_tell(TextFile& f);
 bool text_seek(TextFile& f, long long offset, int whence);
 // From now on no line-end translation and no Ctrl-Z end on this file.
 bool text_set_binary(TextFile& f);
+
+// Opens an input text for reading: a file that starts with the UTF-8 byte
+// order mark, or that is wholly valid UTF-8 and holds a Cyrillic letter, is
+// decoded into code page 1251 as it is read (the mark dropped, a character
+// without a code page 1251 form read as '?'); any other file is read as code
+// page 1251, byte for byte. Text-mode rules apply either way.
+bool text_open_input(TextFile& f, const char* name);
+// Whether the named file would be read as UTF-8 by text_open_input.
+bool text_is_utf8_file(const char* name);
 
 // Whole size of the file in bytes, pending writes included; -1 on failure.
 long long text_size(TextFile& f);

@@ -163,4 +163,59 @@ TEST(TextFile, BinaryReadTakesRawBytes)
     EXPECT_EQ(text_read(f, buf, sizeof buf), 0u);
 }
 
+std::string read_input(const TempDir& dir, const std::string& bytes)
+{
+    dir.write("in.txt", bytes);
+    TextFile f;
+    EXPECT_TRUE(text_open_input(f, dir.file("in.txt").c_str()));
+    return read_all(f);
+}
+
+TEST(InputText, Utf8TextsArriveAsCodePage1251)
+{
+    TempDir dir;
+    const std::string cp = harness::cp1251("Ёлка, ёж.\nЯ и ты — «да»!");
+    // With and without the byte order mark, with CR LF line ends.
+    EXPECT_EQ(read_input(dir, "Ёлка, ёж.\r\nЯ и ты — «да»!"), cp);
+    EXPECT_EQ(read_input(dir, "\xEF\xBB\xBFЁлка, ёж.\nЯ и ты — «да»!"), cp);
+    // A character without a code page 1251 form reads as '?', one per character.
+    EXPECT_EQ(read_input(dir, "мир 日本 😀"), harness::cp1251("мир ?? ?"));
+    // Ctrl-Z still ends a UTF-8 text; NUL passes as a character.
+    EXPECT_EQ(read_input(dir, std::string("да\0\x1Aнет", 8)), harness::cp1251("да") + std::string(1, '\0'));
+    // A byte order mark alone, or before broken UTF-8: still UTF-8.
+    EXPECT_EQ(read_input(dir, "\xEF\xBB\xBF"), "");
+    EXPECT_EQ(read_input(dir, "\xEF\xBB\xBF" "a\xD0" "b"), "a?b");
+}
+
+TEST(InputText, CodePage1251AndAsciiFilesAreReadByteForByte)
+{
+    TempDir dir;
+    const std::string cp = harness::cp1251("Мама мыла раму. Ёж!");
+    EXPECT_EQ(read_input(dir, cp), cp);  // real code page 1251 text is never valid UTF-8
+    EXPECT_EQ(read_input(dir, "plain ascii\r\ntext"), "plain ascii\ntext");
+    // Valid UTF-8 without any Cyrillic letter stays bytes ("é" is C3 A9).
+    EXPECT_EQ(read_input(dir, "caf\xC3\xA9"), "caf\xC3\xA9");
+    EXPECT_FALSE(text_is_utf8_file(dir.file("in.txt").c_str()));
+    dir.write("u.txt", "привет");
+    EXPECT_TRUE(text_is_utf8_file(dir.file("u.txt").c_str()));
+}
+
+TEST(InputText, PositionsSurviveRewindAndLookAheadInUtf8)
+{
+    TempDir dir;
+    dir.write("in.txt", "\xEF\xBB\xBFяб\r\nв");
+    TextFile f;
+    ASSERT_TRUE(text_open_input(f, dir.file("in.txt").c_str()));
+    EXPECT_EQ(text_getc(f), 0xFF);  // я
+    const long long saved = text_tell(f);
+    EXPECT_EQ(text_getc(f), 0xE1);  // б
+    EXPECT_EQ(text_getc(f), '\n');
+    text_ungetc(f);
+    EXPECT_EQ(text_getc(f), '\n');
+    ASSERT_TRUE(text_seek(f, saved, SEEK_SET));
+    EXPECT_EQ(text_getc(f), 0xE1);
+    ASSERT_TRUE(text_seek(f, 0, SEEK_SET));  // counting from the start skips the mark again
+    EXPECT_EQ(read_all(f), harness::cp1251("яб\nв"));
+}
+
 }  // namespace
