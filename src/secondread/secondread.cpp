@@ -1,12 +1,187 @@
-// Placeholder until the stage is built: reports itself and fails cleanly.
+// Stage two: word endings of text.tmp rewritten from replace.txt into text2.tmp.
 #include "secondread/secondread.h"
 
 #include <cstdio>
 
+#include "common/console.h"
+#include "common/tables.h"
+#include "secondread/secondread_internal.h"
+
+namespace {
+
+// The bytes of a tail that stood against a "*" of the key, in order.
+struct Captures {
+    std::array<unsigned char, ENTRY_MAX_LENGTH> bytes{};
+    std::size_t length = 0;
+};
+
+// A key matches a tail of the same length: "*" takes any byte (and keeps
+// it, even a "*"), a delimiter stands for any delimiter.
+bool key_matches(const EntryText& key, const unsigned char* tail, std::size_t n, Captures& cap)
+{
+    cap.length = 0;
+    if (key.length != n)
+        return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char k = key.bytes[i];
+        const unsigned char t = tail[i];
+        if (k == CAPTURE_BYTE)
+            cap.bytes[cap.length++] = t;
+        else if (k != t && !(is_delimiter(k) && is_delimiter(t)))
+            return false;
+    }
+    return true;
+}
+
+// Puts the replacement in place of the tail from p. When the result would not
+// fit the word buffer the word stays as it was: nothing of it is cut.
+void apply_replacement(Word& word, std::size_t p, const EntryText& rep, const Captures& cap)
+{
+    std::size_t length = p;
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < rep.length; ++i) {
+        if (rep.bytes[i] != CAPTURE_BYTE)
+            ++length;
+        else if (used < cap.length) {
+            ++length;  // a "*" beyond the captured bytes yields nothing
+            ++used;
+        }
+    }
+    if (length > WORD_MAX_LENGTH)
+        return;
+    std::size_t at = p;
+    used = 0;
+    for (std::size_t i = 0; i < rep.length; ++i) {
+        if (rep.bytes[i] != CAPTURE_BYTE)
+            word.bytes[at++] = rep.bytes[i];
+        else if (used < cap.length)
+            word.bytes[at++] = cap.bytes[used++];
+    }
+    word.length = at;
+    word.bytes[at] = 0;
+}
+
+// Tries the entries for the tail at p; true when the word is done with
+// (replaced, or held unchanged by an ending entry matching the whole word).
+bool try_tail(TextFile& dict, Word& word, std::size_t p)
+{
+    const std::size_t n = word.length;
+    dictionary_rewind(dict);
+    EntryText key;
+    Captures cap;
+    for (;;) {
+        int match_mode = MATCH_ANYWHERE;
+        if (!next_entry(dict, word.bytes[p], key, match_mode))
+            return false;
+        if (!key_matches(key, word.bytes.data() + p, n - p, cap) ||
+            (match_mode == MATCH_WHOLE_WORD && p > 0)) {
+            skip_line(dict);
+            continue;
+        }
+        if (match_mode == MATCH_ENDING && p == 0) {
+            skip_line(dict);
+            return true;
+        }
+        EntryText replacement;
+        if (read_replacement(dict, replacement) != ENTRY_OK)
+            continue;  // a broken line is passed over; the scan goes on after it
+        skip_line(dict);
+        apply_replacement(word, p, replacement, cap);
+        return true;
+    }
+}
+
+bool is_text_end(int c) { return c == TEXT_EOF || c == END_MARKER; }
+
+}  // namespace
+
+int read_word(TextFile& text, Word& word)
+{
+    std::size_t n = 0;
+    word.length = 0;
+    word.bytes[0] = 0;
+    for (;;) {
+        const int c = text_getc(text);
+        if (is_text_end(c))
+            break;
+        if (n == WORD_MAX_LENGTH) {
+            // A 64th byte: the word does not fit, and stays in the file for copying.
+            text_ungetc(text);
+            word.length = n;
+            word.bytes[n] = 0;
+            return WORD_TOO_LONG;
+        }
+        word.bytes[n++] = static_cast<unsigned char>(c);
+        if (is_delimiter(static_cast<unsigned char>(c))) {
+            word.length = n;
+            word.bytes[n] = 0;
+            return WORD_DELIMITED;
+        }
+    }
+    word.length = n;
+    word.bytes[n] = 0;
+    return WORD_LAST;
+}
+
+int copy_rest_of_word(TextFile& text, TextFile& out)
+{
+    for (;;) {
+        const int c = text_getc(text);
+        if (is_text_end(c))
+            return 0;
+        text_putc(out, static_cast<unsigned char>(c));
+        if (is_delimiter(static_cast<unsigned char>(c)))
+            return 1;
+    }
+}
+
+void process_word(TextFile& dict, Word& word)
+{
+    for (std::size_t p = 0; p < word.length; ++p) {
+        if (is_delimiter(word.bytes[p]))
+            continue;
+        if (try_tail(dict, word, p))
+            return;
+    }
+}
+
 int Secondread()
 {
-    
     std::printf("Secondread initialized...\n");
-    std::printf("Secondread: not built yet\n");
-    return 0;
+    TextFile text, out, dict;
+    if (!text_open(text, "text.tmp", "r"))
+        return fail_wait("Input open fail on second read!");
+    if (!text_open(out, "text2.tmp", "w"))
+        return fail_wait("Output open fail on second read!");
+    if (!text_open(dict, "replace.txt", "r"))
+        return fail_wait("Replacement open fail on second read!");
+
+    Word word;
+    for (;;) {
+        const int got = read_word(text, word);
+        if (got == WORD_TOO_LONG) {
+            // Too long to match: passed on unchanged, every byte of it.
+            text_write(out, word.bytes.data(), word.length);
+            if (!copy_rest_of_word(text, out))
+                break;
+            continue;
+        }
+        if (word.length > 0)
+            process_word(dict, word);
+        text_write(out, word.bytes.data(), word.length);
+        if (got == WORD_LAST)
+            break;
+    }
+    text_putc(out, END_MARKER);
+
+    // A text cut short by a failed read or write must not pass for a done one.
+    const bool read_ok = !text.failed && !dict.failed;
+    const bool written = text_close(out);
+    text_close(text);
+    text_close(dict);
+    if (!written)
+        return fail_wait("Output write fail on second read!");
+    if (!read_ok)
+        return fail_wait("Input read fail on second read!");
+    return 1;
 }

@@ -1,0 +1,112 @@
+// The reader of replace.txt, shared by the dictionary pass and the tools that
+// must read the dictionary as that pass does.
+#include "secondread/dictionary.h"
+
+#include <cstdio>
+
+namespace {
+
+bool ends_key(int c) { return c == '_' || c == '%' || c == '!' || c == DICT_END_LINE; }
+
+int mode_of(int key_end)
+{
+    if (key_end == '_')
+        return MATCH_WHOLE_WORD;
+    if (key_end == '%')
+        return MATCH_ENDING;
+    return MATCH_ANYWHERE;
+}
+
+bool ends_replacement(int c) { return c == REPLACEMENT_END; }
+
+void finish(EntryText& t, std::size_t length)
+{
+    t.length = length;
+    t.bytes[length] = 0;
+}
+
+// Reads bytes into t after its first n until a byte for which closes() holds,
+// which is consumed and handed back in closer. Never past the line's end.
+EntryRead read_entry_text(TextFile& dict, EntryText& t, std::size_t n, bool (*closes)(int),
+                          int& closer)
+{
+    for (;;) {
+        const int c = text_getc(dict);
+        if (c == TEXT_EOF || c == '\n') {
+            finish(t, n);
+            return c == TEXT_EOF ? ENTRY_FILE_END : ENTRY_LINE_END;
+        }
+        if (closes(c)) {
+            finish(t, n);
+            closer = c;
+            return ENTRY_OK;
+        }
+        if (n == ENTRY_MAX_LENGTH) {
+            finish(t, n);
+            skip_line(dict);
+            return ENTRY_TOO_LONG;
+        }
+        t.bytes[n++] = static_cast<unsigned char>(c);
+    }
+}
+
+}  // namespace
+
+void dictionary_rewind(TextFile& dict) { text_seek(dict, 0, SEEK_SET); }
+
+bool scan_passes_over(unsigned char line_first, unsigned char sought)
+{
+    return static_cast<signed char>(line_first) <= static_cast<signed char>(sought) ||
+           line_first == SMALL_YO_LINE;
+}
+
+void skip_line(TextFile& dict)
+{
+    for (int c; (c = text_getc(dict)) != TEXT_EOF && c != '\n';) {
+    }
+}
+
+EntryRead read_key(TextFile& dict, unsigned char first, EntryText& key, int& match_mode)
+{
+    key.bytes[0] = first;
+    int closer = 0;
+    const EntryRead r = read_entry_text(dict, key, 1, ends_key, closer);
+    if (r == ENTRY_OK)
+        match_mode = mode_of(closer);
+    return r;
+}
+
+EntryRead read_replacement(TextFile& dict, EntryText& replacement)
+{
+    int closer = 0;
+    return read_entry_text(dict, replacement, 0, ends_replacement, closer);
+}
+
+int next_entry(TextFile& dict, unsigned char sought, EntryText& key, int& match_mode)
+{
+    match_mode = MATCH_ANYWHERE;
+    for (;;) {
+        const int b = text_getc(dict);
+        // The end of the file ends the dictionary as the end line does.
+        if (b == TEXT_EOF)
+            return 0;
+        // Tested before the byte sought, so that a scan for "$" never takes the
+        // end line for an entry and reads on into whatever follows it.
+        if (b == DICT_END_LINE)
+            return 0;
+        if (b == sought) {
+            const EntryRead r = read_key(dict, sought, key, match_mode);
+            if (r == ENTRY_OK)
+                return 1;
+            if (r == ENTRY_FILE_END)
+                return 0;
+            match_mode = MATCH_ANYWHERE;
+            continue;  // malformed or too long: its line is already passed over
+        }
+        if (b == '\n' || b == ' ')
+            continue;
+        if (!scan_passes_over(static_cast<unsigned char>(b), sought))
+            return 0;
+        skip_line(dict);
+    }
+}
