@@ -1,12 +1,241 @@
-// Placeholder until the stage is built: reports itself and fails cleanly.
+// Stage one: the input text folded into text.tmp, the speakable form the later
+// stages read. String literals of this file are compiled to code page 1251.
 #include "firstread/firstread.h"
 
+#include <climits>
 #include <cstdio>
+#include <cstring>
+
+#include "common/console.h"
+#include "common/tables.h"
+#include "firstread/firstread_internal.h"
+
+namespace {
+
+// A typed name: anything the system could open, and the NUL.
+constexpr std::size_t NAME_BYTES = PATH_MAX + 1;
+// "\nError imposible to read text!" with a 64-bit count and the line end.
+constexpr std::size_t MESSAGE_BYTES = 64;
+
+const char* const OUTPUT_NAME = "text.tmp";
+const char* const END_TEXT = "` ";  // the end marker and a space
+const char* const PROMPT_FIRST = "Which file do you whish to read: ";
+const char* const PROMPT_AGAIN = "\nPlease enter a VALID file name: ";
+const char* const QUIT_WORD = "exit";
+
+// The letter before the text: no delimiter, no space, no Cyrillic letter.
+constexpr unsigned char START_CHAR = 'a';
+constexpr unsigned char PAUSE_MARK = '#';
+constexpr unsigned char DOUBLE_QUOTE = '"';
+constexpr unsigned char TAB = '\t';
+// Doubled letters that are pronounced double and so kept.
+const char KEPT_DOUBLES[] = "нвтд";
+
+struct SymbolWord {
+    unsigned char symbol;
+    const char* words;
+};
+// Every symbol but the double quote leaves a space behind it as the last character.
+const SymbolWord SYMBOL_WORDS[] = {
+    {'"', " # "},
+    {'@', " собачка "},
+    {'#', " номер "},
+    {'$', " долларов "},
+    {'%', " процентов "},
+    {'*', " звёздочка "},
+    {'/', " разделить на "},
+    {'=', " равно "},
+    {'&', " и "},
+    {'+', " плюс "},
+    {TAB, " "},
+};
+
+// The names of а..я in code page order, for letters that stand alone.
+const char* const LETTER_NAMES[32] = {
+    "а",  "б",  "в",  "гэ", "дэ", "е",  "ж",  "зэ", "и",  "ий", "к",
+    "эл", "эм", "эн", "о",  "пэ", "эр", "с",  "тэ", "у",  "эф", "хэ",
+    "цэ", "че", "шэ", "ще", "твердыйзнак", "ы", "мягкийзнак", "э", "ю", "я",
+};
+const char* const YO_NAME = "ё";
+
+const SymbolWord* find_symbol(unsigned char c)
+{
+    for (const SymbolWord& s : SYMBOL_WORDS)
+        if (s.symbol == c)
+            return &s;
+    return nullptr;
+}
+
+bool is_latin(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+unsigned char fold_case(unsigned char c)
+{
+    if (c >= CAPITAL_A && c < SMALL_A)
+        return static_cast<unsigned char>(c + (SMALL_A - CAPITAL_A));
+    if (c == CAPITAL_YO)
+        return SMALL_YO;
+    return c;
+}
+
+// One whitespace-delimited word from standard input into name. false when the
+// user typed "exit" or standard input has ended: either way the stage gives up.
+bool ask_name(char* name)
+{
+    std::fflush(stdout);
+    CharSource console{.stream = stdin};
+    std::size_t length = 0;
+    if (!scan_word(console, name, NAME_BYTES, &length))
+        return false;
+    if (length >= NAME_BYTES)
+        name[0] = '\0';  // longer than any path: no file has that name
+    return std::strcmp(name, QUIT_WORD) != 0;
+}
+
+// The character after the read position, which stays where it was.
+int peek(TextFile& in)
+{
+    const long long at = text_tell(in);
+    const int c = text_getc(in);
+    text_seek(in, at, SEEK_SET);
+    return c;
+}
+
+long long count_chars(TextFile& in)
+{
+    const long long at = text_tell(in);
+    text_seek(in, 0, SEEK_SET);
+    long long count = 0;
+    while (text_getc(in) != TEXT_EOF)
+        ++count;
+    text_seek(in, at, SEEK_SET);
+    return count;
+}
+
+// Whether another character is due; counts it off.
+bool next_pass(long long& remaining)
+{
+    if (remaining <= 0)
+        return false;
+    --remaining;
+    return true;
+}
+
+int read_failed(TextFile& in, TextFile& out, long long remaining)
+{
+    text_close(in);
+    text_close(out);
+    char message[MESSAGE_BYTES];
+    std::snprintf(message, sizeof message, "\nError imposible to read text!%lld\n", remaining);
+    return fail_wait(message);
+}
+
+// A letter, or any other byte that reached the last steps of the loop.
+void write_other(TextFile& in, TextFile& out, unsigned char this_char, unsigned char prev_char,
+                 unsigned char prev_char2)
+{
+    if (this_char == prev_char && !is_vowel(this_char) && !in_set(KEPT_DOUBLES, this_char)) {
+        // The second of a run is dropped, each later one written twice ("сссс"
+        // → "ссссс"); a run of end markers writes nothing, or the text would end there.
+        if (prev_char2 == prev_char && this_char != END_MARKER) {
+            text_putc(out, this_char);
+            text_putc(out, this_char);
+        }
+        return;
+    }
+    if (!is_small_letter(this_char))
+        return;
+    if (is_delimiter(prev_char) && prev_char != '-') {
+        const int next = peek(in);
+        if (next != TEXT_EOF && next != '-' && is_delimiter(static_cast<unsigned char>(next))) {
+            text_putc(out, ' ');
+            text_puts(out, this_char == SMALL_YO ? YO_NAME : LETTER_NAMES[this_char - SMALL_A]);
+            text_putc(out, ',');
+            return;
+        }
+    }
+    text_putc(out, this_char);
+}
+
+}  // namespace
+
+bool open_input(TextFile& f, const char* name) { return text_open(f, name, "r"); }
 
 int Firstread(const char* input_name)
 {
-    (void)input_name;
-    std::printf("Firstread initialized...\n");
-    std::printf("Firstread: not built yet\n");
-    return 0;
+    char typed[NAME_BYTES];
+    const char* name = input_name;
+    TextFile in;
+    if (name == nullptr || name[0] == '\0') {
+        std::fputs(PROMPT_FIRST, stdout);
+        if (!ask_name(typed))
+            return 0;
+        name = typed;
+    }
+    while (!open_input(in, name)) {
+        std::fputs(PROMPT_AGAIN, stdout);
+        if (!ask_name(typed))
+            return 0;
+        name = typed;
+    }
+
+    std::fputs("Firstread initialized...\n", stdout);
+    const long long count = count_chars(in);
+    TextFile out;
+    if (in.failed)
+        return read_failed(in, out, count);
+    if (!text_open(out, OUTPUT_NAME, "w")) {
+        text_close(in);
+        return fail_wait("\nImpocible to open text.tmp!\n");
+    }
+
+    // The count, not the end of the file, ends the text: 0xFF is the letter "я".
+    long long remaining = count - 1;
+    unsigned char this_char = START_CHAR;
+    unsigned char prev_char = START_CHAR;
+    unsigned char prev_char2 = START_CHAR;
+    for (bool more = count > 0; more; more = next_pass(remaining)) {
+        prev_char2 = prev_char;
+        prev_char = this_char;
+        const int c = text_getc(in);
+        if (c == TEXT_EOF || c == 0)  // the end before the count: the file changed or failed
+            return read_failed(in, out, remaining);
+        this_char = fold_case(static_cast<unsigned char>(c));
+
+        if (is_latin(this_char))
+            continue;
+        if (this_char >= '0' && this_char <= '9') {
+            remaining -= Spellnumber(static_cast<char>(this_char), in, out);
+            this_char = ' ';
+            continue;
+        }
+        if (this_char == ' ' || this_char == '\n') {
+            if (prev_char == ' ')
+                continue;
+            text_putc(out, this_char == '\n' && prev_char == '\n' ? PAUSE_MARK : ' ');
+            continue;
+        }
+        if (this_char == '-' && (prev_char == ' ' || prev_char == '\n')) {
+            text_putc(out, PAUSE_MARK);
+            continue;
+        }
+        if (is_delimiter(this_char)) {
+            text_putc(out, this_char);
+            continue;
+        }
+        if (const SymbolWord* s = find_symbol(this_char)) {
+            text_puts(out, s->words);
+            if (this_char != DOUBLE_QUOTE)
+                this_char = ' ';
+            continue;
+        }
+        write_other(in, out, this_char, prev_char, prev_char2);
+    }
+
+    // The file layer buffers: a failed write anywhere shows at the latest on closing.
+    bool written = text_puts(out, END_TEXT);
+    written = text_close(out) && written;
+    text_close(in);
+    if (!written)
+        return fail_wait("\nError imposible to write to text.tmp!\n");
+    return 1;
 }

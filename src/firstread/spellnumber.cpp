@@ -1,0 +1,227 @@
+// The number speller: a run of digits of the text as Russian number words.
+// String literals of this file are compiled to code page 1251 (see CMakeLists.txt).
+#include "firstread/firstread_internal.h"
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+// Billions are the largest group with words; longer runs get one phrase.
+constexpr int SPOKEN_DIGITS = 12;
+constexpr int DIGITS_PER_GROUP = 3;
+
+// Row by the digit's place in its group (units, tens, hundreds), column by the digit.
+const char* const PLACE_WORDS[DIGITS_PER_GROUP][10] = {
+    {"ноль", "один", "два", "три", "четыре", "пять", "шесть", "семь", "восемь", "девять"},
+    {" ", "десять", "двацать", "трицать", "сорок", "пятдесят", "шестьдесят", "семьдесят",
+     "восемьдесят", "девяносто"},
+    {" ", "сто", "двести", "тристо", "четыресто", "пятцот", "шесот", "семсот", "восемсот",
+     "девятцот"},
+};
+const char* const TEENS[10] = {
+    "десять",       "одинатцать",  "двенатцать",  "тринатцать",   "четырнатцать",
+    "пятнатцать",   "шеснатцать",  "семнатцать",  "восемнатцать", "девятнатцать",
+};
+
+// Group words by the units digit before them (thousands, millions, billions).
+// A 0 never brings a group word; the 5-9 form also follows teens and bare tens.
+const char* const GROUP_WORDS[3][10] = {
+    {nullptr, "одна тысяча, ", "две тысячи, ", "тысячи, ", "тысячи, ", " тысяч, ", " тысяч, ",
+     " тысяч, ", " тысяч, ", " тысяч, "},
+    {nullptr, " милион, ", " милиона, ", " милиона, ", " милионов, ", " милионов, ",
+     " милионов, ", " милионов, ", " милионов, ", " милионов, "},
+    {nullptr, " милиард, ", " милиарда, ", " милиарда, ", " милиардов, ", " милиардов, ",
+     " милиардов, ", " милиардов, ", " милиардов, ", " милиардов, "},
+};
+constexpr int MANY = 5;  // the column of the 5-9 form
+
+// By the number of digits after the point, 1..9; more get DENOMINATOR_TINY.
+const char* const DENOMINATORS[10] = {
+    nullptr,           " десятых, ",        " сотых, ",           " тысячных, ",
+    " десяти тысячных, ", " сто тысячных, ", " милионных, ",      " десяти милионных, ",
+    " ста милионных, ",   " милиардных, ",
+};
+const char* const DENOMINATOR_TINY = " каких-то совсем незначительных, ";
+const char* const WHOLE = " целых, ";
+const char* const NUMBER_END = ", ";
+const char* const UNKNOWN_NUMBER = "какое-то неизвестное науке число, ";
+
+// The integer part of a fraction has been spoken and its denominator is due.
+bool fraction_pending = false;
+// Digits of the pending fraction minus one, once its look-ahead is balanced.
+std::int8_t decimals = 0;
+
+bool is_digit(int c) { return c >= '0' && c <= '9'; }
+
+// decimals is a small counter; a huge look-ahead saturates rather than wraps
+// into a count that looks plausible.
+std::int8_t to_counter(long long v)
+{
+    if (v > INT8_MAX)
+        return INT8_MAX;
+    if (v < INT8_MIN)
+        return INT8_MIN;
+    return static_cast<std::int8_t>(v);
+}
+
+const char* denominator(long long digits_after_point)
+{
+    if (digits_after_point >= 1 && digits_after_point <= 9)
+        return DENOMINATORS[digits_after_point];
+    return DENOMINATOR_TINY;
+}
+
+// The units digit d (1..9) of a higher group with its group word.
+void speak_group_units(TextFile& out, int group, int d)
+{
+    const char* word = GROUP_WORDS[group - 1][d];
+    // "одна тысяча" and "две тысячи" carry their numeral inside the group word.
+    if (!(group == 1 && d <= 2)) {
+        text_puts(out, PLACE_WORDS[0][d]);
+        if (word[0] != ' ')
+            text_putc(out, ' ');
+    }
+    text_puts(out, word);
+}
+
+// Up to twelve digits, first to last. In a number that begins with 0 every 0
+// is spoken through the tables; elsewhere a 0 is silent.
+void speak_integer(TextFile& out, const std::array<int, SPOKEN_DIGITS>& digits, int n)
+{
+    const bool zero_led = digits[0] == 0;
+    bool group_has_digit = false;  // a non-zero digit seen in the current group
+    bool group_word_done = false;  // a leading tens digit already wrote it
+    for (int i = 0; i < n; ++i) {
+        const int position = n - 1 - i;
+        const int place = position % DIGITS_PER_GROUP;
+        const int group = position / DIGITS_PER_GROUP;
+        const int d = digits[i];
+        if (i == 0 || place == 2) {
+            group_has_digit = false;
+            group_word_done = false;
+        }
+        if (d != 0)
+            group_has_digit = true;
+        const bool group_word_due = group > 0 && place == 0 && group_has_digit && !group_word_done;
+        if (d == 0 && group_word_due) {
+            // "двести тысяч": the group still needs its word when its units digit is 0.
+            text_puts(out, GROUP_WORDS[group - 1][MANY]);
+            text_putc(out, ' ');
+            continue;
+        }
+        if (d == 0 && !zero_led)
+            continue;
+        if (place == 1 && d == 1) {
+            text_puts(out, TEENS[digits[i + 1]]);
+            if (group > 0)
+                text_puts(out, GROUP_WORDS[group - 1][MANY]);
+            ++i;
+            continue;
+        }
+        if (group == 0) {
+            text_puts(out, PLACE_WORDS[place][d]);
+            if (place != 0)
+                text_putc(out, ' ');
+            continue;
+        }
+        if (place == 2) {
+            text_puts(out, PLACE_WORDS[2][d]);
+            text_putc(out, ' ');
+            continue;
+        }
+        if (place == 1) {
+            text_puts(out, PLACE_WORDS[1][d]);
+            // A number that opens with bare tens ("20000") names its group here.
+            if (i == 0 && d != 0 && digits[i + 1] == 0) {
+                text_puts(out, GROUP_WORDS[group - 1][MANY]);
+                group_word_done = true;
+            }
+            text_putc(out, ' ');
+            continue;
+        }
+        // The units digit of a higher group.
+        if (d != 0)
+            speak_group_units(out, group, d);
+        else if (group >= 2 && i == 0)
+            text_puts(out, PLACE_WORDS[0][0]);
+        text_putc(out, ' ');
+    }
+}
+
+}  // namespace
+
+void spellnumber_reset()
+{
+    fraction_pending = false;
+    decimals = 0;
+}
+
+long long Spellnumber(char first_digit, TextFile& in, TextFile& out)
+{
+    if (!is_digit(first_digit))
+        return 0;
+    std::array<int, SPOKEN_DIGITS> digits{};
+    digits[0] = first_digit - '0';
+    long long n = 1;
+    long long consumed = 0;
+    int c;
+    for (;;) {
+        c = text_getc(in);
+        ++consumed;
+        if (c == TEXT_EOF) {
+            // Balances the look-ahead of a fraction that stands at the end of the text.
+            decimals = to_counter(decimals + 1);
+            break;
+        }
+        if (!is_digit(c))
+            break;
+        if (n < SPOKEN_DIGITS)
+            digits[n] = c - '0';
+        ++n;
+    }
+
+    // The fraction's digits stay in the input for the next call; only their
+    // number is taken here. The look-ahead is not part of the count.
+    bool has_fraction = false;
+    long long lookahead = 0;
+    if (c == '.') {
+        const long long after_point = text_tell(in);
+        if (is_digit(text_getc(in))) {
+            has_fraction = true;
+            for (int f; (f = text_getc(in)) != TEXT_EOF;) {
+                ++lookahead;
+                if (!is_digit(f))
+                    break;
+            }
+            --lookahead;
+        }
+        text_seek(in, after_point, SEEK_SET);
+    }
+
+    if (n > SPOKEN_DIGITS) {
+        // No words for it, and no fraction can be spoken with it: the state is settled.
+        text_puts(out, UNKNOWN_NUMBER);
+        fraction_pending = false;
+        decimals = 0;
+        return consumed;
+    }
+    speak_integer(out, digits, static_cast<int>(n));
+
+    // In "12.05.2023" this call's own look-ahead counts ".2023": the ".05" it
+    // finishes is named by the count from before, and the new one carried on.
+    if (fraction_pending) {
+        fraction_pending = false;
+        text_puts(out, denominator(static_cast<long long>(decimals) + 1));
+        decimals = to_counter(lookahead);
+    } else {
+        decimals = to_counter(decimals + lookahead);
+    }
+    if (has_fraction) {
+        text_puts(out, WHOLE);
+        fraction_pending = true;
+    }
+    text_puts(out, NUMBER_END);
+    return consumed;
+}
