@@ -14,6 +14,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include "common/console.h"
 #include "common/cp1251.h"
 
 extern char** environ;
@@ -230,6 +233,29 @@ std::string test_data(const std::string& relative)
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+std::string crlf(const std::string& text)
+{
+    std::string raw;
+    for (char c : text) {
+        if (c == '\n')
+            raw += '\r';
+        raw += c;
+    }
+    return raw;
+}
+
+StageRun run_stage(const TempDir& dir, int (*stage)())
+{
+    ScopedChdir here(dir.path());
+    StageRun r;
+    const int waits = key_wait_count();
+    testing::internal::CaptureStdout();
+    r.result = stage();
+    r.printed = testing::internal::GetCapturedStdout();
+    r.key_waits = key_wait_count() - waits;
+    return r;
 }
 
 }  // namespace harness

@@ -68,4 +68,16 @@ private:
 // Reads a file of the source tree's test data (tests/data/...).
 std::string test_data(const std::string& relative);
 
+// Text as a text-mode file holds it on disk: every LF stored as CR LF.
+std::string crlf(const std::string& text);
+
+// One in-process call of a stage (int Stage()) inside dir: its result, what it
+// printed and how many key waits it made.
+struct StageRun {
+    int result = -1;
+    std::string printed;
+    int key_waits = 0;
+};
+StageRun run_stage(const TempDir& dir, int (*stage)());
+
 }  // namespace harness

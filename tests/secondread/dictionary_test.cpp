@@ -17,13 +17,7 @@ struct Dict {
     TextFile f;
     explicit Dict(const std::string& lines)
     {
-        std::string raw;
-        for (char c : lines) {
-            if (c == '\n')
-                raw += '\r';
-            raw += c;
-        }
-        dir.write("replace.txt", raw);
+        dir.write("replace.txt", harness::crlf(lines));
         EXPECT_TRUE(text_open(f, dir.file("replace.txt").c_str(), "r"));
     }
 };

@@ -13,18 +13,8 @@
 namespace {
 
 using harness::cp1251;
+using harness::crlf;
 using harness::TempDir;
-
-std::string crlf(const std::string& lf)
-{
-    std::string raw;
-    for (char c : lf) {
-        if (c == '\n')
-            raw += '\r';
-        raw += c;
-    }
-    return raw;
-}
 
 std::string text_of(const Word& w) { return std::string(w.bytes.begin(), w.bytes.begin() + w.length); }
 
@@ -221,23 +211,7 @@ TEST(ProcessWord, BrokenAndOversizedEntriesArePassedOver)
 
 // ---- the stage ----
 
-struct StageRun {
-    int result = -1;
-    std::string printed;
-    int key_waits = 0;
-};
-
-StageRun run_stage(const TempDir& dir)
-{
-    harness::ScopedChdir here(dir.path());
-    StageRun r;
-    const int waits = key_wait_count();
-    testing::internal::CaptureStdout();
-    r.result = Secondread();
-    r.printed = testing::internal::GetCapturedStdout();
-    r.key_waits = key_wait_count() - waits;
-    return r;
-}
+harness::StageRun run_stage(const TempDir& dir) { return harness::run_stage(dir, Secondread); }
 
 TEST(SecondreadStage, WritesTheWordsAsReadOrReplacedThenTheMarker)
 {
@@ -267,7 +241,7 @@ TEST(SecondreadStage, WritesTheWordsAsReadOrReplacedThenTheMarker)
         TempDir dir;
         dir.write("text.tmp", c.text);
         dir.write("replace.txt", c.dict);
-        const StageRun r = run_stage(dir);
+        const harness::StageRun r = run_stage(dir);
         EXPECT_EQ(r.result, 1) << c.why;
         EXPECT_EQ(r.printed, "Secondread initialized...\n") << c.why;
         EXPECT_EQ(r.key_waits, 0) << c.why;
@@ -315,7 +289,7 @@ TEST(SecondreadStage, MissingFilesFailWithTheirMessageAndOneKeyWait)
         if (c.text2_is_dir) {
             ASSERT_EQ(mkdir(dir.file("text2.tmp").c_str(), 0700), 0);
         }
-        const StageRun r = run_stage(dir);
+        const harness::StageRun r = run_stage(dir);
         EXPECT_EQ(r.result, 0) << c.message;
         EXPECT_EQ(r.printed, "Secondread initialized...\n" + c.message);
         EXPECT_EQ(r.key_waits, 1) << c.message;

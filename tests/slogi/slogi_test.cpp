@@ -12,6 +12,7 @@
 namespace {
 
 using harness::cp1251;
+using harness::crlf;
 using harness::TempDir;
 
 int b(const char* utf8_letter) { return static_cast<unsigned char>(cp1251(utf8_letter)[0]); }
@@ -60,45 +61,18 @@ TEST(MarkByte, EachRowOfTheMarkingRules)
         EXPECT_EQ(mark(c.prev, c.c, c.next), c.out) << c.why;
 }
 
-struct StageRun {
-    int result = -1;
-    std::string printed;
-    int key_waits = 0;
-};
-
-StageRun run_stage(const TempDir& dir)
-{
-    harness::ScopedChdir here(dir.path());
-    StageRun r;
-    const int waits = key_wait_count();
-    testing::internal::CaptureStdout();
-    r.result = Slogi();
-    r.printed = testing::internal::GetCapturedStdout();
-    r.key_waits = key_wait_count() - waits;
-    return r;
-}
+harness::StageRun run_stage(const TempDir& dir) { return harness::run_stage(dir, Slogi); }
 
 // slogi.tmp as the stage writes it for text2.tmp (both as on disk).
 std::string marked(const std::string& text2)
 {
     TempDir dir;
     dir.write("text2.tmp", text2);
-    const StageRun r = run_stage(dir);
+    const harness::StageRun r = run_stage(dir);
     EXPECT_EQ(r.result, 1);
     EXPECT_EQ(r.printed, "Slogi initialized...\n");
     EXPECT_EQ(r.key_waits, 0);
     return dir.read("slogi.tmp");
-}
-
-std::string crlf(const std::string& lf)
-{
-    std::string raw;
-    for (char c : lf) {
-        if (c == '\n')
-            raw += '\r';
-        raw += c;
-    }
-    return raw;
 }
 
 struct TextCase {
@@ -200,7 +174,7 @@ TEST(SlogiStage, FailuresPrintTheirMessageAndWaitForAKey)
     {
         TempDir dir;  // no text2.tmp: slogi.tmp is not touched
         dir.write("slogi.tmp", "old");
-        const StageRun r = run_stage(dir);
+        const harness::StageRun r = run_stage(dir);
         EXPECT_EQ(r.result, 0);
         EXPECT_EQ(r.printed, "Slogi initialized...\n\nThere is no text2.tmp!\n");
         EXPECT_EQ(r.key_waits, 1);
@@ -210,7 +184,7 @@ TEST(SlogiStage, FailuresPrintTheirMessageAndWaitForAKey)
         TempDir dir;
         dir.write("text2.tmp", "`");
         ASSERT_EQ(mkdir(dir.file("slogi.tmp").c_str(), 0700), 0);
-        const StageRun r = run_stage(dir);
+        const harness::StageRun r = run_stage(dir);
         EXPECT_EQ(r.result, 0);
         EXPECT_EQ(r.printed, "Slogi initialized...\n\nFailed to create file \"slogi.tmp\"!\n");
         EXPECT_EQ(r.key_waits, 1);
