@@ -1,6 +1,7 @@
 // The dictionary pass: words of text.tmp, their rewriting, and the stage's files.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -308,6 +309,58 @@ TEST(SecondreadStage, GoldenArticle)
     dir.write("replace.txt", harness::test_data("secondread/article.replace.txt"));
     EXPECT_EQ(run_stage(dir).result, 1);
     EXPECT_EQ(dir.read("text2.tmp"), harness::test_data("secondread/article.text2.expected"));
+}
+
+}  // namespace
+
+namespace {
+
+// Bytes drawn mostly from what text.tmp and replace.txt hold, with the odd
+// stray byte, so words, delimiters, kind bytes and line ends all turn up.
+std::string random_bytes(std::mt19937& rng, std::size_t n, const std::string& common)
+{
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned r = rng();
+        s.push_back(r % 8 == 0 ? static_cast<char>(r >> 8) : common[(r >> 8) % common.size()]);
+    }
+    return s;
+}
+
+TEST(SecondreadStage, AnyTextPassesUnchangedThroughTheEndLineAlone)
+{
+    std::mt19937 rng(5);
+    const std::string common = cp1251("аеоткм ,.-\n") + "\r*x";
+    for (int round = 0; round < 40; ++round) {
+        std::string text = random_bytes(rng, rng() % 3000, common);
+        if (round % 4 == 0)
+            text += std::string(rng() % 200, 'x');  // long words at the end too
+        TempDir dir;
+        dir.write("text.tmp", text);
+        dir.write("replace.txt", "$\r\n");
+        ASSERT_EQ(run_stage(dir).result, 1);
+        // Read in text mode and written back: every line end comes out as CR LF.
+        std::string lines = text.substr(0, text.find_first_of(std::string("`\x1A")));
+        for (std::size_t at = 0; (at = lines.find("\r\n", at)) != std::string::npos; ++at)
+            lines.erase(at, 1);
+        EXPECT_EQ(dir.read("text2.tmp"), crlf(lines) + "`") << "round " << round;
+    }
+}
+
+TEST(SecondreadStage, AnyDictionaryEndsWithOneMarker)
+{
+    std::mt19937 rng(7);
+    const std::string text_bytes = cp1251("аеоткм ,.-\n");
+    const std::string dict_bytes = cp1251("аеоткмё ,.\n") + "_%!$*\t";
+    for (int round = 0; round < 40; ++round) {
+        TempDir dir;
+        dir.write("text.tmp", random_bytes(rng, 2000, text_bytes));
+        dir.write("replace.txt", random_bytes(rng, rng() % 2000, dict_bytes));
+        ASSERT_EQ(run_stage(dir).result, 1);
+        const std::string out = dir.read("text2.tmp");
+        ASSERT_FALSE(out.empty());
+        EXPECT_EQ(out.find('`'), out.size() - 1) << "round " << round;
+    }
 }
 
 }  // namespace

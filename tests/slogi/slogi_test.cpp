@@ -1,6 +1,7 @@
 // The syllable marker: the marks of single bytes, whole texts, and the stage's files.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <sys/stat.h>
 
@@ -195,6 +196,29 @@ TEST(SlogiStage, GoldenArticle)
 {
     EXPECT_EQ(marked(harness::test_data("slogi/article.text2.tmp")),
               harness::test_data("slogi/article.slogi.expected"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SlogiStage, AnyTextGivesMarkedWordsAndOneMarker)
+{
+    std::mt19937 rng(3);
+    const std::string common = cp1251("аеоуктмчьъ ,.-+~1\n") + "\r";
+    for (int round = 0; round < 40; ++round) {
+        std::string text;
+        const std::size_t n = rng() % 4000;
+        for (std::size_t i = 0; i < n; ++i) {
+            const unsigned r = rng();
+            text.push_back(r % 8 == 0 ? static_cast<char>(r >> 8) : common[(r >> 8) % common.size()]);
+        }
+        const std::string out = marked(text);
+        ASSERT_FALSE(out.empty());
+        EXPECT_EQ(out.find('`'), out.size() - 1) << "round " << round;
+        EXPECT_EQ(out.find(' '), std::string::npos) << "round " << round;
+        EXPECT_EQ(out.find('\xFA'), std::string::npos) << "round " << round;  // no "ъ"
+    }
 }
 
 }  // namespace
