@@ -1,12 +1,320 @@
-// Placeholder until the stage is built: reports itself and fails cleanly.
+// Stage four: the syllables of slogi.tmp spoken into rech.wav from the voice's recordings.
 #include "zvuki/zvuki.h"
 
 #include <cstdio>
+#include <cstring>
+
+#include "common/console.h"
+#include "common/settings.h"
+#include "common/tables.h"
+#include "zvuki/zvuki_internal.h"
+
+namespace {
+
+// The terminators of a token and the join codes they give it.
+struct JoinCode {
+    char terminator;
+    int code;
+};
+const JoinCode JOIN_CODES[] = {
+    {'+', 0},                 // syllable boundary inside a word, first kind
+    {'-', 1},                 // syllable boundary inside a word, second kind
+    {'_', 2},                 // end of a word
+    {'~', 1 * PAUSE_UNIT},    // pause
+    {'\n', 6 * PAUSE_UNIT},   // end of a paragraph
+    {',', 6 * PAUSE_UNIT},
+    {';', 12 * PAUSE_UNIT},
+    {'#', 20 * PAUSE_UNIT},   // a pause of its own; the "#" stays in the token
+    {':', 25 * PAUSE_UNIT},
+    {'!', 27 * PAUSE_UNIT},
+    {'.', 30 * PAUSE_UNIT},
+    {'?', 35 * PAUSE_UNIT},
+    {static_cast<char>(END_MARKER), 0},  // end of the stream
+};
+
+// Syllable characters and the file-name characters of their recordings.
+struct SlogLetter {
+    unsigned char letter;
+    char file;
+};
+const SlogLetter SLOG_LETTERS[] = {
+    {0xE0, 'a'},  {0xE1, 'b'}, {0xE2, 'v'}, {0xE3, 'g'}, {0xE4, 'd'},  // а б в г д
+    {0xE5, 'e'},  {0xB8, '~'}, {0xE6, '!'}, {0xE7, 'z'}, {0xE8, 'i'},  // е ё ж з и
+    {0xE9, 'y'},  {0xEA, 'k'}, {0xEB, 'l'}, {0xEC, 'm'}, {0xED, 'n'},  // й к л м н
+    {0xEE, 'o'},  {0xEF, 'p'}, {0xF0, 'r'}, {0xF1, 's'}, {0xF2, 't'},  // о п р с т
+    {0xF3, 'u'},  {0xF4, 'f'}, {0xF5, 'h'}, {0xF6, 'c'}, {0xF7, 'x'},  // у ф х ц ч
+    {0xF8, 'w'},  {0xF9, '@'}, {0xFB, 'j'}, {0xFC, '\''}, {0xFD, '$'}, // ш щ ы ь э
+    {0xFE, '%'},  {0xFF, 'q'}, {'#', '#'},  {'1', '1'},                // ю я # 1
+};
+
+constexpr char RECORDING_EXTENSION[] = ".pcm";
+// A mapped syllable with its extension and the NUL.
+constexpr int FILE_NAME_BYTES = SLOG_BYTES - 1 + sizeof RECORDING_EXTENSION;
+// The marks of the progress bar: one per twentieth of slogi.tmp.
+constexpr double PROGRESS_STEP = 0.05;
+const char WRITE_FAILED[] = "\nError imposible to write to output!\n";
+
+// -1 when c is no terminator.
+int join_code_of(int c)
+{
+    for (const JoinCode& j : JOIN_CODES)
+        if (static_cast<unsigned char>(j.terminator) == c)
+            return j.code;
+    return -1;
+}
+
+// The end of slogi.tmp counts as its end marker: a file cut short ends the
+// speech where it stops.
+int next_byte(TextFile& in)
+{
+    const int c = text_getc(in);
+    return c == TEXT_EOF ? END_MARKER : c;
+}
+
+char file_char(unsigned char letter)
+{
+    for (const SlogLetter& m : SLOG_LETTERS)
+        if (m.letter == letter)
+            return m.file;
+    return '\0';
+}
+
+// The recording's file name of a syllable ("ма" → "ma.pcm"); false when a
+// character has no recording name.
+bool map_slog(const Slog& slog, char (&name)[FILE_NAME_BYTES])
+{
+    int i = 0;
+    for (; i < SLOG_BYTES - 1 && slog[static_cast<std::size_t>(i)] != '\0'; ++i) {
+        const char f = file_char(static_cast<unsigned char>(slog[static_cast<std::size_t>(i)]));
+        if (f == '\0')
+            return false;
+        name[i] = f;
+    }
+    std::memcpy(name + i, RECORDING_EXTENSION, sizeof RECORDING_EXTENSION);
+    return true;
+}
+
+enum class Sound { sounded, dropped, failed };
+
+// Everything one run of the stage works with.
+struct Stage {
+    TextFile slogi;
+    TextFile rech;
+    TextFile recording;
+    SampleWriter out;
+    SlogToken next;
+    SlogToken cur;
+    std::size_t prefix_len = 0;
+};
+Stage stage;
+
+void write_silence(int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!put_sample(stage.out, 0)) {
+            fail_wait(WRITE_FAILED);
+            return;
+        }
+    }
+}
+
+// The length of rech.wav goes into its header; then both files are closed.
+// false when any write to rech.wav failed.
+bool close_stage()
+{
+    TextFile& rech = stage.rech;
+    // Everything goes to the disk first, so the length measured is what the
+    // file really holds even when the disk filled up.
+    flush_samples(stage.out);
+    text_flush(rech);
+    const long long pos = text_tell(rech);
+    text_seek(rech, 0, SEEK_END);
+    const long long total_length = text_tell(rech);
+    text_seek(rech, pos, SEEK_SET);
+    Wavetag(rech, total_length);
+    text_close(stage.slogi);
+    return text_close(rech) && !stage.out.failed;
+}
+
+int fail_stage()
+{
+    close_stage();
+    return 0;
+}
+
+Sound sound_syllable()
+{
+    const SlogToken& cur = stage.cur;
+    char name[FILE_NAME_BYTES];
+    // An over-long token or path is dropped like a syllable without a recording name.
+    if (cur.too_long || !map_slog(cur.text, name))
+        return Sound::dropped;
+    const std::size_t name_len = std::strlen(name);
+    if (stage.prefix_len + name_len > VOICE_BYTES - 1)
+        return Sound::dropped;
+    char path[VOICE_BYTES];
+    std::memcpy(path, Settings.voice, stage.prefix_len);
+    std::memcpy(path + stage.prefix_len, name, name_len + 1);
+
+    // Read-only: a voice installed where the user cannot write is still a voice.
+    TextFile& rec = stage.recording;
+    if (!text_open(rec, path, "r")) {
+        std::printf("\nNo %s slog\n", name);
+        return Sound::dropped;
+    }
+    if (!text_set_binary(rec)) {
+        text_close(rec);
+        fail_wait("Error on mode set");
+        return Sound::failed;
+    }
+    const long long pos = text_tell(rec);
+    text_seek(rec, 0, SEEK_END);
+    const long long bytes = text_tell(rec);
+    text_seek(rec, pos, SEEK_SET);
+    if (!join_slog(rec, bytes / 2, cur.text, stage.cur.code, stage.next.text, stage.next.code, name,
+                   stage.out))
+        return Sound::failed;
+    return Sound::sounded;
+}
+
+// The held tail goes out before a pause; a pause code becomes silence.
+void pause_step()
+{
+    JoinState& st = join_state;
+    const int code = stage.cur.code;
+    if (code > 2) {
+        flush_held(stage.out);
+        st.prev_code = code * 100 / st.speed;
+    } else {
+        st.prev_code = code;
+    }
+    if (st.prev_code > 2)
+        write_silence(st.prev_code - 2);
+}
+
+void shift_token()
+{
+    SlogToken& cur = stage.cur;
+    const SlogToken& next = stage.next;
+    for (std::size_t i = 0; i < cur.text.size(); ++i) {
+        cur.text[i] = next.text[i];
+        if (next.text[i] == '\0')
+            break;
+    }
+    cur.code = next.code;
+    cur.length = next.length;
+    cur.too_long = next.too_long;
+}
+
+}  // namespace
+
+void read_slog_token(TextFile& in, SlogToken& token)
+{
+    token.too_long = false;
+    int i = 0;
+    int c = next_byte(in);
+    token.text[0] = static_cast<char>(c);
+    for (;;) {
+        if (c == 0) {
+            // A NUL ends the token and keeps the code of the one before.
+            token.text[static_cast<std::size_t>(i < SLOG_BYTES ? i : SLOG_BYTES - 1)] = '\0';
+            token.length = i;
+            return;
+        }
+        const int code = join_code_of(c);
+        if (code >= 0) {
+            token.code = code;
+            if (c == '#') {
+                if (i < SLOG_BYTES - 1)
+                    token.text[static_cast<std::size_t>(i)] = '#';
+                ++i;
+            }
+            if (i > SLOG_BYTES - 1) {
+                token.too_long = true;
+                i = SLOG_BYTES - 1;
+            }
+            if (c == END_MARKER) {
+                token.text[static_cast<std::size_t>(i)] = '\0';
+                token.length = TOKEN_END;
+            } else if (i > 0) {
+                token.text[static_cast<std::size_t>(i)] = '\0';
+                token.length = i;
+            } else {
+                // Ended at its first byte: the buffer keeps the terminator and
+                // what earlier tokens left behind it.
+                token.length = 0;
+            }
+            return;
+        }
+        if (i < SLOG_BYTES - 1)
+            token.text[static_cast<std::size_t>(i)] = static_cast<char>(c);
+        else
+            token.too_long = true;
+        ++i;
+        c = next_byte(in);
+        if (i < SLOG_BYTES - 1)
+            token.text[static_cast<std::size_t>(i)] = static_cast<char>(c);
+    }
+}
 
 int Zvuki()
 {
-    
     std::printf("Zvuki initialized...\n");
-    std::printf("Zvuki: not built yet\n");
-    return 0;
+    Stage& s = stage;
+    if (!text_open(s.slogi, "slogi.tmp", "r"))
+        return fail_wait("slogi.tmp could not be found");
+    if (!text_open(s.rech, "rech.wav", "w+")) {
+        text_close(s.slogi);
+        return fail_wait("Output not open\n");
+    }
+    writer_start(s.out, s.rech);
+    if (!Wavetag(s.rech, 0)) {
+        fail_wait("Wavetag failed first call\n");
+        return fail_stage();
+    }
+    write_silence(LEAD_IN_SAMPLES);
+
+    s.prefix_len = strnlen(Settings.voice, VOICE_BYTES);
+    const long long pos = text_tell(s.slogi);
+    text_seek(s.slogi, 0, SEEK_END);
+    const double size = static_cast<double>(text_tell(s.slogi));
+    text_seek(s.slogi, pos, SEEK_SET);
+    std::printf("\n[");
+    std::fflush(stdout);
+
+    join_reset();
+    s.next = SlogToken{};
+    s.cur = SlogToken{};
+    double progress_step = PROGRESS_STEP;
+    bool last = false;
+    while (!last) {
+        if (size > 0 && static_cast<double>(text_tell(s.slogi)) / size > progress_step) {
+            progress_step += PROGRESS_STEP;
+            console_mark();
+        }
+        shift_token();
+        if (s.cur.length == TOKEN_END) {
+            last = true;
+            s.cur.code = END_CODE;
+        } else {
+            read_slog_token(s.slogi, s.next);
+            // A token that ended at its first byte makes neither sound nor pause.
+            if (s.cur.length == 0)
+                continue;
+        }
+        if (s.cur.text[0] == '\0')
+            continue;
+        if (s.cur.text[0] != '#') {
+            const Sound result = sound_syllable();
+            if (result == Sound::failed)
+                return fail_stage();
+            if (result == Sound::dropped)
+                continue;
+        }
+        pause_step();
+    }
+    std::printf("]\n\n");
+    if (!close_stage())
+        return fail_wait(WRITE_FAILED);
+    return 1;
 }

@@ -1,0 +1,524 @@
+// Joining one syllable recording onto the speech: length unit, held tail,
+// overlap, crossfade, fade-out and loudness by letter classes.
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "common/console.h"
+#include "common/settings.h"
+#include "common/tables.h"
+#include "zvuki/zvuki_internal.h"
+
+JoinState join_state;
+void (*join_trace_hook)(const JoinTrace& trace) = nullptr;
+RecordingIo recording_io = {text_read, text_seek};
+
+namespace {
+
+// Letter classes of code page 1251 bytes.
+const char FRICATIVES[] = "\xF1\xE7\xF4\xF5\xF8\xF9\xE6";  // сзфхшщж
+const char SONORANTS[] = "\xEC\xED\xEB";                    // мнл
+const char VOICED_STOPS[] = "\xE1\xE3\xE4";                 // бгд
+const char VOICELESS_STOPS[] = "\xEA\xF2\xEF\xF7\xF6";      // ктпчц
+
+constexpr unsigned char LETTER_V = 0xE2;     // в
+constexpr unsigned char LETTER_ZH = 0xE6;    // ж
+constexpr unsigned char LETTER_Z = 0xE7;     // з
+constexpr unsigned char LETTER_I = 0xE8;     // и
+constexpr unsigned char LETTER_L = 0xEB;     // л
+constexpr unsigned char LETTER_F = 0xF4;     // ф
+constexpr unsigned char LETTER_KH = 0xF5;    // х
+constexpr unsigned char LETTER_Y = 0xFB;     // ы
+constexpr unsigned char SOFT_SIGN = 0xFC;    // ь
+constexpr unsigned char LETTER_YU = 0xFE;    // ю
+constexpr unsigned char PAUSE_MARK = '#';
+
+// Pause lengths the joiner gives a syllable, at speed 100.
+constexpr int WORD_PAUSE = PAUSE_UNIT * 100;  // before "и" or a voiceless stop
+constexpr int STOP_PAUSE = 3000;              // a syllable boundary before a voiceless stop
+constexpr float SHRINK = 0.7f;
+
+unsigned char byte_at(const Slog& s, int i) { return static_cast<unsigned char>(s[static_cast<std::size_t>(i)]); }
+
+// The second letter: byte 1, or byte 0 of a one-character syllable.
+unsigned char second_letter(const Slog& s)
+{
+    return (s[0] != '\0' && s[1] == '\0') ? byte_at(s, 0) : byte_at(s, 1);
+}
+
+int slog_length(const Slog& s)
+{
+    int n = 0;
+    while (n < SLOG_BYTES && s[static_cast<std::size_t>(n)] != '\0')
+        ++n;
+    return n;
+}
+
+// Truncation of a length computed in floating point; saturates instead of
+// overflowing, and a NaN (only from broken settings) counts as 0.
+long long trunc_len(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    if (v >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    if (v <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    return static_cast<long long>(v);
+}
+
+// Halving of held and overlap by factor f.
+void shrink_overlap(long long& held, long long& overlap, double f)
+{
+    if (overlap >= held) {
+        held = trunc_len(static_cast<double>(held) * f);
+        overlap = trunc_len(static_cast<double>(overlap) - static_cast<double>(held) * f);
+    } else {
+        overlap = trunc_len(static_cast<double>(overlap) * f);
+    }
+}
+
+// A length above 0.4 of the recording is cut to 0.4 of it.
+void cap_at_04(long long& len, long long n)
+{
+    const double nd = static_cast<double>(n);
+    const double ld = static_cast<double>(len);
+    if (ld / nd > 0.4)
+        len = trunc_len((0.4 * nd / ld) * ld);
+}
+
+// A held sample, or 0 for positions outside the buffer.
+int tail_at(long long i)
+{
+    return (i >= 0 && i < TAIL_SAMPLES) ? join_state.tail_buffer[static_cast<std::size_t>(i)] : 0;
+}
+
+// Reads one recording in blocks, never past the samples it holds (an odd last
+// byte is never read).
+constexpr std::size_t IN_BLOCK_BYTES = 16384;
+struct SampleReader {
+    TextFile* file = nullptr;
+    std::array<unsigned char, IN_BLOCK_BYTES> block;
+    std::size_t pos = 0;
+    std::size_t len = 0;
+    long long left = 0;  // samples of the file not yet fetched
+};
+SampleReader reader;
+
+void reader_start(TextFile& f, long long samples)
+{
+    reader.file = &f;
+    reader.pos = reader.len = 0;
+    reader.left = samples > 0 ? samples : 0;
+}
+
+bool get_sample(std::int16_t& s)
+{
+    if (reader.pos + 2 > reader.len) {
+        if (reader.left <= 0)
+            return false;
+        std::size_t want = reader.block.size();
+        if (static_cast<long long>(want / 2) > reader.left)
+            want = static_cast<std::size_t>(reader.left) * 2;
+        const std::size_t got = recording_io.read(*reader.file, reader.block.data(), want);
+        // A short read means the file ended early or failed: nothing more comes.
+        reader.left = got == want ? reader.left - static_cast<long long>(want / 2) : 0;
+        reader.len = got & ~static_cast<std::size_t>(1);
+        reader.pos = 0;
+        if (reader.len == 0)
+            return false;
+    }
+    const unsigned lo = reader.block[reader.pos];
+    const unsigned hi = reader.block[reader.pos + 1];
+    reader.pos += 2;
+    s = static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
+    return true;
+}
+
+void copy_slog(Slog& to, const Slog& from)
+{
+    for (std::size_t i = 0; i < to.size(); ++i) {
+        to[i] = from[i];
+        if (from[i] == '\0')
+            break;
+    }
+    to[SLOG_BYTES - 1] = '\0';
+}
+
+bool fail_join(TextFile& recording, const char* message)
+{
+    text_close(recording);
+    fail_wait(message);
+    return false;
+}
+
+// The fade-out: the samples whose remaining count is below fade_len are scaled
+// down linearly, by 1 - 1/f, 1 - 2/f, ...
+std::int16_t faded(std::int16_t s, std::int16_t fade_len, long long n, long long& k)
+{
+    if (fade_len <= n)
+        return s;
+    ++k;
+    const double q = static_cast<double>(k) / static_cast<double>(fade_len);
+    return to_sample(s - q * s);
+}
+
+}  // namespace
+
+std::int16_t to_sample(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 32767.0)
+        return 32767;
+    if (value <= -32768.0)
+        return -32768;
+    return static_cast<std::int16_t>(value);  // truncates toward zero
+}
+
+void writer_start(SampleWriter& w, TextFile& file)
+{
+    w.file = &file;
+    w.used = 0;
+    w.failed = false;
+}
+
+bool flush_samples(SampleWriter& w)
+{
+    if (w.used > 0) {
+        if (!text_write(*w.file, w.block.data(), w.used))
+            w.failed = true;
+        w.used = 0;
+    }
+    return !w.failed;
+}
+
+bool put_sample(SampleWriter& w, std::int16_t sample)
+{
+    const auto u = static_cast<std::uint16_t>(sample);
+    w.block[w.used++] = static_cast<unsigned char>(u & 0xFF);
+    w.block[w.used++] = static_cast<unsigned char>(u >> 8);
+    if (w.used == w.block.size())
+        return flush_samples(w);
+    return !w.failed;
+}
+
+void join_reset()
+{
+    join_state.tail_buffer.fill(0);
+    join_state.held = 0;
+    join_state.prev_slog.fill('\0');
+    join_state.prev_code = 3;
+    // The stage divides by the speed; a value the settings loader would have
+    // repaired gets the same repair here.
+    join_state.speed = (Settings.speed < 1 || Settings.speed > 200) ? DEFAULT_SPEED : Settings.speed;
+    join_state.stutter = Settings.stutter;
+    join_state.volume = Settings.volume;
+}
+
+float class_factor_for(const Slog& cur, const Slog& prev, int cur_code, float& shrink_factor)
+{
+    const unsigned char c0 = byte_at(cur, 0);
+    const unsigned char p0 = byte_at(prev, 0);
+    const unsigned char p1 = byte_at(prev, 1);
+    const unsigned char pv = second_letter(prev);
+    const float f0 = in_set(VOICELESS_STOPS, p0) ? 1.15f : 1.0f;
+
+    float f = f0;
+    if (in_set(SONORANTS, c0)) {
+        if (p1 == LETTER_Y)
+            f = 1.5f;
+        else
+            f = c0 == LETTER_L ? 1.3f : 1.2f;
+    } else if (in_set(VOICED_STOPS, c0)) {
+        f = 1.15f;
+    } else if (in_set(FRICATIVES, c0)) {
+        if (c0 == LETTER_KH || c0 == LETTER_F) {
+            f = 1.5f;
+            shrink_factor = SHRINK;
+        } else if (c0 == LETTER_Z || c0 == LETTER_ZH) {
+            f = 1.2f;
+            shrink_factor = SHRINK;
+        } else {
+            f = 1.1f;
+        }
+    } else if (is_vowel(c0)) {
+        f = is_vowel(pv) ? f0 : 1.5f;
+    }
+
+    if (is_vowel(pv)) {
+        if (is_vowel(c0)) {
+            if (cur_code > 1)
+                f = 1.5f;
+            else if (c0 == LETTER_YU)
+                f = 1.2f;
+        }
+    } else if (in_set(VOICED_STOPS, pv)) {
+        f = 1.1f;
+    } else if (p0 == LETTER_V && static_cast<double>(f) < 1.3) {
+        f = 1.3f;
+    }
+    if (p1 == SOFT_SIGN)
+        f = 2.0f;
+    return f;
+}
+
+float class_gain_for(const Slog& cur, int cur_code)
+{
+    const unsigned char c0 = byte_at(cur, 0);
+    if (is_vowel(second_letter(cur))) {
+        if (is_vowel(c0))
+            return 1.05f;
+        if (cur_code > 1)
+            return 1.0f;
+        if (in_set(VOICELESS_STOPS, c0))
+            return 1.2f;
+        if (in_set(VOICED_STOPS, c0) || in_set(SONORANTS, c0))
+            return 1.15f;
+        return 1.0f;
+    }
+    if (cur_code < 2)
+        return 1.05f;
+    if (in_set(SONORANTS, c0))
+        return 1.0f;
+    return 0.95f;
+}
+
+void flush_held(SampleWriter& out)
+{
+    for (int i = 0; i < join_state.held && i < TAIL_SAMPLES; ++i)
+        put_sample(out, join_state.tail_buffer[static_cast<std::size_t>(i)]);
+    join_state.held = 0;
+}
+
+bool join_slog(TextFile& recording, long long n, const Slog& cur_slog, int& cur_code,
+               const Slog& next_slog, int next_code, const char* file_name, SampleWriter& out)
+{
+    JoinState& st = join_state;
+    const int speed = st.speed;
+    const long long file_samples = n;
+    JoinTrace tr;
+    tr.n = n;
+    char message[160];
+
+    // 1. The length unit.
+    long long unit = trunc_len(static_cast<double>(n) / static_cast<double>(st.stutter));
+    if (unit < 0)
+        unit = 0;
+    if (slog_length(cur_slog) >= 2)
+        unit /= 2;
+    unit = unit * speed / 100;
+    tr.unit = unit;
+
+    // 2. Word end: the tail by the vowels on both sides of the gap.
+    long long tail_len = 0;
+    const unsigned char next0 = byte_at(next_slog, 0);
+    if (cur_code == 2) {
+        if (second_letter(next_slog) == LETTER_I && next_code > 1) {
+            tail_len = 0;
+            cur_code = WORD_PAUSE / speed;
+        } else if (is_vowel(second_letter(cur_slog)) == is_vowel(next0)) {
+            tail_len = unit / 2;
+        } else if (next0 == PAUSE_MARK) {
+            cur_code = 3;
+        } else {
+            tail_len = unit;
+        }
+    }
+
+    // 3. The tail by the next token's first letter.
+    std::int16_t fade_len = 1;
+    if (in_set(VOICELESS_STOPS, next0)) {
+        tail_len = 0;
+        if (cur_code >= 2) {
+            cur_code = WORD_PAUSE / speed;
+        } else {
+            if (byte_at(st.prev_slog, 1) != SOFT_SIGN)
+                n -= unit;
+            fade_len = static_cast<std::int16_t>(2 * unit);
+            cur_code = STOP_PAUSE / speed;
+        }
+    } else if (cur_code == 0) {
+        tail_len = 10 * unit;
+    } else if (cur_code == 1) {
+        tail_len = 11 * unit;
+    } else if (cur_code > 2) {
+        tail_len = 0;
+    }
+    tr.cur_code = cur_code;
+
+    // 4. The overlap with the held tail, and the letter factors.
+    bool keep_held = false;
+    float class_factor = 1.0f;
+    float shrink_factor = 1.0f;
+    long long overlap_len = 0;
+    if (st.prev_code > 1) {
+        keep_held = true;
+        overlap_len = (st.prev_code == 2 && st.held != 0) ? unit / 2 : 0;
+    } else {
+        overlap_len = (st.prev_code == 0 ? 10 : 11) * unit;
+        class_factor = class_factor_for(cur_slog, st.prev_slog, cur_code, shrink_factor);
+    }
+
+    // 5. Bounds by the recording's length.
+    if (cur_code > 2) {
+        if (fade_len == 1)
+            fade_len = static_cast<std::int16_t>(n / 10);
+        tail_len = 0;
+    } else if (tail_len > n) {
+        tail_len = (n / 2) * speed / 100;
+    }
+    if (overlap_len >= n)
+        overlap_len = (n / 2) * speed / 100;
+    tr.overlap_start = overlap_len;
+
+    // 6. The class factor shortens the overlap or passes part of the held tail.
+    long long held = st.held;
+    std::int16_t pass_len = 0;
+    if (class_factor != 1.0f) {
+        const double cf = class_factor;
+        if (held > overlap_len) {
+            pass_len = static_cast<std::int16_t>(
+                trunc_len(static_cast<double>(held) - static_cast<double>(held) / cf));
+            held = trunc_len(static_cast<double>(held) - cf);
+            if (held < overlap_len)
+                overlap_len = held;
+        } else {
+            overlap_len = trunc_len(static_cast<double>(overlap_len) / cf);
+            if (held > overlap_len) {
+                pass_len = static_cast<std::int16_t>(held - overlap_len);
+                held = overlap_len;
+            }
+        }
+    }
+    tr.class_factor = class_factor;
+    tr.shrink_factor = shrink_factor;
+    tr.overlap_after_class = overlap_len;
+    tr.pass_len = pass_len;
+
+    // 7. Halving.
+    if (st.prev_code < 3 && held != 0) {
+        shrink_overlap(held, overlap_len, 0.5);
+        if (shrink_factor != 1.0f)
+            shrink_overlap(held, overlap_len, static_cast<double>(shrink_factor));
+    }
+    tr.held_after_halving = held;
+    tr.overlap_after_halving = overlap_len;
+
+    // 8. Neither the overlap nor the tail takes more than 0.4 of the recording,
+    // and the tail fits its buffer.
+    cap_at_04(overlap_len, n);
+    cap_at_04(tail_len, n);
+    if (tail_len > TAIL_SAMPLES)
+        tail_len = TAIL_SAMPLES;
+    if (tail_len < 0)
+        tail_len = 0;
+    tr.tail_len = tail_len;
+
+    // 9. A held tail shorter than the overlap: skip the recording's start instead.
+    long long available = file_samples;
+    if (held < overlap_len) {
+        const long long skip = overlap_len - held;
+        if (recording_io.seek(recording, 2 * skip, SEEK_SET)) {
+            n -= skip;
+            available -= skip;
+            tr.skip = skip;
+        } else {
+            fail_wait("\nError imposible to read from slogtmp on skips!\n");
+        }
+        overlap_len = held;
+    } else if (held > overlap_len && !keep_held) {
+        held = overlap_len;
+    }
+    tr.overlap_len = overlap_len;
+    tr.held = held;
+    tr.fade_len = fade_len;
+
+    // 10. Loudness.
+    const float class_gain = class_gain_for(cur_slog, cur_code);
+    const float gain = st.volume * class_gain;
+    const double g = gain;
+    tr.class_gain = class_gain;
+    tr.gain = gain;
+
+    reader_start(recording, available);
+    std::size_t store = 0;
+    auto keep = [&](std::int16_t v) {
+        if (store < st.tail_buffer.size())
+            st.tail_buffer[store] = v;
+        ++store;
+        ++tr.stored;
+    };
+
+    // 11. Crossfade from the held tail into the recording's start.
+    if (st.prev_code < 3 && held != 0) {
+        const long long t = n - tail_len;
+        const long long w = pass_len + held - overlap_len;
+        for (long long i = 0; i < w; ++i)
+            put_sample(out, static_cast<std::int16_t>(tail_at(i)));
+        tr.passed = w > 0 ? w : 0;
+        for (long long j = 0; j < overlap_len; ++j) {
+            --n;
+            std::int16_t s;
+            if (!get_sample(s)) {
+                std::snprintf(message, sizeof message,
+                              "\nError imposible to read from slogtmp on morph second!%lld %lld\n",
+                              overlap_len, n);
+                return fail_join(recording, message);
+            }
+            const int a = to_sample(s * g);
+            const int o = tail_at(w + j);
+            const std::int16_t v =
+                to_sample(o - (o - a) * (static_cast<double>(j) / static_cast<double>(overlap_len)));
+            if (j < t) {
+                if (!put_sample(out, v))
+                    return fail_join(recording, "\nError imposible to write to output on morph!\n");
+                ++tr.written;
+            } else {
+                keep(v);
+            }
+        }
+    }
+
+    // 12. The body goes out, fading near the end when a pause follows.
+    long long k = 0;
+    while (n > tail_len) {
+        std::int16_t s;
+        if (!get_sample(s)) {
+            std::snprintf(message, sizeof message,
+                          "\nError imposible to read from slogtmp on main1 %s!\n", file_name);
+            return fail_join(recording, message);
+        }
+        s = faded(s, fade_len, n, k);
+        if (!put_sample(out, to_sample(s * g))) {
+            std::snprintf(message, sizeof message,
+                          "\nError imposible to write to output on main1 %s!\n", file_name);
+            return fail_join(recording, message);
+        }
+        ++tr.written;
+        --n;
+    }
+
+    // 13. The tail is held back for the next syllable.
+    while (n > 0) {
+        std::int16_t s;
+        if (!get_sample(s)) {
+            std::snprintf(message, sizeof message,
+                          "\nError imposible to read from slogtmp buffer read! %lld %s\n", n,
+                          file_name);
+            return fail_join(recording, message);
+        }
+        s = faded(s, fade_len, n, k);
+        keep(to_sample(s * g));
+        --n;
+    }
+
+    // 14.
+    text_close(recording);
+    copy_slog(st.prev_slog, cur_slog);
+    st.held = static_cast<int>(tail_len);
+    if (join_trace_hook)
+        join_trace_hook(tr);
+    return true;
+}

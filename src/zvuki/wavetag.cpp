@@ -1,0 +1,62 @@
+// The 44-byte RIFF WAVE header of rech.wav: 16-bit mono PCM at 22050 samples per second.
+#include <cstdio>
+
+#include "common/console.h"
+#include "zvuki/zvuki_internal.h"
+
+namespace {
+
+constexpr std::uint16_t CHANNELS = 1;
+constexpr std::uint16_t BITS_PER_SAMPLE = 16;
+constexpr std::uint16_t BLOCK_ALIGN = CHANNELS * BITS_PER_SAMPLE / 8;
+constexpr std::uint16_t FORMAT_PCM = 1;
+constexpr std::uint32_t FORMAT_CHUNK_BYTES = 16;
+
+void put_u16_le(unsigned char* at, std::uint16_t v)
+{
+    at[0] = static_cast<unsigned char>(v & 0xFF);
+    at[1] = static_cast<unsigned char>(v >> 8);
+}
+
+void put_u32_le(unsigned char* at, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
+}
+
+void put_tag(unsigned char* at, const char (&tag)[5])
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<unsigned char>(tag[i]);
+}
+
+}  // namespace
+
+int Wavetag(TextFile& out, std::int64_t total_length)
+{
+    if (!text_set_binary(out))
+        return fail_wait("Error on mode set");
+    text_seek(out, 0, SEEK_SET);
+
+    // The size fields hold 32 bits: a length past 4 GiB keeps its low bits, and
+    // the first call's length 0 gives the placeholders -8 and -44.
+    const auto riff_size = static_cast<std::uint32_t>(total_length - 8);
+    const auto data_size = static_cast<std::uint32_t>(total_length - WAV_HEADER_BYTES);
+
+    std::array<unsigned char, WAV_HEADER_BYTES> h;
+    put_tag(&h[0], "RIFF");                            // RIFF chunk id
+    put_u32_le(&h[4], riff_size);                      // total_length - 8: everything after this field
+    put_tag(&h[8], "WAVE");                            // form type
+    put_tag(&h[12], "fmt ");                           // format chunk id
+    put_u32_le(&h[16], FORMAT_CHUNK_BYTES);            // format chunk size: the 16 bytes up to "data"
+    put_u16_le(&h[20], FORMAT_PCM);                    // format code: plain PCM
+    put_u16_le(&h[22], CHANNELS);                      // channels: mono
+    put_u32_le(&h[24], SAMPLE_RATE);                   // samples per second
+    put_u32_le(&h[28], SAMPLE_RATE * BLOCK_ALIGN);     // byte rate: 22050 × 2
+    put_u16_le(&h[32], BLOCK_ALIGN);                   // bytes per sample frame
+    put_u16_le(&h[34], BITS_PER_SAMPLE);               // bits per sample
+    put_tag(&h[36], "data");                           // data chunk id
+    put_u32_le(&h[40], data_size);                     // total_length - 44: the sample bytes
+    text_write(out, h.data(), h.size());
+    return 1;
+}

@@ -1,0 +1,118 @@
+// Internals of the sound stage, shared by its sources and its tests only.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "common/textfile.h"
+
+// One syllable token: at most 9 characters and the NUL.
+constexpr int SLOG_BYTES = 10;
+using Slog = std::array<char, SLOG_BYTES>;
+// The tail of the last syllable held back for the next crossfade, in samples.
+constexpr int TAIL_SAMPLES = 8192;
+constexpr int WAV_HEADER_BYTES = 44;
+constexpr int SAMPLE_RATE = 22050;
+constexpr int LEAD_IN_SAMPLES = 998;
+// One step of pause, in samples at speed 100; the join codes are multiples of it.
+constexpr int PAUSE_UNIT = 500;
+// The length mark of the token that met the end of slogi.tmp.
+constexpr int TOKEN_END = -1;
+// The code of the text that stood right before the end marker.
+constexpr int END_CODE = 1000;
+
+// Writes (or rewrites) the 44-byte header at the start of out, switching it to
+// binary first; the position is then just behind the header. 0 when binary mode
+// could not be set (message printed, key awaited, nothing written).
+int Wavetag(TextFile& out, std::int64_t total_length);
+
+// A floating value as a 16-bit sample: truncated toward zero and clamped to
+// -32768..32767, so loud speech saturates instead of wrapping into clicks.
+std::int16_t to_sample(double value);
+
+// Samples bound for rech.wav, gathered into blocks. Once a write has failed,
+// every later put reports failure too.
+constexpr std::size_t OUT_BLOCK_BYTES = 16384;
+struct SampleWriter {
+    TextFile* file = nullptr;
+    std::array<unsigned char, OUT_BLOCK_BYTES> block;
+    std::size_t used = 0;
+    bool failed = false;
+};
+void writer_start(SampleWriter& w, TextFile& file);
+bool put_sample(SampleWriter& w, std::int16_t sample);
+bool flush_samples(SampleWriter& w);
+
+// One token of slogi.tmp as the reader left it. The bytes after the NUL keep
+// what earlier tokens left there: the joiner looks at the second byte of a
+// token that ended at its first byte.
+struct SlogToken {
+    Slog text{};
+    int code = 0;
+    int length = 0;         // characters, or TOKEN_END
+    bool too_long = false;  // more than 9 characters; text holds the first 9
+};
+void read_slog_token(TextFile& in, SlogToken& token);
+
+// What lives from one syllable to the next during one run of the stage.
+struct JoinState {
+    std::array<std::int16_t, TAIL_SAMPLES> tail_buffer;
+    int held;       // samples at the start of tail_buffer that belong to the last tail
+    Slog prev_slog; // letters of the last sounded syllable
+    int prev_code;  // last join code, or the length of the last pause; 3 at the start
+    // The settings of this run.
+    int speed;
+    float stutter;
+    float volume;
+};
+extern JoinState join_state;
+// Puts the state back to the start of a run and takes the settings.
+void join_reset();
+
+// The letter rules: the overlap's divisor (and the shrink factor of the
+// halving) after a syllable boundary, and the loudness of a syllable.
+float class_factor_for(const Slog& cur, const Slog& prev, int cur_code, float& shrink_factor);
+float class_gain_for(const Slog& cur, int cur_code);
+
+// Sounds one opened recording of n samples onto out. cur_code may come back as
+// a pause length. false after a failure (message printed, key awaited). The
+// recording is closed either way.
+bool join_slog(TextFile& recording, long long n, const Slog& cur_slog, int& cur_code,
+               const Slog& next_slog, int next_code, const char* file_name, SampleWriter& out);
+// Writes the held tail unchanged and empties it; called before every pause.
+void flush_held(SampleWriter& out);
+
+// The values one join_slog call worked with, for tests and diagnostics.
+struct JoinTrace {
+    long long n = 0;             // samples in the recording
+    long long unit = 0;
+    int cur_code = 0;            // after the word-end and stop rules
+    long long overlap_start = 0; // after the overlap rule and the bounds
+    float class_factor = 1.0f;
+    float shrink_factor = 1.0f;
+    long long overlap_after_class = 0;
+    int pass_len = 0;
+    long long held_after_halving = 0;
+    long long overlap_after_halving = 0;
+    long long tail_len = 0;      // after the caps
+    long long skip = 0;          // samples skipped at the start of the recording
+    long long overlap_len = 0;   // the crossfade's length
+    long long held = 0;          // held samples the crossfade starts from
+    int fade_len = 1;
+    float class_gain = 1.0f;
+    float gain = 1.0f;
+    long long passed = 0;        // held samples written unchanged before the crossfade
+    long long written = 0;       // new samples written (crossfaded and body)
+    long long stored = 0;        // samples stored as the new tail
+};
+// Called after every successful join_slog when set.
+extern void (*join_trace_hook)(const JoinTrace& trace);
+
+// How recordings are read and positioned; tests swap these to make a
+// recording fail part-way.
+struct RecordingIo {
+    std::size_t (*read)(TextFile& f, void* data, std::size_t n);
+    bool (*seek)(TextFile& f, long long offset, int whence);
+};
+extern RecordingIo recording_io;
