@@ -1,4 +1,4 @@
-// The command line and the chain of stages.
+// The command line and the chain of stages: the one place that knows their order.
 #include "driver/driver.h"
 
 #include <cstdio>
@@ -6,37 +6,83 @@
 #include <unistd.h>
 
 #include "common/console.h"
+#include "driver/driver_internal.h"
 #include "firstread/firstread.h"
 #include "secondread/secondread.h"
 #include "slogi/slogi.h"
 #include "zvuki/zvuki.h"
 
+const Operations REAL_OPERATIONS = {
+    Readconfig, Firstread, Secondread, Slogi, Zvuki,
+    Readclipboard, Setup, Printhelp, Convertmp3, Playwav,
+};
+
 namespace {
 
+// A failed stage: its line, one key, and the run ends with nothing deleted.
 int fail_run(const char* message)
 {
     fail_wait(message);
     return 0;
 }
 
+bool is(const char* arg, const char* option) { return std::strcmp(arg, option) == 0; }
+
 }  // namespace
 
-int vokdar_main(int argc, char** argv)
+int drive(int argc, char** argv, const Operations& ops)
 {
-    const char* input_name = argc > 1 ? argv[1] : "";
-    if (!Firstread(input_name))
+    const char* input_name = "";  // empty: the first stage asks for a file
+    if (argc > 1) {
+        const char* first = argv[1];
+        if (is(first, "-c")) {
+            if (ops.readclipboard())
+                input_name = "rech.txt";
+        } else if (is(first, "-m")) {
+            ops.convertmp3();
+            return 0;
+        } else if (is(first, "-p")) {
+            ops.playwav();
+            return 0;
+        } else if (is(first, "-s")) {
+            return ops.setup();
+        } else if (is(first, "-h")) {
+            return ops.printhelp();
+        } else {
+            input_name = first;
+        }
+    }
+
+    if (!ops.readconfig())
+        std::printf("There is no vokdar.cfg file! Using Default...");
+    if (!ops.firstread(input_name))
         return fail_run("First read has failed!");
-    if (!Secondread())
+    if (!ops.secondread())
         return fail_run("Second read has failed!");
-    if (!Slogi())
+    if (!ops.slogi())
         return fail_run("Slogi has failed!");
-    if (!Zvuki())
+    if (!ops.zvuki())
         return fail_run("Zvuki has failed!");
+    // A missing file is fine: the stage that made it may have had nothing to write.
     unlink("slogi.tmp");
     unlink("text.tmp");
     unlink("text2.tmp");
-    if (argc == 1)
+
+    if (argc == 1) {
         std::printf("\nPlay rech.wav, Enjoy!\n\n");
+    } else if (argc == 3) {
+        if (is(argv[2], "-m"))
+            ops.convertmp3();
+        else if (is(argv[2], "-p"))
+            ops.playwav();
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+int vokdar_main(int argc, char** argv)
+{
+    drive(argc, argv, REAL_OPERATIONS);
     std::fflush(stdout);
     return 0;
 }

@@ -1,0 +1,52 @@
+// The driver's own operations (settings, dialogue, help, hand-offs, clipboard),
+// shared by its source files and its tests; nothing else includes this.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+// Loads vokdar.cfg into Settings and repairs it: 1 when read, 0 when the file
+// cannot be opened (Settings then untouched).
+int Readconfig();
+// The setup dialogue on standard input; rewrites vokdar.cfg. Returns 0.
+int Setup();
+// The dialogue with its answers taken from answers (Setup passes stdin).
+int setup_dialogue(std::FILE* answers);
+
+// The usage text. Returns 0.
+int Printhelp();
+// Hand rech.wav to the encoder or the player. They return only when nothing
+// could be started, after printing why; otherwise the program has ended.
+void Convertmp3();
+void Playwav();
+
+// Captures the clipboard text into rech.txt: 1 when written, 0 when the
+// clipboard cannot be read (an existing rech.txt is then left as it was).
+int Readclipboard();
+
+// A path name of the program's own making: a directory entry and a name.
+constexpr std::size_t PROGRAM_PATH_BYTES = 4096;  // PATH_MAX of Linux, NUL included
+
+// Finds name as an executable regular file: first in the current directory
+// when look_here is set, then in each directory of PATH. The path found goes
+// to path; false when there is none (or it would not fit).
+bool find_program(const char* name, bool look_here, char* path, std::size_t cap);
+
+// Everything the command line can start, so tests can drive the decision and
+// the chain with stand-ins; the program uses REAL_OPERATIONS.
+struct Operations {
+    int (*readconfig)();
+    int (*firstread)(const char* input_name);
+    int (*secondread)();
+    int (*slogi)();
+    int (*zvuki)();
+    int (*readclipboard)();
+    int (*setup)();
+    int (*printhelp)();
+    void (*convertmp3)();
+    void (*playwav)();
+};
+extern const Operations REAL_OPERATIONS;
+
+// The command line's decision and the run over ops; the exit status (0).
+int drive(int argc, char** argv, const Operations& ops);

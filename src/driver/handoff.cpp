@@ -1,0 +1,113 @@
+// The help text and the hand-off of rech.wav to the MP3 encoder or a player.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/settings.h"
+#include "driver/driver_internal.h"
+
+extern char** environ;
+
+namespace {
+
+// dir and name joined by the separator where dir does not end in one; false when it does not fit.
+bool join_path(const char* dir, std::size_t dir_len, const char* name, char* path, std::size_t cap)
+{
+    const std::size_t name_len = std::strlen(name);
+    const bool slash = dir_len > 0 && dir[dir_len - 1] != PATH_SEPARATOR;
+    const std::size_t total = dir_len + (slash ? 1 : 0) + name_len;
+    if (total + 1 > cap)
+        return false;
+    std::memcpy(path, dir, dir_len);
+    std::size_t n = dir_len;
+    if (slash)
+        path[n++] = PATH_SEPARATOR;
+    std::memcpy(path + n, name, name_len + 1);
+    return true;
+}
+
+bool is_executable_file(const char* path)
+{
+    struct stat st;
+    return stat(path, &st) == 0 && S_ISREG(st.st_mode) && access(path, X_OK) == 0;
+}
+
+// Starts the program at path with args in this terminal, then ends this
+// program at once; returns only when it could not be started.
+void start_and_exit(const char* path, char* const args[])
+{
+    std::fflush(stdout);
+    pid_t pid;
+    if (posix_spawn(&pid, path, nullptr, nullptr, args, environ) == 0)
+        std::exit(0);
+}
+
+}  // namespace
+
+bool find_program(const char* name, bool look_here, char* path, std::size_t cap)
+{
+    if (look_here && join_path(".", 1, name, path, cap) && is_executable_file(path))
+        return true;
+    const char* dirs = std::getenv("PATH");
+    if (dirs == nullptr)
+        return false;
+    for (const char* dir = dirs;; ++dir) {
+        const char* end = std::strchr(dir, ':');
+        const std::size_t len = end ? static_cast<std::size_t>(end - dir) : std::strlen(dir);
+        // An empty entry names the current directory, as in the shell.
+        const char* entry = len > 0 ? dir : ".";
+        if (join_path(entry, len > 0 ? len : 1, name, path, cap) && is_executable_file(path))
+            return true;
+        if (end == nullptr)
+            return false;
+        dir = end;
+    }
+}
+
+int Printhelp()
+{
+    std::printf("***HELP***\n\n");
+    std::printf("vokdar -c\t\tRead from clipboard into rech.wav\n\n");
+    std::printf("vokdar -s\t\tSetup\n\n");
+    std::printf("vokdar -p\t\tPlay\n\n");
+    std::printf("vokdar -m\t\tConvert to mp3\n\n");
+    std::printf("vokdar -h\t\tThis help\n\n");
+    std::printf("vokdar text.txt -m\tRead text.txt & convert to mp3\n\n");
+    return 0;
+}
+
+void Convertmp3()
+{
+    // The voice preset of today's encoder: 56 kbit/s mono, as the old "--voice" switch was.
+    char name[] = "lame", preset[] = "--preset", voice[] = "voice";
+    char wav[] = "rech.wav", mp3[] = "rech.mp3";
+    char* const args[] = {name, preset, voice, wav, mp3, nullptr};
+    char path[PROGRAM_PATH_BYTES];
+    if (find_program(name, true, path, sizeof path))
+        start_and_exit(path, args);
+    std::printf("\nLame.exe not fownd!!\n\n");
+}
+
+void Playwav()
+{
+    // "wav" is the player of the user's choosing; without one, a common player.
+    static const char* const PLAYERS[] = {"aplay", "paplay", "play"};
+    char wav[] = "rech.wav";
+    char name[16] = "wav";
+    char path[PROGRAM_PATH_BYTES];
+    bool found = find_program(name, true, path, sizeof path);
+    for (const char* player : PLAYERS) {
+        if (found)
+            break;
+        std::snprintf(name, sizeof name, "%s", player);
+        found = find_program(name, false, path, sizeof path);
+    }
+    if (found) {
+        char* const args[] = {name, wav, nullptr};
+        start_and_exit(path, args);
+    }
+    std::printf("\nwav.exe not fownd!!\n\n");
+}
