@@ -18,7 +18,6 @@ constexpr std::size_t NAME_BYTES = PATH_MAX + 1;
 constexpr std::size_t MESSAGE_BYTES = 64;
 
 const char* const OUTPUT_NAME = "text.tmp";
-const char* const END_TEXT = "` ";  // the end marker and a space
 const char* const PROMPT_FIRST = "Which file do you whish to read: ";
 const char* const PROMPT_AGAIN = "\nPlease enter a VALID file name: ";
 const char* const QUIT_WORD = "exit";
@@ -232,7 +231,7 @@ int Firstread(const char* input_name)
     }
 
     // The file layer buffers: a failed write anywhere shows at the latest on closing.
-    bool written = text_puts(out, END_TEXT);
+    bool written = text_putc(out, END_MARKER) && text_putc(out, ' ');
     written = text_close(out) && written;
     text_close(in);
     if (!written)

@@ -15,24 +15,26 @@ using harness::TempDir;
 
 struct Spoken {
     std::string words;
-    long long count = 0;
-    int next = TEXT_EOF;  // the character the caller reads after the call
+    long long count = 0;  // of the last call
+    int next = TEXT_EOF;  // the character the caller reads after the last call
 };
 
-// One call on text, from a fresh fraction state unless told otherwise.
-Spoken spell(const std::string& text, bool fresh = true)
+// calls calls on text, each on the digit the input holds next (a fraction
+// takes two), from the state of a fresh program.
+Spoken spell(const std::string& text, int calls = 1)
 {
-    if (fresh)
-        spellnumber_reset();
+    spellnumber_reset();
     TempDir dir;
     dir.write("in.txt", text);
     TextFile in, out;
     EXPECT_TRUE(text_open(in, dir.file("in.txt").c_str(), "r"));
     EXPECT_TRUE(text_open(out, dir.file("out.txt").c_str(), "w"));
     Spoken s;
-    const int first = text_getc(in);
-    s.count = Spellnumber(static_cast<char>(first), in, out);
     s.next = text_getc(in);
+    for (int i = 0; i < calls; ++i) {
+        s.count = Spellnumber(static_cast<char>(s.next), in, out);
+        s.next = text_getc(in);
+    }
     EXPECT_TRUE(text_close(out));
     s.words = dir.read("out.txt");
     return s;
@@ -178,17 +180,11 @@ TEST(Spellnumber, TheEndingCharacterIsConsumed)
 
 TEST(Spellnumber, FractionSpansTwoCalls)
 {
-    spellnumber_reset();
-    TempDir dir;
-    dir.write("in.txt", "3.25 z");
-    TextFile in, out;
-    ASSERT_TRUE(text_open(in, dir.file("in.txt").c_str(), "r"));
-    ASSERT_TRUE(text_open(out, dir.file("out.txt").c_str(), "w"));
-    EXPECT_EQ(Spellnumber(static_cast<char>(text_getc(in)), in, out), 1);
-    EXPECT_EQ(Spellnumber(static_cast<char>(text_getc(in)), in, out), 2);
-    EXPECT_EQ(text_getc(in), 'z');
-    ASSERT_TRUE(text_close(out));
-    EXPECT_EQ(harness::utf8(dir.read("out.txt")), "три целых, , двацать пять сотых, , ");
+    EXPECT_EQ(spell("3.25 z", 1).count, 1);
+    const Spoken both = spell("3.25 z", 2);
+    EXPECT_EQ(both.count, 2);
+    EXPECT_EQ(both.next, 'z');
+    EXPECT_EQ(harness::utf8(both.words), "три целых, , двацать пять сотых, , ");
 }
 
 TEST(Spellnumber, DenominatorByTheNumberOfFractionDigits)
@@ -201,21 +197,11 @@ TEST(Spellnumber, DenominatorByTheNumberOfFractionDigits)
         " каких-то совсем незначительных, ",
     };
     for (int k = 1; k <= 12; ++k) {
-        spellnumber_reset();
-        TempDir dir;
-        dir.write("in.txt", "0." + std::string(static_cast<std::size_t>(k - 1), '0') + "1 ");
-        TextFile in, out;
-        ASSERT_TRUE(text_open(in, dir.file("in.txt").c_str(), "r"));
-        ASSERT_TRUE(text_open(out, dir.file("out.txt").c_str(), "w"));
-        Spellnumber(static_cast<char>(text_getc(in)), in, out);
-        ASSERT_TRUE(text_close(out));
-        ASSERT_TRUE(text_open(out, dir.file("out.txt").c_str(), "w"));
-        Spellnumber(static_cast<char>(text_getc(in)), in, out);
-        ASSERT_TRUE(text_close(out));
-        const std::string got = harness::utf8(dir.read("out.txt"));
+        const std::string fraction = std::string(static_cast<std::size_t>(k - 1), '0') + "1";
+        const std::string words = harness::utf8(spell("0." + fraction + " ", 2).words);
         const std::string tail = std::string(denominators[k - 1]) + ", ";
-        ASSERT_GE(got.size(), tail.size()) << k;
-        EXPECT_EQ(got.substr(got.size() - tail.size()), tail) << k << ": " << got;
+        ASSERT_GE(words.size(), tail.size()) << k;
+        EXPECT_EQ(words.substr(words.size() - tail.size()), tail) << k << ": " << words;
     }
 }
 
