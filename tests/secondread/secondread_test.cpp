@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "common/console.h"
@@ -300,6 +301,19 @@ TEST(SecondreadStage, MissingFilesFailWithTheirMessageAndOneKeyWait)
             EXPECT_FALSE(dir.exists("text2.tmp"));
         }
     }
+}
+
+TEST(SecondreadStage, AFailedWriteIsNotReportedAsSuccess)
+{
+    TempDir dir;
+    dir.write("text.tmp", cp1251("кот`"));
+    dir.write("replace.txt", "$\r\n");
+    if (symlink("/dev/full", dir.file("text2.tmp").c_str()) != 0)
+        GTEST_SKIP() << "no /dev/full";
+    const harness::StageRun r = run_stage(dir);
+    EXPECT_EQ(r.result, 0);
+    EXPECT_EQ(r.printed, "Secondread initialized...\nOutput write fail on second read!");
+    EXPECT_EQ(r.key_waits, 1);
 }
 
 TEST(SecondreadStage, GoldenArticle)

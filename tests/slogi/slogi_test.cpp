@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/console.h"
 #include "harness.h"
@@ -192,6 +193,18 @@ TEST(SlogiStage, FailuresPrintTheirMessageAndWaitForAKey)
     }
 }
 
+TEST(SlogiStage, AFailedWriteIsNotReportedAsSuccess)
+{
+    TempDir dir;
+    dir.write("text2.tmp", cp1251("мама`"));
+    if (symlink("/dev/full", dir.file("slogi.tmp").c_str()) != 0)
+        GTEST_SKIP() << "no /dev/full";
+    const harness::StageRun r = run_stage(dir);
+    EXPECT_EQ(r.result, 0);
+    EXPECT_EQ(r.printed, "Slogi initialized...\n\nFailed to write file \"slogi.tmp\"!\n");
+    EXPECT_EQ(r.key_waits, 1);
+}
+
 TEST(SlogiStage, GoldenArticle)
 {
     EXPECT_EQ(marked(harness::test_data("slogi/article.text2.tmp")),
@@ -219,6 +232,25 @@ TEST(SlogiStage, AnyTextGivesMarkedWordsAndOneMarker)
         EXPECT_EQ(out.find(' '), std::string::npos) << "round " << round;
         EXPECT_EQ(out.find('\xFA'), std::string::npos) << "round " << round;  // no "ъ"
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The program's road for "Мама мыла раму.": the sound stage is made to fail
+// (rech.wav cannot be written) so the files of the two text stages stay.
+TEST(Chain, DictionaryPassAndMarkerThroughTheProgram)
+{
+    TempDir dir;
+    dir.write("s.txt", cp1251("Мама мыла раму."));
+    dir.write("replace.txt", "$\r\n");
+    ASSERT_EQ(mkdir(dir.file("rech.wav").c_str(), 0700), 0);
+    const harness::RunResult r = harness::run_vokdar(dir, {"s.txt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Secondread initialized...\nSlogi initialized...\n"), std::string::npos) << r.out;
+    EXPECT_EQ(dir.read("text2.tmp"), cp1251("мама мыла раму.`"));
+    EXPECT_EQ(dir.read("slogi.tmp"), cp1251("ма-ма_мы-ла_ра-му._`"));
 }
 
 }  // namespace
