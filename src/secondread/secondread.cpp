@@ -33,17 +33,18 @@ bool key_matches(const EntryText& key, const unsigned char* tail, std::size_t n,
     return true;
 }
 
-// Puts the replacement in place of the tail from p. When the result would not
-// fit the word buffer the word stays as it was: nothing of it is cut.
+// Puts the replacement in place of the tail from p; a "*" beyond the captured
+// bytes yields nothing. When the result would not fit the word buffer the word
+// stays as it was: nothing of it is cut.
 void apply_replacement(Word& word, std::size_t p, const EntryText& rep, const Captures& cap)
 {
     std::size_t length = p;
     std::size_t used = 0;
     for (std::size_t i = 0; i < rep.length; ++i) {
-        if (rep.bytes[i] != CAPTURE_BYTE)
+        if (rep.bytes[i] != CAPTURE_BYTE) {
             ++length;
-        else if (used < cap.length) {
-            ++length;  // a "*" beyond the captured bytes yields nothing
+        } else if (used < cap.length) {
+            ++length;
             ++used;
         }
     }
