@@ -1,11 +1,12 @@
 // Stage one: the input text folded into text.tmp, the speakable form the later
-// stages read. String literals of this file are compiled to code page 1251.
+// stages read. Its words are stored as code page 1251 at compile time.
 #include "firstread/firstread.h"
 
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
+#include "common/cp1251.h"
 #include "common/console.h"
 #include "common/tables.h"
 #include "firstread/firstread_internal.h"
@@ -28,7 +29,7 @@ constexpr unsigned char PAUSE_MARK = '#';
 constexpr unsigned char DOUBLE_QUOTE = '"';
 constexpr unsigned char TAB = '\t';
 // Doubled letters that are pronounced double and so kept.
-const char KEPT_DOUBLES[] = "нвтд";
+const char* const KEPT_DOUBLES = cp1251_text<"нвтд">;
 
 struct SymbolWord {
     unsigned char symbol;
@@ -37,25 +38,25 @@ struct SymbolWord {
 // Every symbol but the double quote leaves a space behind it as the last character.
 const SymbolWord SYMBOL_WORDS[] = {
     {'"', " # "},
-    {'@', " собачка "},
-    {'#', " номер "},
-    {'$', " долларов "},
-    {'%', " процентов "},
-    {'*', " звёздочка "},
-    {'/', " разделить на "},
-    {'=', " равно "},
-    {'&', " и "},
-    {'+', " плюс "},
+    {'@', cp1251_text<" собачка ">},
+    {'#', cp1251_text<" номер ">},
+    {'$', cp1251_text<" долларов ">},
+    {'%', cp1251_text<" процентов ">},
+    {'*', cp1251_text<" звёздочка ">},
+    {'/', cp1251_text<" разделить на ">},
+    {'=', cp1251_text<" равно ">},
+    {'&', cp1251_text<" и ">},
+    {'+', cp1251_text<" плюс ">},
     {TAB, " "},
 };
 
 // The names of а..я in code page order, for letters that stand alone.
 const char* const LETTER_NAMES[32] = {
-    "а",  "б",  "в",  "гэ", "дэ", "е",  "ж",  "зэ", "и",  "ий", "к",
-    "эл", "эм", "эн", "о",  "пэ", "эр", "с",  "тэ", "у",  "эф", "хэ",
-    "цэ", "че", "шэ", "ще", "твердыйзнак", "ы", "мягкийзнак", "э", "ю", "я",
+    cp1251_text<"а">,  cp1251_text<"б">,  cp1251_text<"в">,  cp1251_text<"гэ">, cp1251_text<"дэ">, cp1251_text<"е">,  cp1251_text<"ж">,  cp1251_text<"зэ">, cp1251_text<"и">,  cp1251_text<"ий">, cp1251_text<"к">,
+    cp1251_text<"эл">, cp1251_text<"эм">, cp1251_text<"эн">, cp1251_text<"о">,  cp1251_text<"пэ">, cp1251_text<"эр">, cp1251_text<"с">,  cp1251_text<"тэ">, cp1251_text<"у">,  cp1251_text<"эф">, cp1251_text<"хэ">,
+    cp1251_text<"цэ">, cp1251_text<"че">, cp1251_text<"шэ">, cp1251_text<"ще">, cp1251_text<"твердыйзнак">, cp1251_text<"ы">, cp1251_text<"мягкийзнак">, cp1251_text<"э">, cp1251_text<"ю">, cp1251_text<"я">,
 };
-const char* const YO_NAME = "ё";
+const char* const YO_NAME = cp1251_text<"ё">;
 
 const SymbolWord* find_symbol(unsigned char c)
 {

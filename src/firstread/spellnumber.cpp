@@ -1,10 +1,12 @@
 // The number speller: a run of digits of the text as Russian number words.
-// String literals of this file are compiled to code page 1251 (see CMakeLists.txt).
+// The word tables are written in UTF-8 and stored as code page 1251 at compile time.
 #include "firstread/firstread_internal.h"
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
+
+#include "common/cp1251.h"
 
 namespace {
 
@@ -14,39 +16,39 @@ constexpr int DIGITS_PER_GROUP = 3;
 
 // Row by the digit's place in its group (units, tens, hundreds), column by the digit.
 const char* const PLACE_WORDS[DIGITS_PER_GROUP][10] = {
-    {"ноль", "один", "два", "три", "четыре", "пять", "шесть", "семь", "восемь", "девять"},
-    {" ", "десять", "двацать", "трицать", "сорок", "пятдесят", "шестьдесят", "семьдесят",
-     "восемьдесят", "девяносто"},
-    {" ", "сто", "двести", "тристо", "четыресто", "пятцот", "шесот", "семсот", "восемсот",
-     "девятцот"},
+    {cp1251_text<"ноль">, cp1251_text<"один">, cp1251_text<"два">, cp1251_text<"три">, cp1251_text<"четыре">, cp1251_text<"пять">, cp1251_text<"шесть">, cp1251_text<"семь">, cp1251_text<"восемь">, cp1251_text<"девять">},
+    {" ", cp1251_text<"десять">, cp1251_text<"двацать">, cp1251_text<"трицать">, cp1251_text<"сорок">, cp1251_text<"пятдесят">, cp1251_text<"шестьдесят">, cp1251_text<"семьдесят">,
+     cp1251_text<"восемьдесят">, cp1251_text<"девяносто">},
+    {" ", cp1251_text<"сто">, cp1251_text<"двести">, cp1251_text<"тристо">, cp1251_text<"четыресто">, cp1251_text<"пятцот">, cp1251_text<"шесот">, cp1251_text<"семсот">, cp1251_text<"восемсот">,
+     cp1251_text<"девятцот">},
 };
 const char* const TEENS[10] = {
-    "десять",       "одинатцать",  "двенатцать",  "тринатцать",   "четырнатцать",
-    "пятнатцать",   "шеснатцать",  "семнатцать",  "восемнатцать", "девятнатцать",
+    cp1251_text<"десять">,       cp1251_text<"одинатцать">,  cp1251_text<"двенатцать">,  cp1251_text<"тринатцать">,   cp1251_text<"четырнатцать">,
+    cp1251_text<"пятнатцать">,   cp1251_text<"шеснатцать">,  cp1251_text<"семнатцать">,  cp1251_text<"восемнатцать">, cp1251_text<"девятнатцать">,
 };
 
 // Group words by the units digit before them (thousands, millions, billions).
 // A 0 never brings a group word; the 5-9 form also follows teens and bare tens.
 const char* const GROUP_WORDS[3][10] = {
-    {nullptr, "одна тысяча, ", "две тысячи, ", "тысячи, ", "тысячи, ", " тысяч, ", " тысяч, ",
-     " тысяч, ", " тысяч, ", " тысяч, "},
-    {nullptr, " милион, ", " милиона, ", " милиона, ", " милионов, ", " милионов, ",
-     " милионов, ", " милионов, ", " милионов, ", " милионов, "},
-    {nullptr, " милиард, ", " милиарда, ", " милиарда, ", " милиардов, ", " милиардов, ",
-     " милиардов, ", " милиардов, ", " милиардов, ", " милиардов, "},
+    {nullptr, cp1251_text<"одна тысяча, ">, cp1251_text<"две тысячи, ">, cp1251_text<"тысячи, ">, cp1251_text<"тысячи, ">, cp1251_text<" тысяч, ">, cp1251_text<" тысяч, ">,
+     cp1251_text<" тысяч, ">, cp1251_text<" тысяч, ">, cp1251_text<" тысяч, ">},
+    {nullptr, cp1251_text<" милион, ">, cp1251_text<" милиона, ">, cp1251_text<" милиона, ">, cp1251_text<" милионов, ">, cp1251_text<" милионов, ">,
+     cp1251_text<" милионов, ">, cp1251_text<" милионов, ">, cp1251_text<" милионов, ">, cp1251_text<" милионов, ">},
+    {nullptr, cp1251_text<" милиард, ">, cp1251_text<" милиарда, ">, cp1251_text<" милиарда, ">, cp1251_text<" милиардов, ">, cp1251_text<" милиардов, ">,
+     cp1251_text<" милиардов, ">, cp1251_text<" милиардов, ">, cp1251_text<" милиардов, ">, cp1251_text<" милиардов, ">},
 };
 constexpr int MANY = 5;  // the column of the 5-9 form
 
 // By the number of digits after the point, 1..9; more get DENOMINATOR_TINY.
 const char* const DENOMINATORS[10] = {
-    nullptr,           " десятых, ",        " сотых, ",           " тысячных, ",
-    " десяти тысячных, ", " сто тысячных, ", " милионных, ",      " десяти милионных, ",
-    " ста милионных, ",   " милиардных, ",
+    nullptr,           cp1251_text<" десятых, ">,        cp1251_text<" сотых, ">,           cp1251_text<" тысячных, ">,
+    cp1251_text<" десяти тысячных, ">, cp1251_text<" сто тысячных, ">, cp1251_text<" милионных, ">,      cp1251_text<" десяти милионных, ">,
+    cp1251_text<" ста милионных, ">,   cp1251_text<" милиардных, ">,
 };
-const char* const DENOMINATOR_TINY = " каких-то совсем незначительных, ";
-const char* const WHOLE = " целых, ";
+const char* const DENOMINATOR_TINY = cp1251_text<" каких-то совсем незначительных, ">;
+const char* const WHOLE = cp1251_text<" целых, ">;
 const char* const NUMBER_END = ", ";
-const char* const UNKNOWN_NUMBER = "какое-то неизвестное науке число, ";
+const char* const UNKNOWN_NUMBER = cp1251_text<"какое-то неизвестное науке число, ">;
 
 // The integer part of a fraction has been spoken and its denominator is due.
 bool fraction_pending = false;
