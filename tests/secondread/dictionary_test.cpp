@@ -110,28 +110,6 @@ TEST(NextEntry, StopsJustAfterTheKeyAndResetsTheModeForEachEntry)
     EXPECT_EQ(key.length, 3u);
 }
 
-TEST(ScanOrder, ComparesSignedBytesAndAlwaysPassesOverYo)
-{
-    struct Case {
-        unsigned char line, sought;
-        bool passes;
-    } cases[] = {
-        {0xE0, 0xE0, true},   // the same byte: the caller took it already; ordering says passed
-        {0xE0, 0xEA, true},   // а before к
-        {0xFF, 0xEA, false},  // я after к
-        {0x80, 0xFF, true},   // every high byte sorts before...
-        {0xFF, 0x00, true},   // ...every low byte
-        {0x09, 0xFF, false},  // a tab sorts after every Cyrillic letter
-        {0x09, 'k', true},
-        {0xB8, 0xE0, true},   // ё never stops a scan
-        {0xB8, 0x80, true},
-        {0xE0, 0xB8, false},  // а stops a scan for ё
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(scan_passes_over(c.line, c.sought), c.passes)
-            << std::hex << int(c.line) << " for " << int(c.sought);
-}
-
 TEST(ReadReplacement, EndsAtItsBangAndNeverRunsIntoTheNextLine)
 {
     struct Case {
