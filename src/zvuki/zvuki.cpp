@@ -208,6 +208,11 @@ void shift_token()
 
 }  // namespace
 
+char slog_file_char(unsigned char letter)
+{
+    return file_char(letter);
+}
+
 void read_slog_token(TextFile& in, SlogToken& token)
 {
     token.too_long = false;

@@ -54,6 +54,9 @@ struct SlogToken {
     bool too_long = false;  // more than 9 characters; text holds the first 9
 };
 void read_slog_token(TextFile& in, SlogToken& token);
+// The file-name character of a syllable character under SLOG_LETTERS, or '\0'
+// when it has none; the voice generator names its recordings with it.
+char slog_file_char(unsigned char letter);
 
 // What lives from one syllable to the next during one run of the stage.
 struct JoinState {
