@@ -158,7 +158,8 @@ void write_other(TextFile& in, TextFile& out, unsigned char this_char, unsigned 
 
 }  // namespace
 
-bool open_input(TextFile& f, const char* name) { return text_open(f, name, "r"); }
+// A UTF-8 text is read as its code page 1251 twin; see text_open_input.
+bool open_input(TextFile& f, const char* name) { return text_open_input(f, name); }
 
 int Firstread(const char* input_name)
 {

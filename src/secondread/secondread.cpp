@@ -154,7 +154,7 @@ int Secondread()
         return fail_wait("Input open fail on second read!");
     if (!text_open(out, "text2.tmp", "w"))
         return fail_wait("Output open fail on second read!");
-    if (!text_open(dict, "replace.txt", "r"))
+    if (!text_open_input(dict, "replace.txt"))
         return fail_wait("Replacement open fail on second read!");
 
     Word word;
