@@ -26,9 +26,13 @@ std::array<unsigned char, LETTER_COUNT> all_letters()
 bool is_sign(unsigned char c) { return c == LETTER_SOFT_SIGN || c == LETTER_HARD_SIGN; }
 
 // Russian spelling: a sign stands only after a consonant other than "й", and
-// the hard sign never ends a word.
+// the hard sign never ends a word. Any letter may stand alone: the normaliser
+// passes a lone letter through as it is when a quote or bracket touches it
+// ("т ь\"" in spaced-out words).
 bool spelled(const unsigned char* word, std::size_t length)
 {
+    if (length == 1)
+        return true;
     for (std::size_t i = 0; i < length; ++i) {
         if (!is_sign(word[i]))
             continue;

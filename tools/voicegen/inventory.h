@@ -18,7 +18,7 @@ struct TokenList {
 
 // The tokens the syllable marker produces from every word of up to three
 // letters that Russian spelling allows ("ь" and "ъ" only after a consonant,
-// never first). Marks depend on one letter either side, so longer words add
+// or as a letter alone). Marks depend on one letter either side, so longer words add
 // no new token. In a fixed order: by length, then by letters.
 void derive_tokens(TokenList& list);
 

@@ -77,6 +77,10 @@ const ConsonantSource CONSONANTS[] = {
 constexpr unsigned char LETTER_I = 0xE8;
 constexpr char LONG_I[] = "[['i:]]";
 
+// "ь" alone, as the normaliser may pass it through, sounds as the glide it
+// stands for before a vowel ("семья").
+constexpr char LONE_SOFT_SIGN[] = "[[j]]";
+
 Recording rendered;
 
 int collect(short* wav, int count, espeak_EVENT*)
@@ -170,6 +174,8 @@ bool render_token(const Token& t)
         Source phonemes{};
         return syllable_source(t.data(), phonemes) && render(phonemes.data());
     }
+    if (length == 1 && t[0] == LETTER_SOFT_SIGN)
+        return render(LONE_SOFT_SIGN);
     const ConsonantSource* c = consonant_source(t[0]);
     if (c == nullptr || (length == 2 && t[1] != LETTER_SOFT_SIGN))
         return false;
