@@ -1,0 +1,218 @@
+// Micro-benchmarks of the hot paths: Firstread and Slogi per megabyte,
+// Secondread per word with dictionaries of three sizes, the sound stage and
+// join_slog per syllable. The inputs are made by bench/run.sh into the
+// directory named by VOKDAR_BENCH_DATA.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+
+#include "common/settings.h"
+#include "firstread/firstread.h"
+#include "secondread/secondread.h"
+#include "slogi/slogi.h"
+#include "zvuki/zvuki.h"
+#include "zvuki/zvuki_internal.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string data_dir()
+{
+    const char* d = std::getenv("VOKDAR_BENCH_DATA");
+    return d ? d : "";
+}
+
+std::string slurp(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The stages print their start lines; the benchmark's own table stays clean.
+struct Quiet {
+    int saved;
+    Quiet()
+    {
+        std::fflush(stdout);
+        saved = dup(1);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        close(null);
+    }
+    ~Quiet()
+    {
+        std::fflush(stdout);
+        dup2(saved, 1);
+        close(saved);
+    }
+};
+
+// A scratch working directory holding the bench inputs; the stages run in it.
+struct Work {
+    fs::path dir;
+    fs::path back;
+    Work()
+    {
+        char pattern[] = "/tmp/vokdar-micro-XXXXXX";
+        dir = mkdtemp(pattern);
+        back = fs::current_path();
+        fs::current_path(dir);
+        settings_defaults();
+        const fs::path voice = fs::path(data_dir()) / "torvy";
+        if (fs::exists(voice))
+            fs::create_directory_symlink(voice, dir / "torvy");
+    }
+    ~Work()
+    {
+        fs::current_path(back);
+        fs::remove_all(dir);
+    }
+};
+
+bool have_data(benchmark::State& state)
+{
+    if (data_dir().empty() || !fs::exists(fs::path(data_dir()) / "in100k.txt")) {
+        state.SkipWithError("VOKDAR_BENCH_DATA does not name the inputs made by bench/run.sh");
+        return false;
+    }
+    return true;
+}
+
+long long count_bytes(const std::string& s, const char* set)
+{
+    long long n = 0;
+    for (const char c : s)
+        if (c != '\0' && std::strchr(set, c))
+            ++n;
+    return n;
+}
+
+// Firstread over the 1 MB text, bytes counted per second.
+void BM_Firstread(benchmark::State& state)
+{
+    if (!have_data(state))
+        return;
+    Work w;
+    fs::copy_file(fs::path(data_dir()) / "in1m.txt", "in.txt");
+    for (auto _ : state) {
+        Quiet q;
+        benchmark::DoNotOptimize(Firstread("in.txt"));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<long long>(fs::file_size("in.txt")));
+}
+
+// Secondread over the 100 KB text's words with a dictionary of range(0) entries.
+void BM_Secondread(benchmark::State& state)
+{
+    if (!have_data(state))
+        return;
+    Work w;
+    fs::copy_file(fs::path(data_dir()) / "in100k.txt", "in.txt");
+    fs::copy_file(fs::path(data_dir()) / ("dict" + std::to_string(state.range(0)) + ".txt"),
+                  "replace.txt");
+    {
+        Quiet q;
+        Firstread("in.txt");
+    }
+    // Every delimiter closes one word.
+    const long long words = count_bytes(slurp("text.tmp"), " ,.-~\n?!:;");
+    for (auto _ : state) {
+        Quiet q;
+        benchmark::DoNotOptimize(Secondread());
+    }
+    state.SetItemsProcessed(state.iterations() * words);
+}
+
+// Slogi over the 1 MB text, bytes of text2.tmp per second.
+void BM_Slogi(benchmark::State& state)
+{
+    if (!have_data(state))
+        return;
+    Work w;
+    fs::copy_file(fs::path(data_dir()) / "in1m.txt", "in.txt");
+    fs::copy_file(fs::path(data_dir()) / "dict1.txt", "replace.txt");
+    {
+        Quiet q;
+        Firstread("in.txt");
+        Secondread();
+    }
+    for (auto _ : state) {
+        Quiet q;
+        benchmark::DoNotOptimize(Slogi());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<long long>(fs::file_size("text2.tmp")));
+}
+
+// The whole sound stage over the 100 KB text, per syllable token.
+void BM_ZvukiPerSyllable(benchmark::State& state)
+{
+    if (!have_data(state))
+        return;
+    Work w;
+    fs::copy_file(fs::path(data_dir()) / "in100k.txt", "in.txt");
+    fs::copy_file(fs::path(data_dir()) / "dict1.txt", "replace.txt");
+    {
+        Quiet q;
+        Firstread("in.txt");
+        Secondread();
+        Slogi();
+    }
+    const long long syllables = count_bytes(slurp("slogi.tmp"), "+-_");
+    for (auto _ : state) {
+        Quiet q;
+        benchmark::DoNotOptimize(Zvuki());
+    }
+    state.SetItemsProcessed(state.iterations() * syllables);
+}
+
+// join_slog alone: a word of two syllables of the default voice, again and
+// again, onto /dev/null.
+void BM_JoinSlog(benchmark::State& state)
+{
+    if (!have_data(state))
+        return;
+    Work w;
+    TextFile out;
+    text_open(out, "/dev/null", "w");
+    text_set_binary(out);
+    SampleWriter writer;
+    writer_start(writer, out);
+    join_reset();
+    const Slog ma = {'\xEC', '\xE0'};  // "ма"
+    const Slog ra = {'\xF0', '\xE0'};  // "ра"
+    TextFile rec;
+    long long n = 0;
+    for (auto _ : state) {
+        for (const Slog* s : {&ma, &ra}) {
+            const bool first = s == &ma;
+            text_open(rec, first ? "torvy/ma.pcm" : "torvy/ra.pcm", "r");
+            text_set_binary(rec);
+            const long long samples = text_size(rec) / 2;
+            int code = first ? 1 : 2;
+            join_slog(rec, samples, *s, code, first ? ra : ma, first ? 2 : 1,
+                      first ? "ma.pcm" : "ra.pcm", writer);
+            ++n;
+        }
+    }
+    flush_samples(writer);
+    state.SetItemsProcessed(n);
+}
+
+}  // namespace
+
+BENCHMARK(BM_Firstread)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Secondread)->Arg(1)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Slogi)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZvukiPerSyllable)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JoinSlog)->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();

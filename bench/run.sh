@@ -1,0 +1,210 @@
+#!/usr/bin/env bash
+# The whole-chain benchmark: builds vokdar, makes reproducible inputs from
+# Debian's fortunes-ru (about 100 KB, 1 MB and 4 MB of code page 1251 text)
+# and dictionaries of 1, 1,000 and 10,000 entries, then prints per-stage
+# times, characters per second, the real-time factor and peak memory (medians
+# of several runs), espeak-ng on the same text, and the time of merely
+# writing as many bytes as rech.wav holds; the ratios at the end. Each run's
+# outputs are checked against a saved reference run.
+#
+#   bash bench/run.sh                    all of it
+#   bash bench/run.sh --save-reference   and keep these outputs' checksums as the reference
+#
+# Environment: VOKDAR_BENCH_BUILD (build directory, default build-bench),
+# RUNS (runs per figure, default 3), SIZES (default "100k 1m 4m"),
+# ESPEAK_SIZES (texts espeak-ng speaks, default "100k"), MICRO=0 skips the
+# Google Benchmark programs.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${VOKDAR_BENCH_BUILD:-$root/build-bench}"
+runs="${RUNS:-3}"
+sizes="${SIZES:-100k 1m 4m}"
+espeak_sizes="${ESPEAK_SIZES:-100k}"
+save_reference=0
+[ "${1:-}" = "--save-reference" ] && save_reference=1
+
+for tool in /usr/bin/time espeak-ng iconv sha256sum; do
+    command -v "$tool" >/dev/null || { echo "bench: $tool is missing (see tools/packages.txt)"; exit 1; }
+done
+
+echo "== Building in $build"
+# The tests are not needed here; an existing build directory keeps its choice.
+[ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOKDAR_TESTS=OFF >/dev/null
+cmake -S "$root" -B "$build" >/dev/null
+cmake --build "$build" -j2 --target vokdar vokdar-stage vokdar-microbench voice >/dev/null
+stage="$build/bench/vokdar-stage"
+data="$build/bench-data"
+work="$build/bench-work"
+reference="$build/bench-reference.sha256"
+mkdir -p "$data" "$work"
+ln -sfn "$build/torvy" "$data/torvy"
+
+bytes_of() { case "$1" in 100k) echo 102400 ;; 1m) echo 1048576 ;; 4m) echo 4194304 ;; esac; }
+
+# The texts: every fortune file in name order, as code page 1251, repeated
+# until long enough, cut at the last whole line within the size.
+make_text() {
+    local size="$1" want all="$data/all.txt"
+    want="$(bytes_of "$size")"
+    [ -s "$data/in$size.txt" ] && return
+    if [ ! -s "$all" ]; then
+        local f
+        for f in $(ls /usr/share/games/fortunes/ru/ | grep -v '\.\(dat\|u8\)$' | LC_ALL=C sort); do
+            iconv -f UTF-8 -t CP1251//TRANSLIT "/usr/share/games/fortunes/ru/$f" 2>/dev/null || true
+        done > "$all"
+    fi
+    : > "$data/in$size.tmp"
+    while [ "$(stat -c %s "$data/in$size.tmp")" -lt "$want" ]; do cat "$all" >> "$data/in$size.tmp"; done
+    head -c "$want" "$data/in$size.tmp" | LC_ALL=C sed '$d' > "$data/in$size.txt"
+    rm -f "$data/in$size.tmp"
+    iconv -f CP1251 -t UTF-8 "$data/in$size.txt" > "$data/in$size.utf8"
+}
+
+# Dictionaries of the most frequent words of the 1 MB text after Firstread:
+# whole-word entries (о read as а), every tenth an ending entry of the word's
+# last three letters. Sorted by bytes, which is the dictionary's own order
+# for small Cyrillic letters.
+make_dicts() {
+    [ -s "$data/dict10000.txt" ] && return
+    local d="$work/dictwords"
+    rm -rf "$d" && mkdir -p "$d" && cp "$data/in1m.txt" "$d/in.txt"
+    (cd "$d" && "$stage" firstread in.txt >/dev/null)
+    LC_ALL=C grep -o $'[\xe0-\xff]\\+' "$d/text.tmp" | LC_ALL=C sort | LC_ALL=C uniq -c |
+        LC_ALL=C sort -k1,1nr -k2 | LC_ALL=C awk '{print $2}' > "$d/words"
+    local n
+    for n in 1 1000 10000; do
+        head -n "$n" "$d/words" | LC_ALL=C awk '{
+                w = $0
+                if (NR % 10 == 0 && length(w) > 3) { w = substr(w, length(w) - 2); kind = "%" } else kind = "_"
+                r = w; gsub(/\356/, "\340", r)
+                print w "*" kind r "*!"
+            }' | LC_ALL=C sort > "$data/dict$n.txt"
+        printf '$\n' >> "$data/dict$n.txt"
+    done
+    rm -rf "$d"
+}
+
+median() { LC_ALL=C sort -g | LC_ALL=C awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+
+# timed NAME CMD...: runs CMD in the current directory under /usr/bin/time and
+# appends "wall cpu rss_kb" to NAME.times.
+timed() {
+    local name="$1"; shift
+    /usr/bin/time -f '%e %U %S %M' -o "$name.t" "$@" </dev/null >/dev/null 2>&1 ||
+        { echo "bench: $* failed in $(pwd)"; exit 1; }
+    LC_ALL=C awk '{printf "%.3f %.3f %d\n", $1, $2 + $3, $4}' "$name.t" >> "$name.times"
+}
+col() { LC_ALL=C awk -v c="$2" '{print $c}' "$1.times" | median; }
+
+echo "== Inputs in $data"
+for s in $sizes 1m; do make_text "$s"; done
+make_dicts
+cp "$build/replace.txt" "$data/replace.txt"
+
+status=0
+sums="$work/outputs.sha256"
+: > "$sums"
+table="$work/table.txt"
+: > "$table"
+for s in $sizes; do
+    w="$work/$s"
+    rm -rf "$w" && mkdir -p "$w" && cd "$w"
+    cp "$data/in$s.txt" in.txt
+    cp "$data/replace.txt" replace.txt
+    ln -s "$data/torvy" torvy
+    echo "== $s: $runs runs of each stage, then of the whole chain"
+    for ((r = 0; r < runs; r++)); do
+        timed firstread "$stage" firstread in.txt
+        timed secondread "$stage" secondread
+        timed slogi "$stage" slogi
+        rm -f rech.wav
+        timed zvuki "$stage" zvuki
+    done
+    # The outputs of the stage runs, checked against the reference.
+    for f in in.txt replace.txt text.tmp text2.tmp slogi.tmp rech.wav; do
+        echo "$s $f $(sha256sum < "$f" | cut -d' ' -f1)" >> "$sums"
+    done
+    wav_bytes="$(stat -c %s rech.wav)"
+    for ((r = 0; r < runs; r++)); do
+        rm -f rech.wav
+        timed chain "$build/vokdar" in.txt
+    done
+    # The limit: the same bytes in the same 64 KiB writes into a new file on the
+    # same disk, through the page cache as vokdar writes (no fsync for either).
+    for ((r = 0; r < runs; r++)); do
+        rm -f limit.bin
+        timed limit dd if=/dev/zero of=limit.bin bs=65536 count=$((wav_bytes / 65536)) status=none
+    done
+    rm -f limit.bin
+    espeak_rtf="-"
+    if [[ " $espeak_sizes " == *" $s "* ]]; then
+        for ((r = 0; r < runs; r++)); do
+            timed espeak espeak-ng -v ru -f "$data/in$s.utf8" -w espeak.wav
+        done
+        espeak_audio="$(LC_ALL=C awk -v b="$(stat -c %s espeak.wav)" 'BEGIN {print (b - 44) / 44100}')"
+        # espeak-ng writes 16-bit mono at 22050 Hz as well; its rate read from its header.
+        espeak_rate="$(od -An -tu4 -j24 -N4 espeak.wav | tr -d ' ')"
+        espeak_audio="$(LC_ALL=C awk -v b="$(stat -c %s espeak.wav)" -v r="$espeak_rate" 'BEGIN {print (b - 44) / (2 * r)}')"
+        espeak_rtf="$(LC_ALL=C awk -v a="$espeak_audio" -v c="$(col espeak 2)" 'BEGIN {printf "%.1f", a / c}')"
+        rm -f espeak.wav
+    fi
+    chars="$(stat -c %s in.txt)"
+    audio="$(LC_ALL=C awk -v b="$wav_bytes" 'BEGIN {print (b - 44) / 44100}')"
+    printf '%s %s %s %s %s %s %s %s %s %s %s %s %s %s %s %s\n' "$s" "$chars" "$audio" \
+        "$(col firstread 1)" "$(col secondread 1)" "$(col slogi 1)" "$(col zvuki 1)" \
+        "$(col chain 1)" "$(col chain 2)" "$(col limit 1)" "$espeak_rtf" \
+        "$(col firstread 3)" "$(col secondread 3)" "$(col slogi 3)" "$(col zvuki 3)" "$(col chain 3)" >> "$table"
+    rm -f rech.wav
+done
+
+echo
+echo "== Results (median of $runs runs; wall seconds; CPU = user + system)"
+LC_ALL=C awk '
+    BEGIN {
+        printf "%-5s %9s %10s %8s %8s %8s %8s %8s %8s %11s %9s %9s %8s %6s %8s %8s\n",
+            "text", "chars", "audio s", "first", "second", "slogi", "zvuki", "chain", "chainCPU",
+            "chars/s", "RTF", "espeakRTF", "limit", "RSS MB", "xEspeak", "xLimit"
+    }
+    {
+        rss = $12; for (i = 13; i <= 16; i++) if ($i > rss) rss = $i
+        rtf = $3 / $9
+        xe = ($11 == "-") ? "-" : sprintf("%.1f", rtf / $11)
+        printf "%-5s %9d %10.0f %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %11.0f %9.0f %9s %8.3f %6.1f %8s %8.2f\n",
+            $1, $2, $3, $4, $5, $6, $7, $8, $9, $2 / $8, rtf, $11, $10, rss / 1024, xe, $8 / $10
+    }' "$table"
+echo "RTF: seconds of audio per CPU second of the whole chain. xEspeak: our RTF / espeak-ng's."
+echo "limit: dd writing rech.wav's byte count in 64 KiB writes. xLimit: chain wall time / limit."
+echo "RSS: peak resident memory of the stages and the chain, the largest."
+
+if [ "${MICRO:-1}" != 0 ]; then
+    echo
+    echo "== Micro-benchmarks"
+    VOKDAR_BENCH_DATA="$data" "$build/bench/vokdar-microbench" --benchmark_repetitions="$runs" \
+        --benchmark_report_aggregates_only=true 2>/dev/null | grep -v '_mean\|_stddev\|_cv'
+fi
+
+echo
+if [ "$save_reference" = 1 ]; then
+    # Sizes not run this time keep their reference lines.
+    touch "$reference"
+    { grep -v -F -f <(cut -d" " -f1 "$sums" | sort -u | sed "s/$/ /") "$reference" || true; cat "$sums"; } > "$reference.new"
+    mv "$reference.new" "$reference"
+    echo "== Outputs saved as the reference: $reference"
+elif [ -s "$reference" ]; then
+    # Only the sizes of this run are compared.
+    grep -F -f <(cut -d" " -f1 "$sums" | sort -u | sed "s/$/ /") "$reference" > "$work/reference.now" || true
+    reference="$work/reference.now"
+    if diff <(sort "$reference") <(sort "$sums") >/dev/null; then
+        echo "== Outputs: identical to the reference run"
+    elif ! diff <(grep -v '\.tmp\|rech\.wav' "$reference" | sort) <(grep -v '\.tmp\|rech\.wav' "$sums" | sort) >/dev/null; then
+        echo "== Outputs: the reference was made from other inputs; not compared"
+    else
+        echo "== Outputs: DIFFERENT from the reference run:"
+        diff <(sort "$reference") <(sort "$sums") || true
+        status=1
+    fi
+else
+    echo "== Outputs: no reference yet (bash bench/run.sh --save-reference)"
+fi
+exit "$status"
