@@ -129,7 +129,7 @@ int setup_dialogue(std::FILE* answers)
     bool refused = false;
     read_voice(in, &refused);
     if (refused)
-        std::printf("\nThe voice name is longer than %d characters! Keeping %s\n",
+        std::printf("The voice name is longer than %d characters! Keeping %s\n",
                     static_cast<int>(VOICE_NAME_CHARS), Settings.voice);
 
     if (Settings.volume > 4.0f)

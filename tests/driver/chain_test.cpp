@@ -7,6 +7,7 @@
 
 #include "common/console.h"
 #include "driver/driver_internal.h"
+#include "driver_test_support.h"
 #include "harness.h"
 
 namespace {
@@ -46,6 +47,7 @@ struct ChainCase {
     std::string expected_out;
     int key_waits;
 };
+void PrintTo(const ChainCase& c, std::ostream* os) { *os << driver_test::joined(c.args); }
 
 struct Outcome {
     std::string out;

@@ -30,6 +30,7 @@ struct FailedRunCase {
     std::vector<std::string> args;
     bool with_config;
 };
+void PrintTo(const FailedRunCase& c, std::ostream* os) { *os << driver_test::joined(c.args); }
 
 class FailedRunTest : public testing::TestWithParam<FailedRunCase> {};
 
@@ -130,6 +131,7 @@ struct HandOffCase {
     std::string arguments;  // its arguments, one a line
     std::string out;        // what vokdar printed
 };
+void PrintTo(const HandOffCase& c, std::ostream* os) { *os << c.what; }
 
 const std::string LAME_ARGS = "--preset\nvoice\nrech.wav\nrech.mp3\n";
 const std::string LAME_MISSING = "\nLame.exe not fownd!!\n\n";

@@ -196,6 +196,7 @@ struct ToolCase {
     std::string arguments;    // the arguments it must get; empty: must not run
     std::string expected;     // rech.txt afterwards
 };
+void PrintTo(const ToolCase& c, std::ostream* os) { *os << c.what; }
 
 const std::string OLD = "old capture";
 

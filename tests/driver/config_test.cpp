@@ -22,6 +22,7 @@ struct ConfigCase {
     float stutter;
     std::string voice;
 };
+void PrintTo(const ConfigCase& c, std::ostream* os) { *os << c.what; }
 
 // A voice name of n letters.
 std::string name_of(std::size_t n) { return std::string(n, 'v'); }
@@ -120,6 +121,7 @@ struct SetupCase {
     std::string answers;
     std::string after;   // the values written, from the start of the file
 };
+void PrintTo(const SetupCase& c, std::ostream* os) { *os << c.what; }
 
 // Runs the dialogue in dir on answers; returns what it printed.
 std::string run_setup(const harness::TempDir& dir, const std::string& answers)
@@ -208,7 +210,7 @@ TEST(Setup, ATooLongVoiceAnswerKeepsTheVoice)
     harness::TempDir dir;
     dir.write("vokdar.cfg", STANDARD);
     const std::string out = run_setup(dir, "100 3 10 " + name_of(31) + "\n");
-    EXPECT_NE(out.find("\nThe voice name is longer than 30 characters! Keeping torvy\n"), std::string::npos)
+    EXPECT_NE(out.find("): The voice name is longer than 30 characters! Keeping torvy\n"), std::string::npos)
         << out;
     EXPECT_EQ(dir.read("vokdar.cfg"), STANDARD);
 }

@@ -51,6 +51,15 @@ inline std::string setup_prompts(const std::string& speed, const std::string& vo
            "What is your desiered reading voice? (" + voice + "): ";
 }
 
+// Command-line arguments as one readable line, for test names.
+inline std::string joined(const std::vector<std::string>& args)
+{
+    std::string line = "vokdar";
+    for (const std::string& a : args)
+        line += " '" + a + "'";
+    return line;
+}
+
 // A shell script that writes tag and then its arguments, one a line, to record.
 // It uses no program from PATH, which tests replace.
 inline std::string recorder(const std::string& record, const std::string& tag)
