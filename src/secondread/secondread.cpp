@@ -17,13 +17,14 @@ struct Captures {
 
 // A key matches a tail of the same length: "*" takes any byte (and keeps
 // it, even a "*"), a delimiter stands for any delimiter.
-bool key_matches(const EntryText& key, const unsigned char* tail, std::size_t n, Captures& cap)
+bool key_matches(const unsigned char* key, std::size_t key_length, const unsigned char* tail,
+                 std::size_t n, Captures& cap)
 {
     cap.length = 0;
-    if (key.length != n)
+    if (key_length != n)
         return false;
     for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char k = key.bytes[i];
+        const unsigned char k = key[i];
         const unsigned char t = tail[i];
         if (k == CAPTURE_BYTE)
             cap.bytes[cap.length++] = t;
@@ -36,12 +37,13 @@ bool key_matches(const EntryText& key, const unsigned char* tail, std::size_t n,
 // Puts the replacement in place of the tail from p; a "*" beyond the captured
 // bytes yields nothing. When the result would not fit the word buffer the word
 // stays as it was: nothing of it is cut.
-void apply_replacement(Word& word, std::size_t p, const EntryText& rep, const Captures& cap)
+void apply_replacement(Word& word, std::size_t p, const unsigned char* rep, std::size_t rep_length,
+                       const Captures& cap)
 {
     std::size_t length = p;
     std::size_t used = 0;
-    for (std::size_t i = 0; i < rep.length; ++i) {
-        if (rep.bytes[i] != CAPTURE_BYTE) {
+    for (std::size_t i = 0; i < rep_length; ++i) {
+        if (rep[i] != CAPTURE_BYTE) {
             ++length;
         } else if (used < cap.length) {
             ++length;
@@ -52,9 +54,9 @@ void apply_replacement(Word& word, std::size_t p, const EntryText& rep, const Ca
         return;
     std::size_t at = p;
     used = 0;
-    for (std::size_t i = 0; i < rep.length; ++i) {
-        if (rep.bytes[i] != CAPTURE_BYTE)
-            word.bytes[at++] = rep.bytes[i];
+    for (std::size_t i = 0; i < rep_length; ++i) {
+        if (rep[i] != CAPTURE_BYTE)
+            word.bytes[at++] = rep[i];
         else if (used < cap.length)
             word.bytes[at++] = cap.bytes[used++];
     }
@@ -74,7 +76,7 @@ bool try_tail(TextFile& dict, Word& word, std::size_t p)
         int match_mode = MATCH_ANYWHERE;
         if (!next_entry(dict, word.bytes[p], key, match_mode))
             return false;
-        if (!key_matches(key, word.bytes.data() + p, n - p, cap) ||
+        if (!key_matches(key.bytes.data(), key.length, word.bytes.data() + p, n - p, cap) ||
             (match_mode == MATCH_WHOLE_WORD && p > 0)) {
             skip_line(dict);
             continue;
@@ -87,8 +89,46 @@ bool try_tail(TextFile& dict, Word& word, std::size_t p)
         if (read_replacement(dict, replacement) != ENTRY_OK)
             continue;  // a broken line is passed over; the scan goes on after it
         skip_line(dict);
-        apply_replacement(word, p, replacement, cap);
+        apply_replacement(word, p, replacement.bytes.data(), replacement.length, cap);
         return true;
+    }
+}
+
+// try_tail over the index: only the entries whose key has the tail's length
+// can match, and they are met in the order the scan meets them.
+bool try_tail_indexed(DictIndex& ix, Word& word, std::size_t p)
+{
+    const std::size_t n = word.length - p;
+    const unsigned char* tail = word.bytes.data() + p;
+    int at = dict_index_first(ix, tail[0], n);
+    if (at == INDEX_SCAN)
+        return try_tail(*ix.dict, word, p);
+    Captures cap;
+    for (; at != INDEX_NONE; at = ix.entries[static_cast<std::size_t>(at)].next) {
+        const IndexEntry& e = ix.entries[static_cast<std::size_t>(at)];
+        if (!key_matches(index_key(ix, e), e.key_length, tail, n, cap) ||
+            (e.match_mode == MATCH_WHOLE_WORD && p > 0))
+            continue;
+        if (e.match_mode == MATCH_ENDING && p == 0)
+            return true;
+        if (!e.replacement_ok)
+            continue;
+        apply_replacement(word, p, index_replacement(ix, e), e.replacement_length, cap);
+        return true;
+    }
+    return false;
+}
+
+// The start positions from the whole word down to its last byte, until one is
+// done with; a delimiter starts no tail.
+template <typename TryTail>
+void each_tail(const Word& word, TryTail try_at)
+{
+    for (std::size_t p = 0; p < word.length; ++p) {
+        if (is_delimiter(word.bytes[p]))
+            continue;
+        if (try_at(p))
+            return;
     }
 }
 
@@ -138,13 +178,16 @@ int copy_rest_of_word(TextFile& text, TextFile& out)
 
 void process_word(TextFile& dict, Word& word)
 {
-    for (std::size_t p = 0; p < word.length; ++p) {
-        if (is_delimiter(word.bytes[p]))
-            continue;
-        if (try_tail(dict, word, p))
-            return;
-    }
+    each_tail(word, [&](std::size_t p) { return try_tail(dict, word, p); });
 }
+
+void process_word_indexed(DictIndex& ix, Word& word)
+{
+    each_tail(word, [&](std::size_t p) { return try_tail_indexed(ix, word, p); });
+}
+
+// The dictionary of the run, too large for the stack.
+DictIndex run_index;
 
 int Secondread()
 {
@@ -157,6 +200,7 @@ int Secondread()
     if (!text_open_input(dict, "replace.txt"))
         return fail_wait("Replacement open fail on second read!");
 
+    dict_index_start(run_index, dict);
     Word word;
     for (;;) {
         const int got = read_word(text, word);
@@ -168,7 +212,7 @@ int Secondread()
             continue;
         }
         if (word.length > 0)
-            process_word(dict, word);
+            process_word_indexed(run_index, word);
         text_write(out, word.bytes.data(), word.length);
         if (got == WORD_LAST)
             break;

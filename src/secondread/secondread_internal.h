@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "common/textfile.h"
+#include "secondread/dict_index.h"
 #include "secondread/dictionary.h"
 
 // One word of text.tmp with its delimiter (at most 63 bytes), then a NUL.
@@ -28,3 +29,5 @@ int read_word(TextFile& text, Word& word);
 int copy_rest_of_word(TextFile& text, TextFile& out);
 // Rewrites the word from the first accepted dictionary entry, or leaves it.
 void process_word(TextFile& dict, Word& word);
+// The same over the dictionary held in memory; what Secondread uses.
+void process_word_indexed(DictIndex& ix, Word& word);
