@@ -32,16 +32,26 @@ void put_tag(unsigned char* at, const char (&tag)[5])
 
 }  // namespace
 
+std::uint32_t wav_size_field(std::int64_t size)
+{
+    // Low bits of a longer size would name a short file that every reader
+    // then misreads; the field's maximum is what WAV writers put there.
+    if (size > WAV_SIZE_MAX)
+        return static_cast<std::uint32_t>(WAV_SIZE_MAX);
+    return static_cast<std::uint32_t>(size);
+}
+
+bool wav_too_long(std::int64_t total_length) { return total_length - 8 > WAV_SIZE_MAX; }
+
 int Wavetag(TextFile& out, std::int64_t total_length)
 {
     if (!text_set_binary(out))
         return fail_wait("Error on mode set");
     text_seek(out, 0, SEEK_SET);
 
-    // The size fields hold 32 bits: a length past 4 GiB keeps its low bits, and
-    // the first call's length 0 gives the placeholders -8 and -44.
-    const auto riff_size = static_cast<std::uint32_t>(total_length - 8);
-    const auto data_size = static_cast<std::uint32_t>(total_length - WAV_HEADER_BYTES);
+    // The first call's length 0 gives the placeholders -8 and -44.
+    const std::uint32_t riff_size = wav_size_field(total_length - 8);
+    const std::uint32_t data_size = wav_size_field(total_length - WAV_HEADER_BYTES);
 
     std::array<unsigned char, WAV_HEADER_BYTES> h;
     put_tag(&h[0], "RIFF");                            // RIFF chunk id

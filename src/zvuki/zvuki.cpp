@@ -132,6 +132,8 @@ bool close_stage()
     const long long total_length = text_tell(rech);
     text_seek(rech, pos, SEEK_SET);
     Wavetag(rech, total_length);
+    if (wav_too_long(total_length))
+        std::printf("%s", WAV_TOO_LONG_MESSAGE);
     text_close(stage.slogi);
     return text_close(rech) && !stage.out.failed;
 }

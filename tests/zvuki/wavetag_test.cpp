@@ -69,19 +69,6 @@ TEST(Wavetag, FinalCallDescribesWhatFollowsTheHeader)
     }
 }
 
-// Lengths past 4 GiB keep their low 32 bits in the size fields.
-TEST(Wavetag, SizesAreTheLow32BitsOfLongLengths)
-{
-    harness::TempDir dir;
-    TextFile f;
-    ASSERT_TRUE(text_open(f, dir.file("out.wav").c_str(), "w+"));
-    ASSERT_EQ(Wavetag(f, (1LL << 32) + 100), 1);
-    ASSERT_TRUE(text_close(f));
-    const std::string b = dir.read("out.wav");
-    EXPECT_EQ(u32_at(b, 4), 92u);
-    EXPECT_EQ(u32_at(b, 40), 56u);
-}
-
 TEST(Wavetag, ClosedFileIsAModeFailureAndNothingIsWritten)
 {
     TextFile f;
