@@ -1,5 +1,6 @@
 // Joining one syllable recording onto the speech: length unit, held tail,
 // overlap, crossfade, fade-out and loudness by letter classes.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -13,6 +14,7 @@
 JoinState join_state;
 void (*join_trace_hook)(const JoinTrace& trace) = nullptr;
 RecordingIo recording_io = {text_read, text_seek};
+bool recording_cache_enabled = true;
 
 namespace {
 
@@ -98,19 +100,30 @@ int tail_at(long long i)
 // byte is never read).
 constexpr std::size_t IN_BLOCK_BYTES = 16384;
 struct SampleReader {
-    TextFile* file = nullptr;
+    Recording* rec = nullptr;
     std::array<unsigned char, IN_BLOCK_BYTES> block;
+    const unsigned char* data = nullptr;  // the block, or the recording in memory
     std::size_t pos = 0;
     std::size_t len = 0;
     long long left = 0;  // samples of the file not yet fetched
 };
 SampleReader reader;
 
-void reader_start(TextFile& f, long long samples)
+void reader_start(Recording& rec, long long samples)
 {
-    reader.file = &f;
+    reader.rec = &rec;
     reader.pos = reader.len = 0;
     reader.left = samples > 0 ? samples : 0;
+    reader.data = reader.block.data();
+    if (rec.file == nullptr) {
+        // In memory all of it is there at once.
+        reader.data = rec.bytes + rec.start;
+        long long bytes = rec.size - rec.start;
+        if (bytes > 2 * reader.left)
+            bytes = 2 * reader.left;
+        reader.len = bytes > 0 ? static_cast<std::size_t>(bytes) & ~static_cast<std::size_t>(1) : 0;
+        reader.left = 0;
+    }
 }
 
 bool get_sample(std::int16_t& s)
@@ -121,7 +134,7 @@ bool get_sample(std::int16_t& s)
         std::size_t want = reader.block.size();
         if (static_cast<long long>(want / 2) > reader.left)
             want = static_cast<std::size_t>(reader.left) * 2;
-        const std::size_t got = recording_io.read(*reader.file, reader.block.data(), want);
+        const std::size_t got = recording_io.read(*reader.rec->file, reader.block.data(), want);
         // A short read means the file ended early or failed: nothing more comes.
         reader.left = got == want ? reader.left - static_cast<long long>(want / 2) : 0;
         reader.len = got & ~static_cast<std::size_t>(1);
@@ -129,11 +142,25 @@ bool get_sample(std::int16_t& s)
         if (reader.len == 0)
             return false;
     }
-    const unsigned lo = reader.block[reader.pos];
-    const unsigned hi = reader.block[reader.pos + 1];
+    const unsigned lo = reader.data[reader.pos];
+    const unsigned hi = reader.data[reader.pos + 1];
     reader.pos += 2;
     s = static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
     return true;
+}
+
+bool seek_recording(Recording& rec, long long offset)
+{
+    if (rec.file != nullptr)
+        return recording_io.seek(*rec.file, offset, SEEK_SET);
+    rec.start = offset;
+    return true;
+}
+
+void close_recording(Recording& rec)
+{
+    if (rec.file != nullptr)
+        text_close(*rec.file);
 }
 
 void copy_slog(Slog& to, const Slog& from)
@@ -146,9 +173,9 @@ void copy_slog(Slog& to, const Slog& from)
     to[SLOG_BYTES - 1] = '\0';
 }
 
-bool fail_join(TextFile& recording, const char* message)
+bool fail_join(Recording& recording, const char* message)
 {
-    text_close(recording);
+    close_recording(recording);
     fail_wait(message);
     return false;
 }
@@ -194,14 +221,21 @@ bool flush_samples(SampleWriter& w)
     return !w.failed;
 }
 
-bool put_sample(SampleWriter& w, std::int16_t sample)
+bool put_silence(SampleWriter& w, long long count)
 {
-    const auto u = static_cast<std::uint16_t>(sample);
-    w.block[w.used++] = static_cast<unsigned char>(u & 0xFF);
-    w.block[w.used++] = static_cast<unsigned char>(u >> 8);
-    if (w.used == w.block.size())
-        return flush_samples(w);
-    return !w.failed;
+    while (count > 0) {
+        std::size_t bytes = w.block.size() - w.used;
+        if (static_cast<long long>(bytes / 2) > count)
+            bytes = static_cast<std::size_t>(count) * 2;
+        std::memset(w.block.data() + w.used, 0, bytes);
+        w.used += bytes;
+        count -= static_cast<long long>(bytes / 2);
+        if (w.used == w.block.size() && !flush_samples(w))
+            return false;
+        if (w.failed)
+            return false;
+    }
+    return true;
 }
 
 void join_reset()
@@ -292,7 +326,7 @@ void flush_held(SampleWriter& out)
     join_state.held = 0;
 }
 
-bool join_slog(TextFile& recording, long long n, const Slog& cur_slog, int& cur_code,
+bool join_slog(Recording& recording, long long n, const Slog& cur_slog, int& cur_code,
                const Slog& next_slog, int next_code, const char* file_name, SampleWriter& out)
 {
     JoinState& st = join_state;
@@ -420,7 +454,7 @@ bool join_slog(TextFile& recording, long long n, const Slog& cur_slog, int& cur_
     long long available = file_samples;
     if (held < overlap_len) {
         const long long skip = overlap_len - held;
-        if (recording_io.seek(recording, 2 * skip, SEEK_SET)) {
+        if (seek_recording(recording, 2 * skip)) {
             n -= skip;
             available -= skip;
             tr.skip = skip;
@@ -484,6 +518,35 @@ bool join_slog(TextFile& recording, long long n, const Slog& cur_slog, int& cur_
     // 12. The body goes out, fading near the end when a pause follows.
     long long k = 0;
     while (n > tail_len) {
+        // The samples before the fade go straight from the recording's block
+        // into the output block, as many as both hold.
+        const long long unfaded = n - std::max<long long>(tail_len, fade_len - 1);
+        const std::size_t in_samples = (reader.len - reader.pos) / 2;
+        const std::size_t out_samples = (out.block.size() - out.used) / 2;
+        if (unfaded > 0 && in_samples > 0 && !out.failed) {
+            std::size_t m = std::min(in_samples, out_samples);
+            if (static_cast<long long>(m) > unfaded)
+                m = static_cast<std::size_t>(unfaded);
+            const unsigned char* from = reader.data + reader.pos;
+            unsigned char* to = out.block.data() + out.used;
+            for (std::size_t i = 0; i < m; ++i) {
+                const auto s = static_cast<std::int16_t>(
+                    static_cast<std::uint16_t>(from[2 * i] | (from[2 * i + 1] << 8)));
+                const auto v = static_cast<std::uint16_t>(to_sample(s * g));
+                to[2 * i] = static_cast<unsigned char>(v & 0xFF);
+                to[2 * i + 1] = static_cast<unsigned char>(v >> 8);
+            }
+            reader.pos += 2 * m;
+            out.used += 2 * m;
+            n -= static_cast<long long>(m);
+            tr.written += static_cast<long long>(m);
+            if (out.used == out.block.size() && !flush_samples(out)) {
+                std::snprintf(message, sizeof message,
+                              "\nError imposible to write to output on main1 %s!\n", file_name);
+                return fail_join(recording, message);
+            }
+            continue;
+        }
         std::int16_t s;
         if (!get_sample(s)) {
             std::snprintf(message, sizeof message,
@@ -515,7 +578,7 @@ bool join_slog(TextFile& recording, long long n, const Slog& cur_slog, int& cur_
     }
 
     // 14.
-    text_close(recording);
+    close_recording(recording);
     copy_slog(st.prev_slog, cur_slog);
     st.held = static_cast<int>(tail_len);
     if (join_trace_hook)

@@ -96,6 +96,67 @@ bool map_slog(const Slog& slog, char (&name)[FILE_NAME_BYTES])
 
 enum class Sound { sounded, dropped, failed };
 
+// The voice's recordings held for one run, each read from its file once: a
+// fixed arena, and a table of names. A recording that finds no room is read
+// from its file every time, as is every one when the cache is off.
+constexpr std::size_t VOICE_ARENA_BYTES = std::size_t{8} << 20;
+constexpr std::size_t VOICE_SLOTS = 1024;  // a power of two; at most half of it used
+struct CachedRecording {
+    char name[FILE_NAME_BYTES];  // empty: a free slot
+    std::size_t at;
+    std::size_t size;
+};
+struct VoiceCache {
+    std::array<CachedRecording, VOICE_SLOTS> slots;
+    std::size_t slots_used = 0;
+    std::array<unsigned char, VOICE_ARENA_BYTES> arena;
+    std::size_t arena_used = 0;
+};
+VoiceCache voice_cache;
+
+void voice_cache_clear()
+{
+    for (CachedRecording& c : voice_cache.slots)
+        c.name[0] = '\0';
+    voice_cache.slots_used = 0;
+    voice_cache.arena_used = 0;
+}
+
+// The slot of name: the one holding it, or the free one where it would go.
+CachedRecording& voice_slot(const char* name)
+{
+    std::size_t h = 0;
+    for (const char* c = name; *c != '\0'; ++c)
+        h = h * 31 + static_cast<unsigned char>(*c);
+    for (std::size_t i = h & (VOICE_SLOTS - 1);; i = (i + 1) & (VOICE_SLOTS - 1)) {
+        CachedRecording& c = voice_cache.slots[i];
+        if (c.name[0] == '\0' || std::strcmp(c.name, name) == 0)
+            return c;
+    }
+}
+
+// Reads the open recording of size bytes into the arena when it fits; true
+// when it is now held (the file is then closed).
+bool voice_keep(CachedRecording& slot, const char* name, TextFile& file, long long size)
+{
+    VoiceCache& vc = voice_cache;
+    if (!recording_cache_enabled || vc.slots_used >= VOICE_SLOTS / 2 ||
+        size > static_cast<long long>(vc.arena.size() - vc.arena_used))
+        return false;
+    const auto bytes = static_cast<std::size_t>(size);
+    if (recording_io.read(file, vc.arena.data() + vc.arena_used, bytes) != bytes) {
+        recording_io.seek(file, 0, SEEK_SET);
+        return false;
+    }
+    std::strcpy(slot.name, name);
+    slot.at = vc.arena_used;
+    slot.size = bytes;
+    vc.arena_used += bytes;
+    ++vc.slots_used;
+    text_close(file);
+    return true;
+}
+
 // Everything one run of the stage works with.
 struct Stage {
     TextFile slogi;
@@ -110,12 +171,8 @@ Stage stage;
 
 void write_silence(int count)
 {
-    for (int i = 0; i < count; ++i) {
-        if (!put_sample(stage.out, 0)) {
-            fail_wait(WRITE_FAILED);
-            return;
-        }
-    }
+    if (!put_silence(stage.out, count))
+        fail_wait(WRITE_FAILED);
 }
 
 // The length of rech.wav goes into its header; then both files are closed.
@@ -158,22 +215,36 @@ Sound sound_syllable()
     std::memcpy(path, Settings.voice, stage.prefix_len);
     std::memcpy(path + stage.prefix_len, name, name_len + 1);
 
-    // Read-only: a voice installed where the user cannot write is still a voice.
-    TextFile& rec = stage.recording;
-    if (!text_open(rec, path, "r")) {
-        std::printf("\nNo %s slog\n", name);
-        return Sound::dropped;
+    CachedRecording& slot = voice_slot(name);
+    Recording rec;
+    if (slot.name[0] != '\0') {
+        rec.bytes = voice_cache.arena.data() + slot.at;
+        rec.size = static_cast<long long>(slot.size);
+    } else {
+        // Read-only: a voice installed where the user cannot write is still a voice.
+        TextFile& file = stage.recording;
+        if (!text_open(file, path, "r")) {
+            std::printf("\nNo %s slog\n", name);
+            return Sound::dropped;
+        }
+        if (!text_set_binary(file)) {
+            text_close(file);
+            fail_wait("Error on mode set");
+            return Sound::failed;
+        }
+        const long long pos = text_tell(file);
+        text_seek(file, 0, SEEK_END);
+        const long long bytes = text_tell(file);
+        text_seek(file, pos, SEEK_SET);
+        if (voice_keep(slot, name, file, bytes)) {
+            rec.bytes = voice_cache.arena.data() + slot.at;
+            rec.size = bytes;
+        } else {
+            rec.file = &file;
+            rec.size = bytes;
+        }
     }
-    if (!text_set_binary(rec)) {
-        text_close(rec);
-        fail_wait("Error on mode set");
-        return Sound::failed;
-    }
-    const long long pos = text_tell(rec);
-    text_seek(rec, 0, SEEK_END);
-    const long long bytes = text_tell(rec);
-    text_seek(rec, pos, SEEK_SET);
-    if (!join_slog(rec, bytes / 2, cur.text, stage.cur.code, stage.next.text, stage.next.code, name,
+    if (!join_slog(rec, rec.size / 2, cur.text, stage.cur.code, stage.next.text, stage.next.code, name,
                    stage.out))
         return Sound::failed;
     return Sound::sounded;
@@ -290,6 +361,7 @@ int Zvuki()
     std::fflush(stdout);
 
     join_reset();
+    voice_cache_clear();
     s.next = SlogToken{};
     s.cur = SlogToken{};
     double progress_step = PROGRESS_STEP;

@@ -52,8 +52,20 @@ struct SampleWriter {
     bool failed = false;
 };
 void writer_start(SampleWriter& w, TextFile& file);
-bool put_sample(SampleWriter& w, std::int16_t sample);
 bool flush_samples(SampleWriter& w);
+// Called for every sample of the speech, so defined here to be inlined.
+inline bool put_sample(SampleWriter& w, std::int16_t sample)
+{
+    const auto u = static_cast<std::uint16_t>(sample);
+    w.block[w.used++] = static_cast<unsigned char>(u & 0xFF);
+    w.block[w.used++] = static_cast<unsigned char>(u >> 8);
+    if (w.used == w.block.size())
+        return flush_samples(w);
+    return !w.failed;
+}
+// count zero samples, a block at a time; false at the first failed write, as
+// put_sample would have reported it.
+bool put_silence(SampleWriter& w, long long count);
 
 // One token of slogi.tmp as the reader left it. The bytes after the NUL keep
 // what earlier tokens left there: the joiner looks at the second byte of a
@@ -92,7 +104,15 @@ float class_gain_for(const Slog& cur, int cur_code);
 // Sounds one opened recording of n samples onto out. cur_code may come back as
 // a pause length. false after a failure (message printed, key awaited). The
 // recording is closed either way.
-bool join_slog(TextFile& recording, long long n, const Slog& cur_slog, int& cur_code,
+// A recording as join_slog reads it: an open file (read through
+// recording_io), or its bytes held in memory for the run.
+struct Recording {
+    TextFile* file = nullptr;
+    const unsigned char* bytes = nullptr;
+    long long size = 0;
+    long long start = 0;  // the byte reading begins at
+};
+bool join_slog(Recording& recording, long long n, const Slog& cur_slog, int& cur_code,
                const Slog& next_slog, int next_code, const char* file_name, SampleWriter& out);
 // Writes the held tail unchanged and empties it; called before every pause.
 void flush_held(SampleWriter& out);
@@ -125,6 +145,9 @@ extern void (*join_trace_hook)(const JoinTrace& trace);
 
 // How recordings are read and positioned; tests swap these to make a
 // recording fail part-way.
+// Whether the stage keeps recordings in memory after their first use; off,
+// every syllable reads its file through recording_io.
+extern bool recording_cache_enabled;
 struct RecordingIo {
     std::size_t (*read)(TextFile& f, void* data, std::size_t n);
     bool (*seek)(TextFile& f, long long offset, int whence);

@@ -89,6 +89,7 @@ void ZvukiTest::SetUp()
     std::strcpy(Settings.voice, "v/");
     std::filesystem::create_directories(dir.file("v"));
     recording_io = {text_read, text_seek};
+    recording_cache_enabled = true;
 }
 
 void ZvukiTest::TearDown()
@@ -96,6 +97,7 @@ void ZvukiTest::TearDown()
     settings_defaults();
     join_trace_hook = nullptr;
     recording_io = {text_read, text_seek};
+    recording_cache_enabled = true;
 }
 
 void ZvukiTest::voice(const std::string& file, const Samples& s) const { voice_bytes(file, pcm(s)); }
