@@ -122,9 +122,16 @@ for s in $sizes; do
         timed zvuki "$stage" zvuki
     done
     # The outputs of the stage runs, checked against the reference.
-    for f in in.txt replace.txt text.tmp text2.tmp slogi.tmp rech.wav; do
+    for f in in.txt replace.txt text.tmp text2.tmp slogi.tmp; do
         echo "$s $f $(sha256sum < "$f" | cut -d' ' -f1)" >> "$sums"
     done
+    # Past 4 GiB the header's size fields are the maximum (older builds
+    # wrapped them): the samples are compared, the header is the tests' job.
+    if [ "$(stat -c %s rech.wav)" -gt $((4294967295 + 8)) ]; then
+        echo "$s rech.wav-samples $(tail -c +45 rech.wav | sha256sum | cut -d' ' -f1)" >> "$sums"
+    else
+        echo "$s rech.wav $(sha256sum < rech.wav | cut -d' ' -f1)" >> "$sums"
+    fi
     wav_bytes="$(stat -c %s rech.wav)"
     for ((r = 0; r < runs; r++)); do
         rm -f rech.wav
