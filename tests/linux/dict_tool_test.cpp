@@ -262,6 +262,9 @@ TEST(DictSort, KeepsEncodingLineEndsAndEveryLine)
         {"lines led by signed bytes in their order", "\x7F_a!\n!_b!\n\t_c!\n\x80_d!\n\xFF_e!\n$\n",
          "\x80_d!\n\xFF_e!\n\t_c!\n!_b!\n\x7F_a!\n$\n"},
         {"an empty file", "", "$\n"},
+        // "п»ї" are the bytes of a UTF-8 byte order mark: first, they would turn the file into UTF-8.
+        {"code page 1251 never starts with a byte order mark", cp1251("я_ю!\nп»ї_а!\n$\n"),
+         cp1251("\nп»ї_а!\nя_ю!\n$\n")},
     };
     for (const KeepCase& c : cases) {
         SCOPED_TRACE(c.what);

@@ -28,14 +28,29 @@ struct Sort {
     TextFile raw;  // the same file as plain bytes, for copying
     ByteSink sink;
     const char* line_end = "\n";
+    bool started = false;  // a line has been written
 };
 
 bool put_line_end(Sort& s) { return sink_write(s.sink, s.line_end, std::strlen(s.line_end)); }
+
+// Whether the raw bytes at from are those of a UTF-8 byte order mark. A code
+// page 1251 line that starts with them ("п»ї") must not come first, or the
+// copy would be read as UTF-8: a blank line, which the scans pass over, goes
+// before it.
+bool starts_with_bom(Sort& s, long long from)
+{
+    unsigned char head[sizeof UTF8_BOM] = {};
+    return text_seek(s.raw, from, SEEK_SET) && text_read(s.raw, head, sizeof head) == sizeof head &&
+           std::memcmp(head, UTF8_BOM, sizeof head) == 0;
+}
 
 // One line as it stands, the blank lines before it with it; a line the text
 // ended without a line feed gets one, as it may no longer be the last.
 bool copy_line(Sort& s, long long from, const DictLine& line)
 {
+    if (!s.started && !s.dict.bom && starts_with_bom(s, from) && !put_line_end(s))
+        return false;
+    s.started = true;
     if (!copy_raw(s.raw, from, line.end, s.sink))
         return false;
     return line.has_lf || put_line_end(s);
