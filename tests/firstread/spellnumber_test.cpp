@@ -4,14 +4,12 @@
 
 #include <string>
 
+#include "case_table.h"
 #include "common/textfile.h"
 #include "firstread/firstread_internal.h"
 #include "harness.h"
 
 namespace {
-
-using harness::cp1251;
-using harness::TempDir;
 
 struct Spoken {
     std::string words;
@@ -24,7 +22,7 @@ struct Spoken {
 Spoken spell(const std::string& text, int calls = 1)
 {
     spellnumber_reset();
-    TempDir dir;
+    harness::TempDir dir;
     dir.write("in.txt", text);
     TextFile in, out;
     EXPECT_TRUE(text_open(in, dir.file("in.txt").c_str(), "r"));
@@ -40,169 +38,34 @@ Spoken spell(const std::string& text, int calls = 1)
     return s;
 }
 
-struct NumberCase {
-    const char* digits;
-    const char* words;  // UTF-8; each run is ended by a space
-};
-
-void expect_spoken(const NumberCase* cases, std::size_t n)
+TEST(Spellnumber, NumbersTable)
 {
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::string digits = cases[i].digits;
+    for (const CaseRow& row : case_table("firstread/numbers.cases")) {
+        SCOPED_TRACE(row.where);
+        const std::string& digits = row.field.at(0);
         const Spoken s = spell(digits + " z");
-        EXPECT_EQ(harness::utf8(s.words), cases[i].words) << digits;
-        EXPECT_EQ(s.count, static_cast<long long>(digits.size())) << digits;
-        EXPECT_EQ(s.next, 'z') << digits;
-    }
-}
-
-TEST(Spellnumber, UnitsTeensTensHundreds)
-{
-    const NumberCase cases[] = {
-        {"0", "ноль, "},
-        {"5", "пять, "},
-        {"9", "девять, "},
-        {"10", "десять, "},
-        {"11", "одинатцать, "},
-        {"13", "тринатцать, "},
-        {"19", "девятнатцать, "},
-        {"21", "двацать один, "},
-        {"40", "сорок , "},
-        {"90", "девяносто , "},
-        {"100", "сто , "},
-        {"101", "сто один, "},
-        {"110", "сто десять, "},
-        {"314", "тристо четырнатцать, "},
-        {"999", "девятцот девяносто девять, "},
-        {"605", "шесот пять, "},
-        {"870", "восемсот семьдесят , "},
-    };
-    expect_spoken(cases, std::size(cases));
-}
-
-TEST(Spellnumber, LeadingZerosSpeakThroughTheTables)
-{
-    const NumberCase cases[] = {
-        {"05", "  пять, "},
-        {"007", "    семь, "},
-        {"00", "  ноль, "},
-        {"012", "  двенатцать, "},
-        {"0012", "   двенатцать, "},
-        {"05000", "  пять тысяч,      ноль, "},
-        {"0000001", "ноль          один, "},
-    };
-    expect_spoken(cases, std::size(cases));
-}
-
-TEST(Spellnumber, Thousands)
-{
-    const NumberCase cases[] = {
-        {"1000", "одна тысяча,  , "},
-        {"2000", "две тысячи,  , "},
-        {"3000", "три тысячи,  , "},
-        {"4004", "четыре тысячи,  четыре, "},
-        {"5000", "пять тысяч,  , "},
-        {"9999", "девять тысяч,  девятцот девяносто девять, "},
-        {"12345", "двенатцать тысяч, тристо сорок пять, "},
-        {"20000", "двацать тысяч,  , "},
-        {"25000", "двацать пять тысяч,  , "},
-        {"21000", "двацать одна тысяча,  , "},
-        {"22002", "двацать две тысячи,  два, "},
-        {"120000", "сто двацать  тысяч,  , "},
-        {"123456", "сто двацать три тысячи,  четыресто пятдесят шесть, "},
-        {"200000", "двести  тысяч,  , "},
-        {"311000", "тристо одинатцать тысяч, , "},
-        {"500001", "пятцот  тысяч,  один, "},
-    };
-    expect_spoken(cases, std::size(cases));
-}
-
-TEST(Spellnumber, MillionsAndBillions)
-{
-    const NumberCase cases[] = {
-        {"1001001", "один милион,  одна тысяча,  один, "},
-        {"2002002", "два милиона,  две тысячи,  два, "},
-        {"3000000", "три милиона,  , "},
-        {"4000000", "четыре милионов,  , "},
-        {"11000000", "одинатцать милионов, , "},
-        {"20000000", "двацать милионов,  , "},
-        {"21000000", "двацать один милион,  , "},
-        {"100000000", "сто  милионов,  , "},
-        {"121000000", "сто двацать один милион,  , "},
-        {"122000000", "сто двацать два милиона,  , "},
-        {"1000000000", "один милиард,  , "},
-        {"2000000000", "два милиарда,  , "},
-        {"1000001000", "один милиард,  одна тысяча,  , "},
-        {"10000000000", "десять милиардов, , "},
-        {"15000000000", "пятнатцать милиардов, , "},
-        {"90000000000", "девяносто милиардов,  , "},
-        {"999999999999",
-         "девятцот девяносто девять милиардов,  девятцот девяносто девять милионов,  "
-         "девятцот девяносто девять тысяч,  девятцот девяносто девять, "},
-    };
-    expect_spoken(cases, std::size(cases));
-}
-
-TEST(Spellnumber, RunsBeyondTwelveDigitsAreOnePhraseWithAnExactCount)
-{
-    for (std::size_t n : {13u, 19u, 20u, 21u, 10000u}) {
-        const std::string digits(n, '7');
-        const Spoken s = spell(digits + ";z");
-        EXPECT_EQ(harness::utf8(s.words), "какое-то неизвестное науке число, ") << n;
-        EXPECT_EQ(s.count, static_cast<long long>(n)) << n;
-        EXPECT_EQ(s.next, 'z') << n;
+        EXPECT_EQ(harness::utf8(s.words), harness::utf8(row.field.at(1)));
+        EXPECT_EQ(s.count, static_cast<long long>(digits.size()));
+        EXPECT_EQ(s.next, 'z');
     }
 }
 
 TEST(Spellnumber, TheEndingCharacterIsConsumed)
 {
-    struct Case {
-        std::string text;
-        long long count;
-        int next;
-    } cases[] = {
-        {"123 z", 3, 'z'},
-        {"123", 3, TEXT_EOF},  // the end of the input counts as one
-        {cp1251("5кг"), 1, static_cast<unsigned char>(cp1251("г")[0])},
-        {"100%z", 3, 'z'},
-        {"3,14", 1, '1'},
-        {"1.", 1, TEXT_EOF},
-        {"1.x", 1, 'x'},  // the point stays consumed, the look-ahead does not count
-        {"3.25 ", 1, '2'},
-        {"7\r\nz", 1, 'z'},  // CR LF is one character
-    };
-    for (const auto& c : cases) {
-        const Spoken s = spell(c.text);
-        EXPECT_EQ(s.count, c.count) << harness::utf8(c.text);
-        EXPECT_EQ(s.next, c.next) << harness::utf8(c.text);
+    for (const CaseRow& row : case_table("firstread/consumed.cases")) {
+        SCOPED_TRACE(row.where);
+        const Spoken s = spell(row.field.at(0));
+        EXPECT_EQ(s.count, std::stoll(row.field.at(1)));
+        EXPECT_EQ(s.next, row.field.at(2).empty() ? TEXT_EOF : static_cast<unsigned char>(row.field[2][0]));
     }
 }
 
 TEST(Spellnumber, FractionSpansTwoCalls)
 {
-    EXPECT_EQ(spell("3.25 z", 1).count, 1);
     const Spoken both = spell("3.25 z", 2);
     EXPECT_EQ(both.count, 2);
     EXPECT_EQ(both.next, 'z');
     EXPECT_EQ(harness::utf8(both.words), "три целых, , двацать пять сотых, , ");
-}
-
-TEST(Spellnumber, DenominatorByTheNumberOfFractionDigits)
-{
-    const char* const denominators[] = {
-        " десятых, ",         " сотых, ",          " тысячных, ",
-        " десяти тысячных, ", " сто тысячных, ",   " милионных, ",
-        " десяти милионных, ", " ста милионных, ", " милиардных, ",
-        " каких-то совсем незначительных, ", " каких-то совсем незначительных, ",
-        " каких-то совсем незначительных, ",
-    };
-    for (int k = 1; k <= 12; ++k) {
-        const std::string fraction = std::string(static_cast<std::size_t>(k - 1), '0') + "1";
-        const std::string words = harness::utf8(spell("0." + fraction + " ", 2).words);
-        const std::string tail = std::string(denominators[k - 1]) + ", ";
-        ASSERT_GE(words.size(), tail.size()) << k;
-        EXPECT_EQ(words.substr(words.size() - tail.size()), tail) << k << ": " << words;
-    }
 }
 
 }  // namespace
