@@ -1,219 +1,147 @@
-// The built program from the outside: command lines, help, setup, and the
-// hand-off of rech.wav to stand-in encoders and players that record their arguments.
+// The built program from the outside: failed runs, help, setup, the hand-off of
+// rech.wav to stand-in programs, and clipboard capture ("-c") from a real X
+// clipboard under Xvfb and from stand-in clipboard tools (cases:
+// tests/data/driver/runs.tsv, handoff.tsv and clipboard.tsv).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
+#include "driver/driver_internal.h"
 #include "driver_test_support.h"
 #include "harness.h"
 
 namespace {
 
-using driver_test::no_display;
-using driver_test::recorder;
-using driver_test::run_options;
-using driver_test::wait_for_record;
+using driver_test::Row;
 
-const std::string NO_CONFIG = "There is no vokdar.cfg file! Using Default...";
-const std::string FIRST_FAILED = "First read has failed!";
+// The desktop's displays stay out of the runs: "-c" without a display asks for a
+// file, and each clipboard case names the display it wants.
+[[maybe_unused]] const int NO_DISPLAY = unsetenv("DISPLAY") + unsetenv("WAYLAND_DISPLAY");
 
-bool ends_with(const std::string& s, const std::string& tail)
+class Run : public testing::TestWithParam<Row> {};
+
+TEST_P(Run, PrintsAndKeepsWhatItShould)
 {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// Runs whose first stage fails: the user names no readable file and answers
-// the file prompt with "exit". Stand-in tools in the directory must stay unused.
-struct FailedRunCase {
-    std::vector<std::string> args;
-    bool with_config;
-};
-void PrintTo(const FailedRunCase& c, std::ostream* os) { *os << driver_test::joined(c.args); }
-
-class FailedRunTest : public testing::TestWithParam<FailedRunCase> {};
-
-TEST_P(FailedRunTest, ReportsTheFirstStageAndKeepsEverything)
-{
-    const FailedRunCase& c = GetParam();
+    const Row& c = GetParam();
     harness::TempDir dir;
-    no_display scrub;
-    if (c.with_config)
-        dir.write("vokdar.cfg", "100\r\n3.000000\r\n10.000000\r\ntorvy\r\n");
+    driver_test::place(dir, "vokdar.cfg", c[3]);
     for (const char* name : {"text.tmp", "text2.tmp", "slogi.tmp", "rech.txt"})
         dir.write(name, "stale");
-    dir.write("lame", recorder(dir.file("lame.args"), "here"));
-    dir.write("wav", recorder(dir.file("wav.args"), "here"));
-    chmod(dir.file("lame").c_str(), 0755);
-    chmod(dir.file("wav").c_str(), 0755);
-
-    const harness::RunResult r = harness::run_vokdar(dir, c.args, run_options("exit\n"));
+    driver_test::install(dir, "lame", driver_test::recorder(dir.file("lame.args"), "here"));
+    driver_test::install(dir, "wav", driver_test::recorder(dir.file("wav.args"), "here"));
+    const harness::RunResult r = harness::run_vokdar(dir, driver_test::words(c[1]), {c[2], {}, "", 60});
     EXPECT_EQ(r.status, 0);
-    EXPECT_FALSE(r.timed_out);
-    // The driver's own lines: the settings notice first, the stage's failure last.
-    EXPECT_EQ(r.out.substr(0, NO_CONFIG.size()) == NO_CONFIG, !c.with_config) << r.out;
-    EXPECT_EQ(r.out.find(NO_CONFIG, 1), std::string::npos) << r.out;
-    EXPECT_TRUE(ends_with(r.out, FIRST_FAILED)) << r.out;
+    EXPECT_EQ(r.out, c[5]);
+    EXPECT_EQ(driver_test::found(dir, "vokdar.cfg"), harness::cp1251(c[4]));
     for (const char* name : {"text.tmp", "text2.tmp", "slogi.tmp", "rech.txt"})
         EXPECT_EQ(dir.read(name), "stale") << name;
-    EXPECT_FALSE(dir.exists("lame.args"));
-    EXPECT_FALSE(dir.exists("wav.args"));
-    EXPECT_FALSE(dir.exists("rech.wav"));
+    EXPECT_FALSE(dir.exists("lame.args") || dir.exists("wav.args") || dir.exists("rech.wav"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CommandLines, FailedRunTest,
-    testing::Values(FailedRunCase{{}, false}, FailedRunCase{{}, true},
-                    FailedRunCase{{"missing.txt"}, false}, FailedRunCase{{"missing.txt", "-m"}, true},
-                    FailedRunCase{{"missing.txt", "-p"}, false}, FailedRunCase{{"missing.txt", "-x"}, true},
-                    FailedRunCase{{"missing.txt", "-m", "-p"}, true}, FailedRunCase{{"-C"}, true},
-                    // Without a display the clipboard cannot be read: the user is asked.
-                    FailedRunCase{{"-c"}, false}, FailedRunCase{{"-c", "-m"}, true},
-                    FailedRunCase{{"-c", "-p"}, true}));
+INSTANTIATE_TEST_SUITE_P(CommandLines, Run, testing::ValuesIn(driver_test::table("driver/runs.tsv", 6)),
+                         driver_test::case_name);
 
-TEST(Cli, ATooLongVoiceIsRefusedInOneLineBeforeTheRun)
+class HandOff : public testing::TestWithParam<Row> {};
+
+TEST_P(HandOff, StartsTheRightProgram)
 {
-    harness::TempDir dir;
-    dir.write("vokdar.cfg", "100 3 10 " + std::string(40, 'v') + "\r\n");
-    const harness::RunResult r = harness::run_vokdar(dir, {"missing.txt"}, run_options("exit\n"));
+    const Row& c = GetParam();
+    harness::TempDir dir, bin, empty;
+    std::vector<std::string> names;
+    for (const std::string& tool : driver_test::words(c[2])) {
+        const std::size_t colon = tool.find(':'), second = tool.find(':', colon + 1);
+        const std::string where = tool.substr(0, colon), name = tool.substr(colon + 1, second - colon - 1);
+        names.push_back(name);
+        const std::string body = driver_test::recorder(dir.file(name + ".args"), tool.substr(second + 1));
+        if (where == "here-dir")
+            driver_test::place(dir, name, "<dir>");
+        else
+            driver_test::install(where == "path" ? bin : dir, name, body, where == "here-noexec" ? 0644 : 0755);
+    }
+    const std::string path = empty.path() + ":" + bin.path() + c[3];
+    const harness::RunResult r = harness::run_vokdar(dir, driver_test::words(c[1]), {"", {}, path, 60});
     EXPECT_EQ(r.status, 0);
-    const std::string start = "The voice name in vokdar.cfg is longer than 30 characters! Using torvy/\n";
-    EXPECT_EQ(r.out.substr(0, start.size()), start) << r.out;
-    EXPECT_TRUE(ends_with(r.out, FIRST_FAILED)) << r.out;
-}
-
-TEST(Cli, HelpIsPrintedByteForByte)
-{
-    const std::string expected = harness::test_data("driver/help.expected");
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"-h"}, {"-h", "-m"}, {"-h", "a.txt"}}) {
-        harness::TempDir dir;
-        const harness::RunResult r = harness::run_vokdar(dir, args);
-        EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.out, expected);
-        EXPECT_FALSE(dir.exists("vokdar.cfg"));
+    EXPECT_EQ(r.out, c[6]);
+    if (c[4] != "-") {
+        EXPECT_EQ(driver_test::wait_for_record(dir, c[4] + ".args"), c[5]);
     }
-}
-
-TEST(Cli, SetupAsksWritesAndRunsNothing)
-{
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"-s"}, {"-s", "a.txt"}}) {
-        harness::TempDir dir;
-        const harness::RunResult r = harness::run_vokdar(dir, args, run_options("300\n0.5\n0\nanna\n"));
-        EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.out, driver_test::setup_prompts("100", "3.0", "30.0", "10.0", "torvy"));
-        EXPECT_EQ(dir.read("vokdar.cfg"), "200\r\n1.000000\r\n1.000000\r\nanna\r\n");
-    }
-}
-
-TEST(Cli, SetupAtTheEndOfInputKeepsTheStoredValues)
-{
-    harness::TempDir dir;
-    dir.write("vokdar.cfg", "120\r\n2.000000\r\n12.000000\r\nanna\r\n");
-    const harness::RunResult r = harness::run_vokdar(dir, {"-s"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(dir.read("vokdar.cfg"), "120\r\n2.000000\r\n12.000000\r\nanna\r\n");
-}
-
-// A stand-in program: where it lies and what it records.
-struct Tool {
-    enum Where { HERE, ON_PATH, HERE_NOT_EXECUTABLE, HERE_DIRECTORY } where;
-    const char* name;
-    const char* tag;
-};
-
-struct HandOffCase {
-    const char* what;
-    std::vector<std::string> args;
-    std::vector<Tool> tools;
-    const char* started;    // the name whose record must appear; nullptr: none
-    const char* tag;        // which copy was started
-    std::string arguments;  // its arguments, one a line
-    std::string out;        // what vokdar printed
-};
-void PrintTo(const HandOffCase& c, std::ostream* os) { *os << c.what; }
-
-const std::string LAME_ARGS = "--preset\nvoice\nrech.wav\nrech.mp3\n";
-const std::string LAME_MISSING = "\nLame.exe not fownd!!\n\n";
-const std::string WAV_MISSING = "\nwav.exe not fownd!!\n\n";
-
-class HandOffTest : public testing::TestWithParam<HandOffCase> {};
-
-TEST_P(HandOffTest, StartsTheRightProgram)
-{
-    const HandOffCase& c = GetParam();
-    harness::TempDir dir;
-    harness::TempDir bin;    // the only directory on PATH
-    harness::TempDir empty;  // a PATH entry with nothing in it
-    for (const Tool& t : c.tools) {
-        const std::string record = dir.file(std::string(t.name) + ".args");
-        const std::string path = t.where == Tool::ON_PATH ? bin.file(t.name) : dir.file(t.name);
-        if (t.where == Tool::HERE_DIRECTORY) {
-            mkdir(path.c_str(), 0755);
-            continue;
-        }
-        (t.where == Tool::ON_PATH ? bin : dir).write(t.name, recorder(record, t.tag));
-        chmod(path.c_str(), t.where == Tool::HERE_NOT_EXECUTABLE ? 0644 : 0755);
-    }
-    const harness::RunResult r =
-        harness::run_vokdar(dir, c.args, run_options("", {}, empty.path() + ":" + bin.path()));
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, c.out);
-    if (c.started != nullptr) {
-        EXPECT_EQ(wait_for_record(dir.file(std::string(c.started) + ".args")),
-                  std::string(c.tag) + "\n" + c.arguments);
-    }
-    for (const Tool& t : c.tools) {
-        if (c.started == nullptr || std::string(t.name) != c.started) {
-            EXPECT_FALSE(dir.exists(std::string(t.name) + ".args")) << t.name;
-        }
-    }
+    for (const std::string& name : names)
+        EXPECT_EQ(dir.exists(name + ".args"), name == c[4]) << name;
     EXPECT_FALSE(dir.exists("rech.wav"));  // nothing ran but the hand-off
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Programs, HandOffTest,
-    testing::Values(
-        HandOffCase{"encoder here", {"-m"}, {{Tool::HERE, "lame", "here"}}, "lame", "here", LAME_ARGS, ""},
-        HandOffCase{"encoder here before path", {"-m"},
-                    {{Tool::HERE, "lame", "here"}, {Tool::ON_PATH, "lame", "path"}}, "lame", "here", LAME_ARGS, ""},
-        HandOffCase{"encoder on path", {"-m", "a.txt"}, {{Tool::ON_PATH, "lame", "path"}}, "lame", "path",
-                    LAME_ARGS, ""},
-        HandOffCase{"encoder here not executable", {"-m"},
-                    {{Tool::HERE_NOT_EXECUTABLE, "lame", "here"}, {Tool::ON_PATH, "lame", "path"}}, "lame", "path",
-                    LAME_ARGS, ""},
-        HandOffCase{"encoder here a directory", {"-m"}, {{Tool::HERE_DIRECTORY, "lame", ""}}, nullptr, "", "",
-                    LAME_MISSING},
-        HandOffCase{"no encoder", {"-m"}, {{Tool::ON_PATH, "wav", "path"}}, nullptr, "", "", LAME_MISSING},
-        HandOffCase{"player here before path", {"-p"},
-                    {{Tool::HERE, "wav", "here"}, {Tool::ON_PATH, "wav", "path"}}, "wav", "here", "rech.wav\n", ""},
-        HandOffCase{"player on path", {"-p", "-m"}, {{Tool::ON_PATH, "wav", "path"}}, "wav", "path", "rech.wav\n",
-                    ""},
-        HandOffCase{"player before the common ones", {"-p"},
-                    {{Tool::ON_PATH, "wav", "path"}, {Tool::ON_PATH, "aplay", "path"}}, "wav", "path",
-                    "rech.wav\n", ""},
-        HandOffCase{"fallback aplay", {"-p"},
-                    {{Tool::ON_PATH, "play", "path"}, {Tool::ON_PATH, "paplay", "path"},
-                     {Tool::ON_PATH, "aplay", "path"}},
-                    "aplay", "path", "rech.wav\n", ""},
-        HandOffCase{"fallback paplay", {"-p"}, {{Tool::ON_PATH, "play", "path"}, {Tool::ON_PATH, "paplay", "path"}},
-                    "paplay", "path", "rech.wav\n", ""},
-        HandOffCase{"fallback play", {"-p"}, {{Tool::ON_PATH, "play", "path"}}, "play", "path", "rech.wav\n", ""},
-        HandOffCase{"fallbacks only on path", {"-p"}, {{Tool::HERE, "aplay", "here"}}, nullptr, "", "",
-                    WAV_MISSING},
-        HandOffCase{"no player", {"-p"}, {{Tool::ON_PATH, "lame", "path"}}, nullptr, "", "", WAV_MISSING}),
-    driver_test::case_name<HandOffCase>);
+INSTANTIATE_TEST_SUITE_P(Programs, HandOff, testing::ValuesIn(driver_test::table("driver/handoff.tsv", 7)),
+                         driver_test::case_name);
 
-TEST(Cli, AnEmptyPathEntryIsTheCurrentDirectory)
+// A capture run: the clipboard read, or else the user asked, who answers "exit".
+harness::RunResult capture(const harness::TempDir& dir, const std::vector<std::string>& env, const std::string& path)
 {
+    return harness::run_vokdar(dir, {"-c"}, {"exit\n", env, path, 30});
+}
+
+// On a virtual X server: with nothing on the clipboard and with no server
+// there, the old capture stays; then a text put there with xclip arrives.
+TEST(Clipboard, XClipboardArrivesInCodePage1251)
+{
+    char xvfb_run[PROGRAM_PATH_BYTES], xclip[PROGRAM_PATH_BYTES];
+    if (!find_program("xvfb-run", false, xvfb_run, sizeof xvfb_run) ||
+        !find_program("xclip", false, xclip, sizeof xclip))
+        GTEST_SKIP() << "xvfb-run or xclip not installed";
     harness::TempDir dir;
-    harness::TempDir empty;
-    dir.write("lame", recorder(dir.file("lame.args"), "here"));
-    chmod(dir.file("lame").c_str(), 0755);
-    // Found in the current directory by either rule; started once.
-    const harness::RunResult r = harness::run_vokdar(dir, {"-m"}, run_options("", {}, empty.path() + "::"));
+    dir.write("rech.txt", "old capture");
+    dir.write("clip.in", "мама\nмыла a\r\nb Ёж — €5 日本 АЯаяёЁ№«»");
+    dir.write("x.sh", R"(set -e
+echo exit | "$1" -c > /dev/null; cp rech.txt empty.txt
+echo exit | DISPLAY=/nonexistent/socket:0 "$1" -c > /dev/null; cp rech.txt nodisplay.txt
+xclip -selection clipboard -i < clip.in > /dev/null 2>&1
+for i in $(seq 200); do xclip -selection clipboard -o 2> /dev/null | cmp -s - clip.in && break; sleep 0.05; done
+echo exit | "$1" -c > /dev/null
+)");
+    const harness::RunResult r = harness::run_program(xvfb_run, dir.path(), {"-a", "/bin/sh", "x.sh", VOKDAR_BINARY});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(dir.read("empty.txt"), "old capture");
+    EXPECT_EQ(dir.read("nodisplay.txt"), "old capture");
+    EXPECT_EQ(dir.read("rech.txt"), harness::cp1251("мама\r\nмыла a\r\r\nb Ёж — €5 ?? АЯаяёЁ№«» "));
+    EXPECT_FALSE(dir.exists("rech.tmp"));
+}
+
+class ClipboardTool : public testing::TestWithParam<Row> {};
+
+TEST_P(ClipboardTool, CapturesOrLeavesTheOldFile)
+{
+    const Row& c = GetParam();
+    harness::TempDir dir, bin;
+    bin.write("payload", c[3]);
+    driver_test::install(bin, c[2], driver_test::recorder(dir.file("tool.args"), c[2]) + "\n" +
+                                        (c[4] == "hang" ? "exec /bin/sleep 60"
+                                                        : "/bin/cat '" + bin.file("payload") + "'\nexit " + c[4]));
+    dir.write("rech.txt", "old capture");
+    const harness::RunResult r = capture(dir, driver_test::words(c[1]), bin.path());
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(wait_for_record(dir.file("lame.args")), "here\n" + LAME_ARGS);
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(dir.read("rech.txt"), harness::cp1251(c[5]));
+    EXPECT_FALSE(dir.exists("rech.tmp"));
+    if (c[6] == "-")
+        EXPECT_FALSE(dir.exists("tool.args"));
+    else
+        EXPECT_EQ(driver_test::wait_for_record(dir, "tool.args"), c[2] + "\n" + c[6]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, ClipboardTool, testing::ValuesIn(driver_test::table("driver/clipboard.tsv", 7)),
+                         driver_test::case_name);
+
+TEST(Clipboard, ALargeClipboardArrivesWhole)
+{
+    harness::TempDir dir, bin;
+    std::string text;
+    for (int i = 0; i < 300000; ++i)
+        text += "я\n";
+    bin.write("payload", text);
+    driver_test::install(bin, "xclip", "exec /bin/cat '" + bin.file("payload") + "'");
+    capture(dir, {"DISPLAY=:9"}, bin.path());
+    EXPECT_EQ(dir.read("rech.txt"), harness::cp1251(harness::crlf(text)) + " ");
 }
 
 }  // namespace

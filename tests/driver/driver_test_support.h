@@ -1,16 +1,15 @@
-// Helpers shared by the driver's tests: stand-in programs, a display-free
-// environment and readable case names.
+// Helpers shared by the driver's tests: case tables from tests/data/driver,
+// files set up from a table's words, stand-in programs and the setup prompts.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <chrono>
-#include <cstdlib>
-#include <fstream>
-#include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -18,65 +17,102 @@
 
 namespace driver_test {
 
-// A test's name from the case's description.
-template <class Case>
-std::string case_name(const testing::TestParamInfo<Case>& info)
+// One case of a table: its fields, escapes undone.
+using Row = std::vector<std::string>;
+
+// The cases of tests/data/<name>, one a line, fields separated by tabs; empty
+// lines and lines starting with '#' are skipped. Fields take \n \r \t \\ and \xNN.
+// Every row gets the given number of fields: missing ones at its end are empty.
+inline std::vector<Row> table(const std::string& name, std::size_t columns)
+{
+    std::vector<Row> rows;
+    std::istringstream lines(harness::test_data(name));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        Row row(1);
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const char c = line[i];
+            if (c == '\t') {
+                row.emplace_back();
+            } else if (c != '\\' || i + 1 == line.size()) {
+                row.back() += c;
+            } else if (line[++i] == 'x') {
+                row.back() += static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));
+                i += 2;
+            } else {
+                const char e = line[i];
+                row.back() += e == 'n' ? '\n' : e == 'r' ? '\r' : e == 't' ? '\t' : e;
+            }
+        }
+        if (row.size() > columns)
+            throw std::runtime_error(name + ": too many fields in " + row[0]);
+        row.resize(columns);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// A test's name from the first field of its row.
+inline std::string case_name(const testing::TestParamInfo<Row>& info)
 {
     std::string name;
-    for (const char* p = info.param.what; *p; ++p)
-        name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    for (const char c : info.param[0])
+        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
     return name;
 }
 
-// Options of a run: standard input, extra environment, PATH (empty: as it is).
-inline harness::RunOptions run_options(const std::string& input, const std::vector<std::string>& env = {},
-                                       const std::string& path = "", int timeout_seconds = 60)
+// The words of a field, split at spaces; '' is an empty word.
+inline std::vector<std::string> words(const std::string& field)
 {
-    harness::RunOptions o;
-    o.input = input;
-    o.env = env;
-    o.path_env = path;
-    o.timeout_seconds = timeout_seconds;
-    return o;
+    std::vector<std::string> out;
+    std::istringstream in(field);
+    for (std::string w; in >> w;)
+        out.push_back(w == "''" ? "" : w);
+    return out;
 }
 
-// The four prompts of the setup dialogue, with the values they show.
-inline std::string setup_prompts(const std::string& speed, const std::string& volume,
-                                 const std::string& suggested, const std::string& stutter,
-                                 const std::string& voice)
+// Puts name in dir as a field says: "<none>" nothing, "<dir>" a directory, else
+// the field's text in code page 1251.
+inline void place(const harness::TempDir& dir, const std::string& name, const std::string& what)
 {
-    return "What is your desiered reading speed? (" + speed + " cur, 200 max): " +
-           "What is your desiered reading volume? (" + volume + " cur, 4.0 max): " + "Stutter control, " +
-           suggested + " sujested, " + stutter + " cur. options(1-21): " +
-           "What is your desiered reading voice? (" + voice + "): ";
+    if (what == "<dir>")
+        mkdir(dir.file(name).c_str(), 0755);
+    else if (what != "<none>")
+        dir.write(name, harness::cp1251(what));
 }
 
-// Command-line arguments as one readable line, for test names.
-inline std::string joined(const std::vector<std::string>& args)
+// What place would have written to give the file as it now is.
+inline std::string found(const harness::TempDir& dir, const std::string& name)
 {
-    std::string line = "vokdar";
-    for (const std::string& a : args)
-        line += " '" + a + "'";
-    return line;
+    struct stat st;
+    if (stat(dir.file(name).c_str(), &st) != 0)
+        return "<none>";
+    return S_ISDIR(st.st_mode) ? "<dir>" : dir.read(name);
 }
 
-// A shell script that writes tag and then its arguments, one a line, to record.
+// A shell script named name in dir, with the given mode.
+inline void install(const harness::TempDir& dir, const std::string& name, const std::string& body,
+                    mode_t mode = 0755)
+{
+    dir.write(name, "#!/bin/sh\n" + body + "\n");
+    chmod(dir.file(name).c_str(), mode);
+}
+
+// A script body that writes tag and then its arguments, one a line, to record.
 // It uses no program from PATH, which tests replace.
 inline std::string recorder(const std::string& record, const std::string& tag)
 {
-    return "#!/bin/sh\nprintf '%s\\n' '" + tag + "' \"$@\" > '" + record + "'\n";
+    return "printf '%s\\n' '" + tag + "' \"$@\" > '" + record + "'";
 }
 
 // The record of a started stand-in; a started program may still be writing
 // it when vokdar has ended, so this waits a while. Empty when none came.
-inline std::string wait_for_record(const std::string& path)
+inline std::string wait_for_record(const harness::TempDir& dir, const std::string& name)
 {
     for (int i = 0; i < 500; ++i) {
-        std::ifstream in(path, std::ios::binary);
-        if (in) {
-            std::ostringstream s;
-            s << in.rdbuf();
-            const std::string text = s.str();
+        if (dir.exists(name)) {
+            const std::string text = dir.read(name);
             if (!text.empty() && text.back() == '\n')
                 return text;
         }
@@ -85,31 +121,14 @@ inline std::string wait_for_record(const std::string& path)
     return "";
 }
 
-// Hides the desktop's displays from the programs a test starts, for its lifetime.
-class no_display {
-public:
-    no_display() : x_(take("DISPLAY")), wayland_(take("WAYLAND_DISPLAY")) {}
-    ~no_display()
-    {
-        if (x_)
-            setenv("DISPLAY", x_->c_str(), 1);
-        if (wayland_)
-            setenv("WAYLAND_DISPLAY", wayland_->c_str(), 1);
-    }
-    no_display(const no_display&) = delete;
-    no_display& operator=(const no_display&) = delete;
-
-private:
-    static std::optional<std::string> take(const char* name)
-    {
-        const char* v = std::getenv(name);
-        std::optional<std::string> old;
-        if (v)
-            old = v;
-        unsetenv(name);
-        return old;
-    }
-    std::optional<std::string> x_, wayland_;
-};
+// The four prompts of the setup dialogue with the values they show:
+// speed, volume, suggested stutter, stutter, voice.
+inline std::string setup_prompts(const std::vector<std::string>& v)
+{
+    return "What is your desiered reading speed? (" + v.at(0) + " cur, 200 max): " +
+           "What is your desiered reading volume? (" + v.at(1) + " cur, 4.0 max): " + "Stutter control, " +
+           v.at(2) + " sujested, " + v.at(3) + " cur. options(1-21): " +
+           "What is your desiered reading voice? (" + v.at(4) + "): ";
+}
 
 }  // namespace driver_test
