@@ -1,8 +1,7 @@
 // The formatted readers of answers and settings.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdio>
+#include <sstream>
 #include <string>
 
 #include "common/console.h"
@@ -10,89 +9,47 @@
 
 namespace {
 
-// A source over a file holding text, read in text mode.
-struct FileSource {
+// Reads text (a file in text mode) with the readers named by script: i an int,
+// r a real, w a word with its full length. Each read shows its value; a failed
+// one shows "!" and the value it left untouched.
+std::string scan_all(const std::string& text, const std::string& script)
+{
     harness::TempDir dir;
+    dir.write("in", text);
     TextFile file;
+    EXPECT_TRUE(text_open(file, dir.file("in").c_str(), "r"));
     CharSource src;
-    explicit FileSource(const std::string& text)
-    {
-        dir.write("in", text);
-        text_open(file, dir.file("in").c_str(), "r");
-        src.file = &file;
+    src.file = &file;
+    std::ostringstream out;
+    for (const char op : script) {
+        int i = 7;
+        float r = 1.5f;
+        char word[32] = "";
+        std::size_t length = 0;
+        const bool ok = op == 'i' ? scan_int(src, i) : op == 'r' ? scan_real(src, r)
+                                                                : scan_word(src, word, sizeof word, &length);
+        out << (ok ? " " : " !");
+        if (op == 'i')
+            out << i;
+        else if (op == 'r')
+            out << r;
+        else
+            out << word << '(' << length << ')';
     }
-};
-
-TEST(Scan, NumbersAndWordsAsTheCReaderTakesThem)
-{
-    FileSource s("  120\r\n2.5\t1e1 anna tail");
-    int speed = 0;
-    float volume = 0, stutter = 0;
-    char word[32];
-    std::size_t len = 0;
-    ASSERT_TRUE(scan_int(s.src, speed));
-    ASSERT_TRUE(scan_real(s.src, volume));
-    ASSERT_TRUE(scan_real(s.src, stutter));
-    ASSERT_TRUE(scan_word(s.src, word, sizeof word, &len));
-    EXPECT_EQ(speed, 120);
-    EXPECT_FLOAT_EQ(volume, 2.5f);
-    EXPECT_FLOAT_EQ(stutter, 10.0f);
-    EXPECT_STREQ(word, "anna");
-    EXPECT_EQ(len, 4u);
+    return out.str().substr(1);
 }
 
-TEST(Scan, AFailedNumberLeavesTheWordForTheNextReader)
+TEST(Scan, ReadsAsTheCReaderTakesValues)
 {
-    FileSource s("abc 5");
-    int v = 7;
-    float r = 1.5f;
-    char word[8];
-    EXPECT_FALSE(scan_int(s.src, v));
-    EXPECT_FALSE(scan_real(s.src, r));
-    EXPECT_EQ(v, 7);
-    EXPECT_EQ(r, 1.5f);
-    ASSERT_TRUE(scan_word(s.src, word, sizeof word, nullptr));
-    EXPECT_STREQ(word, "abc");
-    EXPECT_TRUE(scan_int(s.src, v));
-    EXPECT_EQ(v, 5);
-    EXPECT_FALSE(scan_int(s.src, v));  // the end
-}
-
-TEST(Scan, NumberThatRunsIntoLettersStopsAtTheFirstLetter)
-{
-    FileSource s("12abc -3.5e+2x nan INF 99999999999999999999 -99999999999999");
-    int v = 0;
-    float r = 0;
-    char word[8];
-    ASSERT_TRUE(scan_int(s.src, v));
-    EXPECT_EQ(v, 12);
-    ASSERT_TRUE(scan_word(s.src, word, sizeof word, nullptr));
-    EXPECT_STREQ(word, "abc");
-    ASSERT_TRUE(scan_real(s.src, r));
-    EXPECT_FLOAT_EQ(r, -350.0f);
-    ASSERT_TRUE(scan_word(s.src, word, sizeof word, nullptr));
-    EXPECT_STREQ(word, "x");
-    ASSERT_TRUE(scan_real(s.src, r));
-    EXPECT_TRUE(std::isnan(r));
-    ASSERT_TRUE(scan_real(s.src, r));
-    EXPECT_TRUE(std::isinf(r));
-    ASSERT_TRUE(scan_int(s.src, v));
-    EXPECT_EQ(v, 2147483647);
-    ASSERT_TRUE(scan_int(s.src, v));
-    EXPECT_EQ(v, -2147483647 - 1);
-}
-
-TEST(Scan, LongWordIsReadWholeAndReportedWithItsLength)
-{
-    const std::string name(1000, 'v');
-    FileSource s(name + " next");
-    char word[32];
-    std::size_t len = 0;
-    ASSERT_TRUE(scan_word(s.src, word, sizeof word, &len));
-    EXPECT_EQ(len, 1000u);
-    EXPECT_EQ(std::string(word), std::string(31, 'v'));
-    ASSERT_TRUE(scan_word(s.src, word, sizeof word, &len));
-    EXPECT_STREQ(word, "next");
+    // Numbers and words with any white space between them.
+    EXPECT_EQ(scan_all("  120\r\n2.5\t1e1 anna tail", "irrw"), "120 2.5 10 anna(4)");
+    // A failed number leaves its word for the next reader; the end fails too.
+    EXPECT_EQ(scan_all("abc 5", "irwii"), "!7 !1.5 abc(3) 5 !7");
+    // A number stops at the first letter; out-of-range ints saturate.
+    EXPECT_EQ(scan_all("12abc -3.5e+2x nan INF 99999999999999999999 -99999999999999", "iwrwrrii"),
+              "12 abc(3) -350 x(1) nan inf 2147483647 -2147483648");
+    // A long word is read whole and reported with its length, cut to the buffer.
+    EXPECT_EQ(scan_all(std::string(1000, 'v') + " next", "ww"), std::string(31, 'v') + "(1000) next(4)");
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
-// The file layer: text-mode reading and writing, positions, binary mode.
+// The file layer: text-mode reading of code page 1251 and UTF-8 input texts
+// (and the code page table they go through), writing, positions, binary mode, failures.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "common/cp1251.h"
 #include "common/textfile.h"
 #include "harness.h"
 
 namespace {
 
+using harness::cp1251;
 using harness::TempDir;
 
 std::string read_all(TextFile& f)
@@ -19,121 +23,118 @@ std::string read_all(TextFile& f)
     return s;
 }
 
-std::string read_text(const TempDir& dir, const std::string& bytes)
-{
-    dir.write("in.txt", bytes);
-    TextFile f;
-    EXPECT_TRUE(text_open(f, dir.file("in.txt").c_str(), "r"));
-    return read_all(f);
-}
+const std::string BOM = "\xEF\xBB\xBF";
+const std::string X = std::string(FILE_BLOCK_BYTES - 2, 'x');  // the bytes of a block but two
 
-TEST(TextFile, ReadingTranslatesLineEndsAndStopsAtCtrlZ)
+TEST(TextFile, ReadsAsTheModeAndTheTextSay)
 {
-    TempDir dir;
-    struct Case {
+    const struct {
+        bool input;  // opened as an input text (UTF-8 detected) rather than plainly
         std::string raw, delivered;
     } cases[] = {
-        {"a\r\nb", "a\nb"},
-        {"a\rb", "a\rb"},             // a lone CR arrives as it stands
-        {"a\r\r\nb", "a\r\nb"},       // CR CR LF: the first CR stays
-        {"a\r", "a\r"},               // CR as the last byte
-        {"\r\n\r\n", "\n\n"},
-        {"ab\x1A" "cd", "ab"},        // Ctrl-Z ends the file
-        {"\x1A", ""},
-        {"a\r\x1A" "b", "a\r"},
-        {std::string("\xFF\xFF\x00z", 4), std::string("\xFF\xFF\x00z", 4)},  // 0xFF is a letter
-        {"", ""},
+        {false, "a\r\nb", "a\nb"},
+        {false, "a\rb", "a\rb"},        // a lone CR arrives as it stands
+        {false, "a\r\r\nb", "a\r\nb"},  // CR CR LF: the first CR stays
+        {false, "a\r", "a\r"},          // CR as the last byte
+        {false, "\r\n\r\n", "\n\n"},
+        {false, "ab\x1A" "cd", "ab"},   // Ctrl-Z ends the file
+        {false, "a\r\x1A" "b", "a\r"},
+        {false, std::string("\xFF\xFF\x00z", 4), std::string("\xFF\xFF\x00z", 4)},  // 0xFF is a letter
+        {false, "", ""},
+        {false, X + "\r\nend\r", X + "\nend\r"},  // CR LF before, across and after a block's edge
+        {false, X + "x\r\nend", X + "x\nend"},
+        {false, X + "xx\r\nend", X + "xx\nend"},
+        // UTF-8 texts, with or without the byte order mark, arrive as code page 1251.
+        {true, "Ёлка, ёж.\r\nЯ и ты — «да»!", cp1251("Ёлка, ёж.\nЯ и ты — «да»!")},
+        {true, BOM + "Ёлка, ёж.\nЯ и ты — «да»!", cp1251("Ёлка, ёж.\nЯ и ты — «да»!")},
+        {true, "АЯаяёЁ№«»—…€", "\xC0\xDF\xE0\xFF\xB8\xA8\xB9\xAB\xBB\x97\x85\x88"},
+        {true, "мир 日本 😀", cp1251("мир ?? ?")},  // no code page form: '?' a character
+        {true, std::string("да\0\x1Aнет", 8), cp1251("да") + std::string(1, '\0')},
+        {true, BOM, ""},
+        // Broken UTF-8 after the mark: broken off, stray, overlong, cut by the end.
+        {true, BOM + "a\xD0" "b\x80z\xC0\xAFx\xE2\x82", "a?b?z?x?"},
+        // Code page 1251 (never valid UTF-8) and other files stay bytes.
+        {true, cp1251("Мама мыла раму. Ёж!"), cp1251("Мама мыла раму. Ёж!")},
+        {true, "plain ascii\r\ntext", "plain ascii\ntext"},
+        {true, "caf\xC3\xA9", "caf\xC3\xA9"},  // valid UTF-8 without a Cyrillic letter
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(read_text(dir, c.raw), c.delivered) << harness::utf8(c.raw);
-}
-
-TEST(TextFile, CrLfSplitAcrossBlockEdgeIsOneLineFeed)
-{
     TempDir dir;
-    for (std::size_t at : {FILE_BLOCK_BYTES - 2, FILE_BLOCK_BYTES - 1, FILE_BLOCK_BYTES}) {
-        std::string raw(at, 'x');
-        raw += "\r\nend\r";
-        std::string expect(at, 'x');
-        expect += "\nend\r";
-        EXPECT_EQ(read_text(dir, raw), expect) << "CR at offset " << at;
+    for (const auto& c : cases) {
+        dir.write("in.txt", c.raw);
+        TextFile f;
+        ASSERT_TRUE(c.input ? text_open_input(f, dir.file("in.txt").c_str())
+                            : text_open(f, dir.file("in.txt").c_str(), "r"));
+        EXPECT_EQ(read_all(f), c.delivered) << harness::utf8(c.raw.substr(0, 40));
     }
 }
 
 TEST(TextFile, SavedPositionRestoresExactly)
 {
     TempDir dir;
-    std::string raw = "ab\r\ncd";
-    raw += std::string(FILE_BLOCK_BYTES, 'y');
-    raw += "\r\nz";
+    const std::string raw = "ab\r\ncd" + std::string(FILE_BLOCK_BYTES, 'y') + "\r\nz";
     dir.write("in.txt", raw);
     TextFile f;
     ASSERT_TRUE(text_open(f, dir.file("in.txt").c_str(), "r"));
     EXPECT_EQ(text_getc(f), 'a');
     EXPECT_EQ(text_getc(f), 'b');
-    const long long at_crlf = text_tell(f);
-    EXPECT_EQ(at_crlf, 2);
+    EXPECT_EQ(text_tell(f), 2);  // at the CR LF
     EXPECT_EQ(text_getc(f), '\n');
     EXPECT_EQ(text_tell(f), 4);
-    ASSERT_TRUE(text_seek(f, at_crlf, SEEK_SET));
-    EXPECT_EQ(text_getc(f), '\n');
-    // Far past the block and back again.
-    std::string rest = read_all(f);
-    EXPECT_EQ(rest.size(), 2 + FILE_BLOCK_BYTES + 2);
+    ASSERT_TRUE(text_seek(f, 2, SEEK_SET));
+    EXPECT_EQ(read_all(f).size(), 3 + FILE_BLOCK_BYTES + 2);  // far past the block and back again
     ASSERT_TRUE(text_seek(f, 0, SEEK_END));
     EXPECT_EQ(text_tell(f), static_cast<long long>(raw.size()));
     EXPECT_EQ(text_getc(f), TEXT_EOF);
-    ASSERT_TRUE(text_seek(f, at_crlf, SEEK_SET));
+    ASSERT_TRUE(text_seek(f, 2, SEEK_SET));
     EXPECT_EQ(text_getc(f), '\n');
     EXPECT_EQ(text_getc(f), 'c');
     text_ungetc(f);
     EXPECT_EQ(text_getc(f), 'c');
 }
 
-TEST(TextFile, WritingStoresLineFeedAsCrLfUntilBinary)
+TEST(TextFile, PositionsSurviveRewindAndLookAheadInUtf8)
 {
     TempDir dir;
-    {
-        TextFile f;
-        ASSERT_TRUE(text_open(f, dir.file("out").c_str(), "w"));
-        EXPECT_TRUE(text_puts(f, "a\nb"));
-        EXPECT_TRUE(text_putc(f, '\n'));
-        ASSERT_TRUE(text_set_binary(f));
-        EXPECT_TRUE(text_write(f, "\n\x1A", 2));
-        EXPECT_TRUE(text_close(f));
-    }
-    EXPECT_EQ(dir.read("out"), "a\r\nb\r\n\n\x1A");
-}
-
-TEST(TextFile, UpdateModeRewritesFromStartWithoutTruncating)
-{
-    TempDir dir;
-    dir.write("cfg", "1000\r\n2\r\n");
+    dir.write("in.txt", BOM + "яб\r\nв");
     TextFile f;
-    ASSERT_TRUE(text_open(f, dir.file("cfg").c_str(), "r+"));
-    EXPECT_EQ(read_all(f), "1000\n2\n");
-    ASSERT_TRUE(text_seek(f, 0, SEEK_SET));
-    EXPECT_TRUE(text_puts(f, "7\n"));
-    EXPECT_TRUE(text_close(f));
-    EXPECT_EQ(dir.read("cfg"), "7\r\n0\r\n2\r\n");
+    ASSERT_TRUE(text_open_input(f, dir.file("in.txt").c_str()));
+    EXPECT_EQ(text_getc(f), 0xFF);  // я
+    const long long saved = text_tell(f);
+    EXPECT_EQ(text_getc(f), 0xE1);  // б
+    EXPECT_EQ(text_getc(f), '\n');
+    text_ungetc(f);
+    EXPECT_EQ(text_getc(f), '\n');
+    ASSERT_TRUE(text_seek(f, saved, SEEK_SET));
+    EXPECT_EQ(text_getc(f), 0xE1);
+    ASSERT_TRUE(text_seek(f, 0, SEEK_SET));  // counting from the start skips the mark again
+    EXPECT_EQ(read_all(f), cp1251("яб\nв"));
 }
 
-TEST(TextFile, BinaryHeaderRewriteKeepsLengthAndSamples)
+// Text written in text mode, then a binary body, and the first bytes rewritten
+// after it as rech.wav's header is; read back raw.
+TEST(TextFile, WritesCrLfUntilBinaryAndRewritesInPlace)
 {
     TempDir dir;
     TextFile f;
-    ASSERT_TRUE(text_open(f, dir.file("out.wav").c_str(), "w+"));
+    ASSERT_TRUE(text_open(f, dir.file("out").c_str(), "w+"));
+    EXPECT_TRUE(text_puts(f, "a\nb"));
+    EXPECT_TRUE(text_putc(f, '\n'));
     ASSERT_TRUE(text_set_binary(f));
-    EXPECT_TRUE(text_write(f, "HHHH", 4));
-    std::string big(3 * FILE_BLOCK_BYTES + 5, '\n');
-    EXPECT_TRUE(text_write(f, big.data(), big.size()));
-    const long long here = text_tell(f);
+    const std::string body = std::string(3 * FILE_BLOCK_BYTES + 5, '\n') + "\r\n\x1A\x01";
+    EXPECT_TRUE(text_write(f, body.data(), body.size()));
+    const long long end = text_tell(f);
     ASSERT_TRUE(text_seek(f, 0, SEEK_END));
-    EXPECT_EQ(text_tell(f), here);
+    EXPECT_EQ(text_tell(f), end);
     ASSERT_TRUE(text_seek(f, 0, SEEK_SET));
-    EXPECT_TRUE(text_write(f, "RIFF", 4));
+    EXPECT_TRUE(text_write(f, "A", 1));
+    const std::string stored = "A\r\nb\r\n" + body;
+    ASSERT_TRUE(text_seek(f, 0, SEEK_SET));
+    std::vector<char> back(stored.size() + 8);
+    EXPECT_EQ(text_read(f, back.data(), back.size()), stored.size());
+    EXPECT_EQ(std::string(back.data(), stored.size()), stored);
+    EXPECT_EQ(text_read(f, back.data(), back.size()), 0u);
     EXPECT_TRUE(text_close(f));
-    EXPECT_EQ(dir.read("out.wav"), "RIFF" + big);
+    EXPECT_EQ(dir.read("out"), stored);
 }
 
 TEST(TextFile, RefusesDirectoriesMissingFilesAndReportsFullDisk)
@@ -150,72 +151,14 @@ TEST(TextFile, RefusesDirectoriesMissingFilesAndReportsFullDisk)
     EXPECT_FALSE(text_close(f));
 }
 
-TEST(TextFile, BinaryReadTakesRawBytes)
+TEST(Cp1251, EveryByteWithACharacterComesBackFromIt)
 {
-    TempDir dir;
-    dir.write("rec.pcm", std::string("\r\n\x1A\x01\x02", 5));
-    TextFile f;
-    ASSERT_TRUE(text_open(f, dir.file("rec.pcm").c_str(), "r"));
-    ASSERT_TRUE(text_set_binary(f));
-    unsigned char buf[8];
-    EXPECT_EQ(text_read(f, buf, sizeof buf), 5u);
-    EXPECT_EQ(buf[2], 0x1A);
-    EXPECT_EQ(text_read(f, buf, sizeof buf), 0u);
-}
-
-std::string read_input(const TempDir& dir, const std::string& bytes)
-{
-    dir.write("in.txt", bytes);
-    TextFile f;
-    EXPECT_TRUE(text_open_input(f, dir.file("in.txt").c_str()));
-    return read_all(f);
-}
-
-TEST(InputText, Utf8TextsArriveAsCodePage1251)
-{
-    TempDir dir;
-    const std::string cp = harness::cp1251("Ёлка, ёж.\nЯ и ты — «да»!");
-    // With and without the byte order mark, with CR LF line ends.
-    EXPECT_EQ(read_input(dir, "Ёлка, ёж.\r\nЯ и ты — «да»!"), cp);
-    EXPECT_EQ(read_input(dir, "\xEF\xBB\xBFЁлка, ёж.\nЯ и ты — «да»!"), cp);
-    // A character without a code page 1251 form reads as '?', one per character.
-    EXPECT_EQ(read_input(dir, "мир 日本 😀"), harness::cp1251("мир ?? ?"));
-    // Ctrl-Z still ends a UTF-8 text; NUL passes as a character.
-    EXPECT_EQ(read_input(dir, std::string("да\0\x1Aнет", 8)), harness::cp1251("да") + std::string(1, '\0'));
-    // A byte order mark alone, or before broken UTF-8: still UTF-8.
-    EXPECT_EQ(read_input(dir, "\xEF\xBB\xBF"), "");
-    EXPECT_EQ(read_input(dir, "\xEF\xBB\xBF" "a\xD0" "b"), "a?b");
-}
-
-TEST(InputText, CodePage1251AndAsciiFilesAreReadByteForByte)
-{
-    TempDir dir;
-    const std::string cp = harness::cp1251("Мама мыла раму. Ёж!");
-    EXPECT_EQ(read_input(dir, cp), cp);  // real code page 1251 text is never valid UTF-8
-    EXPECT_EQ(read_input(dir, "plain ascii\r\ntext"), "plain ascii\ntext");
-    // Valid UTF-8 without any Cyrillic letter stays bytes ("é" is C3 A9).
-    EXPECT_EQ(read_input(dir, "caf\xC3\xA9"), "caf\xC3\xA9");
-    EXPECT_FALSE(text_is_utf8_file(dir.file("in.txt").c_str()));
-    dir.write("u.txt", "привет");
-    EXPECT_TRUE(text_is_utf8_file(dir.file("u.txt").c_str()));
-}
-
-TEST(InputText, PositionsSurviveRewindAndLookAheadInUtf8)
-{
-    TempDir dir;
-    dir.write("in.txt", "\xEF\xBB\xBFяб\r\nв");
-    TextFile f;
-    ASSERT_TRUE(text_open_input(f, dir.file("in.txt").c_str()));
-    EXPECT_EQ(text_getc(f), 0xFF);  // я
-    const long long saved = text_tell(f);
-    EXPECT_EQ(text_getc(f), 0xE1);  // б
-    EXPECT_EQ(text_getc(f), '\n');
-    text_ungetc(f);
-    EXPECT_EQ(text_getc(f), '\n');
-    ASSERT_TRUE(text_seek(f, saved, SEEK_SET));
-    EXPECT_EQ(text_getc(f), 0xE1);
-    ASSERT_TRUE(text_seek(f, 0, SEEK_SET));  // counting from the start skips the mark again
-    EXPECT_EQ(read_all(f), harness::cp1251("яб\nв"));
+    for (int b = 0x80; b < 0x100; ++b) {
+        if (CP1251_UNICODE[b - 0x80] != 0) {
+            EXPECT_EQ(cp1251_from_unicode(CP1251_UNICODE[b - 0x80]), b);
+        }
+    }
+    EXPECT_EQ(cp1251_from_unicode(0x65E5), '?');  // 日
 }
 
 }  // namespace
