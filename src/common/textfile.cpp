@@ -304,6 +304,15 @@ bool text_write(TextFile& f, const void* data, std::size_t n)
     }
     drop_read_buffer(f);
     while (n > 0) {
+        if (f.pos == 0 && n >= f.buf.size()) {
+            // A block or more with nothing pending goes to the system as it
+            // is, without a copy through the buffer.
+            const bool ok = write_all(f.fd, in, n, f.base);
+            if (!ok)
+                f.failed = true;
+            f.base += static_cast<long long>(n);
+            return ok && !f.failed;
+        }
         std::size_t take = f.buf.size() - f.pos;
         if (take > n)
             take = n;
