@@ -39,12 +39,33 @@ constexpr char WAV_TOO_LONG_MESSAGE[] =
 int Wavetag(TextFile& out, std::int64_t total_length);
 
 // A floating value as a 16-bit sample: truncated toward zero and clamped to
-// -32768..32767, so loud speech saturates instead of wrapping into clicks.
-std::int16_t to_sample(double value);
+// -32768..32767, so loud speech saturates instead of wrapping into clicks; NaN
+// (only from broken settings) is silence.
+inline std::int16_t to_sample(double value)
+{
+    if (value != value)
+        return 0;
+    if (value >= 32767.0)
+        return 32767;
+    if (value <= -32768.0)
+        return -32768;
+    return static_cast<std::int16_t>(value);  // truncates toward zero
+}
+// The same for a value known to lie within the range of int (never NaN):
+// truncating first and clamping the integer gives the same sample, and the
+// loops over a syllable's samples compile to vector code this way.
+inline std::int16_t int_to_sample(double value)
+{
+    const int t = static_cast<int>(value);
+    return static_cast<std::int16_t>(t < -32768 ? -32768 : (t > 32767 ? 32767 : t));
+}
+// Whether every sample times g lies within the range of int.
+inline bool gain_in_int_range(double g) { return g > -65536.0 && g < 65536.0; }
 
 // Samples bound for rech.wav, gathered into blocks. Once a write has failed,
-// every later put reports failure too.
-constexpr std::size_t OUT_BLOCK_BYTES = 16384;
+// every later put reports failure too. A large block means few system calls:
+// the file layer hands a whole block to the system without copying it again.
+constexpr std::size_t OUT_BLOCK_BYTES = std::size_t{256} << 10;
 struct SampleWriter {
     TextFile* file = nullptr;
     std::array<unsigned char, OUT_BLOCK_BYTES> block;
@@ -66,6 +87,8 @@ inline bool put_sample(SampleWriter& w, std::int16_t sample)
 // count zero samples, a block at a time; false at the first failed write, as
 // put_sample would have reported it.
 bool put_silence(SampleWriter& w, long long count);
+// m samples at once; false when a write failed, as put_sample reports it.
+bool put_samples(SampleWriter& w, const std::int16_t* samples, std::size_t m);
 
 // One token of slogi.tmp as the reader left it. The bytes after the NUL keep
 // what earlier tokens left there: the joiner looks at the second byte of a

@@ -276,7 +276,8 @@ TEST_F(ZvukiTest, WriteFailureKeepsATrueHeader)
         bool bar_closed;
     };
     const Case cases[] = {
-        {80000, "\nError imposible to write to output on main1 ma.pcm!\n", false},
+        // More than an output block: the write fails while the syllable sounds.
+        {static_cast<int>(OUT_BLOCK_BYTES), "\nError imposible to write to output on main1 ma.pcm!\n", false},
         {40000, "]\n\n\nError imposible to write to output!\n", true},
     };
     constexpr rlim_t LIMIT = 70000;
