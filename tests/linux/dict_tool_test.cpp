@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../firstread/case_table.h"
+#include "case_table.h"
 #include "harness.h"
 #include "secondread/secondread.h"
 

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "../firstread/case_table.h"
+#include "case_table.h"
 #include "harness.h"
 #include "slogi/slogi.h"
 
