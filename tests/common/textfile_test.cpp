@@ -33,7 +33,7 @@ TEST(TextFile, ReadsAsTheModeAndTheTextSay)
         std::string raw, delivered;
     } cases[] = {
         {false, "a\r\nb", "a\nb"},
-        {false, "a\rb", "a\rb"},        // a lone CR arrives as it stands
+        {false, "a\r\rb", "a\r\rb"},    // lone CRs arrive as they stand
         {false, "a\r\r\nb", "a\r\nb"},  // CR CR LF: the first CR stays
         {false, "a\r", "a\r"},          // CR as the last byte
         {false, "\r\n\r\n", "\n\n"},
@@ -131,10 +131,10 @@ TEST(TextFile, WritesCrLfUntilBinaryAndRewritesInPlace)
     ASSERT_TRUE(text_seek(f, 0, SEEK_SET));
     std::vector<char> back(stored.size() + 8);
     EXPECT_EQ(text_read(f, back.data(), back.size()), stored.size());
-    EXPECT_EQ(std::string(back.data(), stored.size()), stored);
+    EXPECT_TRUE(std::string(back.data(), stored.size()) == stored);  // no line diff of 200 kB
     EXPECT_EQ(text_read(f, back.data(), back.size()), 0u);
     EXPECT_TRUE(text_close(f));
-    EXPECT_EQ(dir.read("out"), stored);
+    EXPECT_TRUE(dir.read("out") == stored);
 }
 
 TEST(TextFile, RefusesDirectoriesMissingFilesAndReportsFullDisk)

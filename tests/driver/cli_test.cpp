@@ -141,7 +141,7 @@ TEST(Clipboard, ALargeClipboardArrivesWhole)
     bin.write("payload", text);
     driver_test::install(bin, "xclip", "exec /bin/cat '" + bin.file("payload") + "'");
     capture(dir, {"DISPLAY=:9"}, bin.path());
-    EXPECT_EQ(dir.read("rech.txt"), harness::cp1251(harness::crlf(text)) + " ");
+    EXPECT_TRUE(dir.read("rech.txt") == harness::cp1251(harness::crlf(text)) + " ");  // no line diff of 900 kB
 }
 
 }  // namespace
