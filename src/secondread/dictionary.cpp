@@ -2,6 +2,8 @@
 // must read the dictionary as that pass does.
 #include "secondread/dictionary.h"
 
+#include "common/tables.h"
+
 #include <cstdio>
 
 namespace {
@@ -79,7 +81,16 @@ EntryRead read_key(TextFile& dict, unsigned char first, EntryText& key, int& mat
 EntryRead read_replacement(TextFile& dict, EntryText& replacement)
 {
     int closer = 0;
-    return read_entry_text(dict, replacement, 0, ends_replacement, closer);
+    const EntryRead r = read_entry_text(dict, replacement, 0, ends_replacement, closer);
+    if (r != ENTRY_OK)
+        return r;
+    for (std::size_t i = 0; i < replacement.length; ++i) {
+        if (replacement.bytes[i] == END_MARKER) {
+            skip_line(dict);
+            return ENTRY_END_MARKER;
+        }
+    }
+    return ENTRY_OK;
 }
 
 int next_entry(TextFile& dict, unsigned char sought, EntryText& key, int& match_mode)

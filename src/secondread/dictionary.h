@@ -32,6 +32,8 @@ enum EntryRead {
     ENTRY_TOO_LONG,   // more than 63 bytes: the rest of the line has been passed over
     ENTRY_LINE_END,   // the line feed came before the closing byte (and was consumed)
     ENTRY_FILE_END,   // the file ended before the closing byte
+    ENTRY_END_MARKER, // a replacement holding the end marker, which would end the
+                      // text in its middle: the rest of the line has been passed over
 };
 
 // Back to the first line, where every scan starts.
@@ -45,7 +47,9 @@ void skip_line(TextFile& dict);
 // Reads the rest of a key whose first byte (first) has been read, up to and
 // including the byte that ends it, and sets match_mode from that byte.
 EntryRead read_key(TextFile& dict, unsigned char first, EntryText& key, int& match_mode);
-// Reads a replacement up to and including its closing "!".
+// Reads a replacement up to and including its closing "!". One that holds the
+// end marker is refused (ENTRY_END_MARKER): written into text2.tmp it would
+// silently cut off everything after the word.
 EntryRead read_replacement(TextFile& dict, EntryText& replacement);
 // From where dict stands, finds the next usable entry line starting with
 // sought; returns 1 with its key and match_mode, the file standing just after

@@ -39,9 +39,12 @@ TempDir::~TempDir()
     std::error_code ec;
     // Tests may leave read-only files or directories behind; make them removable.
     for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
-         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        // Never through a link: it may point at a file of the source tree.
+        if (!it->is_symlink(ec))
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ec);
+    }
     std::filesystem::remove_all(path_, ec);
 }
 

@@ -125,6 +125,8 @@ TEST(ReadReplacement, EndsAtItsBangAndNeverRunsIntoTheNextLine)
         {"кит", ENTRY_FILE_END, "кит", ""},
         {std::string(63, 'r') + "!x", ENTRY_OK, std::string(63, 'r'), "x"},
         {std::string(64, 'r') + "!x\nnext", ENTRY_TOO_LONG, std::string(63, 'r'), "next"},
+        // The end marker in a replacement would cut the text off after the word.
+        {"х`м!free\nnext", ENTRY_END_MARKER, "х`м", "next"},
     };
     for (const auto& c : cases) {
         Dict d(cp1251(c.text));

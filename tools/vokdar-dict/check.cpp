@@ -226,6 +226,11 @@ void check_entry(Check& c, const DictFile& dict, TextFile& scan, const DictLine&
         std::fprintf(c.out, "replacement longer than %zu bytes: the entry is passed over\n", ENTRY_MAX_LENGTH);
         return;
     }
+    if (line.replacement_read == ENTRY_END_MARKER) {
+        begin(c, line.number);
+        std::fputs("the replacement holds the end marker \"`\": the entry is passed over\n", c.out);
+        return;
+    }
     if (line.replacement_read != ENTRY_OK) {
         begin(c, line.number);
         std::fputs("malformed: no \"!\" closes the replacement before the end of the line\n", c.out);
