@@ -204,7 +204,7 @@ bool text_close(TextFile& f)
     return ok;
 }
 
-int text_getc(TextFile& f)
+int text_getc_full(TextFile& f)
 {
     if (f.fd < 0 || !f.readable || f.at_end)
         return TEXT_EOF;

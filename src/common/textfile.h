@@ -44,7 +44,24 @@ bool text_is_open(const TextFile& f);
 bool text_close(TextFile& f);
 
 // One character as the mode delivers it, or TEXT_EOF.
-int text_getc(TextFile& f);
+int text_getc_full(TextFile& f);
+// The same; a plain byte waiting in the buffer (no CR, no Ctrl-Z, nothing to
+// decode, not the byte order mark) is taken here without a call, the rest
+// by text_getc_full.
+inline int text_getc(TextFile& f)
+{
+    if (f.pos < f.len && f.readable && !f.dirty && !f.at_end) {
+        const unsigned char c = f.buf[f.pos];
+        const long long at = f.base + static_cast<long long>(f.pos);
+        if (!(f.utf8_bom && at == 0) &&
+            (f.binary || (c != '\r' && c != CTRL_Z && (c < 0x80 || !f.utf8)))) {
+            f.last_get = at;
+            ++f.pos;
+            return c;
+        }
+    }
+    return text_getc_full(f);
+}
 // Steps back over the character the last text_getc delivered (one level only).
 void text_ungetc(TextFile& f);
 // Reads up to n raw bytes (binary files); returns how many were read.
