@@ -1,15 +1,71 @@
-// The in-memory dictionary of one run: the scan for each first byte made once,
-// by the reader that the pass would otherwise run for every tail of every word.
+// The in-memory dictionary of one run: the scans for every first byte made at
+// once, in one pass of the reader that the pass would otherwise run for every
+// tail of every word.
 #include "secondread/dict_index.h"
 
 #include <cstdio>
 #include <cstring>
+
+#include "common/tables.h"
 
 namespace {
 
 constexpr std::uint8_t NOT_READ = 0;
 constexpr std::uint8_t HELD = 1;
 constexpr std::uint8_t TOO_BIG = 2;
+
+// The hash of a key or tail read with a shape: its first byte as it is (the
+// byte a scan seeks), then the others but the "*" ones, every delimiter as the
+// same value.
+std::uint64_t shape_hash(const IndexShape& shape, const unsigned char* bytes)
+{
+    std::uint64_t h = (14695981039346656037ULL ^ shape.length) * 1099511628211ULL;
+    h = (h ^ bytes[0]) * 1099511628211ULL;
+    for (std::size_t i = 1; i < shape.length; ++i) {
+        if ((shape.stars >> i) & 1U)
+            continue;
+        const unsigned v = is_delimiter(bytes[i]) ? 256U : bytes[i];
+        h = (h ^ v) * 1099511628211ULL;
+    }
+    return h;
+}
+
+// Where a hash's chain is looked for first, and the tag that tells it; a
+// chain shared by two hashes only costs matching its entries again.
+std::size_t chain_start(std::uint64_t h) { return static_cast<std::size_t>(h) & (INDEX_CHAINS - 1); }
+std::uint32_t chain_tag(std::uint64_t h) { return static_cast<std::uint32_t>(h >> 32) | 1U; }
+
+IndexChain& chain_slot(DictIndex& ix, std::uint64_t h)
+{
+    const std::uint32_t tag = chain_tag(h);
+    for (std::size_t i = chain_start(h);; ++i) {
+        IndexChain& c = ix.chains[i & (INDEX_CHAINS - 1)];
+        if (c.tag == tag || c.tag == 0)
+            return c;
+    }
+}
+
+// The shape of a key, added to the shapes when new; nullptr when there is no
+// more room for one.
+const IndexShape* shape_of(DictIndex& ix, const unsigned char* key, std::size_t length)
+{
+    std::uint64_t stars = 0;
+    for (std::size_t i = 0; i < length; ++i)
+        if (key[i] == CAPTURE_BYTE)
+            stars |= std::uint64_t{1} << i;
+    for (std::int32_t at = ix.first_shape[length]; at != INDEX_NONE;
+         at = ix.shapes[static_cast<std::size_t>(at)].next)
+        if (ix.shapes[static_cast<std::size_t>(at)].stars == stars)
+            return &ix.shapes[static_cast<std::size_t>(at)];
+    if (ix.shapes_used == ix.shapes.size())
+        return nullptr;
+    IndexShape& shape = ix.shapes[ix.shapes_used];
+    shape.stars = stars;
+    shape.length = length;
+    shape.next = ix.first_shape[length];
+    ix.first_shape[length] = static_cast<std::int32_t>(ix.shapes_used++);
+    return &shape;
+}
 
 bool add_entry(DictIndex& ix, const EntryText& key, int match_mode, const EntryText& replacement,
                bool replacement_ok)
@@ -31,47 +87,77 @@ bool add_entry(DictIndex& ix, const EntryText& key, int match_mode, const EntryT
     return true;
 }
 
-// Runs the scan for sought from the first line, as the pass does for a tail,
-// with every entry rejected so that it goes on to the last one it can reach.
-// A rejected entry's line is passed over from the end of its key; a broken
-// replacement leaves the file at that same place, so reading it for the index
-// changes nothing of the order.
-void read_entries(DictIndex& ix, unsigned char sought)
+// Reads the whole dictionary once, with the reader's own pieces, for every
+// first byte at the same time. A scan for a byte meets each line in file
+// order: it ends at the end line or the end of the file, takes a key from a
+// line starting with its byte, passes over other lines while
+// scan_passes_over allows and ends at the first it does not. Nothing but the
+// byte sought decides where a scan ends, and a line is left at the same place
+// whether its key was read or it was passed over (a broken replacement
+// stops where skip_line would), so the lines can be read once and each entry
+// kept for its first byte while the scan for that byte still goes on.
+void read_entries(DictIndex& ix)
 {
     TextFile& dict = *ix.dict;
-    const std::size_t entries_before = ix.entries_used;
-    const std::size_t pool_before = ix.pool_used;
     dictionary_rewind(dict);
+    std::array<bool, 256> scanning;
+    scanning.fill(true);
+    std::array<bool, 256> first_seen{};
     EntryText key;
     EntryText replacement;
-    bool fits = true;
     for (;;) {
+        int b = text_getc(dict);
+        while (b == '\n' || b == ' ')
+            b = text_getc(dict);
+        if (b == TEXT_EOF || b == DICT_END_LINE)
+            break;
+        const auto first = static_cast<unsigned char>(b);
         int match_mode = MATCH_ANYWHERE;
-        if (!next_entry(dict, sought, key, match_mode))
-            break;
-        const long long after_key = text_tell(dict);
-        const bool ok = read_replacement(dict, replacement) == ENTRY_OK;
-        text_seek(dict, after_key, SEEK_SET);
-        skip_line(dict);
-        if (!add_entry(ix, key, match_mode, replacement, ok)) {
-            fits = false;
-            break;
+        if (!scanning[first] || ix.state[first] == TOO_BIG) {
+            skip_line(dict);
+        } else if (read_key(dict, first, key, match_mode) == ENTRY_OK) {
+            // A replacement that is not closed on its line has been read
+            // through the line's end, as skip_line would have.
+            const bool ok = read_replacement(dict, replacement) == ENTRY_OK;
+            if (ok)
+                skip_line(dict);
+            // A first byte whose entries do not all fit is left to the scan.
+            if (!add_entry(ix, key, match_mode, replacement, ok))
+                ix.state[first] = TOO_BIG;
+        }
+        // This line ends every scan that does not pass over its first byte.
+        if (!first_seen[first]) {
+            first_seen[first] = true;
+            for (int s = 0; s < 256; ++s) {
+                const auto sought = static_cast<unsigned char>(s);
+                if (sought != first && !scan_passes_over(first, sought))
+                    scanning[sought] = false;
+            }
         }
     }
-    if (!fits) {
-        ix.entries_used = entries_before;
-        ix.pool_used = pool_before;
-        ix.state[sought] = TOO_BIG;
-        return;
-    }
     // Linked from the last to the first, so each list keeps the file's order.
-    for (std::size_t i = ix.entries_used; i-- > entries_before;) {
+    for (std::size_t i = ix.entries_used; i-- > 0;) {
         IndexEntry& e = ix.entries[i];
-        std::int32_t& head = ix.first[sought][e.key_length];
+        const unsigned char first = ix.pool[e.key_at];
+        if (ix.state[first] == TOO_BIG)
+            continue;
+        std::int32_t& head = ix.first[first][e.key_length];
         e.next = head;
         head = static_cast<std::int32_t>(i);
+        const IndexShape* shape = shape_of(ix, index_key(ix, e), e.key_length);
+        if (shape == nullptr) {
+            ix.shapes_full = true;
+            continue;
+        }
+        const std::uint64_t h = shape_hash(*shape, index_key(ix, e));
+        IndexChain& chain = chain_slot(ix, h);
+        chain.tag = chain_tag(h);
+        e.next_in_chain = chain.head;
+        chain.head = static_cast<std::int32_t>(i);
     }
-    ix.state[sought] = HELD;
+    for (std::uint8_t& st : ix.state)
+        if (st != TOO_BIG)
+            st = HELD;
 }
 
 }  // namespace
@@ -82,6 +168,10 @@ void dict_index_start(DictIndex& ix, TextFile& dict)
     ix.state.fill(NOT_READ);
     for (auto& lengths : ix.first)
         lengths.fill(INDEX_NONE);
+    ix.chains.fill(IndexChain{});
+    ix.shapes_used = 0;
+    ix.shapes_full = false;
+    ix.first_shape.fill(INDEX_NONE);
     ix.entries_used = 0;
     ix.pool_used = 0;
 }
@@ -89,8 +179,21 @@ void dict_index_start(DictIndex& ix, TextFile& dict)
 int dict_index_first(DictIndex& ix, unsigned char sought, std::size_t key_length)
 {
     if (ix.state[sought] == NOT_READ)
-        read_entries(ix, sought);
+        read_entries(ix);
     if (ix.state[sought] == TOO_BIG)
         return INDEX_SCAN;
     return key_length < ENTRY_BYTES ? ix.first[sought][key_length] : INDEX_NONE;
+}
+
+int dict_index_chain(const DictIndex& ix, const IndexShape& shape, const unsigned char* tail)
+{
+    const std::uint64_t h = shape_hash(shape, tail);
+    const std::uint32_t tag = chain_tag(h);
+    for (std::size_t i = chain_start(h);; ++i) {
+        const IndexChain& c = ix.chains[i & (INDEX_CHAINS - 1)];
+        if (c.tag == tag)
+            return c.head;
+        if (c.tag == 0)
+            return INDEX_NONE;
+    }
 }

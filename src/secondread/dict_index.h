@@ -1,6 +1,6 @@
 // The dictionary held in memory for one run of the pass: for each first byte
 // the entries a scan of replace.txt meets, in the order it meets them, made by
-// running that scan once with the reader itself, and listed by key length.
+// one pass of the reader itself over the file, and listed by key length.
 #pragma once
 
 #include <array>
@@ -26,6 +26,24 @@ struct IndexEntry {
     std::uint8_t match_mode;
     bool replacement_ok;    // the replacement was closed by its "!"
     std::int32_t next;      // the next entry of the same first byte and key length
+    std::int32_t next_in_chain;  // the next entry of the same IndexChain
+};
+
+// A key's shape: its length and where its "*" bytes stand. Entries are found
+// by their other bytes, a delimiter counting as any delimiter.
+constexpr std::size_t INDEX_SHAPES = 256;
+struct IndexShape {
+    std::uint64_t stars = 0;
+    std::size_t length = 0;
+    std::int32_t next = INDEX_NONE;  // the next shape of the same length
+};
+// A hash table of chains of entries whose keys have one shape and the same
+// other bytes (or share a hash: every entry is matched again), in file order;
+// twice as large as the entries can fill.
+constexpr std::size_t INDEX_CHAINS = 2 * INDEX_ENTRIES;
+struct IndexChain {
+    std::uint32_t tag = 0;  // high bits of the hash, never 0; 0: a free slot
+    std::int32_t head = INDEX_NONE;
 };
 
 struct DictIndex {
@@ -33,18 +51,26 @@ struct DictIndex {
     // Per first byte: whether its entries have been read, and whether they fit.
     std::array<std::uint8_t, 256> state{};
     std::array<std::array<std::int32_t, ENTRY_BYTES>, 256> first{};
+    std::array<IndexShape, INDEX_SHAPES> shapes;
+    std::size_t shapes_used = 0;
+    bool shapes_full = false;  // then the lists of first byte and length are walked
+    std::array<std::int32_t, ENTRY_BYTES> first_shape{};
+    std::array<IndexChain, INDEX_CHAINS> chains;
     std::array<IndexEntry, INDEX_ENTRIES> entries;
     std::array<unsigned char, INDEX_BYTES> pool;
     std::size_t entries_used = 0;
     std::size_t pool_used = 0;
 };
 
-// Starts an empty index over an open dictionary; entries are read the first
-// time their first byte is looked up.
+// Starts an empty index over an open dictionary; its entries are read at the
+// first lookup.
 void dict_index_start(DictIndex& ix, TextFile& dict);
 // The first entry a scan for sought would meet whose key has key_length bytes,
 // or INDEX_NONE, or INDEX_SCAN.
 int dict_index_first(DictIndex& ix, unsigned char sought, std::size_t key_length);
+// The first entry (then next_in_chain) of the chain where an entry of the
+// shape that matches the tail would be; INDEX_NONE when there is none.
+int dict_index_chain(const DictIndex& ix, const IndexShape& shape, const unsigned char* tail);
 inline const unsigned char* index_key(const DictIndex& ix, const IndexEntry& e)
 {
     return ix.pool.data() + e.key_at;

@@ -94,29 +94,58 @@ bool try_tail(TextFile& dict, Word& word, std::size_t p)
     }
 }
 
-// try_tail over the index: only the entries whose key has the tail's length
-// can match, and they are met in the order the scan meets them.
+// Whether the entry decides the tail at p: its key matches, and it either
+// holds the word (an ending entry on the whole word) or has a replacement.
+// The scan passes over every other entry.
+bool decides(const DictIndex& ix, const IndexEntry& e, const unsigned char* tail, std::size_t n,
+             std::size_t p, Captures& cap)
+{
+    if (index_key(ix, e)[0] != tail[0] || !key_matches(index_key(ix, e), e.key_length, tail, n, cap) ||
+        (e.match_mode == MATCH_WHOLE_WORD && p > 0))
+        return false;
+    return (e.match_mode == MATCH_ENDING && p == 0) || e.replacement_ok;
+}
+
+// try_tail over the index: of the entries whose key has the tail's first byte
+// and length, the first in the scan's order that decides it.
 bool try_tail_indexed(DictIndex& ix, Word& word, std::size_t p)
 {
     const std::size_t n = word.length - p;
     const unsigned char* tail = word.bytes.data() + p;
-    int at = dict_index_first(ix, tail[0], n);
-    if (at == INDEX_SCAN)
+    const int first = dict_index_first(ix, tail[0], n);
+    if (first == INDEX_SCAN)
         return try_tail(*ix.dict, word, p);
+    if (first == INDEX_NONE)
+        return false;
     Captures cap;
-    for (; at != INDEX_NONE; at = ix.entries[static_cast<std::size_t>(at)].next) {
-        const IndexEntry& e = ix.entries[static_cast<std::size_t>(at)];
-        if (!key_matches(index_key(ix, e), e.key_length, tail, n, cap) ||
-            (e.match_mode == MATCH_WHOLE_WORD && p > 0))
-            continue;
-        if (e.match_mode == MATCH_ENDING && p == 0)
-            return true;
-        if (!e.replacement_ok)
-            continue;
-        apply_replacement(word, p, index_replacement(ix, e), e.replacement_length, cap);
-        return true;
+    int found = INDEX_NONE;
+    if (ix.shapes_full) {
+        for (int at = first; at != INDEX_NONE; at = ix.entries[static_cast<std::size_t>(at)].next)
+            if (decides(ix, ix.entries[static_cast<std::size_t>(at)], tail, n, p, cap)) {
+                found = at;
+                break;
+            }
+    } else {
+        // One chain per shape of this length may hold matching keys; each is
+        // in file order, and the earliest deciding entry of them all counts.
+        for (int s = ix.first_shape[n]; s != INDEX_NONE; s = ix.shapes[static_cast<std::size_t>(s)].next) {
+            for (int at = dict_index_chain(ix, ix.shapes[static_cast<std::size_t>(s)], tail);
+                 at != INDEX_NONE && (found == INDEX_NONE || at < found);
+                 at = ix.entries[static_cast<std::size_t>(at)].next_in_chain)
+                if (decides(ix, ix.entries[static_cast<std::size_t>(at)], tail, n, p, cap)) {
+                    found = at;
+                    break;
+                }
+        }
     }
-    return false;
+    if (found == INDEX_NONE)
+        return false;
+    const IndexEntry& e = ix.entries[static_cast<std::size_t>(found)];
+    if (e.match_mode == MATCH_ENDING && p == 0)
+        return true;
+    key_matches(index_key(ix, e), e.key_length, tail, n, cap);  // its own captures
+    apply_replacement(word, p, index_replacement(ix, e), e.replacement_length, cap);
+    return true;
 }
 
 // The start positions from the whole word down to its last byte, until one is

@@ -66,6 +66,7 @@ TEST(DictIndex, TheOrderQuirksOfTheScan)
         cp1251("я*!Я*!\nёж*_ЁЖ*!\nа *!АА*!\n$\n"),
         // A tab-led line ends every Cyrillic scan; spaces and empty lines do not.
         cp1251("\n  а *_A*!\n\tб*!B*!\nмама*_M*!\n$\n"),
+        cp1251("  мама*_M*!\n \n  ч*о*!Ч*!\n$\n"),
         // The end line ends the dictionary; nothing after it is read.
         cp1251("а *_x *!\n$\nбак*!y*!\n"),
         // Broken lines: no kind byte, no closing "!", oversize keys and
@@ -84,7 +85,7 @@ TEST(DictIndex, TheOrderQuirksOfTheScan)
 }
 
 // Random dictionaries in (mostly) sorted order with every kind of line, and
-// random words over the same letters.
+// random words over the same letters and, now and then, the other bytes.
 TEST(DictIndex, RandomDictionariesGiveTheScansResults)
 {
     std::mt19937 rng(11);
@@ -114,14 +115,16 @@ TEST(DictIndex, RandomDictionariesGiveTheScansResults)
             std::swap(lines[rng() % lines.size()], lines[rng() % lines.size()]);
         std::string dict;
         for (const std::string& l : lines)
-            dict += l + (rng() % 3 == 0 ? "\r\n" : "\n");
+            dict += std::string(rng() % 8 == 0 ? 2 : 0, ' ') + l + (rng() % 3 == 0 ? "\r\n" : "\n");
         if (rng() % 3 != 0)
             dict += "$\n";
         std::vector<std::string> words;
         for (int i = 0; i < 40; ++i) {
             std::string w;
+            // Now and then a byte that no word of a real text starts a tail
+            // with, so that scans for such bytes are compared too.
             for (int j = 1 + static_cast<int>(rng() % 6); j > 0; --j)
-                w += pick(word_letters);
+                w += (rng() % 6 == 0) ? pick(letters) : pick(word_letters);
             if (rng() % 5 != 0)
                 w += " ,.\n"[rng() % 4];
             words.push_back(w);
