@@ -1,6 +1,6 @@
 // The driver in-process: the command line's decision and the chain of stages with
 // stand-in operations that record their calls, loading vokdar.cfg and the setup
-// dialogue (cases: tests/data/driver/chain.tsv, config.tsv and setup.tsv).
+// dialogue (cases: tests/data/driver/chain.cases, config.cases and setup.cases).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,8 +14,6 @@
 #include "harness.h"
 
 namespace {
-
-using driver_test::Row;
 
 // What the stand-ins did, and what they are told to answer.
 std::string calls;
@@ -40,65 +38,57 @@ const Operations STAND_INS = {
     [] { calls += "play;"; },
 };
 
-class Chain : public testing::TestWithParam<Row> {};
-
-TEST_P(Chain, RunsWhatTheCommandLineAsks)
+TEST(Chain, RunsWhatTheCommandLineAsks)
 {
-    const Row& c = GetParam();
-    harness::TempDir dir;
-    const std::vector<std::string> intermediate = {"text.tmp", "text2.tmp", "slogi.tmp"};
-    for (const std::string& name : intermediate)
-        if (c[5] == "*" || c[5] == name)
-            dir.write(name, "old");
-    dir.write("rech.wav", "wav");
-    config_result = std::stoi(c[2]);
-    clipboard_result = std::stoi(c[3]);
-    failing_stage = std::stoi(c[4]);
-    std::vector<std::string> args = driver_test::words(c[1]);
-    args.insert(args.begin(), "vokdar");
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
+    driver_test::for_each_case("driver/chain.cases", 8, [](const std::vector<std::string>& c) {
+        harness::TempDir dir;
+        const std::vector<std::string> intermediate = {"text.tmp", "text2.tmp", "slogi.tmp"};
+        for (const std::string& name : intermediate)
+            if (c[4] == "*" || c[4] == name)
+                dir.write(name, "old");
+        dir.write("rech.wav", "wav");
+        config_result = std::stoi(c[1]);
+        clipboard_result = std::stoi(c[2]);
+        failing_stage = std::stoi(c[3]);
+        std::vector<std::string> args = driver_test::words(c[0]);
+        args.insert(args.begin(), "vokdar");
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
 
-    harness::ScopedChdir in(dir.path());
-    calls.clear();
-    const int waits_before = key_wait_count();
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(drive(static_cast<int>(args.size()), argv.data(), STAND_INS), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), c[7]);
-    EXPECT_EQ(calls, c[6]);
-    EXPECT_EQ(key_wait_count() - waits_before, std::stoi(c[8]));
-    // Only a finished run clears the intermediate files; nothing touches the result.
-    const bool finished = failing_stage == 0 && calls.find("zvuki;") != std::string::npos;
-    for (const std::string& name : intermediate)
-        EXPECT_EQ(dir.exists(name), !finished && (c[5] == "*" || c[5] == name)) << name;
-    EXPECT_EQ(dir.read("rech.wav"), "wav");
+        harness::ScopedChdir in(dir.path());
+        calls.clear();
+        const int waits_before = key_wait_count();
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(drive(static_cast<int>(args.size()), argv.data(), STAND_INS), 0);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c[6]);
+        EXPECT_EQ(calls, c[5]);
+        EXPECT_EQ(key_wait_count() - waits_before, std::stoi(c[7]));
+        // Only a finished run clears the intermediate files; nothing touches the result.
+        const bool finished = failing_stage == 0 && calls.find("zvuki;") != std::string::npos;
+        for (const std::string& name : intermediate)
+            EXPECT_EQ(dir.exists(name), !finished && (c[4] == "*" || c[4] == name)) << name;
+        EXPECT_EQ(dir.read("rech.wav"), "wav");
+    });
 }
 
-INSTANTIATE_TEST_SUITE_P(CommandLines, Chain, testing::ValuesIn(driver_test::table("driver/chain.tsv", 9)),
-                         driver_test::case_name);
-
-class ConfigFile : public testing::TestWithParam<Row> {};
-
-TEST_P(ConfigFile, LoadsAndRepairs)
+TEST(Readconfig, LoadsAndRepairs)
 {
-    const Row& c = GetParam();
-    harness::TempDir dir;
-    driver_test::place(dir, "vokdar.cfg", c[1]);
-    harness::ScopedChdir in(dir.path());
-    settings_defaults();
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(Readconfig(), std::stoi(c[2]));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), c[7]);
-    EXPECT_EQ(Settings.speed, std::stoi(c[3]));
-    EXPECT_EQ(Settings.volume, std::stof(c[4]));
-    EXPECT_EQ(Settings.stutter, std::stof(c[5]));
-    EXPECT_EQ(std::string(Settings.voice), harness::cp1251(c[6]));
+    driver_test::for_each_case("driver/config.cases", 7, [](const std::vector<std::string>& c) {
+        harness::TempDir dir;
+        driver_test::place(dir, "vokdar.cfg", c[0]);
+        harness::ScopedChdir in(dir.path());
+        settings_defaults();
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(Readconfig(), std::stoi(c[1]));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c[6]);
+        EXPECT_EQ(Settings.speed, std::stoi(c[2]));
+        EXPECT_EQ(Settings.volume, std::stof(c[3]));
+        EXPECT_EQ(Settings.stutter, std::stof(c[4]));
+        EXPECT_EQ(std::string(Settings.voice), c[5]);
+    });
 }
-
-INSTANTIATE_TEST_SUITE_P(Files, ConfigFile, testing::ValuesIn(driver_test::table("driver/config.tsv", 8)),
-                         driver_test::case_name);
 
 // Repeated loads in one process never run the separator past the buffer.
 TEST(Readconfig, RepeatedLoadsStayInsideTheVoiceBuffer)
@@ -112,26 +102,23 @@ TEST(Readconfig, RepeatedLoadsStayInsideTheVoiceBuffer)
     EXPECT_EQ(std::string(Settings.voice).size(), static_cast<std::size_t>(VOICE_BYTES - 1));
 }
 
-class SetupAnswers : public testing::TestWithParam<Row> {};
-
-TEST_P(SetupAnswers, AsksAndWrites)
+TEST(Setup, AsksAndWrites)
 {
-    const Row& c = GetParam();
-    harness::TempDir dir;
-    driver_test::place(dir, "vokdar.cfg", c[1]);
-    std::string answers = c[2];
-    std::FILE* in = answers.empty() ? std::fopen("/dev/null", "r") : fmemopen(answers.data(), answers.size(), "r");
-    harness::ScopedChdir here(dir.path());
-    settings_defaults();
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(setup_dialogue(in), 0);
-    std::fclose(in);
-    const std::string prompts = c[4] == "-" ? "" : driver_test::setup_prompts(driver_test::words(c[4]));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), prompts + c[5]);
-    EXPECT_EQ(driver_test::found(dir, "vokdar.cfg"), c[3]);
+    driver_test::for_each_case("driver/setup.cases", 5, [](const std::vector<std::string>& c) {
+        harness::TempDir dir;
+        driver_test::place(dir, "vokdar.cfg", c[0]);
+        std::string answers = c[1];
+        std::FILE* in =
+            answers.empty() ? std::fopen("/dev/null", "r") : fmemopen(answers.data(), answers.size(), "r");
+        harness::ScopedChdir here(dir.path());
+        settings_defaults();
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(setup_dialogue(in), 0);
+        std::fclose(in);
+        const std::string prompts = c[3] == "-" ? "" : driver_test::setup_prompts(driver_test::words(c[3]));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), prompts + c[4]);
+        EXPECT_EQ(driver_test::found(dir, "vokdar.cfg"), c[2]);
+    });
 }
-
-INSTANTIATE_TEST_SUITE_P(Answers, SetupAnswers, testing::ValuesIn(driver_test::table("driver/setup.tsv", 6)),
-                         driver_test::case_name);
 
 }  // namespace

@@ -1,65 +1,31 @@
-// Helpers shared by the driver's tests: case tables from tests/data/driver,
-// files set up from a table's words, stand-in programs and the setup prompts.
+// Helpers shared by the driver's tests: files set up from the fields of a case
+// table (tests/data/driver/*.cases), stand-in programs and the setup prompts.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <chrono>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
 #include <vector>
 
+#include "case_table.h"
 #include "harness.h"
 
 namespace driver_test {
 
-// One case of a table: its fields, escapes undone.
-using Row = std::vector<std::string>;
-
-// The cases of tests/data/<name>, one a line, fields separated by tabs; empty
-// lines and lines starting with '#' are skipped. Fields take \n \r \t \\ and \xNN.
-// Every row gets the given number of fields: missing ones at its end are empty.
-inline std::vector<Row> table(const std::string& name, std::size_t columns)
+// Runs check on the fields of every case of a table in tests/data (which must
+// have the given number of fields), failures naming the case's file and line.
+template <class Check>
+void for_each_case(const std::string& table, std::size_t fields, Check check)
 {
-    std::vector<Row> rows;
-    std::istringstream lines(harness::test_data(name));
-    for (std::string line; std::getline(lines, line);) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        Row row(1);
-        for (std::size_t i = 0; i < line.size(); ++i) {
-            const char c = line[i];
-            if (c == '\t') {
-                row.emplace_back();
-            } else if (c != '\\' || i + 1 == line.size()) {
-                row.back() += c;
-            } else if (line[++i] == 'x') {
-                row.back() += static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));
-                i += 2;
-            } else {
-                const char e = line[i];
-                row.back() += e == 'n' ? '\n' : e == 'r' ? '\r' : e == 't' ? '\t' : e;
-            }
-        }
-        if (row.size() > columns)
-            throw std::runtime_error(name + ": too many fields in " + row[0]);
-        row.resize(columns);
-        rows.push_back(row);
+    for (const CaseRow& row : case_table(table)) {
+        SCOPED_TRACE(row.where);
+        ASSERT_EQ(row.field.size(), fields);
+        check(row.field);
     }
-    return rows;
-}
-
-// A test's name from the first field of its row.
-inline std::string case_name(const testing::TestParamInfo<Row>& info)
-{
-    std::string name;
-    for (const char c : info.param[0])
-        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return name;
 }
 
 // The words of a field, split at spaces; '' is an empty word.
@@ -73,13 +39,13 @@ inline std::vector<std::string> words(const std::string& field)
 }
 
 // Puts name in dir as a field says: "<none>" nothing, "<dir>" a directory, else
-// the field's text in code page 1251.
+// the field's bytes.
 inline void place(const harness::TempDir& dir, const std::string& name, const std::string& what)
 {
     if (what == "<dir>")
         mkdir(dir.file(name).c_str(), 0755);
     else if (what != "<none>")
-        dir.write(name, harness::cp1251(what));
+        dir.write(name, what);
 }
 
 // What place would have written to give the file as it now is.
