@@ -13,7 +13,10 @@
 # Environment: VOKDAR_BENCH_BUILD (build directory, default build-bench),
 # RUNS (runs per figure, default 3), SIZES (default "100k 1m 4m"),
 # ESPEAK_SIZES (texts espeak-ng speaks, default "100k"), MICRO=0 skips the
-# Google Benchmark programs.
+# Google Benchmark programs. VOKDAR_BENCH_BEFORE names a directory holding the
+# vokdar, vokdar-stage (and vokdar-microbench) of an earlier build: each of its
+# runs is timed right after the same run of this build, and the table shows
+# both, so that a change is measured against its past in one run.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -34,6 +37,12 @@ echo "== Building in $build"
 cmake -S "$root" -B "$build" >/dev/null
 cmake --build "$build" -j2 --target vokdar vokdar-stage vokdar-microbench voice >/dev/null
 stage="$build/bench/vokdar-stage"
+before="${VOKDAR_BENCH_BEFORE:-}"
+if [ -n "$before" ]; then
+    for tool in vokdar vokdar-stage; do
+        [ -x "$before/$tool" ] || { echo "bench: $before/$tool is missing"; exit 1; }
+    done
+fi
 data="$build/bench-data"
 work="$build/bench-work"
 reference="$build/bench-reference.sha256"
@@ -102,9 +111,26 @@ for s in $sizes 1m; do make_text "$s"; done
 make_dicts
 cp "$build/replace.txt" "$data/replace.txt"
 
+# output_sums SIZE: the checksums of the inputs and outputs in the current
+# directory. Past 4 GiB the header's size fields are the maximum (older builds
+# wrapped them): the samples are compared, the header is the tests' job.
+output_sums() {
+    local f
+    for f in in.txt replace.txt text.tmp text2.tmp slogi.tmp; do
+        echo "$1 $f $(sha256sum < "$f" | cut -d' ' -f1)"
+    done
+    if [ "$(stat -c %s rech.wav)" -gt $((4294967295 + 8)) ]; then
+        echo "$1 rech.wav-samples $(tail -c +45 rech.wav | sha256sum | cut -d' ' -f1)"
+    else
+        echo "$1 rech.wav $(sha256sum < rech.wav | cut -d' ' -f1)"
+    fi
+}
+
 status=0
 sums="$work/outputs.sha256"
 : > "$sums"
+sums_before="$work/outputs-before.sha256"
+: > "$sums_before"
 table="$work/table.txt"
 : > "$table"
 for s in $sizes; do
@@ -115,6 +141,15 @@ for s in $sizes; do
     ln -s "$data/torvy" torvy
     echo "== $s: $runs runs of each stage, then of the whole chain"
     for ((r = 0; r < runs; r++)); do
+        # The earlier build first, so this build's outputs stay for the check.
+        if [ -n "$before" ]; then
+            timed firstread_before "$before/vokdar-stage" firstread in.txt
+            timed secondread_before "$before/vokdar-stage" secondread
+            timed slogi_before "$before/vokdar-stage" slogi
+            rm -f rech.wav
+            timed zvuki_before "$before/vokdar-stage" zvuki
+            [ "$r" != 0 ] || output_sums "$s" >> "$sums_before"
+        fi
         timed firstread "$stage" firstread in.txt
         timed secondread "$stage" secondread
         timed slogi "$stage" slogi
@@ -122,26 +157,21 @@ for s in $sizes; do
         timed zvuki "$stage" zvuki
     done
     # The outputs of the stage runs, checked against the reference.
-    for f in in.txt replace.txt text.tmp text2.tmp slogi.tmp; do
-        echo "$s $f $(sha256sum < "$f" | cut -d' ' -f1)" >> "$sums"
-    done
-    # Past 4 GiB the header's size fields are the maximum (older builds
-    # wrapped them): the samples are compared, the header is the tests' job.
-    if [ "$(stat -c %s rech.wav)" -gt $((4294967295 + 8)) ]; then
-        echo "$s rech.wav-samples $(tail -c +45 rech.wav | sha256sum | cut -d' ' -f1)" >> "$sums"
-    else
-        echo "$s rech.wav $(sha256sum < rech.wav | cut -d' ' -f1)" >> "$sums"
-    fi
+    output_sums "$s" >> "$sums"
     wav_bytes="$(stat -c %s rech.wav)"
+    # The limit: the same bytes in the same 256 KiB writes as the sound stage
+    # makes, into a new file on the same disk, through the page cache as vokdar
+    # writes (no fsync for either). Timed between the chain's runs, so that
+    # both meet the same state of the machine.
     for ((r = 0; r < runs; r++)); do
+        if [ -n "$before" ]; then
+            rm -f rech.wav
+            timed chain_before "$before/vokdar" in.txt
+        fi
         rm -f rech.wav
         timed chain "$build/vokdar" in.txt
-    done
-    # The limit: the same bytes in the same 64 KiB writes into a new file on the
-    # same disk, through the page cache as vokdar writes (no fsync for either).
-    for ((r = 0; r < runs; r++)); do
-        rm -f limit.bin
-        timed limit dd if=/dev/zero of=limit.bin bs=65536 count=$((wav_bytes / 65536)) status=none
+        rm -f rech.wav limit.bin
+        timed limit dd if=/dev/zero of=limit.bin bs=262144 count=$((wav_bytes / 262144)) status=none
     done
     rm -f limit.bin
     espeak_rtf="-"
@@ -158,10 +188,15 @@ for s in $sizes; do
     fi
     chars="$(stat -c %s in.txt)"
     audio="$(LC_ALL=C awk -v b="$wav_bytes" 'BEGIN {print (b - 44) / 44100}')"
-    printf '%s %s %s %s %s %s %s %s %s %s %s %s %s %s %s %s\n' "$s" "$chars" "$audio" \
-        "$(col firstread 1)" "$(col secondread 1)" "$(col slogi 1)" "$(col zvuki 1)" \
-        "$(col chain 1)" "$(col chain 2)" "$(col limit 1)" "$espeak_rtf" \
-        "$(col firstread 3)" "$(col secondread 3)" "$(col slogi 3)" "$(col zvuki 3)" "$(col chain 3)" >> "$table"
+    row() {
+        local label="$1" x="$2"
+        printf '%s %s %s %s %s %s %s %s %s %s %s %s %s %s %s %s\n' "$label" "$chars" "$audio" \
+            "$(col firstread$x 1)" "$(col secondread$x 1)" "$(col slogi$x 1)" "$(col zvuki$x 1)" \
+            "$(col chain$x 1)" "$(col chain$x 2)" "$(col limit 1)" "$espeak_rtf" \
+            "$(col firstread$x 3)" "$(col secondread$x 3)" "$(col slogi$x 3)" "$(col zvuki$x 3)" "$(col chain$x 3)" >> "$table"
+    }
+    [ -z "$before" ] || row "$s-before" _before
+    row "$s" ""
     rm -f rech.wav
 done
 
@@ -169,7 +204,7 @@ echo
 echo "== Results (median of $runs runs; wall seconds; CPU = user + system)"
 LC_ALL=C awk '
     BEGIN {
-        printf "%-5s %9s %10s %8s %8s %8s %8s %8s %8s %11s %9s %9s %8s %6s %8s %8s\n",
+        printf "%-12s %9s %10s %8s %8s %8s %8s %8s %8s %11s %9s %9s %8s %6s %8s %8s\n",
             "text", "chars", "audio s", "first", "second", "slogi", "zvuki", "chain", "chainCPU",
             "chars/s", "RTF", "espeakRTF", "limit", "RSS MB", "xEspeak", "xLimit"
     }
@@ -177,21 +212,41 @@ LC_ALL=C awk '
         rss = $12; for (i = 13; i <= 16; i++) if ($i > rss) rss = $i
         rtf = $3 / $9
         xe = ($11 == "-") ? "-" : sprintf("%.1f", rtf / $11)
-        printf "%-5s %9d %10.0f %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %11.0f %9.0f %9s %8.3f %6.1f %8s %8.2f\n",
+        printf "%-12s %9d %10.0f %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %11.0f %9.0f %9s %8.3f %6.1f %8s %8.2f\n",
             $1, $2, $3, $4, $5, $6, $7, $8, $9, $2 / $8, rtf, $11, $10, rss / 1024, xe, $8 / $10
     }' "$table"
 echo "RTF: seconds of audio per CPU second of the whole chain. xEspeak: our RTF / espeak-ng's."
-echo "limit: dd writing rech.wav's byte count in 64 KiB writes. xLimit: chain wall time / limit."
+echo "limit: dd writing rech.wav's byte count in 256 KiB writes. xLimit: chain wall time / limit."
+[ -z "$before" ] || echo "NAME-before: the build in $before, timed in the same run."
 echo "RSS: peak resident memory of the stages and the chain, the largest."
 
 if [ "${MICRO:-1}" != 0 ]; then
     echo
     echo "== Micro-benchmarks"
     VOKDAR_BENCH_DATA="$data" "$build/bench/vokdar-microbench" --benchmark_repetitions="$runs" \
-        --benchmark_report_aggregates_only=true 2>/dev/null | grep -v '_mean\|_stddev\|_cv'
+        --benchmark_report_aggregates_only=true 2>/dev/null | grep -v '_mean\|_stddev\|_cv' | tee "$work/micro.txt"
+    # The dictionary's cost: Secondread with 10,000 entries against 1 entry.
+    LC_ALL=C awk '/BM_Secondread\/1_median/ {w1 = $2; c1 = $4} /BM_Secondread\/10000_median/ {w = $2; c = $4}
+        END {if (w1 > 0) printf "Secondread 10,000 entries / 1 entry: %.2fx wall, %.2fx CPU\n", w / w1, c / c1}' "$work/micro.txt"
+    if [ -n "$before" ] && [ -x "$before/vokdar-microbench" ]; then
+        echo "-- the build in $before:"
+        VOKDAR_BENCH_DATA="$data" "$before/vokdar-microbench" --benchmark_filter=Secondread --benchmark_repetitions="$runs" \
+            --benchmark_report_aggregates_only=true 2>/dev/null | grep -v '_mean\|_stddev\|_cv' | tee "$work/micro-before.txt"
+        LC_ALL=C awk '/BM_Secondread\/1_median/ {w1 = $2; c1 = $4} /BM_Secondread\/10000_median/ {w = $2; c = $4}
+            END {if (w1 > 0) printf "Secondread 10,000 entries / 1 entry: %.2fx wall, %.2fx CPU\n", w / w1, c / c1}' "$work/micro-before.txt"
+    fi
 fi
 
 echo
+if [ -n "$before" ]; then
+    if diff "$sums_before" "$sums" >/dev/null; then
+        echo "== Outputs: identical to those of the build in $before"
+    else
+        echo "== Outputs: DIFFERENT from those of the build in $before:"
+        diff "$sums_before" "$sums" || true
+        status=1
+    fi
+fi
 if [ "$save_reference" = 1 ]; then
     # Sizes not run this time keep their reference lines.
     touch "$reference"
