@@ -1,12 +1,12 @@
-// The file layer: text-mode reading of code page 1251 and UTF-8 input texts
-// (and the code page table they go through), writing, positions, binary mode, failures.
+// The file layer: text-mode reading of code page 1251 and UTF-8 input texts,
+// the inline reader against the full one, writing, positions, binary mode, failures.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
-#include "common/cp1251.h"
 #include "common/textfile.h"
 #include "harness.h"
 
@@ -47,7 +47,7 @@ TEST(TextFile, ReadsAsTheModeAndTheTextSay)
         // UTF-8 texts, with or without the byte order mark, arrive as code page 1251.
         {true, "Ёлка, ёж.\r\nЯ и ты — «да»!", cp1251("Ёлка, ёж.\nЯ и ты — «да»!")},
         {true, BOM + "Ёлка, ёж.\nЯ и ты — «да»!", cp1251("Ёлка, ёж.\nЯ и ты — «да»!")},
-        {true, "АЯаяёЁ№«»—…€", "\xC0\xDF\xE0\xFF\xB8\xA8\xB9\xAB\xBB\x97\x85\x88"},
+        {true, "АЯаяёЁ№«»—…€", "\xC0\xDF\xE0\xFF\xB8\xA8\xB9\xAB\xBB\x97\x85\x88"},  // the code page's bytes
         {true, "мир 日本 😀", cp1251("мир ?? ?")},  // no code page form: '?' a character
         {true, std::string("да\0\x1Aнет", 8), cp1251("да") + std::string(1, '\0')},
         {true, BOM, ""},
@@ -110,8 +110,55 @@ TEST(TextFile, PositionsSurviveRewindAndLookAheadInUtf8)
     EXPECT_EQ(read_all(f), cp1251("яб\nв"));
 }
 
-// Text written in text mode, then a binary body, and the first bytes rewritten
-// after it as rech.wav's header is; read back raw.
+// text_getc's inline path against text_getc_full on random texts rich in what
+// the full path handles (CR, LF, Ctrl-Z, UTF-8 whole and broken, the mark),
+// across a block's edge, in every mode, with steps back and seeks.
+TEST(TextFile, InlineGetcIsTheFullReader)
+{
+    std::mt19937 rng(5);
+    const std::string pieces[] = {"a", "b", " ", "\n", "\r", "\r\n", "\xD0\xB0", "\xD1\x8F",
+                                  "\xE2\x84\x96", "\xD0", "\xE0", "\xFF", "\x80"};
+    TempDir dir;
+    for (int round = 0; round < 60; ++round) {
+        std::string text = round % 4 == 0 ? BOM : "";
+        while (text.size() < (round % 3 == 0 ? FILE_BLOCK_BYTES + 300 : 2000)) {
+            const std::size_t pick = rng() % 40;
+            text += pick < 13 ? pieces[pick] : std::string(1, static_cast<char>('c' + pick % 20));
+        }
+        dir.write("t.txt", text + (round % 5 == 1 ? "\x1A" "after the end" : ""));
+        const int mode = round % 3;  // 0: input text, 1: plain text, 2: binary
+        TextFile fast, full;
+        for (TextFile* f : {&fast, &full}) {
+            ASSERT_TRUE(mode == 0 ? text_open_input(*f, dir.file("t.txt").c_str())
+                                  : text_open(*f, dir.file("t.txt").c_str(), "r"));
+            if (mode == 2)
+                text_set_binary(*f);
+        }
+        long long mark = 0;
+        for (int step = 0; step < 200000; ++step) {
+            const unsigned op = rng() % 100;
+            if (op == 0) {
+                text_ungetc(fast);
+                text_ungetc(full);
+            } else if (op == 1) {
+                mark = text_tell(full);
+            } else if (op == 2) {
+                text_seek(fast, mark, SEEK_SET);
+                text_seek(full, mark, SEEK_SET);
+            } else {
+                const int c = text_getc_full(full);
+                ASSERT_EQ(text_getc(fast), c) << "round " << round << " step " << step;
+                if (c == TEXT_EOF)
+                    break;
+            }
+            ASSERT_EQ(text_tell(fast), text_tell(full)) << "round " << round << " step " << step;
+        }
+    }
+}
+
+// Text in text mode, then binary parts of many sizes (a block or more with
+// nothing pending goes past the buffer), and the first byte rewritten after
+// them as rech.wav's header is; read back raw.
 TEST(TextFile, WritesCrLfUntilBinaryAndRewritesInPlace)
 {
     TempDir dir;
@@ -120,19 +167,26 @@ TEST(TextFile, WritesCrLfUntilBinaryAndRewritesInPlace)
     EXPECT_TRUE(text_puts(f, "a\nb"));
     EXPECT_TRUE(text_putc(f, '\n'));
     ASSERT_TRUE(text_set_binary(f));
-    const std::string body = std::string(3 * FILE_BLOCK_BYTES + 5, '\n') + "\r\n\x1A\x01";
-    EXPECT_TRUE(text_write(f, body.data(), body.size()));
-    const long long end = text_tell(f);
+    std::string stored = "a\r\nb\r\n";
+    std::mt19937 rng(9);
+    for (const std::size_t n : {3 * FILE_BLOCK_BYTES + 7, FILE_BLOCK_BYTES, std::size_t{5}, FILE_BLOCK_BYTES,
+                                2 * FILE_BLOCK_BYTES}) {
+        std::string part(n, '\0');
+        for (char& c : part)
+            c = static_cast<char>(rng());  // CR, LF and Ctrl-Z among them, all stored raw
+        EXPECT_TRUE(text_write(f, part.data(), n));
+        stored += part;
+        EXPECT_EQ(text_tell(f), static_cast<long long>(stored.size()));
+    }
     ASSERT_TRUE(text_seek(f, 0, SEEK_END));
-    EXPECT_EQ(text_tell(f), end);
+    EXPECT_EQ(text_tell(f), static_cast<long long>(stored.size()));
     ASSERT_TRUE(text_seek(f, 0, SEEK_SET));
     EXPECT_TRUE(text_write(f, "A", 1));
-    const std::string stored = "A\r\nb\r\n" + body;
+    stored[0] = 'A';
     ASSERT_TRUE(text_seek(f, 0, SEEK_SET));
     std::vector<char> back(stored.size() + 8);
     EXPECT_EQ(text_read(f, back.data(), back.size()), stored.size());
-    EXPECT_TRUE(std::string(back.data(), stored.size()) == stored);  // no line diff of 200 kB
-    EXPECT_EQ(text_read(f, back.data(), back.size()), 0u);
+    EXPECT_TRUE(std::string(back.data(), stored.size()) == stored);  // no line diff of megabytes
     EXPECT_TRUE(text_close(f));
     EXPECT_TRUE(dir.read("out") == stored);
 }
@@ -149,16 +203,6 @@ TEST(TextFile, RefusesDirectoriesMissingFilesAndReportsFullDisk)
     ASSERT_TRUE(text_open(f, "/dev/full", "w"));
     text_puts(f, "lost");
     EXPECT_FALSE(text_close(f));
-}
-
-TEST(Cp1251, EveryByteWithACharacterComesBackFromIt)
-{
-    for (int b = 0x80; b < 0x100; ++b) {
-        if (CP1251_UNICODE[b - 0x80] != 0) {
-            EXPECT_EQ(cp1251_from_unicode(CP1251_UNICODE[b - 0x80]), b);
-        }
-    }
-    EXPECT_EQ(cp1251_from_unicode(0x65E5), '?');  // 日
 }
 
 }  // namespace
