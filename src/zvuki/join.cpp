@@ -91,12 +91,6 @@ void cap_at_04(long long& len, long long n)
         len = trunc_len((0.4 * nd / ld) * ld);
 }
 
-// A held sample, or 0 for positions outside the buffer.
-int tail_at(long long i)
-{
-    return (i >= 0 && i < TAIL_SAMPLES) ? join_state.tail_buffer[static_cast<std::size_t>(i)] : 0;
-}
-
 // Reads one recording in blocks, never past the samples it holds (an odd last
 // byte is never read).
 constexpr std::size_t IN_BLOCK_BYTES = 16384;
@@ -186,12 +180,13 @@ std::size_t get_samples(std::int16_t* to, std::size_t m)
 }
 
 // The sample loops below run a syllable's samples through in chunks; each is
-// a plain loop the compiler turns into vector code, on x86-64 also in a form
-// for AVX2 chosen at load time where the processor has it.
+// a plain loop the compiler turns into vector code, with GCC on x86-64 also
+// in forms for AVX2 and AVX-512 chosen at load time by the processor. Each
+// gives the same samples: no multiply-add is fused (see CMakeLists.txt).
 constexpr std::size_t CHUNK_SAMPLES = 2048;
 using Chunk = std::array<std::int16_t, CHUNK_SAMPLES>;
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__)
-#define SAMPLE_LOOP __attribute__((target_clones("avx2", "default")))
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
+#define SAMPLE_LOOP __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 #else
 #define SAMPLE_LOOP
 #endif
@@ -270,8 +265,13 @@ SAMPLE_LOOP void crossfade_samples(std::int16_t* s, const std::int16_t* old, std
 // Held samples from position from on, 0 outside the buffer.
 void tail_range(long long from, std::int16_t* to, std::size_t m)
 {
-    for (std::size_t i = 0; i < m; ++i)
-        to[i] = static_cast<std::int16_t>(tail_at(from + static_cast<long long>(i)));
+    const long long end = from + static_cast<long long>(m);
+    // [from, a) and [b, end) lie outside the buffer, [a, b) inside.
+    const long long a = std::min(std::max(from, 0LL), end);
+    const long long b = std::max(std::min(end, static_cast<long long>(TAIL_SAMPLES)), a);
+    std::fill(to, to + (a - from), std::int16_t{0});
+    std::copy(join_state.tail_buffer.data() + a, join_state.tail_buffer.data() + b, to + (a - from));
+    std::fill(to + (b - from), to + m, std::int16_t{0});
 }
 
 bool seek_recording(Recording& rec, long long offset)
