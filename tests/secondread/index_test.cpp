@@ -52,7 +52,7 @@ TEST(ProcessWord, RewriteTable)
 TEST(DictIndex, RandomDictionariesGiveTheScansResults)
 {
     std::mt19937 rng(11);
-    const std::string letters = harness::cp1251("абвгмоё"), others = "*$!_%\t \x1a\r";
+    const std::string letters = harness::cp1251("абвгмоё"), others = "***$!_%\t \x1a\r";
     const auto pick = [&](unsigned other_one_in) {  // 0: letters only
         const std::string& from = other_one_in != 0 && rng() % other_one_in == 0 ? others : letters;
         return from[rng() % from.size()];
@@ -79,12 +79,18 @@ TEST(DictIndex, RandomDictionariesGiveTheScansResults)
             dict += std::string(rng() % 8 == 0 ? 2 : 0, ' ') + l + (rng() % 3 == 0 ? "\r\n" : "\n");
         if (rng() % 3 != 0)
             dict += "$\n";
-        // Now and then a byte no word of a real text starts a tail with, so
-        // that scans for such bytes are compared too.
+        // Half the words end in a key of the dictionary, its stars filled, so
+        // that entries match often; the others now and then hold a byte no
+        // word of a real text starts a tail with, so that scans for such bytes
+        // are compared too.
         std::vector<std::string> words(40);
         for (std::string& w : words) {
-            for (int j = 1 + static_cast<int>(rng() % 6); j > 0; --j)
-                w += pick(6);
+            const std::string& l = lines[rng() % lines.size()];
+            const bool keyed = rng() % 2 == 0;
+            for (int j = static_cast<int>(rng() % (keyed ? 3 : 6)) + !keyed; j > 0; --j)
+                w += pick(keyed ? 0 : 6);
+            for (const char c : keyed ? l.substr(0, l.find_first_of("_%!$")) : "")
+                w += c == '*' ? pick(0) : c;
             if (rng() % 5 != 0)
                 w += " ,.\n"[rng() % 4];
         }
