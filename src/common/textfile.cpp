@@ -119,13 +119,20 @@ bool text_open(TextFile& f, const char* name, const char* mode)
         return false;
     if (name == nullptr || name[0] == '\0')
         return false;
-    // A directory opens for reading on Linux; it is never a file of ours.
-    struct stat st;
-    if (stat(name, &st) == 0 && S_ISDIR(st.st_mode))
-        return false;
-    const int fd = open(name, flags | O_CLOEXEC, 0666);
+    // Opened without blocking, so that a named pipe with no writer cannot
+    // hang the program; then only what can hold a file of ours is kept: a
+    // regular file, or a device such as /dev/null to write to. A directory,
+    // a pipe or a socket is refused like a missing file.
+    const int fd = open(name, flags | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0)
         return false;
+    struct stat st;
+    const bool writes_anew = (flags & O_ACCMODE) == O_WRONLY || (flags & O_TRUNC) != 0;
+    if (fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || (writes_anew && S_ISCHR(st.st_mode))) ||
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        close(fd);
+        return false;
+    }
     f.fd = fd;
     f.readable = (flags & O_ACCMODE) != O_WRONLY;
     f.writable = (flags & O_ACCMODE) != O_RDONLY;

@@ -1,6 +1,7 @@
 // The file layer: text-mode reading of code page 1251 and UTF-8 input texts,
 // the inline reader against the full one, writing, positions, binary mode, failures.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <random>
@@ -198,6 +199,10 @@ TEST(TextFile, RefusesDirectoriesMissingFilesAndReportsFullDisk)
     EXPECT_FALSE(text_open(f, dir.path().c_str(), "r"));
     EXPECT_FALSE(text_open(f, dir.file("missing").c_str(), "r"));
     EXPECT_FALSE(text_open(f, "", "r"));
+    // A named pipe with no writer would block an open for ever: refused at once.
+    ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(text_open(f, dir.file("pipe").c_str(), "r"));
+    EXPECT_FALSE(text_open(f, dir.file("pipe").c_str(), "w"));
     EXPECT_EQ(text_getc(f), TEXT_EOF);
     EXPECT_FALSE(text_putc(f, 'x'));
     ASSERT_TRUE(text_open(f, "/dev/full", "w"));
