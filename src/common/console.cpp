@@ -199,40 +199,35 @@ bool scan_real(CharSource& s, float& value)
         value = std::strtof(text, nullptr);
         return true;
     }
-    bool digits = false;
-    while (c != TEXT_EOF && std::isdigit(c)) {
-        keep(c);
-        digits = true;
-        c = source_getc(s);
-    }
+    // Takes a run of digits into the numeral; true when there was one.
+    auto take_digits = [&]() {
+        bool any = false;
+        for (; c != TEXT_EOF && std::isdigit(c); c = source_getc(s)) {
+            keep(c);
+            any = true;
+        }
+        return any;
+    };
+    bool digits = take_digits();
     if (c == '.') {
         keep(c);
         c = source_getc(s);
-        while (c != TEXT_EOF && std::isdigit(c)) {
-            keep(c);
-            digits = true;
-            c = source_getc(s);
-        }
+        digits = take_digits() || digits;
     }
     if (!digits) {
         source_ungetc(s, c);
         return false;
     }
     if (c == 'e' || c == 'E') {
+        const std::size_t mantissa_end = n;
         keep(c);
         c = source_getc(s);
         if (c == '+' || c == '-') {
             keep(c);
             c = source_getc(s);
         }
-        if (c == TEXT_EOF || !std::isdigit(c)) {
-            // "1e" reads as 1, as the C reader leaves it
-            n -= (text[n - 1] == '+' || text[n - 1] == '-') ? 2 : 1;
-        }
-        while (c != TEXT_EOF && std::isdigit(c)) {
-            keep(c);
-            c = source_getc(s);
-        }
+        if (!take_digits())
+            n = mantissa_end;  // "1e" reads as 1, as the C reader leaves it
     }
     source_ungetc(s, c);
     text[n] = '\0';
