@@ -48,6 +48,8 @@ TEST(Scan, ReadsAsTheCReaderTakesValues)
     // A number stops at the first letter; out-of-range ints saturate.
     EXPECT_EQ(scan_all("12abc -3.5e+2x nan INF 99999999999999999999 -99999999999999", "iwrwrrii"),
               "12 abc(3) -350 x(1) nan inf 2147483647 -2147483648");
+    // An exponent mark without digits is dropped and the number kept: "2.5e+ 3".
+    EXPECT_EQ(scan_all("2.5e+ 3 .5", "rrr"), "2.5 3 0.5");
     // A long word is read whole and reported with its length, cut to the buffer.
     EXPECT_EQ(scan_all(std::string(1000, 'v') + " next", "ww"), std::string(31, 'v') + "(1000) next(4)");
 }
