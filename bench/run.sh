@@ -146,14 +146,14 @@ for s in $sizes; do
             timed firstread_before "$before/vokdar-stage" firstread in.txt
             timed secondread_before "$before/vokdar-stage" secondread
             timed slogi_before "$before/vokdar-stage" slogi
-            rm -f rech.wav
+            rm -f rech.wav; sync
             timed zvuki_before "$before/vokdar-stage" zvuki
             [ "$r" != 0 ] || output_sums "$s" >> "$sums_before"
         fi
         timed firstread "$stage" firstread in.txt
         timed secondread "$stage" secondread
         timed slogi "$stage" slogi
-        rm -f rech.wav
+        rm -f rech.wav; sync
         timed zvuki "$stage" zvuki
     done
     # The outputs of the stage runs, checked against the reference.
@@ -163,17 +163,21 @@ for s in $sizes; do
     # makes, into a new file on the same disk, through the page cache as vokdar
     # writes (no fsync for either). Timed between the chain's runs, so that
     # both meet the same state of the machine.
+    # Each run starts with the written files of the ones before deleted and
+    # synced away: a run that met gigabytes of another's pages still waiting
+    # for the disk would be throttled for them.
+    settle() { rm -f rech.wav limit.bin; sync; }
     for ((r = 0; r < runs; r++)); do
         if [ -n "$before" ]; then
-            rm -f rech.wav
+            settle
             timed chain_before "$before/vokdar" in.txt
         fi
-        rm -f rech.wav
+        settle
         timed chain "$build/vokdar" in.txt
-        rm -f rech.wav limit.bin
+        settle
         timed limit dd if=/dev/zero of=limit.bin bs=262144 count=$((wav_bytes / 262144)) status=none
     done
-    rm -f limit.bin
+    settle
     espeak_rtf="-"
     if [[ " $espeak_sizes " == *" $s "* ]]; then
         for ((r = 0; r < runs; r++)); do
