@@ -4,6 +4,7 @@
 #include "common/cp1251.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -335,6 +336,44 @@ bool text_write(TextFile& f, const void* data, std::size_t n)
 }
 
 bool text_puts(TextFile& f, const char* s) { return text_write(f, s, std::strlen(s)); }
+
+bool text_write_parts(TextFile& f, iovec* parts, int count)
+{
+    if (f.fd < 0 || !f.writable)
+        return false;
+    if (!f.binary) {
+        for (int i = 0; i < count; ++i)
+            if (!text_write(f, parts[i].iov_base, parts[i].iov_len))
+                return false;
+        return true;
+    }
+    drop_read_buffer(f);
+    if (!text_flush(f))
+        return false;
+    while (count > 0) {
+        const int batch = count < IOV_MAX ? count : IOV_MAX;
+        const ssize_t w = pwritev(f.fd, parts, batch, f.base);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0) {
+            f.failed = true;
+            return false;
+        }
+        f.base += w;
+        // Past the parts written whole, into the one written in part.
+        auto left = static_cast<std::size_t>(w);
+        while (count > 0 && left >= parts->iov_len) {
+            left -= parts->iov_len;
+            ++parts;
+            --count;
+        }
+        if (count > 0) {
+            parts->iov_base = static_cast<unsigned char*>(parts->iov_base) + left;
+            parts->iov_len -= left;
+        }
+    }
+    return !f.failed;
+}
 
 long long text_tell(TextFile& f)
 {

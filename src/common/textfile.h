@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <sys/uio.h>
 
 constexpr int TEXT_EOF = -1;
 constexpr unsigned char CTRL_Z = 0x1A;
@@ -71,6 +72,10 @@ std::size_t text_read(TextFile& f, void* data, std::size_t n);
 bool text_putc(TextFile& f, unsigned char c);
 bool text_write(TextFile& f, const void* data, std::size_t n);
 bool text_puts(TextFile& f, const char* s);
+// Writes the bytes of count parts in order, as text_write of each in turn
+// would; in binary mode they go to the system in one call, without a copy.
+// The parts are used up (their entries changed) on the way.
+bool text_write_parts(TextFile& f, iovec* parts, int count);
 bool text_flush(TextFile& f);
 
 // Raw byte offset of the next read or write.

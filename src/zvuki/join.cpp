@@ -98,21 +98,25 @@ struct SampleReader {
     Recording* rec = nullptr;
     std::array<unsigned char, IN_BLOCK_BYTES> block;
     const unsigned char* data = nullptr;  // the block, or the recording in memory
+    const unsigned char* gained = nullptr;  // its gained bytes, parallel to data, if made
     std::size_t pos = 0;
     std::size_t len = 0;
     long long left = 0;  // samples of the file not yet fetched
 };
 SampleReader reader;
 
-void reader_start(Recording& rec, long long samples)
+void reader_start(Recording& rec, long long samples, const unsigned char* gained)
 {
     reader.rec = &rec;
     reader.pos = reader.len = 0;
     reader.left = samples > 0 ? samples : 0;
     reader.data = reader.block.data();
+    reader.gained = nullptr;
     if (rec.file == nullptr) {
         // In memory all of it is there at once.
         reader.data = rec.bytes + rec.start;
+        if (gained != nullptr)
+            reader.gained = gained + rec.start;
         long long bytes = rec.size - rec.start;
         if (bytes > 2 * reader.left)
             bytes = 2 * reader.left;
@@ -179,6 +183,16 @@ std::size_t get_samples(std::int16_t* to, std::size_t m)
     return got;
 }
 
+// Up to m samples of the recording at their loudness, from its gained bytes;
+// fewer only when it ends.
+std::size_t get_gained(std::int16_t* to, std::size_t m)
+{
+    const std::size_t take = std::min((reader.len - reader.pos) / 2, m);
+    samples_from_bytes(reader.gained + reader.pos, to, take);
+    reader.pos += 2 * take;
+    return take;
+}
+
 // The sample loops below run a syllable's samples through in chunks; each is
 // a plain loop the compiler turns into vector code, with GCC on x86-64 also
 // in forms for AVX2 and AVX-512 chosen at load time by the processor. Each
@@ -238,25 +252,18 @@ SAMPLE_LOOP void fade_samples(std::int16_t* s, std::size_t m, long long faded_be
     }
 }
 
-// The crossfade from the held samples old into the gained recording s, the
-// first being step j of overlap_len (both within the tail buffer's length).
+// The crossfade from the held samples old into the recording's samples s,
+// already at their loudness, the first being step j of overlap_len (both
+// within the tail buffer's length).
 SAMPLE_LOOP void crossfade_samples(std::int16_t* s, const std::int16_t* old, std::size_t m, long long j,
-                                   long long overlap_len, double g)
+                                   long long overlap_len)
 {
     const int j0 = static_cast<int>(j);
     const double len = static_cast<double>(overlap_len);
     const int count = static_cast<int>(m);
-    if (!gain_in_int_range(g)) {
-        for (int i = 0; i < count; ++i) {
-            const int a = to_sample(s[i] * g);
-            const int o = old[i];
-            s[i] = int_to_sample(o - (o - a) * (static_cast<double>(j0 + i) / len));
-        }
-        return;
-    }
     // Between two samples: the result stays within the range of int.
     for (int i = 0; i < count; ++i) {
-        const int a = int_to_sample(s[i] * g);
+        const int a = s[i];
         const int o = old[i];
         s[i] = int_to_sample(o - (o - a) * (static_cast<double>(j0 + i) / len));
     }
@@ -307,21 +314,96 @@ bool fail_join(Recording& recording, const char* message)
 
 }  // namespace
 
+void gain_sample_bytes(const unsigned char* from, unsigned char* to, std::size_t m, double g)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        gain_bytes(from, to, m, g);
+    } else {
+        Chunk chunk;
+        for (std::size_t i = 0; i < m; i += chunk.size()) {
+            const std::size_t take = std::min(m - i, chunk.size());
+            samples_from_bytes(from + 2 * i, chunk.data(), take);
+            gain_samples(chunk.data(), take, g);
+            samples_to_bytes(chunk.data(), to + 2 * i, take);
+        }
+    }
+}
+
+namespace {
+
+// Silence, listed as often as needed.
+alignas(64) const std::array<unsigned char, 65536> ZERO_BYTES{};
+// Lasting bytes shorter than this are copied: a part costs more to list.
+constexpr std::size_t LASTING_MIN_BYTES = 1024;
+
+// Lists n bytes at data; those right behind the last part join it.
+void add_part(SampleWriter& w, const unsigned char* data, std::size_t n)
+{
+    if (w.part_count > 0) {
+        iovec& last = w.parts[static_cast<std::size_t>(w.part_count - 1)];
+        if (static_cast<unsigned char*>(last.iov_base) + last.iov_len == data) {
+            last.iov_len += n;
+            w.pending += n;
+            return;
+        }
+    }
+    w.parts[static_cast<std::size_t>(w.part_count++)] = {const_cast<unsigned char*>(data), n};
+    w.pending += n;
+}
+
+// Writes once the block or the list is full or a block's worth is pending.
+bool settle_parts(SampleWriter& w)
+{
+    if (w.used == w.block.size() || w.part_count == OUT_PARTS || w.pending >= OUT_BLOCK_BYTES)
+        return flush_samples(w);
+    return !w.failed;
+}
+
+// n bytes copied into the block from from, or zeros for a null from.
+bool copy_bytes(SampleWriter& w, const unsigned char* from, std::size_t n)
+{
+    while (n > 0) {
+        const std::size_t take = std::min(n, w.block.size() - w.used);
+        if (from != nullptr) {
+            std::memcpy(w.block.data() + w.used, from, take);
+            from += take;
+        } else {
+            std::memset(w.block.data() + w.used, 0, take);
+        }
+        if (!commit_block(w, take))
+            return false;
+        n -= take;
+    }
+    return !w.failed;
+}
+
+}  // namespace
+
 void writer_start(SampleWriter& w, TextFile& file)
 {
     w.file = &file;
     w.used = 0;
+    w.part_count = 0;
+    w.pending = 0;
     w.failed = false;
 }
 
 bool flush_samples(SampleWriter& w)
 {
-    if (w.used > 0) {
-        if (!text_write(*w.file, w.block.data(), w.used))
-            w.failed = true;
-        w.used = 0;
-    }
+    if (w.part_count > 0 && !text_write_parts(*w.file, w.parts.data(), w.part_count))
+        w.failed = true;
+    w.used = 0;
+    w.part_count = 0;
+    w.pending = 0;
     return !w.failed;
+}
+
+bool commit_block(SampleWriter& w, std::size_t n)
+{
+    if (n > 0)
+        add_part(w, w.block.data() + w.used, n);
+    w.used += n;
+    return settle_parts(w);
 }
 
 bool put_samples(SampleWriter& w, const std::int16_t* samples, std::size_t m)
@@ -329,30 +411,35 @@ bool put_samples(SampleWriter& w, const std::int16_t* samples, std::size_t m)
     while (m > 0) {
         const std::size_t take = std::min(m, (w.block.size() - w.used) / 2);
         samples_to_bytes(samples, w.block.data() + w.used, take);
-        w.used += 2 * take;
+        if (!commit_block(w, 2 * take))
+            return false;
         samples += take;
         m -= take;
-        if (w.used == w.block.size() && !flush_samples(w))
-            return false;
     }
     return !w.failed;
+}
+
+bool put_lasting(SampleWriter& w, const unsigned char* bytes, std::size_t n)
+{
+    if (n < LASTING_MIN_BYTES)
+        return copy_bytes(w, bytes, n);
+    add_part(w, bytes, n);
+    return settle_parts(w);
 }
 
 bool put_silence(SampleWriter& w, long long count)
 {
     while (count > 0) {
-        std::size_t bytes = w.block.size() - w.used;
+        std::size_t bytes = ZERO_BYTES.size();
         if (static_cast<long long>(bytes / 2) > count)
             bytes = static_cast<std::size_t>(count) * 2;
-        std::memset(w.block.data() + w.used, 0, bytes);
-        w.used += bytes;
+        const bool ok = bytes < LASTING_MIN_BYTES ? copy_bytes(w, nullptr, bytes)
+                                                  : put_lasting(w, ZERO_BYTES.data(), bytes);
+        if (!ok)
+            return false;
         count -= static_cast<long long>(bytes / 2);
-        if (w.used == w.block.size() && !flush_samples(w))
-            return false;
-        if (w.failed)
-            return false;
     }
-    return true;
+    return !w.failed;
 }
 
 void join_reset()
@@ -594,7 +681,8 @@ bool join_slog(Recording& recording, long long n, const Slog& cur_slog, int& cur
     tr.class_gain = class_gain;
     tr.gain = gain;
 
-    reader_start(recording, available);
+    reader_start(recording, available,
+                 recording.file == nullptr ? gained_bytes(recording, gain) : nullptr);
     std::size_t store = 0;
     auto keep = [&](const std::int16_t* v, std::size_t m) {
         if (store < st.tail_buffer.size())
@@ -620,9 +708,15 @@ bool join_slog(Recording& recording, long long n, const Slog& cur_slog, int& cur
         tr.passed = w > 0 ? w : 0;
         for (long long j = 0; j < overlap_len;) {
             const auto want = static_cast<std::size_t>(take(overlap_len - j));
-            const std::size_t got = get_samples(chunk.data(), want);
+            std::size_t got;
+            if (reader.gained != nullptr) {
+                got = get_gained(chunk.data(), want);
+            } else {
+                got = get_samples(chunk.data(), want);
+                gain_samples(chunk.data(), got, g);
+            }
             tail_range(w + j, old.data(), got);
-            crossfade_samples(chunk.data(), old.data(), got, j, overlap_len, g);
+            crossfade_samples(chunk.data(), old.data(), got, j, overlap_len);
             // The steps before t go out, the rest is held.
             const auto sent = static_cast<std::size_t>(std::clamp<long long>(t - j, 0, static_cast<long long>(got)));
             if (sent > 0 && !put_samples(out, chunk.data(), sent))
@@ -646,22 +740,28 @@ bool join_slog(Recording& recording, long long n, const Slog& cur_slog, int& cur
     long long k = 0;
     long long unfaded = n - std::max<long long>(tail_len, fade_len - 1);
     while (n > tail_len) {
-        // The samples before the fade go straight from a recording in memory
-        // into the output block, as many as both hold.
+        // The samples before the fade go out as they are when their gained
+        // bytes are kept, else straight from a recording in memory into the
+        // output block, as many as both hold.
         const std::size_t in_samples = (reader.len - reader.pos) / 2;
         const std::size_t out_samples = (out.block.size() - out.used) / 2;
         if (unfaded > 0 && in_samples > 0 && !out.failed &&
-            std::endian::native == std::endian::little) {
-            std::size_t m = std::min(in_samples, out_samples);
+            (reader.gained != nullptr || std::endian::native == std::endian::little)) {
+            std::size_t m = reader.gained != nullptr ? in_samples : std::min(in_samples, out_samples);
             if (static_cast<long long>(m) > unfaded)
                 m = static_cast<std::size_t>(unfaded);
-            gain_bytes(reader.data + reader.pos, out.block.data() + out.used, m, g);
+            bool ok;
+            if (reader.gained != nullptr) {
+                ok = put_lasting(out, reader.gained + reader.pos, 2 * m);
+            } else {
+                gain_bytes(reader.data + reader.pos, out.block.data() + out.used, m, g);
+                ok = commit_block(out, 2 * m);
+            }
             reader.pos += 2 * m;
-            out.used += 2 * m;
             n -= static_cast<long long>(m);
             unfaded -= static_cast<long long>(m);
             tr.written += static_cast<long long>(m);
-            if (out.used == out.block.size() && !flush_samples(out)) {
+            if (!ok) {
                 std::snprintf(message, sizeof message,
                               "\nError imposible to write to output on main1 %s!\n", file_name);
                 return fail_join(recording, message);
@@ -694,13 +794,23 @@ bool join_slog(Recording& recording, long long n, const Slog& cur_slog, int& cur
     // 13. The tail is held back for the next syllable.
     while (n > 0) {
         const auto want = static_cast<std::size_t>(take(n));
-        const std::size_t got = get_samples(chunk.data(), want);
-        // Those still at or above fade_len come first and stay as they are.
-        const auto plain = static_cast<std::size_t>(
-            std::clamp<long long>(n - fade_len + 1, 0, static_cast<long long>(got)));
-        fade_samples(chunk.data() + plain, got - plain, k, fade_len);
+        // Those still at or above fade_len come first and are not faded.
+        const auto unfaded_want =
+            static_cast<std::size_t>(std::clamp<long long>(n - fade_len + 1, 0, static_cast<long long>(want)));
+        std::size_t got;
+        std::size_t plain;
+        if (reader.gained != nullptr) {
+            plain = get_gained(chunk.data(), unfaded_want);
+            got = plain + get_samples(chunk.data() + plain, want - unfaded_want);
+            fade_samples(chunk.data() + plain, got - plain, k, fade_len);
+            gain_samples(chunk.data() + plain, got - plain, g);
+        } else {
+            got = get_samples(chunk.data(), want);
+            plain = std::min(unfaded_want, got);
+            fade_samples(chunk.data() + plain, got - plain, k, fade_len);
+            gain_samples(chunk.data(), got, g);
+        }
         k += static_cast<long long>(got - plain);
-        gain_samples(chunk.data(), got, g);
         keep(chunk.data(), got);
         n -= static_cast<long long>(got);
         if (got < want) {

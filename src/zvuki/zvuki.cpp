@@ -1,6 +1,8 @@
 // Stage four: the syllables of slogi.tmp spoken into rech.wav from the voice's recordings.
 #include "zvuki/zvuki.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -98,19 +100,31 @@ enum class Sound { sounded, dropped, failed };
 
 // The voice's recordings held for one run, each read from its file once: a
 // fixed arena, and a table of names. A recording that finds no room is read
-// from its file every time, as is every one when the cache is off.
+// from its file every time, as is every one when the cache is off. A second
+// arena keeps held recordings at the loudnesses they were spoken at (a
+// syllable is said at one of a few), for as long as there is room.
 constexpr std::size_t VOICE_ARENA_BYTES = std::size_t{8} << 20;
+constexpr std::size_t GAINED_ARENA_BYTES = std::size_t{8} << 20;
 constexpr std::size_t VOICE_SLOTS = 1024;  // a power of two; at most half of it used
+constexpr int GAINED_COPIES = 4;
+struct GainedCopy {
+    std::uint32_t gain_bits;  // the gain's float, bit for bit
+    std::size_t at;
+};
 struct CachedRecording {
     char name[FILE_NAME_BYTES];  // empty: a free slot
     std::size_t at;
     std::size_t size;
+    std::array<GainedCopy, GAINED_COPIES> gained;
+    int gained_count;
 };
 struct VoiceCache {
     std::array<CachedRecording, VOICE_SLOTS> slots;
     std::size_t slots_used = 0;
     std::array<unsigned char, VOICE_ARENA_BYTES> arena;
     std::size_t arena_used = 0;
+    std::array<unsigned char, GAINED_ARENA_BYTES> gained_arena;
+    std::size_t gained_used = 0;
 };
 VoiceCache voice_cache;
 
@@ -120,6 +134,7 @@ void voice_cache_clear()
         c.name[0] = '\0';
     voice_cache.slots_used = 0;
     voice_cache.arena_used = 0;
+    voice_cache.gained_used = 0;
 }
 
 // The slot of name: the one holding it, or the free one where it would go.
@@ -151,6 +166,7 @@ bool voice_keep(CachedRecording& slot, const char* name, TextFile& file, long lo
     std::strcpy(slot.name, name);
     slot.at = vc.arena_used;
     slot.size = bytes;
+    slot.gained_count = 0;
     vc.arena_used += bytes;
     ++vc.slots_used;
     text_close(file);
@@ -216,10 +232,12 @@ Sound sound_syllable()
     std::memcpy(path + stage.prefix_len, name, name_len + 1);
 
     CachedRecording& slot = voice_slot(name);
+    const int slot_index = static_cast<int>(&slot - voice_cache.slots.data());
     Recording rec;
     if (slot.name[0] != '\0') {
         rec.bytes = voice_cache.arena.data() + slot.at;
         rec.size = static_cast<long long>(slot.size);
+        rec.kept = slot_index;
     } else {
         // Read-only: a voice installed where the user cannot write is still a voice.
         TextFile& file = stage.recording;
@@ -239,6 +257,7 @@ Sound sound_syllable()
         if (voice_keep(slot, name, file, bytes)) {
             rec.bytes = voice_cache.arena.data() + slot.at;
             rec.size = bytes;
+            rec.kept = slot_index;
         } else {
             rec.file = &file;
             rec.size = bytes;
@@ -284,6 +303,26 @@ void shift_token()
 char slog_file_char(unsigned char letter)
 {
     return file_char(letter);
+}
+
+const unsigned char* gained_bytes(const Recording& rec, float gain)
+{
+    if (rec.kept < 0)
+        return nullptr;
+    VoiceCache& vc = voice_cache;
+    CachedRecording& slot = vc.slots[static_cast<std::size_t>(rec.kept)];
+    const auto bits = std::bit_cast<std::uint32_t>(gain);
+    for (int i = 0; i < slot.gained_count; ++i)
+        if (slot.gained[static_cast<std::size_t>(i)].gain_bits == bits)
+            return vc.gained_arena.data() + slot.gained[static_cast<std::size_t>(i)].at;
+    const std::size_t bytes = slot.size & ~std::size_t{1};
+    if (slot.gained_count == GAINED_COPIES || bytes > vc.gained_arena.size() - vc.gained_used)
+        return nullptr;
+    unsigned char* to = vc.gained_arena.data() + vc.gained_used;
+    gain_sample_bytes(vc.arena.data() + slot.at, to, bytes / 2, static_cast<double>(gain));
+    slot.gained[static_cast<std::size_t>(slot.gained_count++)] = {bits, vc.gained_used};
+    vc.gained_used += bytes;
+    return to;
 }
 
 void read_slog_token(TextFile& in, SlogToken& token)

@@ -7,6 +7,8 @@
 
 #include "common/textfile.h"
 
+#include <sys/uio.h>
+
 // One syllable token: at most 9 characters and the NUL.
 constexpr int SLOG_BYTES = 10;
 using Slog = std::array<char, SLOG_BYTES>;
@@ -62,33 +64,34 @@ inline std::int16_t int_to_sample(double value)
 // Whether every sample times g lies within the range of int.
 inline bool gain_in_int_range(double g) { return g > -65536.0 && g < 65536.0; }
 
-// Samples bound for rech.wav, gathered into blocks. Once a write has failed,
-// every later put reports failure too. A large block means few system calls:
-// the file layer hands a whole block to the system without copying it again.
+// Samples bound for rech.wav, gathered into writes of about OUT_BLOCK_BYTES.
+// Computed samples are copied into the block; bytes that stay put for the
+// whole run (a syllable's samples already at their loudness, silence) are
+// only listed, and the system takes all of them from where they lie in one
+// call. Once a write has failed, every later put reports failure too.
 constexpr std::size_t OUT_BLOCK_BYTES = std::size_t{256} << 10;
+constexpr int OUT_PARTS = 256;
 struct SampleWriter {
     TextFile* file = nullptr;
     std::array<unsigned char, OUT_BLOCK_BYTES> block;
-    std::size_t used = 0;
+    std::size_t used = 0;     // bytes of block taken
+    std::array<iovec, OUT_PARTS> parts;
+    int part_count = 0;
+    std::size_t pending = 0;  // bytes the parts hold
     bool failed = false;
 };
 void writer_start(SampleWriter& w, TextFile& file);
+// Writes what is pending; false once any write has failed.
 bool flush_samples(SampleWriter& w);
-// Called for every sample of the speech, so defined here to be inlined.
-inline bool put_sample(SampleWriter& w, std::int16_t sample)
-{
-    const auto u = static_cast<std::uint16_t>(sample);
-    w.block[w.used++] = static_cast<unsigned char>(u & 0xFF);
-    w.block[w.used++] = static_cast<unsigned char>(u >> 8);
-    if (w.used == w.block.size())
-        return flush_samples(w);
-    return !w.failed;
-}
-// count zero samples, a block at a time; false at the first failed write, as
-// put_sample would have reported it.
+// count zero samples; false at a failed write.
 bool put_silence(SampleWriter& w, long long count);
-// m samples at once; false when a write failed, as put_sample reports it.
+// m samples, copied; false at a failed write.
 bool put_samples(SampleWriter& w, const std::int16_t* samples, std::size_t m);
+// bytes of little-endian samples that stay unchanged until the end of the
+// run, written from where they are; false at a failed write.
+bool put_lasting(SampleWriter& w, const unsigned char* bytes, std::size_t n);
+// The bytes after used, filled by the caller, become part of the output.
+bool commit_block(SampleWriter& w, std::size_t n);
 
 // One token of slogi.tmp as the reader left it. The bytes after the NUL keep
 // what earlier tokens left there: the joiner looks at the second byte of a
@@ -134,7 +137,15 @@ struct Recording {
     const unsigned char* bytes = nullptr;
     long long size = 0;
     long long start = 0;  // the byte reading begins at
+    int kept = -1;        // its place in the stage's store of recordings, if held there
 };
+// The bytes of a held recording, every sample times gain as the joiner
+// computes it, kept for the rest of the run so that a syllable said again
+// costs no arithmetic; nullptr for a recording not held or when there is no
+// room.
+const unsigned char* gained_bytes(const Recording& rec, float gain);
+// m samples of little-endian bytes times g, as the joiner sounds them.
+void gain_sample_bytes(const unsigned char* from, unsigned char* to, std::size_t m, double g);
 bool join_slog(Recording& recording, long long n, const Slog& cur_slog, int& cur_code,
                const Slog& next_slog, int next_code, const char* file_name, SampleWriter& out);
 // Writes the held tail unchanged and empties it; called before every pause.

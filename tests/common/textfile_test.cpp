@@ -158,7 +158,8 @@ TEST(TextFile, InlineGetcIsTheFullReader)
 }
 
 // Text in text mode, then binary parts of many sizes (a block or more with
-// nothing pending goes past the buffer), and the first byte rewritten after
+// nothing pending goes past the buffer; a list of parts follows what is
+// pending), and the first byte rewritten after
 // them as rech.wav's header is; read back raw.
 TEST(TextFile, WritesCrLfUntilBinaryAndRewritesInPlace)
 {
@@ -166,16 +167,25 @@ TEST(TextFile, WritesCrLfUntilBinaryAndRewritesInPlace)
     TextFile f;
     ASSERT_TRUE(text_open(f, dir.file("out").c_str(), "w+"));
     EXPECT_TRUE(text_puts(f, "a\nb"));
-    EXPECT_TRUE(text_putc(f, '\n'));
+    char lf[] = "\n";
+    iovec text_parts[] = {{lf, 1}};
+    EXPECT_TRUE(text_write_parts(f, text_parts, 1));
     ASSERT_TRUE(text_set_binary(f));
     std::string stored = "a\r\nb\r\n";
     std::mt19937 rng(9);
-    for (const std::size_t n : {3 * FILE_BLOCK_BYTES + 7, FILE_BLOCK_BYTES, std::size_t{5}, FILE_BLOCK_BYTES,
-                                2 * FILE_BLOCK_BYTES}) {
-        std::string part(n, '\0');
+    // Sizes of plain writes; 0 stands for a list of parts of several sizes.
+    for (const std::size_t n : {3 * FILE_BLOCK_BYTES + 7, FILE_BLOCK_BYTES, std::size_t{5}, std::size_t{0},
+                                FILE_BLOCK_BYTES, 2 * FILE_BLOCK_BYTES}) {
+        std::string part(n == 0 ? 2 * FILE_BLOCK_BYTES + 9 : n, '\0');
         for (char& c : part)
             c = static_cast<char>(rng());  // CR, LF and Ctrl-Z among them, all stored raw
-        EXPECT_TRUE(text_write(f, part.data(), n));
+        if (n == 0) {
+            char* p = part.data();
+            iovec parts[] = {{p, 4}, {p + 4, 2 * FILE_BLOCK_BYTES}, {p + 4 + 2 * FILE_BLOCK_BYTES, 5}};
+            EXPECT_TRUE(text_write_parts(f, parts, 3));
+        } else {
+            EXPECT_TRUE(text_write(f, part.data(), n));
+        }
         stored += part;
         EXPECT_EQ(text_tell(f), static_cast<long long>(stored.size()));
     }
@@ -207,6 +217,12 @@ TEST(TextFile, RefusesDirectoriesMissingFilesAndReportsFullDisk)
     EXPECT_FALSE(text_putc(f, 'x'));
     ASSERT_TRUE(text_open(f, "/dev/full", "w"));
     text_puts(f, "lost");
+    EXPECT_FALSE(text_close(f));
+    ASSERT_TRUE(text_open(f, "/dev/full", "w"));
+    ASSERT_TRUE(text_set_binary(f));
+    char lost[] = "lost";
+    iovec parts[] = {{lost, 4}};
+    EXPECT_FALSE(text_write_parts(f, parts, 1));
     EXPECT_FALSE(text_close(f));
 }
 

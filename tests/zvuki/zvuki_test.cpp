@@ -113,7 +113,8 @@ TEST_F(ZvukiTest, VoicePrefixUpToTheLimit)
 }
 
 // Recordings held in memory for the run sound exactly as when each syllable
-// reads its file, and so does a voice the user may read but not write. A missing
+// reads its file (kept at their loudness too, while there is room), and so does
+// a voice the user may read but not write. A missing
 // one is reported at each place, its neighbours join; one too large for the
 // store is read from its file; each run reads its voice anew.
 TEST_F(ZvukiTest, Recordings)
@@ -143,6 +144,15 @@ TEST_F(ZvukiTest, Recordings)
     EXPECT_NE(held.samples, changed.samples);
     EXPECT_EQ(changed.out, read.out);
     EXPECT_EQ(changed.samples, read.samples);
+    // A recording kept at one loudness fills most of the store for those: said
+    // at a second one, it is computed sample by sample, and sounds the same.
+    voice("ma.pcm", ramp(2500000, -30000));
+    const StageRun big_read = run_text("ма-ма_`");
+    recording_cache_enabled = true;
+    const StageRun big_held = run_text("ма-ма_`");
+    ASSERT_EQ(big_held.traces.size(), 2u);
+    EXPECT_NE(big_held.traces[0].gain, big_held.traces[1].gain);
+    EXPECT_EQ(big_held.samples, big_read.samples);
 }
 
 TEST_F(ZvukiTest, MissingInputAndUnopenableOutput)
