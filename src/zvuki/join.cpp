@@ -98,14 +98,14 @@ struct SampleReader {
     Recording* rec = nullptr;
     std::array<unsigned char, IN_BLOCK_BYTES> block;
     const unsigned char* data = nullptr;  // the block, or the recording in memory
-    const unsigned char* gained = nullptr;  // its gained bytes, parallel to data, if made
+    const std::int16_t* gained = nullptr;  // its gained samples from data's first on, if made
     std::size_t pos = 0;
     std::size_t len = 0;
     long long left = 0;  // samples of the file not yet fetched
 };
 SampleReader reader;
 
-void reader_start(Recording& rec, long long samples, const unsigned char* gained)
+void reader_start(Recording& rec, long long samples, const std::int16_t* gained)
 {
     reader.rec = &rec;
     reader.pos = reader.len = 0;
@@ -116,7 +116,7 @@ void reader_start(Recording& rec, long long samples, const unsigned char* gained
         // In memory all of it is there at once.
         reader.data = rec.bytes + rec.start;
         if (gained != nullptr)
-            reader.gained = gained + rec.start;
+            reader.gained = gained + rec.start / 2;
         long long bytes = rec.size - rec.start;
         if (bytes > 2 * reader.left)
             bytes = 2 * reader.left;
@@ -142,32 +142,6 @@ bool refill()
     return reader.len > 0;
 }
 
-// Little-endian sample bytes as samples and back; on a little-endian machine
-// plain copies.
-void samples_from_bytes(const unsigned char* from, std::int16_t* to, std::size_t m)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(to, from, 2 * m);
-    } else {
-        for (std::size_t i = 0; i < m; ++i)
-            to[i] = static_cast<std::int16_t>(
-                static_cast<std::uint16_t>(from[2 * i] | (from[2 * i + 1] << 8)));
-    }
-}
-
-void samples_to_bytes(const std::int16_t* from, unsigned char* to, std::size_t m)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(to, from, 2 * m);
-    } else {
-        for (std::size_t i = 0; i < m; ++i) {
-            const auto u = static_cast<std::uint16_t>(from[i]);
-            to[2 * i] = static_cast<unsigned char>(u & 0xFF);
-            to[2 * i + 1] = static_cast<unsigned char>(u >> 8);
-        }
-    }
-}
-
 // Up to m samples of the recording; fewer only when it ends or a read fails.
 std::size_t get_samples(std::int16_t* to, std::size_t m)
 {
@@ -183,12 +157,12 @@ std::size_t get_samples(std::int16_t* to, std::size_t m)
     return got;
 }
 
-// Up to m samples of the recording at their loudness, from its gained bytes;
-// fewer only when it ends.
-std::size_t get_gained(std::int16_t* to, std::size_t m)
+// The next up to m samples of the recording at their loudness, from its gained
+// samples (at *from); fewer only when it ends.
+std::size_t take_gained(const std::int16_t*& from, std::size_t m)
 {
     const std::size_t take = std::min((reader.len - reader.pos) / 2, m);
-    samples_from_bytes(reader.gained + reader.pos, to, take);
+    from = reader.gained + reader.pos / 2;
     reader.pos += 2 * take;
     return take;
 }
@@ -253,10 +227,10 @@ SAMPLE_LOOP void fade_samples(std::int16_t* s, std::size_t m, long long faded_be
 }
 
 // The crossfade from the held samples old into the recording's samples s,
-// already at their loudness, the first being step j of overlap_len (both
+// already at their loudness, into to; the first is step j of overlap_len (both
 // within the tail buffer's length).
-SAMPLE_LOOP void crossfade_samples(std::int16_t* s, const std::int16_t* old, std::size_t m, long long j,
-                                   long long overlap_len)
+SAMPLE_LOOP void crossfade_samples(const std::int16_t* s, const std::int16_t* old, std::int16_t* to,
+                                   std::size_t m, long long j, long long overlap_len)
 {
     const int j0 = static_cast<int>(j);
     const double len = static_cast<double>(overlap_len);
@@ -265,7 +239,7 @@ SAMPLE_LOOP void crossfade_samples(std::int16_t* s, const std::int16_t* old, std
     for (int i = 0; i < count; ++i) {
         const int a = s[i];
         const int o = old[i];
-        s[i] = int_to_sample(o - (o - a) * (static_cast<double>(j0 + i) / len));
+        to[i] = int_to_sample(o - (o - a) * (static_cast<double>(j0 + i) / len));
     }
 }
 
@@ -314,132 +288,13 @@ bool fail_join(Recording& recording, const char* message)
 
 }  // namespace
 
-void gain_sample_bytes(const unsigned char* from, unsigned char* to, std::size_t m, double g)
+void gain_sample_bytes(const unsigned char* from, std::int16_t* to, std::size_t m, double g)
 {
-    if constexpr (std::endian::native == std::endian::little) {
-        gain_bytes(from, to, m, g);
-    } else {
-        Chunk chunk;
-        for (std::size_t i = 0; i < m; i += chunk.size()) {
-            const std::size_t take = std::min(m - i, chunk.size());
-            samples_from_bytes(from + 2 * i, chunk.data(), take);
-            gain_samples(chunk.data(), take, g);
-            samples_to_bytes(chunk.data(), to + 2 * i, take);
-        }
+    for (std::size_t i = 0; i < m; i += CHUNK_SAMPLES) {
+        const std::size_t take = std::min(m - i, CHUNK_SAMPLES);
+        samples_from_bytes(from + 2 * i, to + i, take);
+        gain_samples(to + i, take, g);
     }
-}
-
-namespace {
-
-// Silence, listed as often as needed.
-alignas(64) const std::array<unsigned char, 65536> ZERO_BYTES{};
-// Lasting bytes shorter than this are copied: a part costs more to list.
-constexpr std::size_t LASTING_MIN_BYTES = 1024;
-
-// Lists n bytes at data; those right behind the last part join it.
-void add_part(SampleWriter& w, const unsigned char* data, std::size_t n)
-{
-    if (w.part_count > 0) {
-        iovec& last = w.parts[static_cast<std::size_t>(w.part_count - 1)];
-        if (static_cast<unsigned char*>(last.iov_base) + last.iov_len == data) {
-            last.iov_len += n;
-            w.pending += n;
-            return;
-        }
-    }
-    w.parts[static_cast<std::size_t>(w.part_count++)] = {const_cast<unsigned char*>(data), n};
-    w.pending += n;
-}
-
-// Writes once the block or the list is full or a block's worth is pending.
-bool settle_parts(SampleWriter& w)
-{
-    if (w.used == w.block.size() || w.part_count == OUT_PARTS || w.pending >= OUT_BLOCK_BYTES)
-        return flush_samples(w);
-    return !w.failed;
-}
-
-// n bytes copied into the block from from, or zeros for a null from.
-bool copy_bytes(SampleWriter& w, const unsigned char* from, std::size_t n)
-{
-    while (n > 0) {
-        const std::size_t take = std::min(n, w.block.size() - w.used);
-        if (from != nullptr) {
-            std::memcpy(w.block.data() + w.used, from, take);
-            from += take;
-        } else {
-            std::memset(w.block.data() + w.used, 0, take);
-        }
-        if (!commit_block(w, take))
-            return false;
-        n -= take;
-    }
-    return !w.failed;
-}
-
-}  // namespace
-
-void writer_start(SampleWriter& w, TextFile& file)
-{
-    w.file = &file;
-    w.used = 0;
-    w.part_count = 0;
-    w.pending = 0;
-    w.failed = false;
-}
-
-bool flush_samples(SampleWriter& w)
-{
-    if (w.part_count > 0 && !text_write_parts(*w.file, w.parts.data(), w.part_count))
-        w.failed = true;
-    w.used = 0;
-    w.part_count = 0;
-    w.pending = 0;
-    return !w.failed;
-}
-
-bool commit_block(SampleWriter& w, std::size_t n)
-{
-    if (n > 0)
-        add_part(w, w.block.data() + w.used, n);
-    w.used += n;
-    return settle_parts(w);
-}
-
-bool put_samples(SampleWriter& w, const std::int16_t* samples, std::size_t m)
-{
-    while (m > 0) {
-        const std::size_t take = std::min(m, (w.block.size() - w.used) / 2);
-        samples_to_bytes(samples, w.block.data() + w.used, take);
-        if (!commit_block(w, 2 * take))
-            return false;
-        samples += take;
-        m -= take;
-    }
-    return !w.failed;
-}
-
-bool put_lasting(SampleWriter& w, const unsigned char* bytes, std::size_t n)
-{
-    if (n < LASTING_MIN_BYTES)
-        return copy_bytes(w, bytes, n);
-    add_part(w, bytes, n);
-    return settle_parts(w);
-}
-
-bool put_silence(SampleWriter& w, long long count)
-{
-    while (count > 0) {
-        std::size_t bytes = ZERO_BYTES.size();
-        if (static_cast<long long>(bytes / 2) > count)
-            bytes = static_cast<std::size_t>(count) * 2;
-        const bool ok = bytes < LASTING_MIN_BYTES ? copy_bytes(w, nullptr, bytes)
-                                                  : put_lasting(w, ZERO_BYTES.data(), bytes);
-        if (!ok)
-            return false;
-        count -= static_cast<long long>(bytes / 2);
-    }
-    return !w.failed;
 }
 
 void join_reset()
@@ -682,7 +537,7 @@ bool join_slog(Recording& recording, long long n, const Slog& cur_slog, int& cur
     tr.gain = gain;
 
     reader_start(recording, available,
-                 recording.file == nullptr ? gained_bytes(recording, gain) : nullptr);
+                 recording.file == nullptr ? gained_samples(recording, gain) : nullptr);
     std::size_t store = 0;
     auto keep = [&](const std::int16_t* v, std::size_t m) {
         if (store < st.tail_buffer.size())
@@ -709,14 +564,15 @@ bool join_slog(Recording& recording, long long n, const Slog& cur_slog, int& cur
         for (long long j = 0; j < overlap_len;) {
             const auto want = static_cast<std::size_t>(take(overlap_len - j));
             std::size_t got;
+            const std::int16_t* from = chunk.data();
             if (reader.gained != nullptr) {
-                got = get_gained(chunk.data(), want);
+                got = take_gained(from, want);
             } else {
                 got = get_samples(chunk.data(), want);
                 gain_samples(chunk.data(), got, g);
             }
             tail_range(w + j, old.data(), got);
-            crossfade_samples(chunk.data(), old.data(), got, j, overlap_len);
+            crossfade_samples(from, old.data(), chunk.data(), got, j, overlap_len);
             // The steps before t go out, the rest is held.
             const auto sent = static_cast<std::size_t>(std::clamp<long long>(t - j, 0, static_cast<long long>(got)));
             if (sent > 0 && !put_samples(out, chunk.data(), sent))
@@ -752,7 +608,8 @@ bool join_slog(Recording& recording, long long n, const Slog& cur_slog, int& cur
                 m = static_cast<std::size_t>(unfaded);
             bool ok;
             if (reader.gained != nullptr) {
-                ok = put_lasting(out, reader.gained + reader.pos, 2 * m);
+                ok = put_lasting(out, reinterpret_cast<const unsigned char*>(reader.gained + reader.pos / 2),
+                                 2 * m);
             } else {
                 gain_bytes(reader.data + reader.pos, out.block.data() + out.used, m, g);
                 ok = commit_block(out, 2 * m);
@@ -800,18 +657,21 @@ bool join_slog(Recording& recording, long long n, const Slog& cur_slog, int& cur
         std::size_t got;
         std::size_t plain;
         if (reader.gained != nullptr) {
-            plain = get_gained(chunk.data(), unfaded_want);
-            got = plain + get_samples(chunk.data() + plain, want - unfaded_want);
-            fade_samples(chunk.data() + plain, got - plain, k, fade_len);
-            gain_samples(chunk.data() + plain, got - plain, g);
+            const std::int16_t* from = nullptr;
+            plain = take_gained(from, unfaded_want);
+            keep(from, plain);
+            got = plain + get_samples(chunk.data(), want - unfaded_want);
+            fade_samples(chunk.data(), got - plain, k, fade_len);
+            gain_samples(chunk.data(), got - plain, g);
+            keep(chunk.data(), got - plain);
         } else {
             got = get_samples(chunk.data(), want);
             plain = std::min(unfaded_want, got);
             fade_samples(chunk.data() + plain, got - plain, k, fade_len);
             gain_samples(chunk.data(), got, g);
+            keep(chunk.data(), got);
         }
         k += static_cast<long long>(got - plain);
-        keep(chunk.data(), got);
         n -= static_cast<long long>(got);
         if (got < want) {
             std::snprintf(message, sizeof message,

@@ -109,7 +109,7 @@ constexpr std::size_t VOICE_SLOTS = 1024;  // a power of two; at most half of it
 constexpr int GAINED_COPIES = 4;
 struct GainedCopy {
     std::uint32_t gain_bits;  // the gain's float, bit for bit
-    std::size_t at;
+    std::size_t at;           // the first sample in the arena
 };
 struct CachedRecording {
     char name[FILE_NAME_BYTES];  // empty: a free slot
@@ -123,8 +123,8 @@ struct VoiceCache {
     std::size_t slots_used = 0;
     std::array<unsigned char, VOICE_ARENA_BYTES> arena;
     std::size_t arena_used = 0;
-    std::array<unsigned char, GAINED_ARENA_BYTES> gained_arena;
-    std::size_t gained_used = 0;
+    std::array<std::int16_t, GAINED_ARENA_BYTES / 2> gained_arena;
+    std::size_t gained_used = 0;  // samples
 };
 VoiceCache voice_cache;
 
@@ -305,9 +305,9 @@ char slog_file_char(unsigned char letter)
     return file_char(letter);
 }
 
-const unsigned char* gained_bytes(const Recording& rec, float gain)
+const std::int16_t* gained_samples(const Recording& rec, float gain)
 {
-    if (rec.kept < 0)
+    if (std::endian::native != std::endian::little || rec.kept < 0)
         return nullptr;
     VoiceCache& vc = voice_cache;
     CachedRecording& slot = vc.slots[static_cast<std::size_t>(rec.kept)];
@@ -315,13 +315,13 @@ const unsigned char* gained_bytes(const Recording& rec, float gain)
     for (int i = 0; i < slot.gained_count; ++i)
         if (slot.gained[static_cast<std::size_t>(i)].gain_bits == bits)
             return vc.gained_arena.data() + slot.gained[static_cast<std::size_t>(i)].at;
-    const std::size_t bytes = slot.size & ~std::size_t{1};
-    if (slot.gained_count == GAINED_COPIES || bytes > vc.gained_arena.size() - vc.gained_used)
+    const std::size_t samples = slot.size / 2;
+    if (slot.gained_count == GAINED_COPIES || samples > vc.gained_arena.size() - vc.gained_used)
         return nullptr;
-    unsigned char* to = vc.gained_arena.data() + vc.gained_used;
-    gain_sample_bytes(vc.arena.data() + slot.at, to, bytes / 2, static_cast<double>(gain));
+    std::int16_t* to = vc.gained_arena.data() + vc.gained_used;
+    gain_sample_bytes(vc.arena.data() + slot.at, to, samples, static_cast<double>(gain));
     slot.gained[static_cast<std::size_t>(slot.gained_count++)] = {bits, vc.gained_used};
-    vc.gained_used += bytes;
+    vc.gained_used += samples;
     return to;
 }
 

@@ -7,6 +7,8 @@
 
 #include "common/textfile.h"
 
+#include <bit>
+#include <cstring>
 #include <sys/uio.h>
 
 // One syllable token: at most 9 characters and the NUL.
@@ -70,7 +72,7 @@ inline bool gain_in_int_range(double g) { return g > -65536.0 && g < 65536.0; }
 // only listed, and the system takes all of them from where they lie in one
 // call. Once a write has failed, every later put reports failure too.
 constexpr std::size_t OUT_BLOCK_BYTES = std::size_t{256} << 10;
-constexpr int OUT_PARTS = 256;
+constexpr int OUT_PARTS = 1024;
 struct SampleWriter {
     TextFile* file = nullptr;
     std::array<unsigned char, OUT_BLOCK_BYTES> block;
@@ -90,8 +92,35 @@ bool put_samples(SampleWriter& w, const std::int16_t* samples, std::size_t m);
 // bytes of little-endian samples that stay unchanged until the end of the
 // run, written from where they are; false at a failed write.
 bool put_lasting(SampleWriter& w, const unsigned char* bytes, std::size_t n);
-// The bytes after used, filled by the caller, become part of the output.
+// n bytes after used in the block, filled by the caller, become part of the
+// output; false at a failed write.
 bool commit_block(SampleWriter& w, std::size_t n);
+
+// Little-endian sample bytes as samples and back; on a little-endian machine
+// plain copies.
+inline void samples_from_bytes(const unsigned char* from, std::int16_t* to, std::size_t m)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(to, from, 2 * m);
+    } else {
+        for (std::size_t i = 0; i < m; ++i)
+            to[i] = static_cast<std::int16_t>(
+                static_cast<std::uint16_t>(from[2 * i] | (from[2 * i + 1] << 8)));
+    }
+}
+
+inline void samples_to_bytes(const std::int16_t* from, unsigned char* to, std::size_t m)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(to, from, 2 * m);
+    } else {
+        for (std::size_t i = 0; i < m; ++i) {
+            const auto u = static_cast<std::uint16_t>(from[i]);
+            to[2 * i] = static_cast<unsigned char>(u & 0xFF);
+            to[2 * i + 1] = static_cast<unsigned char>(u >> 8);
+        }
+    }
+}
 
 // One token of slogi.tmp as the reader left it. The bytes after the NUL keep
 // what earlier tokens left there: the joiner looks at the second byte of a
@@ -139,13 +168,14 @@ struct Recording {
     long long start = 0;  // the byte reading begins at
     int kept = -1;        // its place in the stage's store of recordings, if held there
 };
-// The bytes of a held recording, every sample times gain as the joiner
-// computes it, kept for the rest of the run so that a syllable said again
-// costs no arithmetic; nullptr for a recording not held or when there is no
-// room.
-const unsigned char* gained_bytes(const Recording& rec, float gain);
+// The samples of a held recording, each times gain as the joiner computes
+// it, kept for the rest of the run so that a syllable said again costs no
+// arithmetic; on a little-endian machine their bytes are those of the file.
+// nullptr for a recording not held, when there is no room, or on a
+// big-endian machine.
+const std::int16_t* gained_samples(const Recording& rec, float gain);
 // m samples of little-endian bytes times g, as the joiner sounds them.
-void gain_sample_bytes(const unsigned char* from, unsigned char* to, std::size_t m, double g);
+void gain_sample_bytes(const unsigned char* from, std::int16_t* to, std::size_t m, double g);
 bool join_slog(Recording& recording, long long n, const Slog& cur_slog, int& cur_code,
                const Slog& next_slog, int next_code, const char* file_name, SampleWriter& out);
 // Writes the held tail unchanged and empties it; called before every pause.

@@ -1,6 +1,8 @@
 // The header of rech.wav: its fields, the placeholder sizes, the final rewrite,
-// and the size fields at and around 2 GiB and 4 GiB.
+// and the size fields at and around 2 GiB and 4 GiB; the writer of its samples.
 #include <gtest/gtest.h>
+
+#include <random>
 
 #include "zvuki_fixture.h"
 
@@ -63,6 +65,72 @@ TEST(WavSize, FieldsAtTheLimits)
     const std::string m = WAV_TOO_LONG_MESSAGE;
     EXPECT_EQ(m.front(), '\n');
     EXPECT_EQ(m.find('\n', 1), m.size() - 1);
+}
+
+// Copied, listed, silent and in-place samples of every size, across many
+// writes that each end at a multiple of the block size in the file, reach it
+// whole and in order; the same writer then meets a full disk and says so.
+TEST(SampleWriter, BatchesKeepEveryByteInOrder)
+{
+    harness::TempDir dir;
+    std::mt19937 rng(11);
+    std::string lasting(3 * OUT_BLOCK_BYTES, '\0');
+    for (char& c : lasting)
+        c = static_cast<char>(rng());
+    const auto* lasting_bytes = reinterpret_cast<const unsigned char*>(lasting.data());
+    static SampleWriter w;
+    TextFile f;
+    ASSERT_TRUE(text_open(f, dir.file("out.wav").c_str(), "w+"));
+    ASSERT_TRUE(text_set_binary(f));
+    writer_start(w, f);
+    std::string expected(44, 'h');  // a header, as Wavetag writes it first
+    ASSERT_TRUE(text_write(f, expected.data(), expected.size()));
+    for (int op = 0; op < 400; ++op) {
+        // Every write ends at a multiple of the block size in the file.
+        ASSERT_TRUE(text_tell(f) == 44 || text_tell(f) % OUT_BLOCK_BYTES == 0) << text_tell(f);
+        const std::size_t size = rng() % (op % 7 == 0 ? 2 * OUT_BLOCK_BYTES : 3000);
+        switch (rng() % 4) {
+        case 0: {
+            Samples s(size / 2);
+            for (std::int16_t& v : s)
+                v = static_cast<std::int16_t>(rng());
+            ASSERT_TRUE(put_samples(w, s.data(), s.size()));
+            expected += pcm(s);
+            break;
+        }
+        case 1: {
+            const std::size_t at = 2 * (rng() % (lasting.size() / 2 - size / 2));
+            ASSERT_TRUE(put_lasting(w, lasting_bytes + at, size & ~std::size_t{1}));
+            expected += lasting.substr(at, size & ~std::size_t{1});
+            break;
+        }
+        case 2:
+            ASSERT_TRUE(put_silence(w, static_cast<long long>(size)));
+            expected += std::string(2 * size, '\0');
+            break;
+        default: {
+            const std::size_t n = std::min(size, w.block.size() - w.used) & ~std::size_t{1};
+            std::memset(w.block.data() + w.used, 'x', n);
+            ASSERT_TRUE(commit_block(w, n));
+            expected += std::string(n, 'x');
+        }
+        }
+    }
+    ASSERT_TRUE(flush_samples(w));
+    EXPECT_TRUE(text_close(f));
+    const std::string written = dir.read("out.wav");
+    EXPECT_EQ(written.size(), expected.size());
+    EXPECT_TRUE(written == expected);  // no diff of megabytes
+
+    ASSERT_TRUE(text_open(f, "/dev/full", "w"));
+    ASSERT_TRUE(text_set_binary(f));
+    writer_start(w, f);
+    bool ok = true;
+    for (int i = 0; i < 4 && ok; ++i)
+        ok = put_lasting(w, lasting_bytes, OUT_BLOCK_BYTES);
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(flush_samples(w));
+    EXPECT_FALSE(text_close(f));
 }
 
 }  // namespace
