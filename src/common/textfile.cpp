@@ -245,6 +245,38 @@ int text_getc_full(TextFile& f)
     return c;
 }
 
+void text_skip_line(TextFile& f)
+{
+    for (;;) {
+        if (f.pos < f.len && f.readable && !f.dirty && !f.at_end) {
+            // No character a line could hold has a line feed or a Ctrl-Z among
+            // its bytes (a UTF-8 sequence's are all 0x80 and above), and a CR
+            // is passed over either way: the bytes can be searched as they lie.
+            const unsigned char* p = f.buf.data() + f.pos;
+            const std::size_t n = f.len - f.pos;
+            const auto* lf = static_cast<const unsigned char*>(std::memchr(p, '\n', n));
+            const std::size_t line = lf != nullptr ? static_cast<std::size_t>(lf - p) : n;
+            const auto* z = f.binary ? nullptr : static_cast<const unsigned char*>(std::memchr(p, CTRL_Z, line));
+            if (z != nullptr) {
+                f.pos += static_cast<std::size_t>(z - p);
+                text_getc_full(f);  // the end, as the reader meets it
+                return;
+            }
+            if (lf != nullptr) {
+                // The line feed was delivered from its CR LF, where there is one.
+                const bool crlf = !f.binary && line > 0 && p[line - 1] == '\r';
+                f.last_get = f.base + static_cast<long long>(f.pos + line) - (crlf ? 1 : 0);
+                f.pos += line + 1;
+                return;
+            }
+            f.pos = f.len;
+        }
+        const int c = text_getc_full(f);
+        if (c == TEXT_EOF || c == '\n')
+            return;
+    }
+}
+
 void text_ungetc(TextFile& f)
 {
     if (f.last_get >= 0) {

@@ -63,6 +63,33 @@ inline int text_getc(TextFile& f)
     }
     return text_getc_full(f);
 }
+// Reads through the next line feed, or to the end; as text_getc would, a
+// buffer's worth at a time.
+void text_skip_line(TextFile& f);
+// For readers that take many characters at once: the bytes waiting in the
+// buffer at the read position (0 when none is, or the next read needs more
+// than the buffer), of which those text_is_plain accepts are characters as
+// they stand; text_advance then takes k of them, as k text_getc calls would.
+inline std::size_t text_buffered(const TextFile& f, const unsigned char*& p)
+{
+    if (f.pos < f.len && f.readable && !f.dirty && !f.at_end &&
+        !(f.utf8_bom && f.base + static_cast<long long>(f.pos) == 0)) {
+        p = f.buf.data() + f.pos;
+        return f.len - f.pos;
+    }
+    return 0;
+}
+inline bool text_is_plain(const TextFile& f, unsigned char c)
+{
+    return f.binary || (c != '\r' && c != CTRL_Z && (c < 0x80 || !f.utf8));
+}
+inline void text_advance(TextFile& f, std::size_t k)
+{
+    if (k > 0) {
+        f.last_get = f.base + static_cast<long long>(f.pos + k - 1);
+        f.pos += k;
+    }
+}
 // Steps back over the character the last text_getc delivered (one level only).
 void text_ungetc(TextFile& f);
 // Reads up to n raw bytes (binary files); returns how many were read.

@@ -111,9 +111,10 @@ TEST(TextFile, PositionsSurviveRewindAndLookAheadInUtf8)
     EXPECT_EQ(read_all(f), cp1251("яб\nв"));
 }
 
-// text_getc's inline path against text_getc_full on random texts rich in what
-// the full path handles (CR, LF, Ctrl-Z, UTF-8 whole and broken, the mark),
-// across a block's edge, in every mode, with steps back and seeks.
+// text_getc's inline path (and text_skip_line) against text_getc_full on
+// random texts rich in what the full path handles (CR, LF, Ctrl-Z, UTF-8
+// whole and broken, the mark), across a block's edge, in every mode, with
+// steps back and seeks.
 TEST(TextFile, InlineGetcIsTheFullReader)
 {
     std::mt19937 rng(5);
@@ -146,6 +147,10 @@ TEST(TextFile, InlineGetcIsTheFullReader)
             } else if (op == 2) {
                 text_seek(fast, mark, SEEK_SET);
                 text_seek(full, mark, SEEK_SET);
+            } else if (op == 3) {
+                text_skip_line(fast);  // lands where reading to a line feed does
+                for (int c = 0; c != TEXT_EOF && c != '\n';)
+                    c = text_getc_full(full);
             } else {
                 const int c = text_getc_full(full);
                 ASSERT_EQ(text_getc(fast), c) << "round " << round << " step " << step;
