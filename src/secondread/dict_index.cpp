@@ -3,6 +3,7 @@
 // tail of every word.
 #include "secondread/dict_index.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -87,6 +88,70 @@ bool add_entry(DictIndex& ix, const EntryText& key, int match_mode, const EntryT
     return true;
 }
 
+// Bytes the file layer delivers as something other than themselves.
+constexpr std::array<bool, 256> special_bytes(bool utf8)
+{
+    std::array<bool, 256> t{};
+    for (int c = 0; c < 256; ++c)
+        t[static_cast<std::size_t>(c)] = c == '\r' || c == CTRL_Z || (utf8 && c >= 0x80);
+    return t;
+}
+constexpr std::array<bool, 256> SPECIAL = special_bytes(false);
+constexpr std::array<bool, 256> SPECIAL_UTF8 = special_bytes(true);
+
+// The rest of an entry line whose first byte has been read, taken straight
+// from the file's buffer when all of it is there and holds nothing the file
+// layer would turn into something else (a lone CR, Ctrl-Z, a UTF-8
+// sequence): the key, the replacement and what follows are found as
+// read_key, read_replacement and skip_line would find them, and the line is
+// consumed through its line feed as they would leave it. false, nothing
+// read, when the line must go through them instead.
+bool read_line_in_buffer(DictIndex& ix, TextFile& dict, unsigned char first)
+{
+    const unsigned char* p = nullptr;
+    const std::size_t waiting = dict.binary ? 0 : text_buffered(dict, p);
+    const auto* lf = waiting > 0 ? static_cast<const unsigned char*>(std::memchr(p, '\n', waiting)) : nullptr;
+    if (lf == nullptr)
+        return false;
+    const auto line = static_cast<std::size_t>(lf - p);
+    const std::size_t body = line > 0 && p[line - 1] == '\r' ? line - 1 : line;  // CR LF is the line feed
+    const std::array<bool, 256>& special = dict.utf8 ? SPECIAL_UTF8 : SPECIAL;
+    for (std::size_t i = 0; i < body; ++i)
+        if (special[p[i]])
+            return false;
+    text_advance(dict, line + 1);
+
+    std::size_t k = 0;
+    while (k < body && !is_key_end(p[k]))
+        ++k;
+    // No key end on the line, or a key over the length limit: no entry.
+    if (k == body || k + 1 > ENTRY_MAX_LENGTH)
+        return true;
+    EntryText key;
+    key.bytes[0] = first;
+    std::memcpy(key.bytes.data() + 1, p, k);
+    key.length = k + 1;
+    key.bytes[key.length] = 0;
+    const int match_mode = key_mode(p[k]);
+
+    // The replacement: closed by its "!" within the limit, else as far as the
+    // reader took it (to the line's end, or the limit).
+    const unsigned char* r = p + k + 1;
+    const std::size_t rest = body - (k + 1);
+    std::size_t n = 0;
+    while (n < rest && r[n] != REPLACEMENT_END)
+        ++n;
+    const bool closed = n < rest && n <= ENTRY_MAX_LENGTH;
+    EntryText replacement;
+    replacement.length = std::min(n, ENTRY_MAX_LENGTH);
+    std::memcpy(replacement.bytes.data(), r, replacement.length);
+    replacement.bytes[replacement.length] = 0;
+    const bool ok = closed && std::memchr(r, END_MARKER, n) == nullptr;
+    if (!add_entry(ix, key, match_mode, replacement, ok))
+        ix.state[first] = TOO_BIG;
+    return true;
+}
+
 // Reads the whole dictionary once, with the reader's own pieces, for every
 // first byte at the same time. A scan for a byte meets each line in file
 // order: it ends at the end line or the end of the file, takes a key from a
@@ -115,6 +180,8 @@ void read_entries(DictIndex& ix)
         int match_mode = MATCH_ANYWHERE;
         if (!scanning[first] || ix.state[first] == TOO_BIG) {
             skip_line(dict);
+        } else if (read_line_in_buffer(ix, dict, first)) {
+            // Done from the buffer.
         } else if (read_key(dict, first, key, match_mode) == ENTRY_OK) {
             // A replacement that is not closed on its line has been read
             // through the line's end, as skip_line would have.

@@ -4,22 +4,30 @@
 
 #include "common/tables.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
-bool ends_key(int c) { return c == '_' || c == '%' || c == '!' || c == DICT_END_LINE; }
+constexpr bool ends_key(int c) { return is_key_end(c); }
+constexpr bool ends_replacement(int c) { return c == REPLACEMENT_END; }
 
-int mode_of(int key_end)
+// The bytes that stop a run of plain key or replacement bytes: the closers,
+// the line feed, and those the file layer turns into something else (CR,
+// Ctrl-Z, and in a UTF-8 dictionary every byte of a sequence).
+using StopTable = std::array<bool, 256>;
+constexpr StopTable stops_for(bool (*closes)(int), bool utf8)
 {
-    if (key_end == '_')
-        return MATCH_WHOLE_WORD;
-    if (key_end == '%')
-        return MATCH_ENDING;
-    return MATCH_ANYWHERE;
+    StopTable t{};
+    for (int c = 0; c < 256; ++c)
+        t[static_cast<std::size_t>(c)] =
+            closes(c) || c == '\n' || c == '\r' || c == CTRL_Z || (utf8 && c >= 0x80);
+    return t;
 }
-
-bool ends_replacement(int c) { return c == REPLACEMENT_END; }
+constexpr StopTable KEY_STOPS = stops_for(ends_key, false);
+constexpr StopTable KEY_STOPS_UTF8 = stops_for(ends_key, true);
+constexpr StopTable REPLACEMENT_STOPS = stops_for(ends_replacement, false);
+constexpr StopTable REPLACEMENT_STOPS_UTF8 = stops_for(ends_replacement, true);
 
 void finish(EntryText& t, std::size_t length)
 {
@@ -30,9 +38,18 @@ void finish(EntryText& t, std::size_t length)
 // Reads bytes into t after its first n until a byte for which closes() holds,
 // which is consumed and handed back in closer. Never past the line's end.
 EntryRead read_entry_text(TextFile& dict, EntryText& t, std::size_t n, bool (*closes)(int),
-                          int& closer)
+                          const StopTable& stops, int& closer)
 {
     for (;;) {
+        // Bytes that are plainly part of the text are taken from the buffer
+        // as they lie; the one that stops them is read as a character.
+        const unsigned char* p = nullptr;
+        const std::size_t run = dict.binary ? 0 : std::min(text_buffered(dict, p), ENTRY_MAX_LENGTH - n);
+        std::size_t i = 0;
+        for (; i < run && !stops[p[i]]; ++i)
+            t.bytes[n + i] = p[i];
+        n += i;
+        text_advance(dict, i);
         const int c = text_getc(dict);
         if (c == TEXT_EOF || c == '\n') {
             finish(t, n);
@@ -62,26 +79,24 @@ bool scan_passes_over(unsigned char line_first, unsigned char sought)
            line_first == SMALL_YO_LINE;
 }
 
-void skip_line(TextFile& dict)
-{
-    for (int c; (c = text_getc(dict)) != TEXT_EOF && c != '\n';) {
-    }
-}
+void skip_line(TextFile& dict) { text_skip_line(dict); }
 
 EntryRead read_key(TextFile& dict, unsigned char first, EntryText& key, int& match_mode)
 {
     key.bytes[0] = first;
     int closer = 0;
-    const EntryRead r = read_entry_text(dict, key, 1, ends_key, closer);
+    const EntryRead r =
+        read_entry_text(dict, key, 1, ends_key, dict.utf8 ? KEY_STOPS_UTF8 : KEY_STOPS, closer);
     if (r == ENTRY_OK)
-        match_mode = mode_of(closer);
+        match_mode = key_mode(closer);
     return r;
 }
 
 EntryRead read_replacement(TextFile& dict, EntryText& replacement)
 {
     int closer = 0;
-    const EntryRead r = read_entry_text(dict, replacement, 0, ends_replacement, closer);
+    const EntryRead r = read_entry_text(dict, replacement, 0, ends_replacement,
+                                        dict.utf8 ? REPLACEMENT_STOPS_UTF8 : REPLACEMENT_STOPS, closer);
     if (r != ENTRY_OK)
         return r;
     for (std::size_t i = 0; i < replacement.length; ++i) {

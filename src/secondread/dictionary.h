@@ -21,6 +21,13 @@ constexpr unsigned char REPLACEMENT_END = '!';   // closes a replacement
 constexpr unsigned char CAPTURE_BYTE = '*';      // any one byte in a key; that byte in a replacement
 constexpr unsigned char SMALL_YO_LINE = 0xB8;    // "ё": a line with it never ends a scan
 
+// Whether a byte ends a key, and the match mode the byte that ended it gives.
+constexpr bool is_key_end(int c) { return c == '_' || c == '%' || c == '!' || c == DICT_END_LINE; }
+constexpr int key_mode(int key_end)
+{
+    return key_end == '_' ? MATCH_WHOLE_WORD : key_end == '%' ? MATCH_ENDING : MATCH_ANYWHERE;
+}
+
 struct EntryText {
     std::array<unsigned char, ENTRY_BYTES> bytes{};
     std::size_t length = 0;
