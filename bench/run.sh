@@ -229,15 +229,26 @@ if [ "${MICRO:-1}" != 0 ]; then
     echo "== Micro-benchmarks"
     VOKDAR_BENCH_DATA="$data" "$build/bench/vokdar-microbench" --benchmark_repetitions="$runs" \
         --benchmark_report_aggregates_only=true 2>/dev/null | grep -v '_mean\|_stddev\|_cv' | tee "$work/micro.txt"
-    # The dictionary's cost: Secondread with 10,000 entries against 1 entry.
-    LC_ALL=C awk '/BM_Secondread\/1_median/ {w1 = $2; c1 = $4} /BM_Secondread\/10000_median/ {w = $2; c = $4}
-        END {if (w1 > 0) printf "Secondread 10,000 entries / 1 entry: %.2fx wall, %.2fx CPU\n", w / w1, c / c1}' "$work/micro.txt"
+    # The dictionary's cost: Secondread with 10,000 entries against 1 entry,
+    # per run of the 100 KB text (which reads the dictionary once) and per word
+    # of the 1 MB text (earlier builds measured the first only).
+    secondread_ratios() {
+        LC_ALL=C awk '{sub(/_median$/, "", $1)}
+            $1 ~ /BM_Secondread\/(entries:)?1(\/1m:0)?$/ {w1 = $2; c1 = $4}
+            $1 ~ /BM_Secondread\/(entries:)?10000(\/1m:0)?$/ {w = $2; c = $4}
+            $1 ~ /BM_Secondread\/entries:1\/1m:1$/ {W1 = $2; C1 = $4}
+            $1 ~ /BM_Secondread\/entries:10000\/1m:1$/ {W = $2; C = $4}
+            END {
+                if (w1 > 0) printf "Secondread 10,000 entries / 1 entry, 100 KB text: %.2fx wall, %.2fx CPU\n", w / w1, c / c1
+                if (W1 > 0) printf "Secondread 10,000 entries / 1 entry, 1 MB text:   %.2fx wall, %.2fx CPU\n", W / W1, C / C1
+            }' "$1"
+    }
+    secondread_ratios "$work/micro.txt"
     if [ -n "$before" ] && [ -x "$before/vokdar-microbench" ]; then
         echo "-- the build in $before:"
         VOKDAR_BENCH_DATA="$data" "$before/vokdar-microbench" --benchmark_filter=Secondread --benchmark_repetitions="$runs" \
             --benchmark_report_aggregates_only=true 2>/dev/null | grep -v '_mean\|_stddev\|_cv' | tee "$work/micro-before.txt"
-        LC_ALL=C awk '/BM_Secondread\/1_median/ {w1 = $2; c1 = $4} /BM_Secondread\/10000_median/ {w = $2; c = $4}
-            END {if (w1 > 0) printf "Secondread 10,000 entries / 1 entry: %.2fx wall, %.2fx CPU\n", w / w1, c / c1}' "$work/micro-before.txt"
+        secondread_ratios "$work/micro-before.txt"
     fi
 fi
 
