@@ -269,10 +269,19 @@ if [ "$save_reference" = 1 ]; then
     mv "$reference.new" "$reference"
     echo "== Outputs saved as the reference: $reference"
 elif [ -s "$reference" ]; then
-    # Only the sizes of this run are compared.
-    grep -F -f <(cut -d" " -f1 "$sums" | sort -u | sed "s/$/ /") "$reference" > "$work/reference.now" || true
+    # Only the sizes both this run and the reference have are compared.
+    both="$work/sizes.both"
+    comm -12 <(cut -d" " -f1 "$sums" | sort -u) <(cut -d" " -f1 "$reference" | sort -u) | sed "s/$/ /" > "$both"
+    for s in $(comm -23 <(cut -d" " -f1 "$sums" | sort -u) <(cut -d" " -f1 "$reference" | sort -u)); do
+        echo "== Outputs of $s: no reference yet (bash bench/run.sh --save-reference)"
+    done
+    grep -F -f "$both" "$reference" > "$work/reference.now" || true
+    grep -F -f "$both" "$sums" > "$work/sums.now" || true
     reference="$work/reference.now"
-    if diff <(sort "$reference") <(sort "$sums") >/dev/null; then
+    sums="$work/sums.now"
+    if [ ! -s "$both" ]; then
+        :
+    elif diff <(sort "$reference") <(sort "$sums") >/dev/null; then
         echo "== Outputs: identical to the reference run"
     elif ! diff <(grep -v '\.tmp\|rech\.wav' "$reference" | sort) <(grep -v '\.tmp\|rech\.wav' "$sums" | sort) >/dev/null; then
         echo "== Outputs: the reference was made from other inputs; not compared"
