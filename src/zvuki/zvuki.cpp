@@ -102,9 +102,11 @@ enum class Sound { sounded, dropped, failed };
 // fixed arena, and a table of names. A recording that finds no room is read
 // from its file every time, as is every one when the cache is off. A second
 // arena keeps held recordings at the loudnesses they were spoken at (a
-// syllable is said at one of a few), for as long as there is room.
+// syllable is said at one of a few), for as long as there is room: the
+// default voice's common syllables need under 3 MiB of it. The two arenas
+// bound what any voice can take.
 constexpr std::size_t VOICE_ARENA_BYTES = std::size_t{8} << 20;
-constexpr std::size_t GAINED_ARENA_BYTES = std::size_t{8} << 20;
+constexpr std::size_t GAINED_ARENA_BYTES = std::size_t{4} << 20;
 constexpr std::size_t VOICE_SLOTS = 1024;  // a power of two; at most half of it used
 constexpr int GAINED_COPIES = 4;
 struct GainedCopy {

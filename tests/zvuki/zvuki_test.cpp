@@ -146,7 +146,7 @@ TEST_F(ZvukiTest, Recordings)
     EXPECT_EQ(changed.samples, read.samples);
     // A recording kept at one loudness fills most of the store for those: said
     // at a second one, it is computed sample by sample, and sounds the same.
-    voice("ma.pcm", ramp(2500000, -30000));
+    voice("ma.pcm", ramp(1500000, -30000));
     const StageRun big_read = run_text("ма-ма_`");
     recording_cache_enabled = true;
     const StageRun big_held = run_text("ма-ма_`");
