@@ -20,10 +20,19 @@ bool recording_cache_enabled = true;
 namespace {
 
 // Letter classes of code page 1251 bytes.
-const char FRICATIVES[] = "\xF1\xE7\xF4\xF5\xF8\xF9\xE6";  // сзфхшщж
-const char SONORANTS[] = "\xEC\xED\xEB";                    // мнл
-const char VOICED_STOPS[] = "\xE1\xE3\xE4";                 // бгд
-const char VOICELESS_STOPS[] = "\xEA\xF2\xEF\xF7\xF6";      // ктпчц
+constexpr char FRICATIVES[] = "\xF1\xE7\xF4\xF5\xF8\xF9\xE6";  // сзфхшщж
+constexpr char SONORANTS[] = "\xEC\xED\xEB";                    // мнл
+constexpr char VOICED_STOPS[] = "\xE1\xE3\xE4";                 // бгд
+constexpr char VOICELESS_STOPS[] = "\xEA\xF2\xEF\xF7\xF6";      // ктпчц
+
+constexpr ByteTable FRICATIVE_TABLE = byte_table(FRICATIVES);
+constexpr ByteTable SONORANT_TABLE = byte_table(SONORANTS);
+constexpr ByteTable VOICED_STOP_TABLE = byte_table(VOICED_STOPS);
+constexpr ByteTable VOICELESS_STOP_TABLE = byte_table(VOICELESS_STOPS);
+bool is_fricative(unsigned char c) { return FRICATIVE_TABLE[c] != 0; }
+bool is_sonorant(unsigned char c) { return SONORANT_TABLE[c] != 0; }
+bool is_voiced_stop(unsigned char c) { return VOICED_STOP_TABLE[c] != 0; }
+bool is_voiceless_stop(unsigned char c) { return VOICELESS_STOP_TABLE[c] != 0; }
 
 constexpr unsigned char LETTER_V = 0xE2;     // в
 constexpr unsigned char LETTER_ZH = 0xE6;    // ж
@@ -316,17 +325,17 @@ float class_factor_for(const Slog& cur, const Slog& prev, int cur_code, float& s
     const unsigned char p0 = byte_at(prev, 0);
     const unsigned char p1 = byte_at(prev, 1);
     const unsigned char pv = second_letter(prev);
-    const float f0 = in_set(VOICELESS_STOPS, p0) ? 1.15f : 1.0f;
+    const float f0 = is_voiceless_stop(p0) ? 1.15f : 1.0f;
 
     float f = f0;
-    if (in_set(SONORANTS, c0)) {
+    if (is_sonorant(c0)) {
         if (p1 == LETTER_Y)
             f = 1.5f;
         else
             f = c0 == LETTER_L ? 1.3f : 1.2f;
-    } else if (in_set(VOICED_STOPS, c0)) {
+    } else if (is_voiced_stop(c0)) {
         f = 1.15f;
-    } else if (in_set(FRICATIVES, c0)) {
+    } else if (is_fricative(c0)) {
         if (c0 == LETTER_KH || c0 == LETTER_F) {
             f = 1.5f;
             shrink_factor = SHRINK;
@@ -347,7 +356,7 @@ float class_factor_for(const Slog& cur, const Slog& prev, int cur_code, float& s
             else if (c0 == LETTER_YU)
                 f = 1.2f;
         }
-    } else if (in_set(VOICED_STOPS, pv)) {
+    } else if (is_voiced_stop(pv)) {
         f = 1.1f;
     } else if (p0 == LETTER_V && static_cast<double>(f) < 1.3) {
         f = 1.3f;
@@ -365,15 +374,15 @@ float class_gain_for(const Slog& cur, int cur_code)
             return 1.05f;
         if (cur_code > 1)
             return 1.0f;
-        if (in_set(VOICELESS_STOPS, c0))
+        if (is_voiceless_stop(c0))
             return 1.2f;
-        if (in_set(VOICED_STOPS, c0) || in_set(SONORANTS, c0))
+        if (is_voiced_stop(c0) || is_sonorant(c0))
             return 1.15f;
         return 1.0f;
     }
     if (cur_code < 2)
         return 1.05f;
-    if (in_set(SONORANTS, c0))
+    if (is_sonorant(c0))
         return 1.0f;
     return 0.95f;
 }
@@ -423,7 +432,7 @@ bool join_slog(Recording& recording, long long n, const Slog& cur_slog, int& cur
 
     // 3. The tail by the next token's first letter.
     std::int16_t fade_len = 1;
-    if (in_set(VOICELESS_STOPS, next0)) {
+    if (is_voiceless_stop(next0)) {
         tail_len = 0;
         if (cur_code >= 2) {
             cur_code = WORD_PAUSE / speed;

@@ -18,7 +18,7 @@ struct JoinCode {
     char terminator;
     int code;
 };
-const JoinCode JOIN_CODES[] = {
+constexpr JoinCode JOIN_CODES[] = {
     {'+', 0},                 // syllable boundary inside a word, first kind
     {'-', 1},                 // syllable boundary inside a word, second kind
     {'_', 2},                 // end of a word
@@ -39,7 +39,7 @@ struct SlogLetter {
     unsigned char letter;
     char file;
 };
-const SlogLetter SLOG_LETTERS[] = {
+constexpr SlogLetter SLOG_LETTERS[] = {
     {0xE0, 'a'},  {0xE1, 'b'}, {0xE2, 'v'}, {0xE3, 'g'}, {0xE4, 'd'},  // а б в г д
     {0xE5, 'e'},  {0xB8, '~'}, {0xE6, '!'}, {0xE7, 'z'}, {0xE8, 'i'},  // е ё ж з и
     {0xE9, 'y'},  {0xEA, 'k'}, {0xEB, 'l'}, {0xEC, 'm'}, {0xED, 'n'},  // й к л м н
@@ -56,14 +56,15 @@ constexpr int FILE_NAME_BYTES = SLOG_BYTES - 1 + sizeof RECORDING_EXTENSION;
 constexpr double PROGRESS_STEP = 0.05;
 const char WRITE_FAILED[] = "\nError imposible to write to output!\n";
 
-// -1 when c is no terminator.
-int join_code_of(int c)
-{
+// The join code of every byte, -1 for a byte that is no terminator.
+constexpr std::array<int, 256> JOIN_CODE_TABLE = [] {
+    std::array<int, 256> t{};
+    t.fill(-1);
     for (const JoinCode& j : JOIN_CODES)
-        if (static_cast<unsigned char>(j.terminator) == c)
-            return j.code;
-    return -1;
-}
+        t[static_cast<unsigned char>(j.terminator)] = j.code;
+    return t;
+}();
+int join_code_of(int c) { return c >= 0 && c < 256 ? JOIN_CODE_TABLE[static_cast<std::size_t>(c)] : -1; }
 
 // The end of slogi.tmp counts as its end marker: a file cut short ends the
 // speech where it stops.
@@ -73,13 +74,13 @@ int next_byte(TextFile& in)
     return c == TEXT_EOF ? END_MARKER : c;
 }
 
-char file_char(unsigned char letter)
-{
+constexpr std::array<char, 256> FILE_CHAR_TABLE = [] {
+    std::array<char, 256> t{};
     for (const SlogLetter& m : SLOG_LETTERS)
-        if (m.letter == letter)
-            return m.file;
-    return '\0';
-}
+        t[m.letter] = m.file;
+    return t;
+}();
+char file_char(unsigned char letter) { return FILE_CHAR_TABLE[letter]; }
 
 // The recording's file name of a syllable ("ма" → "ma.pcm"); false when a
 // character has no recording name.
