@@ -28,10 +28,10 @@ void add_part(SampleWriter& w, const unsigned char* data, std::size_t n)
 }
 
 // Bytes still to list before a write is due: every write but the last takes
-// exactly OUT_BLOCK_BYTES. (Writes that end on multiples of the block size in
-// the file, as the header's 44 bytes keep them from doing, were measured:
-// cheaper for the system by a sixth up to a few gigabytes, but half again as
-// dear for a book of 14 GB, once the page cache is under pressure.)
+// exactly OUT_BLOCK_BYTES, so the writes stay shifted from the file's block
+// boundaries by the header's 44 bytes. Lined up with them, they cost the
+// system a sixth less up to a few gigabytes, but half again as much for a
+// book of 14 GB once the page cache is under pressure.
 std::size_t room_in_write(const SampleWriter& w) { return OUT_BLOCK_BYTES - w.pending; }
 
 // n bytes copied into the block from from, or zeros for a null from.
