@@ -87,6 +87,13 @@ bool have_data(benchmark::State& state)
     return true;
 }
 
+// The named text and dictionary of the inputs, as in.txt and replace.txt here.
+void take_inputs(const std::string& text, const std::string& dictionary)
+{
+    fs::copy_file(fs::path(data_dir()) / text, "in.txt");
+    fs::copy_file(fs::path(data_dir()) / dictionary, "replace.txt");
+}
+
 long long count_bytes(const std::string& s, const char* set)
 {
     long long n = 0;
@@ -118,9 +125,7 @@ void BM_Secondread(benchmark::State& state)
     if (!have_data(state))
         return;
     Work w;
-    fs::copy_file(fs::path(data_dir()) / (state.range(1) == 0 ? "in100k.txt" : "in1m.txt"), "in.txt");
-    fs::copy_file(fs::path(data_dir()) / ("dict" + std::to_string(state.range(0)) + ".txt"),
-                  "replace.txt");
+    take_inputs(state.range(1) == 0 ? "in100k.txt" : "in1m.txt", "dict" + std::to_string(state.range(0)) + ".txt");
     {
         Quiet q;
         Firstread("in.txt");
@@ -140,8 +145,7 @@ void BM_Slogi(benchmark::State& state)
     if (!have_data(state))
         return;
     Work w;
-    fs::copy_file(fs::path(data_dir()) / "in1m.txt", "in.txt");
-    fs::copy_file(fs::path(data_dir()) / "dict1.txt", "replace.txt");
+    take_inputs("in1m.txt", "dict1.txt");
     {
         Quiet q;
         Firstread("in.txt");
@@ -160,8 +164,7 @@ void BM_ZvukiPerSyllable(benchmark::State& state)
     if (!have_data(state))
         return;
     Work w;
-    fs::copy_file(fs::path(data_dir()) / "in100k.txt", "in.txt");
-    fs::copy_file(fs::path(data_dir()) / "dict1.txt", "replace.txt");
+    take_inputs("in100k.txt", "dict1.txt");
     {
         Quiet q;
         Firstread("in.txt");

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr bool ends_key(int c) { return is_key_end(c); }
 constexpr bool ends_replacement(int c) { return c == REPLACEMENT_END; }
 
 // The bytes that stop a run of plain key or replacement bytes: the closers,
@@ -24,8 +23,8 @@ constexpr StopTable stops_for(bool (*closes)(int), bool utf8)
             closes(c) || c == '\n' || c == '\r' || c == CTRL_Z || (utf8 && c >= 0x80);
     return t;
 }
-constexpr StopTable KEY_STOPS = stops_for(ends_key, false);
-constexpr StopTable KEY_STOPS_UTF8 = stops_for(ends_key, true);
+constexpr StopTable KEY_STOPS = stops_for(is_key_end, false);
+constexpr StopTable KEY_STOPS_UTF8 = stops_for(is_key_end, true);
 constexpr StopTable REPLACEMENT_STOPS = stops_for(ends_replacement, false);
 constexpr StopTable REPLACEMENT_STOPS_UTF8 = stops_for(ends_replacement, true);
 
@@ -86,7 +85,7 @@ EntryRead read_key(TextFile& dict, unsigned char first, EntryText& key, int& mat
     key.bytes[0] = first;
     int closer = 0;
     const EntryRead r =
-        read_entry_text(dict, key, 1, ends_key, dict.utf8 ? KEY_STOPS_UTF8 : KEY_STOPS, closer);
+        read_entry_text(dict, key, 1, is_key_end, dict.utf8 ? KEY_STOPS_UTF8 : KEY_STOPS, closer);
     if (r == ENTRY_OK)
         match_mode = key_mode(closer);
     return r;
