@@ -125,7 +125,8 @@ void BM_Secondread(benchmark::State& state)
     if (!have_data(state))
         return;
     Work w;
-    take_inputs(state.range(1) == 0 ? "in100k.txt" : "in1m.txt", "dict" + std::to_string(state.range(0)) + ".txt");
+    take_inputs(state.range(1) == 0 ? "in100k.txt" : "in1m.txt",
+                "dict" + std::to_string(state.range(0)) + ".txt");
     {
         Quiet q;
         Firstread("in.txt");
