@@ -12,8 +12,8 @@
 
 // Room for a dictionary of this many entries and key and replacement bytes; a
 // first byte whose entries do not fit is looked up by scanning the file.
-constexpr std::size_t INDEX_ENTRIES = 32768;
-constexpr std::size_t INDEX_BYTES = std::size_t{1} << 20;
+constexpr std::size_t INDEX_ENTRIES = std::size_t{1} << 17;
+constexpr std::size_t INDEX_BYTES = std::size_t{1} << 22;
 
 // What the lookup of a first byte and a key length gives instead of an entry.
 constexpr int INDEX_NONE = -1;  // no entry: the scan would find nothing
