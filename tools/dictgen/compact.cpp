@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 #include <unordered_map>
 
 #include "letters.h"
@@ -18,7 +19,7 @@ constexpr int GROUP_ENDING = 300;  // minus the ending's length: longer endings 
 constexpr std::size_t STEM_ENDING_MAX = 4;
 constexpr std::size_t STEM_MIN = 3;
 // The longest learned ending, in letters.
-constexpr std::size_t ENDING_MAX = 4;
+constexpr std::size_t ENDING_MAX = 5;
 
 std::string stars(std::size_t n) { return std::string(n, '*'); }
 
@@ -161,7 +162,7 @@ void learn_endings(const std::vector<WordData>& all, std::vector<Entry>& out, Co
             const std::string before = said(ending);
             const auto it = forms.find(before);
             const long long before_weight = it == forms.end() ? 0 : it->second;
-            if (best == nullptr || *best == before || total < 30 || best_weight - before_weight < 20 ||
+            if (best == nullptr || *best == before || total < 20 || best_weight - before_weight < 10 ||
                 2 * best_weight < total)
                 continue;
             kept[ending] = *best;
@@ -188,7 +189,8 @@ Entry whole_word_entry(const std::string& word, const std::string& spoken)
     return e;
 }
 
-std::vector<Entry> compact_entries(const std::vector<WordData>& all, CompactStats& stats)
+std::vector<Entry> compact_entries(const std::vector<WordData>& all, CompactStats& stats,
+                                   std::size_t entry_budget)
 {
     std::vector<Entry> out;
     const ByLength index(all);
@@ -258,6 +260,48 @@ std::vector<Entry> compact_entries(const std::vector<WordData>& all, CompactStat
         }
         if (!done)
             add_exception(i);
+    }
+
+    // Then the forms no source used, while there is room: the stems that
+    // say the most of them right first.
+    struct Candidate {
+        std::string stem, spoken;
+        std::size_t length = 0;
+        std::size_t right = 0;
+    };
+    std::vector<Candidate> candidates;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const WordData& w = all[i];
+        if (covered[i] || w.seen > 0 || !needs_entry(w))
+            continue;
+        const std::size_t n = w.word.size();
+        std::size_t last_change = 0;
+        for (std::size_t j = 0; j < n; ++j)
+            if (w.spelling.piece[j] != std::string(1, w.word[j]))
+                last_change = j + 1;
+        const std::size_t from = std::max({last_change, STEM_MIN, n > STEM_ENDING_MAX ? n - STEM_ENDING_MAX : 0});
+        for (std::size_t k = from; k < n; ++k) {
+            const std::string stem = w.word.substr(0, k);
+            if (!tried.emplace(std::make_pair(stem, n), true).second)
+                continue;
+            const std::string spoken = prefix_spoken(w, k);
+            const StemTrial t = try_stem(all, index, stem, spoken, n);
+            if (!t.acceptable() || t.right.size() < 2 || !t.seen_wrong.empty())
+                continue;
+            for (int r : t.right)
+                covered[static_cast<std::size_t>(r)] = 2;  // spoken for, not yet taken
+            candidates.push_back({stem, spoken, n, t.right.size()});
+            break;
+        }
+    }
+    std::stable_sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+        return a.right != b.right ? a.right > b.right : std::tie(a.stem, a.length) < std::tie(b.stem, b.length);
+    });
+    for (const Candidate& c : candidates) {
+        if (out.size() >= entry_budget)
+            break;
+        out.push_back(stem_entry(c.stem, c.spoken, c.length));
+        ++stats.stems;
     }
     learn_endings(all, out, stats);
     return out;

@@ -31,8 +31,11 @@ struct CompactStats {
 
 // The entries for the words: every word the sources use (seen > 0) whose
 // spelling changes gets one (a whole word or a stem it shares with its
-// forms), and endings are learned from all the words.
-std::vector<Entry> compact_entries(const std::vector<WordData>& words, CompactStats& stats);
+// forms); then stems for the other words, those saying the most words right
+// first, while the entries number less than entry_budget; and endings
+// learned from all the words.
+std::vector<Entry> compact_entries(const std::vector<WordData>& words, CompactStats& stats,
+                                   std::size_t entry_budget = 85000);
 
 // The entry that says word as spoken, word said alone (its key's "*" takes the delimiter).
 Entry whole_word_entry(const std::string& word, const std::string& spoken);
