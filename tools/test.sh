@@ -12,7 +12,11 @@ for variant in build build-san; do
     sanitize=OFF
     [ "$variant" = build-san ] && sanitize=ON
     echo "=== $variant (sanitizers $sanitize)"
-    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOKDAR_SANITIZE="$sanitize"
+    # The sanitizer build takes the dictionary the plain one generated.
+    dictionary=""
+    [ "$variant" = build-san ] && [ -s "$root/build/replace.txt" ] && dictionary="$root/build/replace.txt"
+    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOKDAR_SANITIZE="$sanitize" \
+        -DVOKDAR_DICTIONARY="$dictionary"
     cmake --build "$dir" -j"$jobs"
     (cd "$dir" && ctest --output-on-failure -j"$jobs") || status=1
 done
