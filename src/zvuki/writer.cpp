@@ -3,7 +3,7 @@
 // worth.
 #include <algorithm>
 
-#include "zvuki/zvuki_internal.h"
+#include "zvuki/sample_writer.h"
 
 namespace {
 
