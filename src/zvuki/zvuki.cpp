@@ -392,6 +392,8 @@ int Zvuki()
         fail_wait("Wavetag failed first call\n");
         return fail_stage();
     }
+    // From here on the header's sizes describe what the file holds.
+    flush_samples(s.out);
     write_silence(LEAD_IN_SAMPLES);
 
     s.prefix_len = strnlen(Settings.voice, VOICE_BYTES);
