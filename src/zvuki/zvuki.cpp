@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/console.h"
+#include "common/datadirs.h"
 #include "common/settings.h"
 #include "common/tables.h"
 #include "zvuki/zvuki_internal.h"
@@ -230,9 +231,12 @@ Sound sound_syllable()
     const std::size_t name_len = std::strlen(name);
     if (stage.prefix_len + name_len > VOICE_BYTES - 1)
         return Sound::dropped;
-    char path[VOICE_BYTES];
-    std::memcpy(path, Settings.voice, stage.prefix_len);
-    std::memcpy(path + stage.prefix_len, name, name_len + 1);
+    // The directory the driver found the voice in, if not here, goes first.
+    char path[DATA_PATH_BYTES];
+    const std::size_t root_len = strnlen(Places.voice_root, DATA_PATH_BYTES - VOICE_BYTES);
+    std::memcpy(path, Places.voice_root, root_len);
+    std::memcpy(path + root_len, Settings.voice, stage.prefix_len);
+    std::memcpy(path + root_len + stage.prefix_len, name, name_len + 1);
 
     CachedRecording& slot = voice_slot(name);
     const int slot_index = static_cast<int>(&slot - voice_cache.slots.data());
