@@ -115,6 +115,9 @@ bool beside_program(const char* rel, char* out, std::size_t cap)
     return true;
 }
 
+// The list of one search, too large for the stack.
+DataDirs search;
+
 bool exists(const char* path)
 {
     struct stat st;
@@ -164,7 +167,7 @@ bool find_data(const char* name, DataKind kind, char* path, std::size_t cap)
     std::memcpy(path, name, name_len + 1);
     if (name[0] == '/' || exists(name))
         return exists(name);
-    static DataDirs dirs;
+    DataDirs& dirs = search;
     data_search_dirs(kind, dirs);
     char candidate[DATA_PATH_BYTES];
     for (int i = 0; i < dirs.count; ++i) {
@@ -179,7 +182,7 @@ bool find_data(const char* name, DataKind kind, char* path, std::size_t cap)
 
 void print_data_places(const char* name, DataKind kind)
 {
-    static DataDirs dirs;
+    DataDirs& dirs = search;
     data_search_dirs(kind, dirs);
     std::printf("%s is in none of: the current directory", name);
     for (int i = 0; i < dirs.count; ++i)
