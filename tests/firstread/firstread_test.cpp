@@ -9,6 +9,7 @@
 
 #include "case_table.h"
 #include "common/console.h"
+#include "common/settings.h"
 #include "firstread/firstread.h"
 #include "firstread/firstread_internal.h"
 #include "harness.h"
@@ -26,10 +27,12 @@ struct Outcome {
     int key_waits = 0;
 };
 
-// Firstread on in.txt of dir as a fresh program would run it.
-Outcome normalise_in(const TempDir& dir)
+// Firstread on in.txt of dir as a fresh program would run it, by the
+// original reading rules unless told otherwise.
+Outcome normalise_in(const TempDir& dir, int reading = READING_ORIGINAL)
 {
-    spellnumber_reset();
+    settings_defaults();
+    Settings.reading = reading;
     harness::ScopedChdir here(dir.path());
     const int waits = key_wait_count();
     Outcome o;
