@@ -13,9 +13,12 @@
 namespace {
 
 constexpr unsigned char PAUSE_MARK = '#';
-constexpr unsigned char DOUBLE_QUOTE = '"';
 // Letters kept doubled, as they are pronounced so.
 const char* const KEPT_DOUBLES = cp1251_text<"нвтд">;
+// A word of capitals this long or longer among others is a heading, not an
+// abbreviation; one up to ABBREVIATION_LETTERS long alone is spelled.
+constexpr std::size_t SHOUTED_LETTERS = 4;
+constexpr std::size_t ABBREVIATION_LETTERS = 5;
 // An address is at most this long; a longer run of its characters is not one.
 constexpr std::size_t ADDRESS_BYTES = 256;
 
@@ -97,20 +100,22 @@ void transliterate(const char* word, char* out, std::size_t cap)
             ++i;
             continue;
         }
-        if (c == 'c') {
-            const char next = word[i + 1];
-            put(next == 'e' || next == 'i' || next == 'y' ? cp1251_text<"с"> : cp1251_text<"к">);
-            ++i;
-            continue;
-        }
-        if (c == 'y' && (i == 0 ? !is_latin_vowel(word[1]) : true) && !(i + 1 < n && is_latin_vowel(word[i + 1]))) {
-            put(cp1251_text<"и">);
+        if (c == 'y' && !(i + 1 < n && is_latin_vowel(word[i + 1]))) {
+            put(cp1251_text<"и">);  // "system", "history"; before a vowel as in "yes"
             ++i;
             continue;
         }
         bool matched = false;
         for (const WordPair& p : LATIN_SOUNDS) {
             const std::size_t len = std::strlen(p.key);
+            if (len == 1 && c == 'c') {
+                // Before e, i, y as in "service", elsewhere as in "code".
+                const char next = word[i + 1];
+                put(next == 'e' || next == 'i' || next == 'y' ? cp1251_text<"с"> : cp1251_text<"к">);
+                ++i;
+                matched = true;
+                break;
+            }
             if (std::strncmp(word + i, p.key, len) == 0) {
                 put(p.words);
                 i += len;
@@ -268,21 +273,70 @@ const TwoPart* take_two_part(Reader& r, const char* first)
 }
 
 // The next word after the position (spaces skipped), folded; empty when a
-// letter does not come next. The position is kept.
-void peek_word(Reader& r, char* word, bool* capital)
+// letter does not come next. *capital: it begins with a capital; *shouted:
+// it is of capitals only and not short. The position is kept.
+void peek_word(Reader& r, char* word, bool* capital, bool* shouted = nullptr)
 {
     const Mark m = mark(r);
     int c = get(r);
     while (is_blank(c))
         c = get(r);
     std::size_t n = 0;
+    bool all_capital = true;
     *capital = is_capital_cyrillic(c);
     while (is_cyrillic_letter(c) && n + 1 < WORD_BYTES) {
+        all_capital = all_capital && is_capital_cyrillic(c);
         word[n++] = static_cast<char>(fold_cyrillic(c));
         c = get(r);
     }
     word[n] = '\0';
+    if (shouted != nullptr)
+        *shouted = all_capital && n >= SHOUTED_LETTERS;
     back(r, m);
+}
+
+// After a Roman numeral and a dash, another numeral and then the word they
+// share: "XIX-XX вв.". Empty when the text goes on otherwise.
+void peek_word_after_range(Reader& r, char* word)
+{
+    const Mark m = mark(r);
+    word[0] = '\0';
+    const int dash = get(r);
+    if (dash == '-' || dash == 0x96 || dash == 0x97) {
+        bool numeral = false;
+        while (std::strchr("IVXLCDM", peek(r)) != nullptr && peek(r) > 0) {
+            get(r);
+            numeral = true;
+        }
+        bool capital = false;
+        if (numeral)
+            peek_word(r, word, &capital);
+    }
+    back(r, m);
+}
+
+// "г." before a name, in the case the word before asks for.
+const char* city_form(const char* before)
+{
+    static const char* const GENITIVE[] = {cp1251_text<"из">, cp1251_text<"до">, cp1251_text<"от">,
+                                           cp1251_text<"около">, cp1251_text<"у">, cp1251_text<"для">,
+                                           cp1251_text<"близ">, cp1251_text<"жители">};
+    if (std::strcmp(before, cp1251_text<"в">) == 0 || std::strcmp(before, cp1251_text<"о">) == 0)
+        return cp1251_text<"городе">;
+    if (std::strcmp(before, cp1251_text<"по">) == 0 || std::strcmp(before, cp1251_text<"к">) == 0)
+        return cp1251_text<"городу">;
+    for (const char* g : GENITIVE)
+        if (std::strcmp(before, g) == 0)
+            return cp1251_text<"города">;
+    return cp1251_text<"город">;
+}
+
+bool has_vowel(const char* word)
+{
+    for (const char* p = word; *p != '\0'; ++p)
+        if (is_vowel(static_cast<unsigned char>(*p)))
+            return true;
+    return false;
 }
 
 void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
@@ -311,7 +365,8 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
                 bool capital = false;
                 peek_word(r, next, &capital);
                 if (std::strcmp(w.text, cp1251_text<"г">) == 0 && capital) {
-                    say(s, cp1251_text<"город">);  // "г. Москва"
+                    // "г. Москва", "в г. Москве"
+                    say(s, city_form(ctx.prev_word));
                 } else {
                     say(s, a->words);
                     if (a->sentence_end && sentence_follows(r))
@@ -322,13 +377,25 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
             }
         }
     }
-    if (w.length >= 2 && w.all_capital) {
+    char next[WORD_BYTES];
+    bool next_capital = false;
+    bool next_shouted = false;
+    if (w.all_capital && w.length >= 2)
+        peek_word(r, next, &next_capital, &next_shouted);
+    // Capitals inside ordinary text are an abbreviation when short or without
+    // a vowel; among other words of capitals (a heading) they are words.
+    const bool shouted = w.all_capital && w.length >= 2 &&
+                         (!has_vowel(w.text) || (w.length <= ABBREVIATION_LETTERS && !next_shouted && !ctx.prev_shouted));
+    const bool was_shouted = w.all_capital && w.length >= SHOUTED_LETTERS;
+    if (shouted) {
         if (const WordPair* p = find_pair(READ_AS_WORDS, w.text))
             say(s, p->words);
         else if (const WordPair* q = find_pair(SPECIAL_ABBREVIATIONS, w.text))
             say(s, q->words);
         else
             spell_russian(s, w.text);
+    } else if (const CountedUnit* unit = w.length < 2 || has_vowel(w.text) ? nullptr : find_unit(w.text)) {
+        say(s, unit->forms.many);  // "км" with no number before it
     } else if (w.length == 1 && !in_set(ONE_LETTER_WORDS, static_cast<unsigned char>(w.text[0]))) {
         say(s, russian_letter_name(static_cast<unsigned char>(w.text[0])));  // a letter as a symbol
     } else {
@@ -336,6 +403,7 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
     }
     std::memcpy(ctx.prev_word, w.text, w.length + 1);
     ctx.prev_capital = w.first_capital;
+    ctx.prev_shouted = was_shouted;
 }
 
 void handle_latin(Reader& r, Speech& s, Context& ctx, int first)
@@ -347,6 +415,8 @@ void handle_latin(Reader& r, Speech& s, Context& ctx, int first)
             char next[WORD_BYTES];
             bool capital = false;
             peek_word(r, next, &capital);
+            if (next[0] == '\0')
+                peek_word_after_range(r, next);
             const OrdinalContext* after = find_context(ROMAN_AFTER, next);
             const OrdinalContext* before = find_context(ROMAN_BEFORE, ctx.prev_word);
             if (after != nullptr || before != nullptr || (ctx.prev_capital && ctx.prev_word[0] != '\0')) {
@@ -398,13 +468,18 @@ std::size_t address_length(Reader& r, char* text)
         if (dot != nullptr && dot > at + 1 && is_latin_letter(static_cast<unsigned char>(dot[1])))
             return n;
     }
-    // "example.org": Latin words joined by dots, the last one a short name.
-    const char* last_dot = std::strrchr(text, '.');
-    if (last_dot != nullptr && is_latin_letter(static_cast<unsigned char>(text[0]))) {
+    // "example.org", "example.org/news": Latin words joined by dots, the
+    // last one before any slash a short name in small letters.
+    const char* slash = std::strchr(text, '/');
+    const std::size_t host = slash != nullptr ? static_cast<std::size_t>(slash - text) : n;
+    std::size_t dot = host;
+    while (dot > 0 && text[dot - 1] != '.')
+        --dot;
+    if (dot > 1 && is_latin_letter(static_cast<unsigned char>(text[0]))) {
         std::size_t tail = 0;
-        for (const char* p = last_dot + 1; is_latin_letter(static_cast<unsigned char>(*p)); ++p)
-            ++tail;
-        if (tail >= 2 && tail <= 6 && last_dot[1 + tail] == '\0')
+        for (std::size_t i = dot; i < host && text[i] >= 'a' && text[i] <= 'z'; ++i)
+            ++tail;  // a domain name in small letters: "Linux.Then" is a sentence end
+        if (tail >= 2 && tail <= 6 && dot + tail == host)
             return n;
     }
     return 0;
@@ -464,6 +539,8 @@ void say_mark(Speech& s, unsigned char mark)
 {
     if (s.last == 0 && mark != '-')
         return;  // nothing to attach it to: a text that opens with a comma
+    if (mark == ',' && s.last != 0 && std::strchr(",.!?:;", s.last) != nullptr)
+        return;  // "слово, - сказал": the pause is there already
     text_putc(s.out, mark);
     s.last = mark;
 }
@@ -568,10 +645,6 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
         if (is_delimiter(static_cast<unsigned char>(c))) {
             say_mark(s, static_cast<unsigned char>(c));
             ctx.prev_word[0] = '\0';
-            continue;
-        }
-        if (c == DOUBLE_QUOTE) {
-            say_pause(s);
             continue;
         }
         if (const char* words = symbol_words(SYMBOL_WORDS, std::size(SYMBOL_WORDS), static_cast<unsigned char>(c))) {

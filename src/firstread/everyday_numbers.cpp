@@ -13,6 +13,7 @@ namespace {
 // Digits of one number as written (groups joined); a longer run is read digit by digit.
 constexpr std::size_t DIGIT_BYTES = 64;
 constexpr std::size_t SPOKEN_DIGITS = 12;
+constexpr std::size_t LONG_RUN = 7;
 
 struct Digits {
     char d[DIGIT_BYTES];
@@ -92,6 +93,20 @@ void take_groups(Reader& r, Digits& ds)
 
 bool is_plain(const Digits& ds) { return ds.total == ds.n && ds.n <= SPOKEN_DIGITS && !(ds.n > 1 && ds.d[0] == '0'); }
 
+// A dot that closed a shortened word may also close the sentence.
+void keep_sentence_dot(Reader& r, Speech& s, bool dotted)
+{
+    if (!dotted)
+        return;
+    const Mark m = mark(r);
+    int c = get(r);
+    while (is_blank(c))
+        c = get(r);
+    back(r, m);
+    if (c == TEXT_EOF || c == '\n' || is_capital_cyrillic(c) || (c >= 'A' && c <= 'Z'))
+        say_mark(s, '.');
+}
+
 // "12.05.2023" (the point before the month is next): true when it was a date, said.
 bool take_date(Reader& r, Speech& s, std::uint64_t day)
 {
@@ -122,8 +137,10 @@ bool take_date(Reader& r, Speech& s, std::uint64_t day)
         c = get(r);
     if (c == 0xE3 || c == 0xC3) {  // г
         const int next = get(r);
-        if (next == '.')
+        if (next == '.') {
+            keep_sentence_dot(r, s, true);
             return true;
+        }
         if (next == 0xEE) {  // "года"
             if (get(r) == 0xE4 && get(r) == 0xE0 && !is_cyrillic_letter(peek(r)))
                 return true;
@@ -231,20 +248,6 @@ NextWord next_word(Reader& r)
     return w;
 }
 
-// A dot that closed a shortened word may also close the sentence.
-void keep_sentence_dot(Reader& r, Speech& s, bool dotted)
-{
-    if (!dotted)
-        return;
-    const Mark m = mark(r);
-    int c = get(r);
-    while (is_blank(c))
-        c = get(r);
-    back(r, m);
-    if (c == TEXT_EOF || c == '\n' || is_capital_cyrillic(c) || (c >= 'A' && c <= 'Z'))
-        say_mark(s, '.');
-}
-
 bool is_one_of(const char* word, std::initializer_list<const char*> words)
 {
     for (const char* w : words)
@@ -255,6 +258,7 @@ bool is_one_of(const char* word, std::initializer_list<const char*> words)
 
 struct Amount {
     const Digits* digits;
+    bool plain = false;  // said as a number, not digit by digit
     std::uint64_t whole = 0;
     const char* fraction = nullptr;  // the digits after the decimal sign
     std::size_t fraction_length = 0;
@@ -264,7 +268,7 @@ void say_amount(Speech& s, const Amount& a, Gender gender)
 {
     if (a.fraction != nullptr)
         say_fraction(s, a.whole, a.fraction, a.fraction_length);
-    else if (is_plain(*a.digits))
+    else if (a.plain)
         say_cardinal(s, a.whole, gender);
     else
         say_digits(s, a.digits->d, a.digits->n);
@@ -276,7 +280,7 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
 {
     const bool fraction = a.fraction != nullptr;
     const std::uint64_t v = a.whole;
-    const bool plain = fraction || is_plain(*a.digits);
+    const bool plain = fraction || a.plain;
     const int c = peek(r);
     const auto simple = [&](const NounForms& noun) {
         get(r);
@@ -316,6 +320,12 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
             return true;
         }
         back(r, m);
+        if (b == 0xB0 && is_blank(peek(r))) {
+            // "5 °C": the degree sign after a space
+            while (is_blank(peek(r)))
+                get(r);
+            return take_counted(r, s, ctx, a);
+        }
     }
     const NextWord w = next_word(r);
     if (w.text[0] == '\0')
@@ -339,6 +349,9 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
             if (is_one_of(ctx.prev_word, {cp1251_text<"в">, cp1251_text<"во">})) {
                 say_ordinal(s, v, Ordinal::prep_m);
                 say(s, cp1251_text<"году">);
+            } else if (std::strcmp(ctx.prev_word, cp1251_text<"к">) == 0) {
+                say_ordinal(s, v, Ordinal::dat_m);
+                say(s, cp1251_text<"году">);
             } else if (year_preposition) {
                 say_ordinal(s, v, Ordinal::gen_m);
                 say(s, cp1251_text<"года">);
@@ -355,8 +368,19 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
     if (unit == nullptr || (w.text[1] == '\0' && in_set(ONE_LETTER_WORDS, static_cast<unsigned char>(w.text[0])) && !w.dotted))
         return false;
     back(r, w.end);
-    say_amount(s, a, unit->gender);
-    say(s, agree(unit->forms, v, fraction || !plain));
+    const bool rubles = std::strcmp(unit->forms.one, cp1251_text<"рубль">) == 0;
+    if (rubles && fraction && a.fraction_length == 2) {
+        // "52,30 руб." → пятдесят два рубля трицать копеек
+        const std::uint64_t kopecks = static_cast<std::uint64_t>((a.fraction[0] - '0') * 10 + (a.fraction[1] - '0'));
+        say_cardinal(s, v);
+        say(s, agree(unit->forms, v, false));
+        const CountedUnit* kopeck = find_unit(cp1251_text<"коп">);
+        say_cardinal(s, kopecks, kopeck->gender);
+        say(s, agree(kopeck->forms, kopecks, false));
+    } else {
+        say_amount(s, a, unit->gender);
+        say(s, agree(unit->forms, v, fraction || !plain));
+    }
     bool dotted = w.dotted;
     if (unit->multiplier) {
         // "5 тыс. руб." → пять тысяч рублей.
@@ -366,6 +390,23 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
             back(r, w2.end);
             say(s, second->forms.many);
             dotted = w2.dotted;
+        }
+    }
+    if (!dotted && peek(r) == '/') {
+        // "км/ч" → километров в час
+        const Mark m = mark(r);
+        get(r);
+        const NextWord per = next_word(r);
+        const char* rate = std::strcmp(per.text, cp1251_text<"ч">) == 0     ? cp1251_text<"в час">
+                           : std::strcmp(per.text, cp1251_text<"с">) == 0   ? cp1251_text<"в секунду">
+                           : std::strcmp(per.text, cp1251_text<"мин">) == 0 ? cp1251_text<"в минуту">
+                                                                            : nullptr;
+        if (rate != nullptr && !is_blank(peek(r))) {
+            back(r, per.end);
+            say(s, rate);
+            dotted = per.dotted;
+        } else {
+            back(r, m);
         }
     }
     keep_sentence_dot(r, s, dotted);
@@ -387,22 +428,43 @@ void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
     Digits ds;
     keep(ds, first_digit);
     take_digits(r, ds);
+    const std::size_t first_group = ds.n;
     take_groups(r, ds);
-    const bool plain = is_plain(ds);
+    const bool grouped = ds.n > first_group;
+    if (grouped && peek(r) == '-') {
+        // "8 800 555-35-35": a telephone number, each group a number of its own.
+        const Mark m = mark(r);
+        get(r);
+        const bool telephone = is_digit(peek(r));
+        back(r, m);
+        if (telephone) {
+            say_plain_number(s, ds.d, first_group);
+            for (std::size_t i = first_group; i + 3 <= ds.n; i += 3)
+                say_plain_number(s, ds.d + i, 3);
+            ctx.prev_word[0] = '\0';
+            return;
+        }
+    }
+    // An unbroken run of more than LONG_RUN digits is a code or an account
+    // number: read digit by digit, as a reader does.
+    const bool plain = is_plain(ds) && (grouped || ds.total <= LONG_RUN);
     const std::uint64_t value = plain ? value_of(ds.d, ds.n) : 0;
+    // "09:05", "01.09.2024": a leading zero in a time or a date.
     const bool short_run = ds.total <= 2;
+    const std::uint64_t short_value = short_run ? value_of(ds.d, ds.n) : 0;
 
     const int c = peek(r);
-    if (short_run && c == ':' && take_time(r, s, value)) {
+    if (short_run && c == ':' && take_time(r, s, short_value)) {
         ctx.prev_word[0] = '\0';
         return;
     }
-    if (short_run && c == '.' && take_date(r, s, value)) {
+    if (short_run && c == '.' && take_date(r, s, short_value)) {
         ctx.prev_word[0] = '\0';
         return;
     }
     Amount a;
     a.digits = &ds;
+    a.plain = plain;
     a.whole = value;
     Digits fraction;
     if ((c == ',' || c == '.') && plain) {

@@ -64,6 +64,7 @@ constexpr std::size_t WORD_BYTES = 64;
 struct Context {
     char prev_word[WORD_BYTES] = {};  // the last Cyrillic word, folded; empty after anything else
     bool prev_capital = false;        // it began with a capital
+    bool prev_shouted = false;        // it was a long word of capitals (a heading)
     bool line_start = false;          // nothing but white space since the last line end
     bool blank_before = false;        // white space came right before this character
 };

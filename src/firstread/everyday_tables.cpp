@@ -26,8 +26,8 @@ const char* const ENGLISH_LETTER_NAMES[26] = {
     W("дабл ю"), W("экс"), W("уай"), W("зэд"),
 };
 
-// Read as words, bound to the word after them; б and ж are particles.
-const char* const ONE_LETTER_WORDS = W("авиксуобжя");
+// Read as words, bound to the word after them.
+const char* const ONE_LETTER_WORDS = W("авиксуоя");
 
 const WordPair READ_AS_WORDS[] = {
     {W("вуз"), W("вуз")},   {W("мид"), W("мид")},   {W("оон"), W("оон")},     {W("нато"), W("нато")},
@@ -79,6 +79,9 @@ const Abbreviation ABBREVIATIONS[] = {
     {W("англ"), W("английский"), false},
     {W("рус"), W("русский"), false},
     {W("обл"), W("область"), false},
+    {W("тел"), W("телефон"), false},
+    {W("ок"), W("около"), false},
+    {W("зам"), W("заместитель"), false},
     {W("р"), W("рублей"), true},
     {W("мин"), W("минут"), true},
     {W("сек"), W("секунд"), true},
@@ -154,6 +157,7 @@ const OrdinalContext ROMAN_AFTER[] = {
 
 const OrdinalContext ROMAN_BEFORE[] = {
     {W("глава"), Ordinal::nom_f},    {W("главе"), Ordinal::obl_f},  {W("главы"), Ordinal::obl_f},
+    {W("главу"), Ordinal::acc_f},    {W("главой"), Ordinal::obl_f},
     {W("том"), Ordinal::nom_m},      {W("тома"), Ordinal::gen_m},   {W("томе"), Ordinal::prep_m},
     {W("часть"), Ordinal::nom_f},    {W("части"), Ordinal::obl_f},  {W("раздел"), Ordinal::nom_m},
     {W("раздела"), Ordinal::gen_m},  {W("разделе"), Ordinal::prep_m}, {W("книга"), Ordinal::nom_f},

@@ -233,14 +233,15 @@ void say_digits(Speech& s, const char* digits, std::size_t n)
 
 void say_fraction(Speech& s, std::uint64_t whole, const char* digits, std::size_t k)
 {
-    say_cardinal(s, whole, Gender::feminine);
-    const bool one = whole % 10 == 1 && whole % 100 != 11;
     if (k > MAX_DENOMINATOR) {
         // Too fine for a denominator word: the digits one by one.
+        say_cardinal(s, whole);
         say(s, cp1251_text<"запятая">);
         say_digits(s, digits, k);
         return;
     }
+    say_cardinal(s, whole, Gender::feminine);
+    const bool one = whole % 10 == 1 && whole % 100 != 11;
     say(s, one ? cp1251_text<"целая"> : cp1251_text<"целых">);
     std::uint64_t part = 0;
     for (std::size_t i = 0; i < k; ++i)
