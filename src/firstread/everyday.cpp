@@ -131,6 +131,20 @@ void transliterate(const char* word, char* out, std::size_t cap)
 
 bool is_capital_latin(int c) { return c >= 'A' && c <= 'Z'; }
 
+int roman_digit(char c)
+{
+    switch (c) {
+    case 'I': return 1;
+    case 'V': return 5;
+    case 'X': return 10;
+    case 'L': return 50;
+    case 'C': return 100;
+    case 'D': return 500;
+    case 'M': return 1000;
+    default: return 0;
+    }
+}
+
 // The value of a Roman numeral in capitals, 0 when it is none (or not written
 // the usual way: "IIII", "VX").
 int roman_value(const char* s)
@@ -139,17 +153,20 @@ int roman_value(const char* s)
     static const char* const HUNDREDS[] = {"", "C", "CC", "CCC", "CD", "D", "DC", "DCC", "DCCC", "CM"};
     static const char* const TENS[] = {"", "X", "XX", "XXX", "XL", "L", "LX", "LXX", "LXXX", "XC"};
     static const char* const UNITS[] = {"", "I", "II", "III", "IV", "V", "VI", "VII", "VIII", "IX"};
-    const std::size_t n = std::strlen(s);
-    if (n == 0 || n > 15)
-        return 0;
-    for (int v = 1; v < 4000; ++v) {
-        char form[32];
-        std::snprintf(form, sizeof form, "%s%s%s%s", THOUSANDS[v / 1000], HUNDREDS[v / 100 % 10], TENS[v / 10 % 10],
-                      UNITS[v % 10]);
-        if (std::strcmp(form, s) == 0)
-            return v;
+    int value = 0;
+    for (const char* p = s; *p != '\0'; ++p) {
+        const int d = roman_digit(*p);
+        if (d == 0 || value > 4000)
+            return 0;
+        value += roman_digit(p[1]) > d ? -d : d;
     }
-    return 0;
+    if (value <= 0 || value >= 4000)
+        return 0;
+    // Only the usual way of writing it.
+    char form[32];
+    std::snprintf(form, sizeof form, "%s%s%s%s", THOUSANDS[value / 1000], HUNDREDS[value / 100 % 10],
+                  TENS[value / 10 % 10], UNITS[value % 10]);
+    return std::strcmp(form, s) == 0 ? value : 0;
 }
 
 const char* russian_letter_name(unsigned char c)
