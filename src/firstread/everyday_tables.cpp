@@ -209,3 +209,4 @@ int month_of(const char* word)
             return m + 1;
     return 0;
 }
+#undef W
