@@ -268,14 +268,15 @@ bool sentence_follows(Reader& r)
 
 // "т. е.", "н.э.": the second letter and its dot after the first word's dot
 // (which is next in the input). Consumed when it matches.
-const TwoPart* take_two_part(Reader& r, const char* first)
+const TwoPart* take_two_part(Reader& r, const char* first, bool first_capital)
 {
     const Mark m = mark(r);
     get(r);  // the dot
     int c = get(r);
     for (int spaces = 0; is_blank(c) && spaces < 2; ++spaces)
         c = get(r);
-    if (is_cyrillic_letter(c) && !is_cyrillic_letter(peek(r))) {
+    // "Т. Н." are initials; "Т.е." and "т. е." are not.
+    if (is_cyrillic_letter(c) && !is_cyrillic_letter(peek(r)) && !(first_capital && is_capital_cyrillic(c))) {
         char second[2] = {static_cast<char>(fold_cyrillic(c)), '\0'};
         for (const TwoPart* t = TWO_PART_ABBREVIATIONS; t->first != nullptr; ++t) {
             if (std::strcmp(t->first, first) == 0 && std::strcmp(t->second, second) == 0) {
@@ -361,17 +362,17 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
     Word w;
     take_letters(r, first, w, false);
     if (peek(r) == '.') {
+        if (const TwoPart* t = take_two_part(r, w.text, w.first_capital)) {
+            say(s, t->words);
+            if (t->sentence_end && sentence_follows(r))
+                say_mark(s, '.');
+            ctx.prev_word[0] = '\0';
+            return;
+        }
         if (w.length == 1 && w.first_capital) {
             // An initial: "А. С. Пушкин" → а эс пушкин.
             get(r);
             say(s, russian_letter_name(static_cast<unsigned char>(w.text[0])));
-            ctx.prev_word[0] = '\0';
-            return;
-        }
-        if (const TwoPart* t = take_two_part(r, w.text)) {
-            say(s, t->words);
-            if (t->sentence_end && sentence_follows(r))
-                say_mark(s, '.');
             ctx.prev_word[0] = '\0';
             return;
         }

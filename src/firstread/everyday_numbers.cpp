@@ -335,14 +335,16 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
             say_ordinal(s, v, Ordinal::gen_m);  // "1 января" → первого января
             return true;
         }
-        if (const OrdinalContext* y = find_context(YEAR_WORDS, w.text)) {
-            say_ordinal(s, v, y->form);  // "1990 года"
-            return true;
-        }
         const bool g = std::strcmp(w.text, cp1251_text<"г">) == 0 || std::strcmp(w.text, cp1251_text<"гг">) == 0;
         const bool year_preposition =
             is_one_of(ctx.prev_word, {cp1251_text<"в">, cp1251_text<"во">, cp1251_text<"с">, cp1251_text<"до">,
                                       cp1251_text<"от">, cp1251_text<"к">, cp1251_text<"после">, cp1251_text<"около">});
+        // "1990 года", "в 988 году" name a year; "21 год", "2 года" count them.
+        const OrdinalContext* y = find_context(YEAR_WORDS, w.text);
+        if (y != nullptr && (v >= 1000 || year_preposition || y->form == Ordinal::prep_m)) {
+            say_ordinal(s, v, y->form);
+            return true;
+        }
         if (g && (w.dotted || !is_cyrillic_letter(peek(r))) && ((v >= 1000 && v <= 2999) || year_preposition)) {
             // "в 2024 г." → в две тысячи двацать четвёртом году.
             back(r, w.end);
@@ -413,6 +415,39 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
     return true;
 }
 
+// "2.0.1", "192.168.0.1" (the first point is next): three or more numbers
+// joined by points are read with the word for the point between them.
+bool take_dotted(Reader& r, Speech& s, const Digits& first)
+{
+    const Mark m = mark(r);
+    int parts = 1;
+    while (peek(r) == '.') {
+        get(r);
+        if (!is_digit(peek(r)))
+            break;
+        while (is_digit(peek(r)))
+            get(r);
+        ++parts;
+    }
+    back(r, m);
+    if (parts < 3)
+        return false;
+    say_plain_number(s, first.d, first.n);
+    while (peek(r) == '.') {
+        const Mark before_point = mark(r);
+        get(r);
+        if (!is_digit(peek(r))) {
+            back(r, before_point);  // the full stop of the sentence
+            break;
+        }
+        Digits part;
+        take_digits(r, part);
+        say(s, cp1251_text<"точка">);
+        say_plain_number(s, part.d, part.n);
+    }
+    return true;
+}
+
 }  // namespace
 
 void say_plain_number(Speech& s, const char* digits, std::size_t n)
@@ -459,6 +494,10 @@ void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
         return;
     }
     if (short_run && c == '.' && take_date(r, s, short_value)) {
+        ctx.prev_word[0] = '\0';
+        return;
+    }
+    if (c == '.' && plain && take_dotted(r, s, ds)) {
         ctx.prev_word[0] = '\0';
         return;
     }
