@@ -415,6 +415,22 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
     return true;
 }
 
+// The next count digits of the input, each by its name; the blanks that
+// separated digit groups among them are passed over.
+void say_digits_again(Reader& r, Speech& s, std::size_t count)
+{
+    while (count > 0) {
+        const int c = get(r);
+        if (c == TEXT_EOF)
+            return;
+        if (is_digit(c)) {
+            const char digit = static_cast<char>(c);
+            say_digits(s, &digit, 1);
+            --count;
+        }
+    }
+}
+
 // "2.0.1", "192.168.0.1" (the first point is next): three or more numbers
 // joined by points are read with the word for the point between them.
 bool take_dotted(Reader& r, Speech& s, const Digits& first)
@@ -462,9 +478,18 @@ void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
 {
     Digits ds;
     keep(ds, first_digit);
+    const Mark after_first = mark(r);
     take_digits(r, ds);
     const std::size_t first_group = ds.n;
     take_groups(r, ds);
+    if (ds.total > ds.n) {
+        // More digits than the buffer holds: every one of them, as it stands.
+        back(r, after_first);
+        say_digits(s, ds.d, 1);
+        say_digits_again(r, s, ds.total - 1);
+        ctx.prev_word[0] = '\0';
+        return;
+    }
     const bool grouped = ds.n > first_group;
     if (grouped && peek(r) == '-') {
         // "8 800 555-35-35": a telephone number, each group a number of its own.
@@ -510,8 +535,17 @@ void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
         const Mark m = mark(r);
         get(r);
         if (is_digit(peek(r))) {
+            const Mark point = mark(r);
             keep(fraction, get(r));
             take_digits(r, fraction);
+            if (fraction.total > fraction.n) {
+                back(r, point);
+                say_cardinal(s, value);
+                say(s, cp1251_text<"запятая">);
+                say_digits_again(r, s, fraction.total);
+                ctx.prev_word[0] = '\0';
+                return;
+            }
             a.fraction = fraction.d;
             a.fraction_length = fraction.n;
         } else {
