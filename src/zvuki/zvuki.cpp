@@ -8,6 +8,7 @@
 #include <new>
 
 #include "common/console.h"
+#include "common/datadirs.h"
 #include "common/settings.h"
 #include "common/tables.h"
 #include "zvuki/recording_name.h"
@@ -155,9 +156,12 @@ Sound sound_syllable(Stage& s)
     const std::size_t name_len = std::strlen(name);
     if (s.prefix_len + name_len > VOICE_BYTES - 1)
         return Sound::dropped;
-    char path[VOICE_BYTES];
-    std::memcpy(path, Settings.voice, s.prefix_len);
-    std::memcpy(path + s.prefix_len, name, name_len + 1);
+    // The directory the driver found the voice in, if not here, goes first.
+    char path[DATA_PATH_BYTES];
+    const std::size_t root_len = strnlen(Places.voice_root, DATA_PATH_BYTES - VOICE_BYTES);
+    std::memcpy(path, Places.voice_root, root_len);
+    std::memcpy(path + root_len, Settings.voice, s.prefix_len);
+    std::memcpy(path + root_len + s.prefix_len, name, name_len + 1);
 
     const Sound opened = open_recording(s, name, path);
     if (opened != Sound::sounded)
@@ -310,6 +314,8 @@ int Zvuki()
         fail_wait("Wavetag failed first call\n");
         return fail_stage(s);
     }
+    // From here on the header's sizes describe what the file holds.
+    flush_samples(s.out);
     write_silence(s, LEAD_IN_SAMPLES);
     s.prefix_len = strnlen(Settings.voice, VOICE_BYTES);
     return speak(s);
