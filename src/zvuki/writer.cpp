@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "zvuki/sample_writer.h"
+#include "zvuki/wav_header.h"
 
 namespace {
 
