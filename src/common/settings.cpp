@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-SettingsRecord Settings = {DEFAULT_SPEED, DEFAULT_VOLUME, DEFAULT_STUTTER, "torvy/"};
+SettingsRecord Settings = {DEFAULT_SPEED, DEFAULT_VOLUME, DEFAULT_STUTTER, "torvy/", DEFAULT_READING};
 
 void settings_defaults()
 {
@@ -12,4 +12,5 @@ void settings_defaults()
     Settings.stutter = DEFAULT_STUTTER;
     std::memset(Settings.voice, 0, sizeof Settings.voice);
     std::strcpy(Settings.voice, DEFAULT_VOICE);
+    Settings.reading = DEFAULT_READING;
 }

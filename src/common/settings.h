@@ -1,5 +1,5 @@
-// The four user settings, one record for the whole process. The driver loads
-// and edits them; the sound stage reads them.
+// The user settings, one record for the whole process. The driver loads and
+// edits them; the sound stage reads the first four, the normaliser reading.
 #pragma once
 
 // The voice prefix: a directory name and its separator, NUL included.
@@ -10,12 +10,18 @@ constexpr int DEFAULT_SPEED = 100;
 constexpr float DEFAULT_VOLUME = 3.0f;
 constexpr float DEFAULT_STUTTER = 10.0f;
 constexpr const char* DEFAULT_VOICE = "torvy/";
+// How the normaliser reads: 1 as a Russian reader reads everyday text, 0 by
+// the original rules (text.tmp exactly as the first releases wrote it).
+constexpr int READING_ORIGINAL = 0;
+constexpr int READING_EVERYDAY = 1;
+constexpr int DEFAULT_READING = READING_EVERYDAY;
 
 struct SettingsRecord {
     int speed;      // reading speed in percent, 1..200
     float volume;   // loudness factor, 0.0..4.0
     float stutter;  // a recording's samples divided by it give its length unit
     char voice[VOICE_BYTES];  // path prefix of the recordings, ends in PATH_SEPARATOR
+    int reading;    // READING_EVERYDAY or READING_ORIGINAL
 };
 
 extern SettingsRecord Settings;

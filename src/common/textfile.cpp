@@ -97,6 +97,10 @@ int decode_utf8(TextFile& f, int lead)
             break;
         }
     }
+    if (f.typographic && points[0] == 0x2212)
+        return '-';
+    if (f.typographic && (points[0] == 0x2009 || points[0] == 0x202F))
+        return 0xA0;
     return cp1251_from_unicode(points[0]);
 }
 
@@ -147,6 +151,7 @@ bool text_open(TextFile& f, const char* name, const char* mode)
     f.last_get = -1;
     f.utf8 = false;
     f.utf8_bom = false;
+    f.typographic = false;
     return true;
 }
 

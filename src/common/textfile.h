@@ -21,6 +21,9 @@ struct TextFile {
     bool binary = false;
     bool utf8 = false;    // text decoded from UTF-8 into code page 1251 as it is read
     bool utf8_bom = false;  // the file starts with the UTF-8 byte order mark
+    // UTF-8 text only: the minus sign U+2212 reads as '-' and the thin spaces
+    // (U+2009, U+202F) as the no-break space 0xA0 instead of '?'.
+    bool typographic = false;
     bool at_end = false;  // a read met the physical end or Ctrl-Z; cleared by a seek
     bool failed = false;  // a read or write of the system failed
     bool dirty = false;   // buf[0..pos) holds bytes not yet written at offset base

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/console.h"
 #include "common/datadirs.h"
@@ -35,16 +36,27 @@ bool read_voice(CharSource& src, bool* refused)
     return true;
 }
 
-// The four values in their order; reading stops at the first that does not parse.
-void read_values(CharSource& src)
+// The values in their order; reading stops at the first that does not parse.
+// True when the optional fifth value, the reading rules, stood in the file.
+bool read_values(CharSource& src)
 {
     bool refused = false;
+    bool voice_read = false;
     if (scan_int(src, Settings.speed) && scan_real(src, Settings.volume) &&
         scan_real(src, Settings.stutter))
-        read_voice(src, &refused);
+        voice_read = read_voice(src, &refused);
     if (refused)
         std::printf("The voice name in vokdar.cfg is longer than %d characters! Using %s\n",
                     static_cast<int>(VOICE_NAME_CHARS), Settings.voice);
+    // A refused voice was still a word: the reading rules may follow it.
+    return (voice_read || refused) && scan_int(src, Settings.reading);
+}
+
+// Only the two known rules; anything else reads everyday text.
+void repair_reading()
+{
+    if (Settings.reading != READING_ORIGINAL && Settings.reading != READING_EVERYDAY)
+        Settings.reading = DEFAULT_READING;
 }
 
 void append_separator()
@@ -88,6 +100,7 @@ int Readconfig()
     // The suggested stutter for the speed as repaired, kept as it comes out.
     if (!(Settings.stutter >= 1.0f) || Settings.stutter > 21.0f)
         Settings.stutter = static_cast<float>(Settings.speed) * 0.1f;
+    repair_reading();
     // Always appended, so a file without a voice gives the default a second one.
     append_separator();
     text_close(file);
@@ -109,7 +122,10 @@ int setup_dialogue(std::FILE* answers)
     voice_as_stored();
     CharSource stored;
     stored.file = &file;
-    read_values(stored);
+    // The fifth line is written back only where the file had one, so a file
+    // that older readers share keeps its four values.
+    const bool had_reading = read_values(stored);
+    repair_reading();
     text_seek(file, 0, SEEK_SET);
 
     CharSource in;
@@ -146,14 +162,20 @@ int setup_dialogue(std::FILE* answers)
     else if (Settings.speed < 1)
         Settings.speed = 1;
 
-    // Written over the old content without truncating it: the reader stops
-    // after the fourth value, so a longer old tail is never read.
+    // The file is cut after the new values: the reader looks past the fourth
+    // value now, and the tail of a longer old content could read as the fifth.
     char text[CONFIG_TEXT_BYTES];
-    const int n = std::snprintf(text, sizeof text, "%d\n%f\n%f\n%s\n", Settings.speed,
-                                static_cast<double>(Settings.volume),
-                                static_cast<double>(Settings.stutter), Settings.voice);
+    const int n = had_reading
+                      ? std::snprintf(text, sizeof text, "%d\n%f\n%f\n%s\n%d\n", Settings.speed,
+                                      static_cast<double>(Settings.volume),
+                                      static_cast<double>(Settings.stutter), Settings.voice,
+                                      Settings.reading)
+                      : std::snprintf(text, sizeof text, "%d\n%f\n%f\n%s\n", Settings.speed,
+                                      static_cast<double>(Settings.volume),
+                                      static_cast<double>(Settings.stutter), Settings.voice);
     const bool fits = n > 0 && static_cast<std::size_t>(n) < sizeof text;
-    const bool written = fits && text_puts(file, text);
+    const bool written = fits && text_puts(file, text) && text_flush(file) &&
+                         ftruncate(file.fd, text_tell(file)) == 0;
     if (!text_close(file) || !written)
         std::printf("Cannot write vokdar.cfg!\n");
     return 0;

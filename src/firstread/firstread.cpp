@@ -8,6 +8,7 @@
 
 #include "common/cp1251.h"
 #include "common/console.h"
+#include "common/settings.h"
 #include "common/tables.h"
 #include "firstread/firstread_internal.h"
 
@@ -156,41 +157,13 @@ void write_other(TextFile& in, TextFile& out, unsigned char this_char, unsigned 
     text_putc(out, this_char);
 }
 
-}  // namespace
-
-// A UTF-8 text is read as its code page 1251 twin; see text_open_input.
-bool open_input(TextFile& f, const char* name) { return text_open_input(f, name); }
-
-int Firstread(const char* input_name)
+// The original rules, character by character. false on a NUL byte or a text
+// that ends before its count, with remaining the characters still to come.
+bool read_original(TextFile& in, TextFile& out, long long count, long long& remaining)
 {
-    char typed[NAME_BYTES];
-    const char* name = input_name;
-    TextFile in;
-    if (name == nullptr || name[0] == '\0') {
-        std::fputs(PROMPT_FIRST, stdout);
-        if (!ask_name(typed))
-            return 0;
-        name = typed;
-    }
-    while (!open_input(in, name)) {
-        std::fputs(PROMPT_AGAIN, stdout);
-        if (!ask_name(typed))
-            return 0;
-        name = typed;
-    }
-
-    std::fputs("Firstread initialized...\n", stdout);
-    const long long count = count_chars(in);
-    TextFile out;
-    if (in.failed)
-        return read_failed(in, out, count);
-    if (!text_open(out, OUTPUT_NAME, "w")) {
-        text_close(in);
-        return fail_wait("\nImpocible to open text.tmp!\n");
-    }
-
     // The count, not the end of the file, ends the text: 0xFF is the letter "я".
-    long long remaining = count - 1;
+    remaining = count - 1;
+    FractionState fractions;
     unsigned char this_char = START_CHAR;
     unsigned char prev_char = START_CHAR;
     unsigned char prev_char2 = START_CHAR;
@@ -199,13 +172,13 @@ int Firstread(const char* input_name)
         prev_char = this_char;
         const int c = text_getc(in);
         if (c == TEXT_EOF || c == 0)  // the end before the count: the file changed or failed
-            return read_failed(in, out, remaining);
+            return false;
         this_char = fold_case(static_cast<unsigned char>(c));
 
         if (is_latin(this_char))
             continue;
         if (this_char >= '0' && this_char <= '9') {
-            remaining -= Spellnumber(static_cast<char>(this_char), in, out);
+            remaining -= Spellnumber(static_cast<char>(this_char), in, out, fractions);
             this_char = ' ';
             continue;
         }
@@ -231,6 +204,48 @@ int Firstread(const char* input_name)
         }
         write_other(in, out, this_char, prev_char, prev_char2);
     }
+    return true;
+}
+
+}  // namespace
+
+// A UTF-8 text is read as its code page 1251 twin; see text_open_input.
+bool open_input(TextFile& f, const char* name) { return text_open_input(f, name); }
+
+int Firstread(const char* input_name)
+{
+    char typed[NAME_BYTES];
+    const char* name = input_name;
+    TextFile in;
+    if (name == nullptr || name[0] == '\0') {
+        std::fputs(PROMPT_FIRST, stdout);
+        if (!ask_name(typed))
+            return 0;
+        name = typed;
+    }
+    while (!open_input(in, name)) {
+        std::fputs(PROMPT_AGAIN, stdout);
+        if (!ask_name(typed))
+            return 0;
+        name = typed;
+    }
+
+    in.typographic = Settings.reading != READING_ORIGINAL;
+    std::fputs("Firstread initialized...\n", stdout);
+    const long long count = count_chars(in);
+    TextFile out;
+    if (in.failed)
+        return read_failed(in, out, count);
+    if (!text_open(out, OUTPUT_NAME, "w")) {
+        text_close(in);
+        return fail_wait("\nImpocible to open text.tmp!\n");
+    }
+
+    long long remaining = 0;
+    const bool read = Settings.reading == READING_ORIGINAL ? read_original(in, out, count, remaining)
+                                                           : read_everyday(in, out, count, remaining);
+    if (!read)
+        return read_failed(in, out, remaining);
 
     // The file layer buffers: a failed write anywhere shows at the latest on closing.
     bool written = text_putc(out, END_MARKER) && text_putc(out, ' ');

@@ -50,11 +50,6 @@ const char* const WHOLE = cp1251_text<" целых, ">;
 const char* const NUMBER_END = ", ";
 const char* const UNKNOWN_NUMBER = cp1251_text<"какое-то неизвестное науке число, ">;
 
-// The integer part of a fraction has been spoken and its denominator is due.
-bool fraction_pending = false;
-// Digits of the pending fraction minus one, once its look-ahead is balanced.
-std::int8_t decimals = 0;
-
 bool is_digit(int c) { return c >= '0' && c <= '9'; }
 
 // decimals is a small counter; a huge look-ahead saturates rather than wraps
@@ -154,14 +149,10 @@ void speak_integer(TextFile& out, const std::array<int, SPOKEN_DIGITS>& digits, 
 
 }  // namespace
 
-void spellnumber_reset()
+long long Spellnumber(char first_digit, TextFile& in, TextFile& out, FractionState& state)
 {
-    fraction_pending = false;
-    decimals = 0;
-}
-
-long long Spellnumber(char first_digit, TextFile& in, TextFile& out)
-{
+    bool& fraction_pending = state.fraction_pending;
+    std::int8_t& decimals = state.decimals;
     if (!is_digit(first_digit))
         return 0;
     std::array<int, SPOKEN_DIGITS> digits{};

@@ -75,7 +75,7 @@ TEST(Chain, RunsWhatTheCommandLineAsks)
 
 TEST(Readconfig, LoadsAndRepairs)
 {
-    driver_test::for_each_case("driver/config.cases", 7, [](const std::vector<std::string>& c) {
+    driver_test::for_each_case("driver/config.cases", 8, [](const std::vector<std::string>& c) {
         harness::TempDir dir;
         driver_test::place(dir, "vokdar.cfg", c[0]);
         harness::ScopedChdir in(dir.path());
@@ -87,6 +87,7 @@ TEST(Readconfig, LoadsAndRepairs)
         EXPECT_EQ(Settings.volume, std::stof(c[3]));
         EXPECT_EQ(Settings.stutter, std::stof(c[4]));
         EXPECT_EQ(std::string(Settings.voice), c[5]);
+        EXPECT_EQ(Settings.reading, std::stoi(c[7]));
     });
 }
 

@@ -2,16 +2,20 @@
 // (tests/data/firstread), a real text, and the read and write failures.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "case_table.h"
 #include "common/console.h"
+#include "common/settings.h"
 #include "firstread/firstread.h"
 #include "firstread/firstread_internal.h"
 #include "harness.h"
+#include "random_text.h"
 
 namespace {
 
@@ -26,10 +30,12 @@ struct Outcome {
     int key_waits = 0;
 };
 
-// Firstread on in.txt of dir as a fresh program would run it.
-Outcome normalise_in(const TempDir& dir)
+// Firstread on in.txt of dir as a fresh program would run it, by the
+// original reading rules unless told otherwise.
+Outcome normalise_in(const TempDir& dir, int reading = READING_ORIGINAL)
 {
-    spellnumber_reset();
+    settings_defaults();
+    Settings.reading = reading;
     harness::ScopedChdir here(dir.path());
     const int waits = key_wait_count();
     Outcome o;
@@ -40,11 +46,11 @@ Outcome normalise_in(const TempDir& dir)
     return o;
 }
 
-Outcome normalise(const std::string& bytes)
+Outcome normalise(const std::string& bytes, int reading = READING_ORIGINAL)
 {
     TempDir dir;
     dir.write("in.txt", bytes);
-    return normalise_in(dir);
+    return normalise_in(dir, reading);
 }
 
 class FirstreadTable : public testing::TestWithParam<const char*> {};
@@ -62,6 +68,88 @@ TEST_P(FirstreadTable, TextBecomesTheBodyOfTextTmp)
 INSTANTIATE_TEST_SUITE_P(Families, FirstreadTable,
                          testing::Values("letters", "lone_letters", "spacing", "symbols", "doubled", "fractions"),
                          [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
+// The everyday reading, a table per kind of notation.
+class EverydayTable : public testing::TestWithParam<const char*> {};
+
+TEST_P(EverydayTable, TextBecomesTheBodyOfTextTmp)
+{
+    for (const CaseRow& row : case_table(std::string("firstread/everyday_") + GetParam() + ".cases")) {
+        SCOPED_TRACE(row.where);
+        const Outcome o = normalise(row.field.at(0), READING_EVERYDAY);
+        EXPECT_EQ(o.result, 1);
+        EXPECT_EQ(harness::utf8(o.tmp), harness::utf8(row.field.at(1) + END_TEXT));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, EverydayTable,
+                         testing::Values("numbers", "dates", "roman", "letters", "abbreviations", "latin",
+                                         "addresses", "pauses"),
+                         [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
+// Only what the later stages read: small letters, spaces, the pause mark and
+// the delimiters but the line feed.
+void expect_text_tmp_bytes(const std::string& body)
+{
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        const auto b = static_cast<unsigned char>(body[i]);
+        ASSERT_TRUE(b >= 0xE0 || b == 0xB8 || std::string(" #,.-~?!:;").find(body[i]) != std::string::npos)
+            << "byte " << int(b) << " at " << i;
+    }
+}
+
+TEST(Everyday, ProseAsAReaderReadsIt)
+{
+    const Outcome o = normalise(harness::test_data("firstread/everyday_prose.in"), READING_EVERYDAY);
+    EXPECT_EQ(o.result, 1);
+    EXPECT_EQ(harness::utf8(o.tmp), harness::utf8(harness::test_data("firstread/everyday_prose.out")));
+    expect_text_tmp_bytes(o.tmp.substr(0, o.tmp.size() - 2));
+}
+
+// The characters UTF-8 has beyond code page 1251: the minus sign and the thin
+// spaces count in the everyday reading and stay question marks in the original one.
+TEST(Everyday, MinusSignAndThinSpacesOfUtf8Texts)
+{
+    const std::string text = "Было \xE2\x88\x92" "12 и 1\xE2\x80\x89" "000 рублей";
+    EXPECT_EQ(harness::utf8(normalise(text, READING_EVERYDAY).tmp),
+              "было минус двенатцать и тысяча рублей` ");
+    EXPECT_EQ(harness::utf8(normalise(text, READING_ORIGINAL).tmp),
+              "было ?двенатцать,  и, один,     ноль, рублей` ");
+}
+
+TEST(Everyday, NulByteIsAReadErrorToo)
+{
+    const Outcome o = normalise(cp1251("аб 12") + '\0' + cp1251("вгд"), READING_EVERYDAY);
+    EXPECT_EQ(o.result, 0);
+    EXPECT_EQ(o.key_waits, 1);
+    EXPECT_EQ(o.tmp.find('`'), std::string::npos);  // no end marker
+}
+
+// The original rules stay as they were, byte for byte: random texts of both
+// encodings against the digests of what the program wrote before the everyday
+// reading existed.
+TEST(OriginalReading, RandomTextsGiveTheSameTextTmpAsBefore)
+{
+    std::istringstream digests(harness::test_data("firstread/original_digests.txt"));
+    int compared = 0;
+    for (std::string line; std::getline(digests, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        std::uint32_t index = 0;
+        int result = 0;
+        std::string digest;
+        fields >> index >> result >> digest;
+        const std::string text = random_text::text(index);
+        const Outcome o = normalise(text, READING_ORIGINAL);
+        char mine[17];
+        std::snprintf(mine, sizeof mine, "%016llx", static_cast<unsigned long long>(random_text::digest(o.tmp)));
+        EXPECT_EQ(o.result, result) << "text " << index;
+        EXPECT_EQ(mine, digest) << "text " << index << ": " << harness::utf8(o.tmp);
+        ++compared;
+    }
+    EXPECT_EQ(compared, 600);
+}
 
 // A failure as the user meets it (the program's message) and as the chain
 // does (result 0 after one key wait).

@@ -21,7 +21,7 @@ struct Spoken {
 // takes two), from the state of a fresh program.
 Spoken spell(const std::string& text, int calls = 1)
 {
-    spellnumber_reset();
+    FractionState state;  // as a fresh program starts
     harness::TempDir dir;
     dir.write("in.txt", text);
     TextFile in, out;
@@ -30,7 +30,7 @@ Spoken spell(const std::string& text, int calls = 1)
     Spoken s;
     s.next = text_getc(in);
     for (int i = 0; i < calls; ++i) {
-        s.count = Spellnumber(static_cast<char>(s.next), in, out);
+        s.count = Spellnumber(static_cast<char>(s.next), in, out, state);
         s.next = text_getc(in);
     }
     EXPECT_TRUE(text_close(out));

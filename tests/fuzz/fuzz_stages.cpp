@@ -19,6 +19,7 @@
 #include "common/textfile.h"
 #include "driver/driver_internal.h"
 #include "firstread/firstread.h"
+#include "firstread/everyday_reader.h"
 #include "firstread/firstread_internal.h"
 #include "secondread/secondread.h"
 #include "slogi/slogi.h"
@@ -88,22 +89,39 @@ bool text_tmp_byte(unsigned char c)
     return is_small_letter(c) || c == ' ' || c == '#' || (c != '\n' && is_delimiter(c));
 }
 
-void firstread(const std::string& input)
+// Firstread on the input by the given rules: the body of text.tmp (without
+// its end marker), or nothing when the stage failed, as only a NUL may make it.
+bool run_firstread(const std::string& input, int reading, std::vector<int>& text, std::string& body)
 {
     write_file("in.txt", input);
-    spellnumber_reset();
+    const SettingsRecord kept = Settings;
+    Settings.reading = reading;
     const int result = Firstread("in.txt");
+    Settings = kept;
 
     // The text as the stage reads it: the same opener, the same text mode.
-    const std::vector<int> text = read_text("in.txt", true).chars;
+    text = read_text("in.txt", true).chars;
     const std::string out = read_file("text.tmp");
     if (result == 0) {
         check(std::find(text.begin(), text.end(), 0) != text.end(), "Firstread failed on a text without a NUL byte");
-        return;
+        return false;
     }
     check(out.size() >= 2 && out.compare(out.size() - 2, 2, "` ") == 0,
           "text.tmp does not end with the end marker and a space");
-    const std::string body = out.substr(0, out.size() - 2);
+    body = out.substr(0, out.size() - 2);
+    return true;
+}
+
+void firstread(const std::string& input)
+{
+    std::vector<int> text;
+    std::string body;
+    // The everyday reading writes nothing but the bytes of the format.
+    if (run_firstread(input, READING_EVERYDAY, text, body))
+        for (const char b : body)
+            check(text_tmp_byte(static_cast<unsigned char>(b)), "the everyday reading wrote a byte outside the format");
+    if (!run_firstread(input, READING_ORIGINAL, text, body))
+        return;
     for (std::size_t i = 0; i < body.size();) {
         const auto c = static_cast<unsigned char>(body[i]);
         check(c != 0 && c != '\n' && c != END_MARKER && c != CTRL_Z,
@@ -121,10 +139,41 @@ void firstread(const std::string& input)
     }
 }
 
-void spellnumber(const std::string& input)
+// The everyday number reader from every digit of the input: it moves on, never
+// past the end, and writes number words (small letters and spaces) only.
+void everyday_numbers(const std::string& input)
 {
     write_file("num.txt", input);
-    spellnumber_reset();
+    TextFile in, out;
+    check(open_input(in, "num.txt"), "num.txt does not open");
+    check(text_open(out, "num.tmp", "w"), "num.tmp does not open");
+    long long count = 0;
+    while (text_getc(in) != TEXT_EOF)
+        ++count;
+    text_seek(in, 0, SEEK_SET);
+    Reader r{in, count};
+    Speech s{out};
+    Context ctx;
+    for (int c; (c = get(r)) != TEXT_EOF;) {
+        if (!is_digit(c))
+            continue;
+        const long long before = r.taken;
+        read_number(r, s, ctx, c);
+        check(r.taken >= before && r.taken <= count, "the number reader went back or past the end");
+    }
+    text_close(in);
+    check(text_close(out), "num.tmp was not written");
+    const std::string words = read_file("num.tmp");
+    check(std::all_of(words.begin(), words.end(),
+                      [](char b) { return is_small_letter(static_cast<unsigned char>(b)) || one_of(" .", b); }),
+          "the number reader wrote a byte that is no part of a number word");
+}
+
+void spellnumber(const std::string& input)
+{
+    everyday_numbers(input);
+    write_file("num.txt", input);
+    FractionState state;
 
     // Raw offset of every character as text mode delivers it, and the offset of the end.
     const auto [chars, offsets] = read_text("num.txt", true);
@@ -146,7 +195,7 @@ void spellnumber(const std::string& input)
         if (!is_digit(c))
             continue;
         const long long from = text_tell(out);
-        const long long consumed = Spellnumber(static_cast<char>(c), in, out);
+        const long long consumed = Spellnumber(static_cast<char>(c), in, out, state);
         const long long at = index_of(text_tell(in));
         // The count is exact, or one more when the run met the end of the input.
         check(consumed == at - i || (at == total && consumed == at - i + 1),

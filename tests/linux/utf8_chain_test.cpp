@@ -81,7 +81,7 @@ TEST(Utf8Chain, CharactersWithoutACodePage1251FormReadAsQuestionMarks)
 TEST(Utf8Chain, OtherFilesStayCodePage1251)
 {
     const Spoken ascii = speak("Cat 25 dogs.\n", "$\n");
-    EXPECT_NE(ascii.kept[0].find(cp1251(" пять,")), std::string::npos) << harness::utf8(ascii.kept[0]);
+    EXPECT_NE(ascii.kept[0].find(cp1251("двацать пять догс")), std::string::npos) << harness::utf8(ascii.kept[0]);
     expect_same(speak(BOM + "Cat 25 dogs.\n", "$\n"), ascii);  // a mark before ASCII is no character
     EXPECT_EQ(speak("\xC2\xAB\xC2\xBB\n", "$\n").kept[0].substr(0, 1), cp1251("в"));
 }

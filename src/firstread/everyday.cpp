@@ -1,0 +1,677 @@
+// The everyday reading: the text as a Russian reader reads it aloud. Still a
+// stream: a token (a word, a number, an address) is read as it comes, with a
+// bounded look-ahead done by saving and restoring the input position, into
+// fixed buffers. Numbers and what they count are read by everyday_numbers.cpp.
+#include <cstdio>
+#include <cstring>
+
+#include "common/cp1251.h"
+#include "common/tables.h"
+#include "firstread/everyday_reader.h"
+#include "firstread/firstread_internal.h"
+
+namespace {
+
+constexpr unsigned char PAUSE_MARK = '#';
+// Letters kept doubled, as they are pronounced so.
+const char* const KEPT_DOUBLES = cp1251_text<"нвтд">;
+// A word of capitals this long or longer among others is a heading, not an
+// abbreviation; one up to ABBREVIATION_LETTERS long alone is spelled.
+constexpr std::size_t SHOUTED_LETTERS = 4;
+constexpr std::size_t ABBREVIATION_LETTERS = 5;
+// An address is at most this long; a longer run of its characters is not one.
+constexpr std::size_t ADDRESS_BYTES = 256;
+
+// Symbols read as a word wherever they stand outside a number.
+struct SymbolWord {
+    unsigned char symbol;
+    const char* words;
+};
+const SymbolWord SYMBOL_WORDS[] = {
+    {'@', cp1251_text<"собака">},     {'#', cp1251_text<"номер">},      {'$', cp1251_text<"долларов">},
+    {'%', cp1251_text<"процентов">},  {'*', cp1251_text<"звёздочка">},  {'/', cp1251_text<"слэш">},
+    {'=', cp1251_text<"равно">},      {'&', cp1251_text<"и">},          {'+', cp1251_text<"плюс">},
+    {0xB9, cp1251_text<"номер">},     {0xA7, cp1251_text<"параграф">},  {0xB0, cp1251_text<"градусов">},
+    {0x88, cp1251_text<"евро">},
+};
+
+// The characters of an address, read out one by one.
+const SymbolWord ADDRESS_WORDS[] = {
+    {'.', cp1251_text<"точка">},  {'@', cp1251_text<"собака">},   {'/', cp1251_text<"слэш">},
+    {'-', cp1251_text<"дефис">},  {'_', cp1251_text<"подчёркивание">}, {':', cp1251_text<"двоеточие">},
+    {'?', cp1251_text<"вопрос">}, {'=', cp1251_text<"равно">},    {'&', cp1251_text<"и">},
+    {'%', cp1251_text<"процент">}, {'+', cp1251_text<"плюс">},   {'~', cp1251_text<"тильда">},
+    {'#', cp1251_text<"решётка">},
+};
+
+const char* symbol_words(const SymbolWord* table, std::size_t n, unsigned char c)
+{
+    for (std::size_t i = 0; i < n; ++i)
+        if (table[i].symbol == c)
+            return table[i].words;
+    return nullptr;
+}
+
+// Latin spellings and their Russian sound, tried longest first at each letter.
+const WordPair LATIN_SOUNDS[] = {
+    {"tion", cp1251_text<"шн">}, {"sch", cp1251_text<"ш">}, {"tch", cp1251_text<"ч">},
+    {"sh", cp1251_text<"ш">},    {"ch", cp1251_text<"ч">},  {"th", cp1251_text<"т">},
+    {"ph", cp1251_text<"ф">},    {"kh", cp1251_text<"х">},  {"zh", cp1251_text<"ж">},
+    {"ck", cp1251_text<"к">},    {"qu", cp1251_text<"кв">}, {"oo", cp1251_text<"у">},
+    {"ee", cp1251_text<"и">},    {"ea", cp1251_text<"и">},  {"ou", cp1251_text<"ау">},
+    {"ay", cp1251_text<"эй">},   {"ey", cp1251_text<"эй">}, {"ai", cp1251_text<"эй">},
+    {"oi", cp1251_text<"ой">},   {"oy", cp1251_text<"ой">}, {"au", cp1251_text<"о">},
+    {"ya", cp1251_text<"я">},    {"yu", cp1251_text<"ю">},  {"yo", cp1251_text<"йо">},
+    {"ye", cp1251_text<"е">},    {"x", cp1251_text<"кс">},  {"j", cp1251_text<"дж">},
+    {"w", cp1251_text<"в">},     {"q", cp1251_text<"к">},   {"h", cp1251_text<"х">},
+    {"a", cp1251_text<"а">},     {"b", cp1251_text<"б">},   {"d", cp1251_text<"д">},
+    {"e", cp1251_text<"е">},     {"f", cp1251_text<"ф">},   {"g", cp1251_text<"г">},
+    {"i", cp1251_text<"и">},     {"k", cp1251_text<"к">},   {"l", cp1251_text<"л">},
+    {"m", cp1251_text<"м">},     {"n", cp1251_text<"н">},   {"o", cp1251_text<"о">},
+    {"p", cp1251_text<"п">},     {"r", cp1251_text<"р">},   {"s", cp1251_text<"с">},
+    {"t", cp1251_text<"т">},     {"u", cp1251_text<"у">},   {"v", cp1251_text<"в">},
+    {"z", cp1251_text<"з">},
+};
+
+bool is_latin_vowel(char c) { return std::strchr("aeiouy", c) != nullptr && c != '\0'; }
+
+// A Latin word in small letters as Russian letters, as an English or common
+// European spelling sounds: "server" → "сервер", "linux" → "линукс".
+void transliterate(const char* word, char* out, std::size_t cap)
+{
+    const std::size_t n = std::strlen(word);
+    std::size_t o = 0;
+    const auto put = [&](const char* t) {
+        for (; *t != '\0' && o + 1 < cap; ++t)
+            out[o++] = *t;
+    };
+    for (std::size_t i = 0; i < n;) {
+        const char c = word[i];
+        if (i > 0 && c == word[i - 1] && c != 'e' && c != 'o') {
+            ++i;  // "hello": a doubled letter sounds once
+            continue;
+        }
+        if (c == 'e' && i == n - 1 && n > 3 && !is_latin_vowel(word[i - 1])) {
+            ++i;  // the silent final e of "update", "game"
+            continue;
+        }
+        if (c == 'e' && i == 0) {
+            put(cp1251_text<"э">);
+            ++i;
+            continue;
+        }
+        if (c == 'y' && !(i + 1 < n && is_latin_vowel(word[i + 1]))) {
+            put(cp1251_text<"и">);  // "system", "history"; before a vowel as in "yes"
+            ++i;
+            continue;
+        }
+        bool matched = false;
+        for (const WordPair& p : LATIN_SOUNDS) {
+            const std::size_t len = std::strlen(p.key);
+            if (len == 1 && c == 'c') {
+                // Before e, i, y as in "service", elsewhere as in "code".
+                const char next = word[i + 1];
+                put(next == 'e' || next == 'i' || next == 'y' ? cp1251_text<"с"> : cp1251_text<"к">);
+                ++i;
+                matched = true;
+                break;
+            }
+            if (std::strncmp(word + i, p.key, len) == 0) {
+                put(p.words);
+                i += len;
+                matched = true;
+                break;
+            }
+        }
+        if (!matched)
+            ++i;
+    }
+    out[o] = '\0';
+}
+
+bool is_capital_latin(int c) { return c >= 'A' && c <= 'Z'; }
+
+int roman_digit(char c)
+{
+    switch (c) {
+    case 'I': return 1;
+    case 'V': return 5;
+    case 'X': return 10;
+    case 'L': return 50;
+    case 'C': return 100;
+    case 'D': return 500;
+    case 'M': return 1000;
+    default: return 0;
+    }
+}
+
+// The value of a Roman numeral in capitals, 0 when it is none (or not written
+// the usual way: "IIII", "VX").
+int roman_value(const char* s)
+{
+    static const char* const THOUSANDS[] = {"", "M", "MM", "MMM"};
+    static const char* const HUNDREDS[] = {"", "C", "CC", "CCC", "CD", "D", "DC", "DCC", "DCCC", "CM"};
+    static const char* const TENS[] = {"", "X", "XX", "XXX", "XL", "L", "LX", "LXX", "LXXX", "XC"};
+    static const char* const UNITS[] = {"", "I", "II", "III", "IV", "V", "VI", "VII", "VIII", "IX"};
+    int value = 0;
+    for (const char* p = s; *p != '\0'; ++p) {
+        const int d = roman_digit(*p);
+        if (d == 0 || value > 4000)
+            return 0;
+        value += roman_digit(p[1]) > d ? -d : d;
+    }
+    if (value <= 0 || value >= 4000)
+        return 0;
+    // Only the usual way of writing it.
+    char form[32];
+    std::snprintf(form, sizeof form, "%s%s%s%s", THOUSANDS[value / 1000], HUNDREDS[value / 100 % 10],
+                  TENS[value / 10 % 10], UNITS[value % 10]);
+    return std::strcmp(form, s) == 0 ? value : 0;
+}
+
+const char* russian_letter_name(unsigned char c)
+{
+    if (c == SMALL_YO)
+        return RUSSIAN_LETTER_NAMES[6];
+    const int i = c - SMALL_A;
+    return RUSSIAN_LETTER_NAMES[i < 6 ? i : i + 1];
+}
+
+// A run of letters read from the text: Cyrillic or Latin, folded to small
+// letters, with what the capitals were.
+struct Word {
+    char text[WORD_BYTES];
+    char raw[WORD_BYTES];  // as written (capitals kept)
+    std::size_t length = 0;
+    bool first_capital = false;
+    bool all_capital = true;
+};
+
+void take_letters(Reader& r, int first, Word& w, bool latin)
+{
+    w.length = 0;
+    w.first_capital = latin ? is_capital_latin(first) : is_capital_cyrillic(first);
+    w.all_capital = true;
+    for (int c = first;;) {
+        const bool capital = latin ? is_capital_latin(c) : is_capital_cyrillic(c);
+        w.all_capital = w.all_capital && capital;
+        w.raw[w.length] = static_cast<char>(c);
+        w.text[w.length] = static_cast<char>(latin ? (capital ? c + ('a' - 'A') : c) : fold_cyrillic(c));
+        ++w.length;
+        const int next = peek(r);
+        const bool more = latin ? is_latin_letter(next) : is_cyrillic_letter(next);
+        if (!more || w.length + 1 >= WORD_BYTES)
+            break;
+        c = get(r);
+    }
+    w.text[w.length] = '\0';
+    w.raw[w.length] = '\0';
+}
+
+void spell_russian(Speech& s, const char* letters)
+{
+    for (const char* p = letters; *p != '\0'; ++p)
+        say(s, russian_letter_name(static_cast<unsigned char>(*p)));
+}
+
+void spell_english(Speech& s, const char* letters)
+{
+    for (const char* p = letters; *p != '\0'; ++p)
+        if (*p >= 'a' && *p <= 'z')
+            say(s, ENGLISH_LETTER_NAMES[*p - 'a']);
+}
+
+void say_latin_word(Speech& s, const Word& w)
+{
+    if (const WordPair* p = find_pair(LATIN_WORDS, w.text)) {
+        say(s, p->words);
+        return;
+    }
+    bool vowel = false;
+    for (std::size_t i = 0; i < w.length; ++i)
+        vowel = vowel || is_latin_vowel(w.text[i]);
+    if (w.length == 1 || (w.all_capital && (w.length <= 4 || !vowel)) || !vowel) {
+        spell_english(s, w.text);
+        return;
+    }
+    char russian[WORD_BYTES * 3];
+    transliterate(w.text, russian, sizeof russian);
+    say(s, russian);
+}
+
+// A pronounced word: a doubled consonant sounds once ("класс" → "клас").
+void say_russian_word(Speech& s, const Word& w)
+{
+    char word[WORD_BYTES];
+    std::size_t o = 0;
+    for (std::size_t i = 0; i < w.length; ++i) {
+        const auto c = static_cast<unsigned char>(w.text[i]);
+        if (i > 0 && c == static_cast<unsigned char>(w.text[i - 1]) && !is_vowel(c) && !in_set(KEPT_DOUBLES, c))
+            continue;
+        word[o++] = static_cast<char>(c);
+    }
+    word[o] = '\0';
+    say(s, word);
+}
+
+// Whether what follows the position (past spaces) starts a new sentence: a
+// capital letter, a line end or the end of the text.
+bool sentence_follows(Reader& r)
+{
+    const Mark m = mark(r);
+    int c = get(r);
+    while (is_blank(c))
+        c = get(r);
+    back(r, m);
+    return c == TEXT_EOF || c == '\n' || is_capital_cyrillic(c) || is_capital_latin(c);
+}
+
+// "т. е.", "н.э.": the second letter and its dot after the first word's dot
+// (which is next in the input). Consumed when it matches.
+const TwoPart* take_two_part(Reader& r, const char* first, bool first_capital)
+{
+    const Mark m = mark(r);
+    get(r);  // the dot
+    int c = get(r);
+    for (int spaces = 0; is_blank(c) && spaces < 2; ++spaces)
+        c = get(r);
+    // "Т. Н." are initials; "Т.е." and "т. е." are not.
+    if (is_cyrillic_letter(c) && !is_cyrillic_letter(peek(r)) && !(first_capital && is_capital_cyrillic(c))) {
+        char second[2] = {static_cast<char>(fold_cyrillic(c)), '\0'};
+        for (const TwoPart* t = TWO_PART_ABBREVIATIONS; t->first != nullptr; ++t) {
+            if (std::strcmp(t->first, first) == 0 && std::strcmp(t->second, second) == 0) {
+                if (peek(r) == '.')
+                    get(r);
+                return t;
+            }
+        }
+    }
+    back(r, m);
+    return nullptr;
+}
+
+// The next word after the position (spaces skipped), folded; empty when a
+// letter does not come next. *capital: it begins with a capital; *shouted:
+// it is of capitals only and not short. The position is kept.
+void peek_word(Reader& r, char* word, bool* capital, bool* shouted = nullptr)
+{
+    const Mark m = mark(r);
+    int c = get(r);
+    while (is_blank(c))
+        c = get(r);
+    std::size_t n = 0;
+    bool all_capital = true;
+    *capital = is_capital_cyrillic(c);
+    while (is_cyrillic_letter(c) && n + 1 < WORD_BYTES) {
+        all_capital = all_capital && is_capital_cyrillic(c);
+        word[n++] = static_cast<char>(fold_cyrillic(c));
+        c = get(r);
+    }
+    word[n] = '\0';
+    if (shouted != nullptr)
+        *shouted = all_capital && n >= SHOUTED_LETTERS;
+    back(r, m);
+}
+
+// After a Roman numeral and a dash, another numeral and then the word they
+// share: "XIX-XX вв.". Empty when the text goes on otherwise.
+void peek_word_after_range(Reader& r, char* word)
+{
+    const Mark m = mark(r);
+    word[0] = '\0';
+    const int dash = get(r);
+    if (dash == '-' || dash == 0x96 || dash == 0x97) {
+        bool numeral = false;
+        while (std::strchr("IVXLCDM", peek(r)) != nullptr && peek(r) > 0) {
+            get(r);
+            numeral = true;
+        }
+        bool capital = false;
+        if (numeral)
+            peek_word(r, word, &capital);
+    }
+    back(r, m);
+}
+
+// "г." before a name, in the case the word before asks for.
+const char* city_form(const char* before)
+{
+    static const char* const GENITIVE[] = {cp1251_text<"из">, cp1251_text<"до">, cp1251_text<"от">,
+                                           cp1251_text<"около">, cp1251_text<"у">, cp1251_text<"для">,
+                                           cp1251_text<"близ">, cp1251_text<"жители">};
+    if (std::strcmp(before, cp1251_text<"в">) == 0 || std::strcmp(before, cp1251_text<"о">) == 0)
+        return cp1251_text<"городе">;
+    if (std::strcmp(before, cp1251_text<"по">) == 0 || std::strcmp(before, cp1251_text<"к">) == 0)
+        return cp1251_text<"городу">;
+    for (const char* g : GENITIVE)
+        if (std::strcmp(before, g) == 0)
+            return cp1251_text<"города">;
+    return cp1251_text<"город">;
+}
+
+bool has_vowel(const char* word)
+{
+    for (const char* p = word; *p != '\0'; ++p)
+        if (is_vowel(static_cast<unsigned char>(*p)))
+            return true;
+    return false;
+}
+
+void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
+{
+    Word w;
+    take_letters(r, first, w, false);
+    if (peek(r) == '.') {
+        if (const TwoPart* t = take_two_part(r, w.text, w.first_capital)) {
+            say(s, t->words);
+            if (t->sentence_end && sentence_follows(r))
+                say_mark(s, '.');
+            ctx.prev_word[0] = '\0';
+            return;
+        }
+        if (w.length == 1 && w.first_capital) {
+            // An initial: "А. С. Пушкин" → а эс пушкин.
+            get(r);
+            say(s, russian_letter_name(static_cast<unsigned char>(w.text[0])));
+            ctx.prev_word[0] = '\0';
+            return;
+        }
+        if (!w.first_capital || w.length > 1) {
+            if (const Abbreviation* a = find_abbreviation(w.text)) {
+                get(r);
+                char next[WORD_BYTES];
+                bool capital = false;
+                peek_word(r, next, &capital);
+                if (std::strcmp(w.text, cp1251_text<"г">) == 0 && capital) {
+                    // "г. Москва", "в г. Москве"
+                    say(s, city_form(ctx.prev_word));
+                } else {
+                    say(s, a->words);
+                    if (a->sentence_end && sentence_follows(r))
+                        say_mark(s, '.');
+                }
+                ctx.prev_word[0] = '\0';
+                return;
+            }
+        }
+    }
+    char next[WORD_BYTES];
+    bool next_capital = false;
+    bool next_shouted = false;
+    if (w.all_capital && w.length >= 2)
+        peek_word(r, next, &next_capital, &next_shouted);
+    // Capitals inside ordinary text are an abbreviation when short or without
+    // a vowel; among other words of capitals (a heading) they are words.
+    const bool shouted = w.all_capital && w.length >= 2 &&
+                         (!has_vowel(w.text) || (w.length <= ABBREVIATION_LETTERS && !next_shouted && !ctx.prev_shouted));
+    const bool was_shouted = w.all_capital && w.length >= SHOUTED_LETTERS;
+    if (shouted) {
+        if (const WordPair* p = find_pair(READ_AS_WORDS, w.text))
+            say(s, p->words);
+        else if (const WordPair* q = find_pair(SPECIAL_ABBREVIATIONS, w.text))
+            say(s, q->words);
+        else
+            spell_russian(s, w.text);
+    } else if (const CountedUnit* unit = w.length < 2 || has_vowel(w.text) ? nullptr : find_unit(w.text)) {
+        say(s, unit->forms.many);  // "км" with no number before it
+    } else if (w.length == 1 && !in_set(ONE_LETTER_WORDS, static_cast<unsigned char>(w.text[0]))) {
+        say(s, russian_letter_name(static_cast<unsigned char>(w.text[0])));  // a letter as a symbol
+    } else {
+        say_russian_word(s, w);  // one-letter words too: bound to the next word, no pause
+    }
+    std::memcpy(ctx.prev_word, w.text, w.length + 1);
+    ctx.prev_capital = w.first_capital;
+    ctx.prev_shouted = was_shouted;
+}
+
+void handle_latin(Reader& r, Speech& s, Context& ctx, int first)
+{
+    Word w;
+    take_letters(r, first, w, true);
+    if (w.all_capital) {
+        if (const int value = roman_value(w.raw)) {
+            char next[WORD_BYTES];
+            bool capital = false;
+            peek_word(r, next, &capital);
+            if (next[0] == '\0')
+                peek_word_after_range(r, next);
+            const OrdinalContext* after = find_context(ROMAN_AFTER, next);
+            const OrdinalContext* before = find_context(ROMAN_BEFORE, ctx.prev_word);
+            if (after != nullptr || before != nullptr || (ctx.prev_capital && ctx.prev_word[0] != '\0')) {
+                // "XX век", "глава IV", "Пётр I".
+                say_ordinal(s, static_cast<std::uint64_t>(value),
+                            after != nullptr ? after->form : before != nullptr ? before->form : Ordinal::nom_m);
+                ctx.prev_word[0] = '\0';
+                return;
+            }
+        }
+    }
+    say_latin_word(s, w);
+    ctx.prev_word[0] = '\0';
+}
+
+bool is_address_char(int c)
+{
+    return is_latin_letter(c) || is_digit(c) || (c != 0 && c != TEXT_EOF && std::strchr("._-@/:?=&%+~#", c) != nullptr);
+}
+
+bool starts_with(const char* s, const char* prefix) { return std::strncmp(s, prefix, std::strlen(prefix)) == 0; }
+
+// An e-mail or web address from the position (its first character is next):
+// the number of its characters, 0 when none starts here.
+std::size_t address_length(Reader& r, char* text)
+{
+    const Mark m = mark(r);
+    std::size_t n = 0;
+    for (int c = get(r); is_address_char(c); c = get(r)) {
+        if (n + 1 >= ADDRESS_BYTES) {
+            back(r, m);
+            return 0;
+        }
+        text[n++] = static_cast<char>(c);
+    }
+    back(r, m);
+    while (n > 0 && std::strchr(".,:;?!-", text[n - 1]) != nullptr)
+        --n;  // the punctuation of the sentence
+    text[n] = '\0';
+    char lower[ADDRESS_BYTES];
+    for (std::size_t i = 0; i <= n; ++i)
+        lower[i] = static_cast<char>(text[i] >= 'A' && text[i] <= 'Z' ? text[i] + ('a' - 'A') : text[i]);
+    if (starts_with(lower, "http://") || starts_with(lower, "https://") || starts_with(lower, "ftp://") ||
+        starts_with(lower, "www."))
+        return n;
+    const char* at = std::strchr(text, '@');
+    if (at != nullptr && at != text && std::strchr(at + 1, '@') == nullptr) {
+        const char* dot = std::strchr(at + 1, '.');
+        if (dot != nullptr && dot > at + 1 && is_latin_letter(static_cast<unsigned char>(dot[1])))
+            return n;
+    }
+    // "example.org", "example.org/news": Latin words joined by dots, the
+    // last one before any slash a short name in small letters.
+    const char* slash = std::strchr(text, '/');
+    const std::size_t host = slash != nullptr ? static_cast<std::size_t>(slash - text) : n;
+    std::size_t dot = host;
+    while (dot > 0 && text[dot - 1] != '.')
+        --dot;
+    if (dot > 1 && is_latin_letter(static_cast<unsigned char>(text[0]))) {
+        std::size_t tail = 0;
+        for (std::size_t i = dot; i < host && text[i] >= 'a' && text[i] <= 'z'; ++i)
+            ++tail;  // a domain name in small letters: "Linux.Then" is a sentence end
+        if (tail >= 2 && tail <= 6 && dot + tail == host)
+            return n;
+    }
+    return 0;
+}
+
+void say_address(Speech& s, const char* text)
+{
+    const char* p = text;
+    for (const char* scheme : {"http://", "https://", "ftp://", "HTTP://", "HTTPS://", "FTP://"})
+        if (starts_with(p, scheme))
+            p += std::strlen(scheme);
+    std::size_t end = std::strlen(p);
+    while (end > 0 && p[end - 1] == '/')
+        --end;  // "example.org/": the closing slash is not read
+    for (std::size_t i = 0; i < end;) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        if (is_latin_letter(c)) {
+            Word w;
+            w.length = 0;
+            w.first_capital = is_capital_latin(c);
+            w.all_capital = true;
+            for (; i < end && is_latin_letter(static_cast<unsigned char>(p[i])) && w.length + 1 < WORD_BYTES; ++i) {
+                const char l = p[i];
+                w.all_capital = w.all_capital && is_capital_latin(static_cast<unsigned char>(l));
+                w.raw[w.length] = l;
+                w.text[w.length++] = static_cast<char>(is_capital_latin(static_cast<unsigned char>(l)) ? l + ('a' - 'A') : l);
+            }
+            w.text[w.length] = w.raw[w.length] = '\0';
+            say_latin_word(s, w);
+        } else if (is_digit(c)) {
+            char digits[ADDRESS_BYTES];
+            std::size_t n = 0;
+            for (; i < end && is_digit(static_cast<unsigned char>(p[i])); ++i)
+                digits[n++] = p[i];
+            say_plain_number(s, digits, n);
+        } else {
+            if (const char* words = symbol_words(ADDRESS_WORDS, std::size(ADDRESS_WORDS), c))
+                say(s, words);
+            ++i;
+        }
+    }
+}
+
+}  // namespace
+
+void say(Speech& s, const char* words)
+{
+    if (words[0] == '\0')
+        return;
+    if (s.last != 0 && s.last != ' ' && s.last != PAUSE_MARK && s.last != '-')
+        text_putc(s.out, ' ');
+    text_puts(s.out, words);
+    s.last = static_cast<unsigned char>(words[std::strlen(words) - 1]);
+}
+
+void say_mark(Speech& s, unsigned char mark)
+{
+    if (s.last == 0 && mark != '-')
+        return;  // nothing to attach it to: a text that opens with a comma
+    if (mark == ',' && s.last != 0 && std::strchr(",.!?:;", s.last) != nullptr)
+        return;  // "слово, - сказал": the pause is there already
+    text_putc(s.out, mark);
+    s.last = mark;
+}
+
+void say_space(Speech& s)
+{
+    if (s.last != 0 && s.last != ' ') {
+        text_putc(s.out, ' ');
+        s.last = ' ';
+    }
+}
+
+void say_pause(Speech& s)
+{
+    say_space(s);
+    text_putc(s.out, PAUSE_MARK);
+    s.last = PAUSE_MARK;
+}
+
+bool read_everyday(TextFile& in, TextFile& out, long long count, long long& remaining)
+{
+    Reader r{in, count};
+    Speech s{out};
+    Context ctx;
+    ctx.line_start = true;
+    for (;;) {
+        const Mark before = mark(r);
+        const int c = get(r);
+        if (c == TEXT_EOF) {
+            if (r.taken < r.count) {  // the end before the count: the file changed or failed
+                remaining = r.count - r.taken;
+                return false;
+            }
+            break;
+        }
+        if (c == 0) {
+            remaining = r.count - r.taken;
+            return false;
+        }
+        if (c == '\n' || is_blank(c)) {
+            int line_ends = c == '\n' ? 1 : 0;
+            while (peek(r) == '\n' || is_blank(peek(r)))
+                line_ends += get(r) == '\n' ? 1 : 0;
+            if (line_ends >= 2)
+                say_pause(s);  // a paragraph
+            ctx.line_start = ctx.line_start || line_ends > 0;
+            ctx.blank_before = true;
+            continue;
+        }
+        const bool line_start = ctx.line_start;
+        ctx.line_start = false;
+        const bool blank_before = ctx.blank_before || s.last == 0;
+        ctx.blank_before = false;
+
+        if (is_latin_letter(c) || is_digit(c)) {
+            char address[ADDRESS_BYTES];
+            back(r, before);
+            if (const std::size_t n = address_length(r, address)) {
+                for (std::size_t i = 0; i < n; ++i)
+                    get(r);
+                say_address(s, address);
+                ctx.prev_word[0] = '\0';
+                continue;
+            }
+            get(r);
+        }
+        if (is_cyrillic_letter(c)) {
+            handle_cyrillic(r, s, ctx, c);
+            continue;
+        }
+        if (is_latin_letter(c)) {
+            handle_latin(r, s, ctx, c);
+            continue;
+        }
+        if (is_digit(c)) {
+            read_number(r, s, ctx, c);
+            continue;
+        }
+        if ((c == '-' || c == '+') && is_digit(peek(r)) && blank_before) {
+            say(s, c == '-' ? cp1251_text<"минус"> : cp1251_text<"плюс">);
+            read_number(r, s, ctx, get(r));
+            continue;
+        }
+        if (c == '-' || c == 0x96 || c == 0x97) {
+            // One that opens a line is the pause of a dialogue, a spaced one the
+            // shorter pause of a comma, one inside a word or a range a hyphen.
+            const int next = peek(r);
+            if (line_start)
+                say_pause(s);
+            else if (blank_before || !(is_cyrillic_letter(next) || is_latin_letter(next) || is_digit(next)))
+                say_mark(s, ',');
+            else
+                say_mark(s, '-');
+            ctx.prev_word[0] = '\0';
+            continue;
+        }
+        if (c == 0x85) {  // the ellipsis character
+            say_mark(s, '.');
+            ctx.prev_word[0] = '\0';
+            continue;
+        }
+        if (is_delimiter(static_cast<unsigned char>(c))) {
+            say_mark(s, static_cast<unsigned char>(c));
+            ctx.prev_word[0] = '\0';
+            continue;
+        }
+        if (const char* words = symbol_words(SYMBOL_WORDS, std::size(SYMBOL_WORDS), static_cast<unsigned char>(c))) {
+            say(s, words);
+            ctx.prev_word[0] = '\0';
+            continue;
+        }
+        // Brackets, quotes of other kinds and every other byte: a word boundary, nothing said.
+        ctx.blank_before = true;
+    }
+    return true;
+}

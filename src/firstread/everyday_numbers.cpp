@@ -1,0 +1,562 @@
+// Numbers of the everyday reading: digit groups, the decimal comma or point,
+// dates, times, ordinal endings ("1990-е", "5-й"), and what a number counts
+// (percent, degrees, currencies, units, years), read with no pause between
+// the number and its word.
+#include <cstring>
+#include <initializer_list>
+
+#include "common/cp1251.h"
+#include "firstread/everyday_reader.h"
+
+namespace {
+
+// Digits of one number as written (groups joined); a longer run is read digit by digit.
+constexpr std::size_t DIGIT_BYTES = 64;
+constexpr std::size_t SPOKEN_DIGITS = 12;
+constexpr std::size_t LONG_RUN = 7;
+
+struct Digits {
+    char d[DIGIT_BYTES];
+    std::size_t n = 0;     // digits kept
+    std::size_t total = 0; // digits read (more than kept when the run is longer)
+};
+
+void keep(Digits& ds, int c)
+{
+    if (ds.n + 1 < DIGIT_BYTES)
+        ds.d[ds.n++] = static_cast<char>(c);
+    ++ds.total;
+}
+
+// The rest of a run of digits.
+void take_digits(Reader& r, Digits& ds)
+{
+    while (is_digit(peek(r)))
+        keep(ds, get(r));
+}
+
+std::uint64_t value_of(const char* d, std::size_t n)
+{
+    std::uint64_t v = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        v = v * 10 + static_cast<std::uint64_t>(d[i] - '0');
+    return v;
+}
+
+// Exactly k digits next, and then no digit: their value, else -1 (position kept).
+long long take_exact(Reader& r, std::size_t k)
+{
+    const Mark m = mark(r);
+    long long v = 0;
+    for (std::size_t i = 0; i < k; ++i) {
+        const int c = get(r);
+        if (!is_digit(c)) {
+            back(r, m);
+            return -1;
+        }
+        v = v * 10 + (c - '0');
+    }
+    if (is_digit(peek(r))) {
+        back(r, m);
+        return -1;
+    }
+    return v;
+}
+
+// "1 000 000": groups of three after a space or a no-break space.
+void take_groups(Reader& r, Digits& ds)
+{
+    if (ds.total > 3)
+        return;
+    for (;;) {
+        const Mark m = mark(r);
+        const int c = get(r);
+        if (c != ' ' && c != 0xA0) {
+            back(r, m);
+            return;
+        }
+        char group[3];
+        bool ok = true;
+        for (char& g : group) {
+            const int d = get(r);
+            ok = ok && is_digit(d);
+            g = static_cast<char>(d);
+        }
+        if (!ok || is_digit(peek(r))) {
+            back(r, m);
+            return;
+        }
+        for (const char g : group)
+            keep(ds, g);
+    }
+}
+
+bool is_plain(const Digits& ds) { return ds.total == ds.n && ds.n <= SPOKEN_DIGITS && !(ds.n > 1 && ds.d[0] == '0'); }
+
+// A dot that closed a shortened word may also close the sentence.
+void keep_sentence_dot(Reader& r, Speech& s, bool dotted)
+{
+    if (!dotted)
+        return;
+    const Mark m = mark(r);
+    int c = get(r);
+    while (is_blank(c))
+        c = get(r);
+    back(r, m);
+    if (c == TEXT_EOF || c == '\n' || is_capital_cyrillic(c) || (c >= 'A' && c <= 'Z'))
+        say_mark(s, '.');
+}
+
+// "12.05.2023" (the point before the month is next): true when it was a date, said.
+bool take_date(Reader& r, Speech& s, std::uint64_t day)
+{
+    const Mark m = mark(r);
+    get(r);
+    long long month = take_exact(r, 2);
+    if (month < 0)
+        month = take_exact(r, 1);
+    if (month < 1 || month > 12 || day < 1 || day > 31 || get(r) != '.') {
+        back(r, m);
+        return false;
+    }
+    long long year = take_exact(r, 4);
+    if (year < 0)
+        year = take_exact(r, 2);
+    if (year < 0) {
+        back(r, m);
+        return false;
+    }
+    say_ordinal(s, day, Ordinal::nom_n);
+    say(s, MONTHS_GENITIVE[month - 1]);
+    say_ordinal(s, static_cast<std::uint64_t>(year), Ordinal::gen_m);
+    say(s, cp1251_text<"года">);
+    // "12.05.2023 г.": the year word is said already.
+    const Mark after = mark(r);
+    int c = get(r);
+    while (is_blank(c))
+        c = get(r);
+    if (c == 0xE3 || c == 0xC3) {  // г
+        const int next = get(r);
+        if (next == '.') {
+            keep_sentence_dot(r, s, true);
+            return true;
+        }
+        if (next == 0xEE) {  // "года"
+            if (get(r) == 0xE4 && get(r) == 0xE0 && !is_cyrillic_letter(peek(r)))
+                return true;
+        }
+    }
+    back(r, after);
+    return true;
+}
+
+// "14:30" (the colon is next).
+bool take_time(Reader& r, Speech& s, std::uint64_t hours)
+{
+    const Mark m = mark(r);
+    get(r);
+    const long long minutes = take_exact(r, 2);
+    if (hours > 24 || minutes < 0 || minutes > 59) {
+        back(r, m);
+        return false;
+    }
+    say_cardinal(s, hours);
+    if (minutes < 10)
+        say(s, cp1251_text<"ноль">);
+    say_cardinal(s, static_cast<std::uint64_t>(minutes));
+    return true;
+}
+
+// "1990-е", "5-й", "2-го" (the hyphen is next): true when an ordinal ending followed.
+bool take_ordinal_ending(Reader& r, Speech& s, std::uint64_t value)
+{
+    const Mark m = mark(r);
+    get(r);
+    char ending[4];
+    std::size_t n = 0;
+    for (int c = peek(r); is_cyrillic_letter(c) && n < 3; c = peek(r))
+        ending[n++] = static_cast<char>(fold_cyrillic(get(r)));
+    ending[n] = '\0';
+    struct Ending {
+        const char* text;
+        Ordinal form;
+    };
+    static const Ending ENDINGS[] = {
+        {cp1251_text<"й">, Ordinal::nom_m},   {cp1251_text<"ый">, Ordinal::nom_m},  {cp1251_text<"ой">, Ordinal::nom_m},
+        {cp1251_text<"ий">, Ordinal::nom_m},  {cp1251_text<"я">, Ordinal::nom_f},   {cp1251_text<"ая">, Ordinal::nom_f},
+        {cp1251_text<"ья">, Ordinal::nom_f},  {cp1251_text<"е">, Ordinal::nom_n},   {cp1251_text<"ое">, Ordinal::nom_n},
+        {cp1251_text<"ье">, Ordinal::nom_n},  {cp1251_text<"го">, Ordinal::gen_m},  {cp1251_text<"ого">, Ordinal::gen_m},
+        {cp1251_text<"его">, Ordinal::gen_m}, {cp1251_text<"му">, Ordinal::dat_m},  {cp1251_text<"ому">, Ordinal::dat_m},
+        {cp1251_text<"м">, Ordinal::prep_m},  {cp1251_text<"ом">, Ordinal::prep_m}, {cp1251_text<"х">, Ordinal::gen_pl},
+        {cp1251_text<"ых">, Ordinal::gen_pl}, {cp1251_text<"ю">, Ordinal::acc_f},   {cp1251_text<"ую">, Ordinal::acc_f},
+    };
+    if (n == 0 || is_cyrillic_letter(peek(r))) {
+        back(r, m);
+        return false;
+    }
+    for (const Ending& e : ENDINGS) {
+        if (std::strcmp(e.text, ending) != 0)
+            continue;
+        Ordinal form = e.form;
+        const bool decade = value >= 10 && value % 10 == 0 && (form == Ordinal::nom_n || form == Ordinal::gen_pl);
+        if (decade) {
+            // "1990-е" → девяностые: the decade without its century.
+            if (form == Ordinal::nom_n)
+                form = Ordinal::nom_pl;
+            if (value % 100 != 0)
+                value %= 100;
+        }
+        say_ordinal(s, value, form);
+        return true;
+    }
+    back(r, m);
+    return false;
+}
+
+// The word after the number, past blanks: folded letters, whether a dot
+// follows it, and the position after the word (and its dot when dotted).
+struct NextWord {
+    char text[WORD_BYTES] = {};
+    bool capital = false;
+    bool dotted = false;
+    Mark end{};
+};
+NextWord next_word(Reader& r)
+{
+    NextWord w;
+    const Mark m = mark(r);
+    int c = peek(r);
+    while (is_blank(c)) {
+        get(r);
+        c = peek(r);
+    }
+    w.capital = is_capital_cyrillic(c);
+    std::size_t n = 0;
+    while (is_cyrillic_letter(c) && n + 1 < WORD_BYTES) {
+        w.text[n++] = static_cast<char>(fold_cyrillic(get(r)));
+        c = peek(r);
+    }
+    if (is_cyrillic_letter(c))
+        n = 0;  // too long to be a word of ours
+    w.text[n] = '\0';
+    if (n > 0 && c == '.') {
+        get(r);
+        w.dotted = true;
+    }
+    w.end = mark(r);
+    back(r, m);
+    return w;
+}
+
+bool is_one_of(const char* word, std::initializer_list<const char*> words)
+{
+    for (const char* w : words)
+        if (std::strcmp(word, w) == 0)
+            return true;
+    return false;
+}
+
+struct Amount {
+    const Digits* digits;
+    bool plain = false;  // said as a number, not digit by digit
+    std::uint64_t whole = 0;
+    const char* fraction = nullptr;  // the digits after the decimal sign
+    std::size_t fraction_length = 0;
+};
+
+void say_amount(Speech& s, const Amount& a, Gender gender)
+{
+    if (a.fraction != nullptr)
+        say_fraction(s, a.whole, a.fraction, a.fraction_length);
+    else if (a.plain)
+        say_cardinal(s, a.whole, gender);
+    else
+        say_digits(s, a.digits->d, a.digits->n);
+}
+
+// What the number counts, when a sign or a word after it says so; false
+// when nothing does (the number is then said alone).
+bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
+{
+    const bool fraction = a.fraction != nullptr;
+    const std::uint64_t v = a.whole;
+    const bool plain = fraction || a.plain;
+    const int c = peek(r);
+    const auto simple = [&](const NounForms& noun) {
+        get(r);
+        say_amount(s, a, Gender::masculine);
+        say(s, agree(noun, v, fraction || !plain));
+        return true;
+    };
+    if (c == '%')
+        return simple(PERCENT);
+    if (c == '$')
+        return simple(DOLLARS);
+    if (c == 0x88)
+        return simple(EUROS);
+    if (c == 0xB0) {  // °, °C
+        get(r);
+        say_amount(s, a, Gender::masculine);
+        say(s, agree(DEGREES, v, fraction || !plain));
+        const int scale = peek(r);
+        if (scale == 'C' || scale == 0xD1) {  // Latin or Cyrillic C
+            get(r);
+            say(s, cp1251_text<"цельсия">);
+        } else if (scale == 'F') {
+            get(r);
+            say(s, cp1251_text<"фаренгейта">);
+        }
+        return true;
+    }
+    {
+        // "50 %"
+        const Mark m = mark(r);
+        int b = get(r);
+        while (is_blank(b))
+            b = get(r);
+        if (b == '%') {
+            say_amount(s, a, Gender::masculine);
+            say(s, agree(PERCENT, v, fraction || !plain));
+            return true;
+        }
+        back(r, m);
+        if (b == 0xB0 && is_blank(peek(r))) {
+            // "5 °C": the degree sign after a space
+            while (is_blank(peek(r)))
+                get(r);
+            return take_counted(r, s, ctx, a);
+        }
+    }
+    const NextWord w = next_word(r);
+    if (w.text[0] == '\0')
+        return false;
+    if (!fraction && plain) {
+        if (month_of(w.text) != 0 && v >= 1 && v <= 31) {
+            say_ordinal(s, v, Ordinal::gen_m);  // "1 января" → первого января
+            return true;
+        }
+        const bool g = std::strcmp(w.text, cp1251_text<"г">) == 0 || std::strcmp(w.text, cp1251_text<"гг">) == 0;
+        const bool year_preposition =
+            is_one_of(ctx.prev_word, {cp1251_text<"в">, cp1251_text<"во">, cp1251_text<"с">, cp1251_text<"до">,
+                                      cp1251_text<"от">, cp1251_text<"к">, cp1251_text<"после">, cp1251_text<"около">});
+        // "1990 года", "в 988 году" name a year; "21 год", "2 года" count them.
+        const OrdinalContext* y = find_context(YEAR_WORDS, w.text);
+        if (y != nullptr && (v >= 1000 || year_preposition || y->form == Ordinal::prep_m)) {
+            say_ordinal(s, v, y->form);
+            return true;
+        }
+        if (g && (w.dotted || !is_cyrillic_letter(peek(r))) && ((v >= 1000 && v <= 2999) || year_preposition)) {
+            // "в 2024 г." → в две тысячи двацать четвёртом году.
+            back(r, w.end);
+            if (is_one_of(ctx.prev_word, {cp1251_text<"в">, cp1251_text<"во">})) {
+                say_ordinal(s, v, Ordinal::prep_m);
+                say(s, cp1251_text<"году">);
+            } else if (std::strcmp(ctx.prev_word, cp1251_text<"к">) == 0) {
+                say_ordinal(s, v, Ordinal::dat_m);
+                say(s, cp1251_text<"году">);
+            } else if (year_preposition) {
+                say_ordinal(s, v, Ordinal::gen_m);
+                say(s, cp1251_text<"года">);
+            } else {
+                say_ordinal(s, v, Ordinal::nom_m);
+                say(s, cp1251_text<"год">);
+            }
+            keep_sentence_dot(r, s, w.dotted);
+            return true;
+        }
+    }
+    const CountedUnit* unit = find_unit(w.text);
+    // A one-letter unit that is also a word ("5 с половиной") needs its dot.
+    if (unit == nullptr || (w.text[1] == '\0' && in_set(ONE_LETTER_WORDS, static_cast<unsigned char>(w.text[0])) && !w.dotted))
+        return false;
+    back(r, w.end);
+    const bool rubles = std::strcmp(unit->forms.one, cp1251_text<"рубль">) == 0;
+    if (rubles && fraction && a.fraction_length == 2) {
+        // "52,30 руб." → пятдесят два рубля трицать копеек
+        const std::uint64_t kopecks = static_cast<std::uint64_t>((a.fraction[0] - '0') * 10 + (a.fraction[1] - '0'));
+        say_cardinal(s, v);
+        say(s, agree(unit->forms, v, false));
+        const CountedUnit* kopeck = find_unit(cp1251_text<"коп">);
+        say_cardinal(s, kopecks, kopeck->gender);
+        say(s, agree(kopeck->forms, kopecks, false));
+    } else {
+        say_amount(s, a, unit->gender);
+        say(s, agree(unit->forms, v, fraction || !plain));
+    }
+    bool dotted = w.dotted;
+    if (unit->multiplier) {
+        // "5 тыс. руб." → пять тысяч рублей.
+        const NextWord w2 = next_word(r);
+        const CountedUnit* second = find_unit(w2.text);
+        if (second != nullptr && !second->multiplier && (w2.text[1] != '\0' || w2.dotted)) {
+            back(r, w2.end);
+            say(s, second->forms.many);
+            dotted = w2.dotted;
+        }
+    }
+    if (!dotted && peek(r) == '/') {
+        // "км/ч" → километров в час
+        const Mark m = mark(r);
+        get(r);
+        const NextWord per = next_word(r);
+        const char* rate = std::strcmp(per.text, cp1251_text<"ч">) == 0     ? cp1251_text<"в час">
+                           : std::strcmp(per.text, cp1251_text<"с">) == 0   ? cp1251_text<"в секунду">
+                           : std::strcmp(per.text, cp1251_text<"мин">) == 0 ? cp1251_text<"в минуту">
+                                                                            : nullptr;
+        if (rate != nullptr && !is_blank(peek(r))) {
+            back(r, per.end);
+            say(s, rate);
+            dotted = per.dotted;
+        } else {
+            back(r, m);
+        }
+    }
+    keep_sentence_dot(r, s, dotted);
+    return true;
+}
+
+// The next count digits of the input, each by its name; the blanks that
+// separated digit groups among them are passed over.
+void say_digits_again(Reader& r, Speech& s, std::size_t count)
+{
+    while (count > 0) {
+        const int c = get(r);
+        if (c == TEXT_EOF)
+            return;
+        if (is_digit(c)) {
+            const char digit = static_cast<char>(c);
+            say_digits(s, &digit, 1);
+            --count;
+        }
+    }
+}
+
+// "2.0.1", "192.168.0.1" (the first point is next): three or more numbers
+// joined by points are read with the word for the point between them.
+bool take_dotted(Reader& r, Speech& s, const Digits& first)
+{
+    const Mark m = mark(r);
+    int parts = 1;
+    while (peek(r) == '.') {
+        get(r);
+        if (!is_digit(peek(r)))
+            break;
+        while (is_digit(peek(r)))
+            get(r);
+        ++parts;
+    }
+    back(r, m);
+    if (parts < 3)
+        return false;
+    say_plain_number(s, first.d, first.n);
+    while (peek(r) == '.') {
+        const Mark before_point = mark(r);
+        get(r);
+        if (!is_digit(peek(r))) {
+            back(r, before_point);  // the full stop of the sentence
+            break;
+        }
+        Digits part;
+        take_digits(r, part);
+        say(s, cp1251_text<"точка">);
+        say_plain_number(s, part.d, part.n);
+    }
+    return true;
+}
+
+}  // namespace
+
+void say_plain_number(Speech& s, const char* digits, std::size_t n)
+{
+    if (n <= 4 && !(n > 1 && digits[0] == '0'))
+        say_cardinal(s, value_of(digits, n));
+    else
+        say_digits(s, digits, n);
+}
+
+void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
+{
+    Digits ds;
+    keep(ds, first_digit);
+    const Mark after_first = mark(r);
+    take_digits(r, ds);
+    const std::size_t first_group = ds.n;
+    take_groups(r, ds);
+    if (ds.total > ds.n) {
+        // More digits than the buffer holds: every one of them, as it stands.
+        back(r, after_first);
+        say_digits(s, ds.d, 1);
+        say_digits_again(r, s, ds.total - 1);
+        ctx.prev_word[0] = '\0';
+        return;
+    }
+    const bool grouped = ds.n > first_group;
+    if (grouped && peek(r) == '-') {
+        // "8 800 555-35-35": a telephone number, each group a number of its own.
+        const Mark m = mark(r);
+        get(r);
+        const bool telephone = is_digit(peek(r));
+        back(r, m);
+        if (telephone) {
+            say_plain_number(s, ds.d, first_group);
+            for (std::size_t i = first_group; i + 3 <= ds.n; i += 3)
+                say_plain_number(s, ds.d + i, 3);
+            ctx.prev_word[0] = '\0';
+            return;
+        }
+    }
+    // An unbroken run of more than LONG_RUN digits is a code or an account
+    // number: read digit by digit, as a reader does.
+    const bool plain = is_plain(ds) && (grouped || ds.total <= LONG_RUN);
+    const std::uint64_t value = plain ? value_of(ds.d, ds.n) : 0;
+    // "09:05", "01.09.2024": a leading zero in a time or a date.
+    const bool short_run = ds.total <= 2;
+    const std::uint64_t short_value = short_run ? value_of(ds.d, ds.n) : 0;
+
+    const int c = peek(r);
+    if (short_run && c == ':' && take_time(r, s, short_value)) {
+        ctx.prev_word[0] = '\0';
+        return;
+    }
+    if (short_run && c == '.' && take_date(r, s, short_value)) {
+        ctx.prev_word[0] = '\0';
+        return;
+    }
+    if (c == '.' && plain && take_dotted(r, s, ds)) {
+        ctx.prev_word[0] = '\0';
+        return;
+    }
+    Amount a;
+    a.digits = &ds;
+    a.plain = plain;
+    a.whole = value;
+    Digits fraction;
+    if ((c == ',' || c == '.') && plain) {
+        const Mark m = mark(r);
+        get(r);
+        if (is_digit(peek(r))) {
+            const Mark point = mark(r);
+            keep(fraction, get(r));
+            take_digits(r, fraction);
+            if (fraction.total > fraction.n) {
+                back(r, point);
+                say_cardinal(s, value);
+                say(s, cp1251_text<"запятая">);
+                say_digits_again(r, s, fraction.total);
+                ctx.prev_word[0] = '\0';
+                return;
+            }
+            a.fraction = fraction.d;
+            a.fraction_length = fraction.n;
+        } else {
+            back(r, m);
+        }
+    }
+    if (a.fraction == nullptr && plain && c == '-' && take_ordinal_ending(r, s, value)) {
+        ctx.prev_word[0] = '\0';
+        return;
+    }
+    if (!take_counted(r, s, ctx, a))
+        say_amount(s, a, Gender::masculine);
+    ctx.prev_word[0] = '\0';
+}

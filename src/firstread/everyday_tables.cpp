@@ -1,0 +1,212 @@
+// The word tables of the everyday reading: what abbreviations, units, letters
+// and Latin words are read as. Each table ends with an entry whose key is nullptr.
+#include <cstring>
+
+#include "common/cp1251.h"
+#include "firstread/everyday.h"
+
+#define W(text) cp1251_text<text>
+
+const char* const MONTHS_GENITIVE[12] = {
+    W("января"), W("февраля"), W("марта"),    W("апреля"),  W("мая"),    W("июня"),
+    W("июля"),   W("августа"), W("сентября"), W("октября"), W("ноября"), W("декабря"),
+};
+
+// а б в г д е ё ж з и й к л м н о п р с т у ф х ц ч ш щ ъ ы ь э ю я
+const char* const RUSSIAN_LETTER_NAMES[33] = {
+    W("а"),  W("бэ"), W("вэ"),  W("гэ"), W("дэ"), W("е"),  W("ё"),  W("жэ"), W("зэ"), W("и"),  W("ий"),
+    W("ка"), W("эл"), W("эм"),  W("эн"), W("о"),  W("пэ"), W("эр"), W("эс"), W("тэ"), W("у"),  W("эф"),
+    W("ха"), W("цэ"), W("че"),  W("ша"), W("ща"), W("твёрдый знак"), W("ы"), W("мягкий знак"), W("э"),
+    W("ю"),  W("я"),
+};
+
+const char* const ENGLISH_LETTER_NAMES[26] = {
+    W("эй"), W("би"), W("си"),  W("ди"), W("и"),  W("эф"), W("джи"), W("эйч"), W("ай"), W("джей"), W("кей"),
+    W("эл"), W("эм"), W("эн"),  W("оу"), W("пи"), W("кью"), W("ар"), W("эс"),  W("ти"), W("ю"),    W("ви"),
+    W("дабл ю"), W("экс"), W("уай"), W("зэд"),
+};
+
+// Read as words, bound to the word after them.
+const char* const ONE_LETTER_WORDS = W("авиксуоя");
+
+const WordPair READ_AS_WORDS[] = {
+    {W("вуз"), W("вуз")},   {W("мид"), W("мид")},   {W("оон"), W("оон")},     {W("нато"), W("нато")},
+    {W("гост"), W("гост")}, {W("загс"), W("загс")}, {W("мхат"), W("мхат")},   {W("тасс"), W("тас")},
+    {W("гум"), W("гум")},   {W("цум"), W("цум")},   {W("тюз"), W("тюз")},     {W("мкад"), W("мкад")},
+    {W("нии"), W("нии")},   {W("вак"), W("вак")},   {W("роно"), W("роно")},   {W("дот"), W("дот")},
+    {W("спид"), W("спид")}, {W("вуза"), W("вуза")}, {W("вузы"), W("вузы")},   {W("вузов"), W("вузов")},
+    {W("оэср"), W("оэсээр")},
+    {nullptr, nullptr},
+};
+
+const WordPair SPECIAL_ABBREVIATIONS[] = {
+    {W("сша"), W("сэ шэ а")},
+    {W("фрг"), W("эф эр гэ")},
+    {W("цска"), W("цэ эс ка")},
+    {nullptr, nullptr},
+};
+
+// Shortened words read the same wherever they stand (a number before one of
+// COUNTED_UNITS is read with the unit instead).
+const Abbreviation ABBREVIATIONS[] = {
+    {W("см"), W("смотри"), false},
+    {W("рис"), W("рисунок"), false},
+    {W("стр"), W("страница"), false},
+    {W("с"), W("страница"), false},
+    {W("ул"), W("улица"), false},
+    {W("д"), W("дом"), false},
+    {W("кв"), W("квартира"), false},
+    {W("пр"), W("проспект"), false},
+    {W("пл"), W("площадь"), false},
+    {W("др"), W("другие"), true},
+    {W("проч"), W("прочее"), true},
+    {W("руб"), W("рублей"), true},
+    {W("коп"), W("копеек"), true},
+    {W("тыс"), W("тысяч"), true},
+    {W("млн"), W("милионов"), true},
+    {W("млрд"), W("милиардов"), true},
+    {W("г"), W("год"), true},
+    {W("гг"), W("годы"), true},
+    {W("вв"), W("века"), true},
+    {W("в"), W("век"), true},
+    {W("им"), W("имени"), false},
+    {W("т"), W("том"), false},
+    {W("гл"), W("глава"), false},
+    {W("проф"), W("профессор"), false},
+    {W("акад"), W("академик"), false},
+    {W("доц"), W("доцент"), false},
+    {W("напр"), W("например"), false},
+    {W("англ"), W("английский"), false},
+    {W("рус"), W("русский"), false},
+    {W("обл"), W("область"), false},
+    {W("тел"), W("телефон"), false},
+    {W("ок"), W("около"), false},
+    {W("зам"), W("заместитель"), false},
+    {W("р"), W("рублей"), true},
+    {W("мин"), W("минут"), true},
+    {W("сек"), W("секунд"), true},
+    {W("ч"), W("часов"), true},
+    {nullptr, nullptr, false},
+};
+
+const CountedUnit COUNTED_UNITS[] = {
+    {W("руб"), {W("рубль"), W("рубля"), W("рублей")}, Gender::masculine, false},
+    {W("р"), {W("рубль"), W("рубля"), W("рублей")}, Gender::masculine, false},
+    {W("коп"), {W("копейка"), W("копейки"), W("копеек")}, Gender::feminine, false},
+    {W("тыс"), {W("тысяча"), W("тысячи"), W("тысяч")}, Gender::feminine, true},
+    {W("млн"), {W("милион"), W("милиона"), W("милионов")}, Gender::masculine, true},
+    {W("млрд"), {W("милиард"), W("милиарда"), W("милиардов")}, Gender::masculine, true},
+    {W("км"), {W("километр"), W("километра"), W("километров")}, Gender::masculine, false},
+    {W("кг"), {W("килограм"), W("килограма"), W("килограмов")}, Gender::masculine, false},
+    {W("м"), {W("метр"), W("метра"), W("метров")}, Gender::masculine, false},
+    {W("см"), {W("сантиметр"), W("сантиметра"), W("сантиметров")}, Gender::masculine, false},
+    {W("мм"), {W("милиметр"), W("милиметра"), W("милиметров")}, Gender::masculine, false},
+    {W("г"), {W("грам"), W("грама"), W("грамов")}, Gender::masculine, false},
+    {W("л"), {W("литр"), W("литра"), W("литров")}, Gender::masculine, false},
+    {W("т"), {W("тонна"), W("тонны"), W("тонн")}, Gender::feminine, false},
+    {W("ч"), {W("час"), W("часа"), W("часов")}, Gender::masculine, false},
+    {W("мин"), {W("минута"), W("минуты"), W("минут")}, Gender::feminine, false},
+    {W("сек"), {W("секунда"), W("секунды"), W("секунд")}, Gender::feminine, false},
+    {W("с"), {W("страница"), W("страницы"), W("страниц")}, Gender::feminine, false},
+    {W("стр"), {W("страница"), W("страницы"), W("страниц")}, Gender::feminine, false},
+    {W("шт"), {W("штука"), W("штуки"), W("штук")}, Gender::feminine, false},
+    {W("чел"), {W("человек"), W("человека"), W("человек")}, Gender::masculine, false},
+    {W("га"), {W("гектар"), W("гектара"), W("гектаров")}, Gender::masculine, false},
+    {nullptr, {nullptr, nullptr, nullptr}, Gender::masculine, false},
+};
+
+const TwoPart TWO_PART_ABBREVIATIONS[] = {
+    {W("т"), W("е"), W("то есть"), false},
+    {W("т"), W("д"), W("так далее"), true},
+    {W("т"), W("п"), W("тому подобное"), true},
+    {W("т"), W("к"), W("так как"), false},
+    {W("т"), W("н"), W("так называемый"), false},
+    {W("н"), W("э"), W("нашей эры"), true},
+    {W("р"), W("х"), W("рождества христова"), true},
+    {nullptr, nullptr, nullptr, false},
+};
+
+// Latin words whose letters do not tell how a Russian reader says them.
+const WordPair LATIN_WORDS[] = {
+    {"readme", W("ридми")},   {"google", W("гугл")},       {"windows", W("виндоус")},   {"microsoft", W("майкрософт")},
+    {"ubuntu", W("убунту")},  {"github", W("гитхаб")},     {"email", W("имейл")},       {"iphone", W("айфон")},
+    {"apple", W("эпл")},      {"youtube", W("ютуб")},      {"facebook", W("фейсбук")},  {"python", W("пайтон")},
+    {"java", W("джава")},     {"javascript", W("джаваскрипт")}, {"firefox", W("файрфокс")}, {"chrome", W("хром")},
+    {"office", W("офис")},    {"online", W("онлайн")},     {"ok", W("окей")},           {"the", W("зэ")},
+    {"and", W("энд")},        {"of", W("оф")},             {"file", W("файл")},         {"mail", W("мейл")},
+    {"example", W("экзампл")}, {"news", W("ньюс")},        {"www", W("вэ вэ вэ")},      {"wifi", W("вайфай")},
+    {"wi", W("вай")},         {"fi", W("фай")},            {"linux", W("линукс")},      {"debian", W("дебиан")},
+    {"gnu", W("гну")},        {"intel", W("интел")},       {"yandex", W("яндекс")},     {"skype", W("скайп")},
+    {"twitter", W("твиттер")}, {"android", W("андроид")},  {"samsung", W("самсунг")},   {"nasa", W("наса")},
+    {"unix", W("юникс")},     {"update", W("апдейт")},     {"download", W("даунлоуд")}, {"home", W("хоум")},
+    {"page", W("пейдж")},     {"site", W("сайт")},         {"web", W("веб")},           {"info", W("инфо")},
+    {"mobile", W("мобайл")},  {"service", W("сервис")},    {"software", W("софтвер")},  {"hardware", W("хардвер")},
+    {"hello", W("хеллоу")},   {"world", W("ворлд")},       {"game", W("гейм")},         {"ram", W("рам")},
+    {nullptr, nullptr},
+};
+
+const OrdinalContext ROMAN_AFTER[] = {
+    {W("век"), Ordinal::nom_m},       {W("века"), Ordinal::gen_m},      {W("веке"), Ordinal::prep_m},
+    {W("веку"), Ordinal::dat_m},      {W("веков"), Ordinal::gen_m},     {W("вв"), Ordinal::gen_m},
+    {W("в"), Ordinal::nom_m},         {W("столетие"), Ordinal::nom_n},  {W("столетия"), Ordinal::gen_m},
+    {W("съезд"), Ordinal::nom_m},     {W("съезда"), Ordinal::gen_m},    {W("съезде"), Ordinal::prep_m},
+    {W("созыв"), Ordinal::nom_m},     {W("созыва"), Ordinal::gen_m},    {W("тысячелетие"), Ordinal::nom_n},
+    {W("тысячелетия"), Ordinal::gen_m}, {W("тысячелетии"), Ordinal::prep_m},
+    {nullptr, Ordinal::nom_m},
+};
+
+const OrdinalContext ROMAN_BEFORE[] = {
+    {W("глава"), Ordinal::nom_f},    {W("главе"), Ordinal::obl_f},  {W("главы"), Ordinal::obl_f},
+    {W("главу"), Ordinal::acc_f},    {W("главой"), Ordinal::obl_f},
+    {W("том"), Ordinal::nom_m},      {W("тома"), Ordinal::gen_m},   {W("томе"), Ordinal::prep_m},
+    {W("часть"), Ordinal::nom_f},    {W("части"), Ordinal::obl_f},  {W("раздел"), Ordinal::nom_m},
+    {W("раздела"), Ordinal::gen_m},  {W("разделе"), Ordinal::prep_m}, {W("книга"), Ordinal::nom_f},
+    {W("книги"), Ordinal::obl_f},    {W("акт"), Ordinal::nom_m},    {W("действие"), Ordinal::nom_n},
+    {W("пункт"), Ordinal::nom_m},    {W("статья"), Ordinal::nom_f}, {W("выпуск"), Ordinal::nom_m},
+    {W("сезон"), Ordinal::nom_m},    {W("класс"), Ordinal::nom_m},  {W("категория"), Ordinal::nom_f},
+    {W("группа"), Ordinal::nom_f},   {W("степени"), Ordinal::obl_f}, {W("гл"), Ordinal::nom_f},
+    {W("т"), Ordinal::nom_m},        {W("ч"), Ordinal::nom_f},
+    {nullptr, Ordinal::nom_m},
+};
+
+const OrdinalContext YEAR_WORDS[] = {
+    {W("год"), Ordinal::nom_m},   {W("года"), Ordinal::gen_m},  {W("году"), Ordinal::prep_m},
+    {W("годом"), Ordinal::prep_m}, {W("годе"), Ordinal::prep_m},
+    {nullptr, Ordinal::nom_m},
+};
+
+const NounForms PERCENT = {W("процент"), W("процента"), W("процентов")};
+const NounForms DEGREES = {W("градус"), W("градуса"), W("градусов")};
+const NounForms DOLLARS = {W("доллар"), W("доллара"), W("долларов")};
+const NounForms EUROS = {W("евро"), W("евро"), W("евро")};
+
+namespace {
+
+// The entry of table (ended by a nullptr key) whose key is key.
+template <typename Entry, typename Key>
+const Entry* find_in(const Entry* table, Key Entry::*field, const char* key)
+{
+    for (const Entry* p = table; p->*field != nullptr; ++p)
+        if (std::strcmp(p->*field, key) == 0)
+            return p;
+    return nullptr;
+}
+
+}  // namespace
+
+const WordPair* find_pair(const WordPair* table, const char* key) { return find_in(table, &WordPair::key, key); }
+const Abbreviation* find_abbreviation(const char* key) { return find_in(ABBREVIATIONS, &Abbreviation::key, key); }
+const CountedUnit* find_unit(const char* key) { return find_in(COUNTED_UNITS, &CountedUnit::key, key); }
+const OrdinalContext* find_context(const OrdinalContext* table, const char* key)
+{
+    return find_in(table, &OrdinalContext::word, key);
+}
+
+int month_of(const char* word)
+{
+    for (int m = 0; m < 12; ++m)
+        if (std::strcmp(MONTHS_GENITIVE[m], word) == 0)
+            return m + 1;
+    return 0;
+}
+#undef W

@@ -1,0 +1,64 @@
+// The everyday reading's number words called directly: cardinals with their
+// group words, ordinals in every form they are asked for, fractions and the
+// agreement of a counted noun (cases: tests/data/firstread/number_words.cases).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "case_table.h"
+#include "common/textfile.h"
+#include "firstread/everyday.h"
+#include "harness.h"
+
+namespace {
+
+const char* const FORMS[] = {"nom_m", "nom_f", "nom_n", "gen_m", "dat_m", "prep_m", "obl_f", "acc_f", "nom_pl", "gen_pl"};
+
+// What one call writes, the call chosen by kind: cardinal, cardinal_f,
+// fraction (whole,digits) or an ordinal form.
+std::string words(const std::string& kind, const std::string& number)
+{
+    harness::TempDir dir;
+    {
+        TextFile out;
+        EXPECT_TRUE(text_open(out, dir.file("out.txt").c_str(), "w"));
+        Speech s{out};
+        if (kind == "cardinal" || kind == "cardinal_f") {
+            say_cardinal(s, std::stoull(number), kind == "cardinal" ? Gender::masculine : Gender::feminine);
+        } else if (kind == "fraction") {
+            const std::size_t comma = number.find(',');
+            const std::string digits = number.substr(comma + 1);
+            say_fraction(s, std::stoull(number.substr(0, comma)), digits.c_str(), digits.size());
+        } else {
+            int form = 0;
+            while (form < 10 && kind != FORMS[form])
+                ++form;
+            EXPECT_LT(form, 10) << kind;
+            say_ordinal(s, std::stoull(number), static_cast<Ordinal>(form));
+        }
+        EXPECT_TRUE(text_close(out));
+    }
+    return dir.read("out.txt");
+}
+
+TEST(NumberWords, Table)
+{
+    for (const CaseRow& row : case_table("firstread/number_words.cases")) {
+        SCOPED_TRACE(row.where);
+        EXPECT_EQ(harness::utf8(words(row.field.at(0), row.field.at(1))), harness::utf8(row.field.at(2)));
+    }
+}
+
+// One form for 1 (but 11), one for 2-4 (but 12-14), one for the rest; a
+// fraction takes the form of 2.
+TEST(NumberWords, CountedNounAgrees)
+{
+    const NounForms noun = {"one", "few", "many"};
+    for (const auto& [value, form] : std::initializer_list<std::pair<std::uint64_t, const char*>>{
+             {0, "many"}, {1, "one"}, {2, "few"}, {4, "few"}, {5, "many"}, {11, "many"}, {12, "many"},
+             {14, "many"}, {21, "one"}, {22, "few"}, {101, "one"}, {111, "many"}, {1000000, "many"}})
+        EXPECT_STREQ(agree(noun, value, false), form) << value;
+    EXPECT_STREQ(agree(noun, 5, true), "few");
+}
+
+}  // namespace
