@@ -2,14 +2,14 @@
 // and edits them; the sound stage reads them.
 #pragma once
 
+#include "platform.h"  // PATH_SEPARATOR, DEFAULT_VOICE
+
 // The voice prefix: a directory name and its separator, NUL included.
 constexpr int VOICE_BYTES = 32;
-constexpr char PATH_SEPARATOR = '/';
 
 constexpr int DEFAULT_SPEED = 100;
 constexpr float DEFAULT_VOLUME = 3.0f;
 constexpr float DEFAULT_STUTTER = 10.0f;
-constexpr const char* DEFAULT_VOICE = "torvy/";
 
 struct SettingsRecord {
     int speed;      // reading speed in percent, 1..200

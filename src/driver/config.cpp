@@ -1,10 +1,10 @@
 // The settings file vokdar.cfg: loading and repairing it, and the setup dialogue.
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "common/console.h"
 #include "common/settings.h"
+#include "common/sysfile.h"
 #include "common/textfile.h"
 #include "driver/driver_internal.h"
 
@@ -63,12 +63,6 @@ void voice_as_stored()
         Settings.voice[std::strlen(Settings.voice) - 1] = '\0';
 }
 
-bool exists(const char* name)
-{
-    struct stat st;
-    return lstat(name, &st) == 0;
-}
-
 }  // namespace
 
 int Readconfig()
@@ -100,7 +94,7 @@ int setup_dialogue(std::FILE* answers)
     TextFile file;
     if (!text_open(file, CONFIG_NAME, "r+")) {
         // A first setup makes the file; one that exists but will not open is left alone.
-        if (exists(CONFIG_NAME) || !text_open(file, CONFIG_NAME, "w+")) {
+        if (sys_exists(CONFIG_NAME) || !text_open(file, CONFIG_NAME, "w+")) {
             std::printf("Cannot open vokdar.cfg for writing!\n");
             return 0;
         }

@@ -177,12 +177,12 @@ std::size_t take_gained(const std::int16_t*& from, std::size_t m)
 }
 
 // The sample loops below run a syllable's samples through in chunks; each is
-// a plain loop the compiler turns into vector code, with GCC on x86-64 also
-// in forms for AVX2 and AVX-512 chosen at load time by the processor. Each
-// gives the same samples: no multiply-add is fused (see CMakeLists.txt).
+// a plain loop the compiler turns into vector code, with GCC on x86-64 and ELF
+// also in forms for AVX2 and AVX-512 chosen at load time by the processor.
+// Each gives the same samples: no multiply-add is fused (see CMakeLists.txt).
 constexpr std::size_t CHUNK_SAMPLES = 2048;
 using Chunk = std::array<std::int16_t, CHUNK_SAMPLES>;
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
+#if defined(__x86_64__) && defined(__ELF__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
 #define SAMPLE_LOOP __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 #else
 #define SAMPLE_LOOP

@@ -9,7 +9,6 @@
 
 #include <bit>
 #include <cstring>
-#include <sys/uio.h>
 
 // One syllable token: at most 9 characters and the NUL.
 constexpr int SLOG_BYTES = 10;
