@@ -203,7 +203,7 @@ void BM_JoinSlog(benchmark::State& state)
         for (const Slog* s : {&ma, &ra}) {
             const bool first = s == &ma;
             const std::string& bytes = first ? ma_pcm : ra_pcm;
-            Recording rec;
+            SlogRecording rec;
             rec.bytes = reinterpret_cast<const unsigned char*>(bytes.data());
             rec.size = static_cast<long long>(bytes.size());
             int code = first ? 1 : 2;

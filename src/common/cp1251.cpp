@@ -68,3 +68,28 @@ int utf8_finish(Utf8Decoder& d, std::uint32_t out[1])
     out[0] = 0xFFFD;
     return 1;
 }
+
+std::size_t utf8_encode(std::uint32_t code_point, char (&out)[UTF8_MAX_BYTES])
+{
+    const auto byte = [](std::uint32_t v) { return static_cast<char>(v); };
+    if (code_point < 0x80) {
+        out[0] = byte(code_point);
+        return 1;
+    }
+    if (code_point < 0x800) {
+        out[0] = byte(0xC0 | (code_point >> 6));
+        out[1] = byte(0x80 | (code_point & 0x3F));
+        return 2;
+    }
+    if (code_point < 0x10000) {
+        out[0] = byte(0xE0 | (code_point >> 12));
+        out[1] = byte(0x80 | ((code_point >> 6) & 0x3F));
+        out[2] = byte(0x80 | (code_point & 0x3F));
+        return 3;
+    }
+    out[0] = byte(0xF0 | (code_point >> 18));
+    out[1] = byte(0x80 | ((code_point >> 12) & 0x3F));
+    out[2] = byte(0x80 | ((code_point >> 6) & 0x3F));
+    out[3] = byte(0x80 | (code_point & 0x3F));
+    return 4;
+}

@@ -41,6 +41,12 @@ struct Utf8Decoder {
 int utf8_feed(Utf8Decoder& d, unsigned char byte, std::uint32_t out[2]);
 int utf8_finish(Utf8Decoder& d, std::uint32_t out[1]);
 
+// The longest UTF-8 form of one code point.
+constexpr std::size_t UTF8_MAX_BYTES = 4;
+// Writes the UTF-8 form of a code point (up to U+10FFFF) into out and returns
+// its length in bytes.
+std::size_t utf8_encode(std::uint32_t code_point, char (&out)[UTF8_MAX_BYTES]);
+
 // A text written in UTF-8 in the source, stored as code page 1251 bytes at
 // compile time: cp1251_text<"ноль"> is a NUL-terminated const char*.
 template <std::size_t N>

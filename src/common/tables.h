@@ -17,6 +17,8 @@ constexpr unsigned char SMALL_A = 0xE0;
 constexpr unsigned char SMALL_YO = 0xB8;
 constexpr unsigned char CAPITAL_A = 0xC0;
 constexpr unsigned char CAPITAL_YO = 0xA8;
+constexpr unsigned char HARD_SIGN = 0xFA;  // "ъ"
+constexpr unsigned char SOFT_SIGN = 0xFC;  // "ь"
 
 // True when c is one of the bytes of the NUL-terminated string set (NUL never is).
 bool in_set(const char* set, unsigned char c);

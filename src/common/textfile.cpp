@@ -179,8 +179,6 @@ bool text_open_input(TextFile& f, const char* name)
     return true;
 }
 
-bool text_is_open(const TextFile& f) { return f.fd >= 0; }
-
 bool text_close(TextFile& f)
 {
     if (f.fd < 0)

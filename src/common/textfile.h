@@ -40,10 +40,28 @@ struct TextFile {
 // mode is "r", "w", "r+" or "w+", with the meanings of the C library; files open
 // in text mode. A directory is never opened. Returns false when it cannot open.
 bool text_open(TextFile& f, const char* name, const char* mode);
-bool text_is_open(const TextFile& f);
 // Writes what is pending and closes; false when any write since opening failed.
 // Closing a closed handle does nothing and returns true.
 bool text_close(TextFile& f);
+
+// The bytes a text-mode read delivers as they stand: all but CR (which may
+// start CR LF), Ctrl-Z (the end of the file) and, in a file decoded from
+// UTF-8, the bytes of a sequence. Row 0 for code page 1251 files, row 1 for
+// UTF-8 ones; readers that take bytes straight from the buffer build their
+// stop tables from it.
+using TextByteTable = std::array<bool, 256>;
+inline constexpr std::array<TextByteTable, 2> TEXT_PLAIN_BYTES = [] {
+    std::array<TextByteTable, 2> t{};
+    for (int utf8 = 0; utf8 < 2; ++utf8)
+        for (int c = 0; c < 256; ++c)
+            t[static_cast<std::size_t>(utf8)][static_cast<std::size_t>(c)] =
+                c != '\r' && c != CTRL_Z && (c < 0x80 || utf8 == 0);
+    return t;
+}();
+// The row of TEXT_PLAIN_BYTES that a text-mode file is read by.
+inline const TextByteTable& text_plain_bytes(const TextFile& f) { return TEXT_PLAIN_BYTES[f.utf8 ? 1 : 0]; }
+// Whether f delivers c as it stands.
+inline bool text_is_plain(const TextFile& f, unsigned char c) { return f.binary || text_plain_bytes(f)[c]; }
 
 // One character as the mode delivers it, or TEXT_EOF.
 int text_getc_full(TextFile& f);
@@ -55,8 +73,7 @@ inline int text_getc(TextFile& f)
     if (f.pos < f.len && f.readable && !f.dirty && !f.at_end) {
         const unsigned char c = f.buf[f.pos];
         const long long at = f.base + static_cast<long long>(f.pos);
-        if (!(f.utf8_bom && at == 0) &&
-            (f.binary || (c != '\r' && c != CTRL_Z && (c < 0x80 || !f.utf8)))) {
+        if (!(f.utf8_bom && at == 0) && text_is_plain(f, c)) {
             f.last_get = at;
             ++f.pos;
             return c;
@@ -79,10 +96,6 @@ inline std::size_t text_buffered(const TextFile& f, const unsigned char*& p)
         return f.len - f.pos;
     }
     return 0;
-}
-inline bool text_is_plain(const TextFile& f, unsigned char c)
-{
-    return f.binary || (c != '\r' && c != CTRL_Z && (c < 0x80 || !f.utf8));
 }
 inline void text_advance(TextFile& f, std::size_t k)
 {

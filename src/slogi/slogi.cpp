@@ -11,8 +11,6 @@ const char WORD_ENDINGS[] = " \n-+~1";
 
 namespace {
 
-constexpr unsigned char HARD_SIGN = 0xFA;  // "ъ"
-constexpr unsigned char SOFT_SIGN = 0xFC;  // "ь"
 constexpr unsigned char CHE = 0xF7;        // "ч"
 constexpr unsigned char JOINED = '+';      // a new syllable joined close to the last
 constexpr unsigned char SPLIT = '-';       // a new syllable after an open one

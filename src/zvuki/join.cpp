@@ -42,7 +42,6 @@ constexpr unsigned char LETTER_L = 0xEB;     // л
 constexpr unsigned char LETTER_F = 0xF4;     // ф
 constexpr unsigned char LETTER_KH = 0xF5;    // х
 constexpr unsigned char LETTER_Y = 0xFB;     // ы
-constexpr unsigned char SOFT_SIGN = 0xFC;    // ь
 constexpr unsigned char LETTER_YU = 0xFE;    // ю
 constexpr unsigned char PAUSE_MARK = '#';
 
@@ -104,7 +103,7 @@ void cap_at_04(long long& len, long long n)
 // byte is never read).
 constexpr std::size_t IN_BLOCK_BYTES = 16384;
 struct SampleReader {
-    Recording* rec = nullptr;
+    SlogRecording* rec = nullptr;
     std::array<unsigned char, IN_BLOCK_BYTES> block;
     const unsigned char* data = nullptr;  // the block, or the recording in memory
     const std::int16_t* gained = nullptr;  // its gained samples from data's first on, if made
@@ -114,7 +113,7 @@ struct SampleReader {
 };
 SampleReader reader;
 
-void reader_start(Recording& rec, long long samples, const std::int16_t* gained)
+void reader_start(SlogRecording& rec, long long samples, const std::int16_t* gained)
 {
     reader.rec = &rec;
     reader.pos = reader.len = 0;
@@ -264,7 +263,7 @@ void tail_range(long long from, std::int16_t* to, std::size_t m)
     std::fill(to + (b - from), to + m, std::int16_t{0});
 }
 
-bool seek_recording(Recording& rec, long long offset)
+bool seek_recording(SlogRecording& rec, long long offset)
 {
     if (rec.file != nullptr)
         return recording_io.seek(*rec.file, offset, SEEK_SET);
@@ -272,7 +271,7 @@ bool seek_recording(Recording& rec, long long offset)
     return true;
 }
 
-void close_recording(Recording& rec)
+void close_recording(SlogRecording& rec)
 {
     if (rec.file != nullptr)
         text_close(*rec.file);
@@ -288,7 +287,7 @@ void copy_slog(Slog& to, const Slog& from)
     to[SLOG_BYTES - 1] = '\0';
 }
 
-bool fail_join(Recording& recording, const char* message)
+bool fail_join(SlogRecording& recording, const char* message)
 {
     close_recording(recording);
     fail_wait(message);
@@ -395,7 +394,7 @@ void flush_held(SampleWriter& out)
     join_state.held = 0;
 }
 
-bool join_slog(Recording& recording, long long n, const Slog& cur_slog, int& cur_code,
+bool join_slog(SlogRecording& recording, long long n, const Slog& cur_slog, int& cur_code,
                const Slog& next_slog, int next_code, const char* file_name, SampleWriter& out)
 {
     JoinState& st = join_state;

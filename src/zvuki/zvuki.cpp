@@ -9,6 +9,7 @@
 #include "common/console.h"
 #include "common/settings.h"
 #include "common/tables.h"
+#include "zvuki/recording_name.h"
 #include "zvuki/zvuki_internal.h"
 
 namespace {
@@ -34,24 +35,6 @@ constexpr JoinCode JOIN_CODES[] = {
     {static_cast<char>(END_MARKER), 0},  // end of the stream
 };
 
-// Syllable characters and the file-name characters of their recordings.
-struct SlogLetter {
-    unsigned char letter;
-    char file;
-};
-constexpr SlogLetter SLOG_LETTERS[] = {
-    {0xE0, 'a'},  {0xE1, 'b'}, {0xE2, 'v'}, {0xE3, 'g'}, {0xE4, 'd'},  // а б в г д
-    {0xE5, 'e'},  {0xB8, '~'}, {0xE6, '!'}, {0xE7, 'z'}, {0xE8, 'i'},  // е ё ж з и
-    {0xE9, 'y'},  {0xEA, 'k'}, {0xEB, 'l'}, {0xEC, 'm'}, {0xED, 'n'},  // й к л м н
-    {0xEE, 'o'},  {0xEF, 'p'}, {0xF0, 'r'}, {0xF1, 's'}, {0xF2, 't'},  // о п р с т
-    {0xF3, 'u'},  {0xF4, 'f'}, {0xF5, 'h'}, {0xF6, 'c'}, {0xF7, 'x'},  // у ф х ц ч
-    {0xF8, 'w'},  {0xF9, '@'}, {0xFB, 'j'}, {0xFC, '\''}, {0xFD, '$'}, // ш щ ы ь э
-    {0xFE, '%'},  {0xFF, 'q'}, {'#', '#'},  {'1', '1'},                // ю я # 1
-};
-
-constexpr char RECORDING_EXTENSION[] = ".pcm";
-// A mapped syllable with its extension and the NUL.
-constexpr int FILE_NAME_BYTES = SLOG_BYTES - 1 + sizeof RECORDING_EXTENSION;
 // The marks of the progress bar: one per twentieth of slogi.tmp.
 constexpr double PROGRESS_STEP = 0.05;
 const char WRITE_FAILED[] = "\nError imposible to write to output!\n";
@@ -74,29 +57,6 @@ int next_byte(TextFile& in)
     return c == TEXT_EOF ? END_MARKER : c;
 }
 
-constexpr std::array<char, 256> FILE_CHAR_TABLE = [] {
-    std::array<char, 256> t{};
-    for (const SlogLetter& m : SLOG_LETTERS)
-        t[m.letter] = m.file;
-    return t;
-}();
-char file_char(unsigned char letter) { return FILE_CHAR_TABLE[letter]; }
-
-// The recording's file name of a syllable ("ма" → "ma.pcm"); false when a
-// character has no recording name.
-bool map_slog(const Slog& slog, char (&name)[FILE_NAME_BYTES])
-{
-    int i = 0;
-    for (; i < SLOG_BYTES - 1 && slog[static_cast<std::size_t>(i)] != '\0'; ++i) {
-        const char f = file_char(static_cast<unsigned char>(slog[static_cast<std::size_t>(i)]));
-        if (f == '\0')
-            return false;
-        name[i] = f;
-    }
-    std::memcpy(name + i, RECORDING_EXTENSION, sizeof RECORDING_EXTENSION);
-    return true;
-}
-
 enum class Sound { sounded, dropped, failed };
 
 // The voice's recordings held for one run, each read from its file once: a
@@ -115,7 +75,7 @@ struct GainedCopy {
     std::size_t at;           // the first sample in the arena
 };
 struct CachedRecording {
-    char name[FILE_NAME_BYTES];  // empty: a free slot
+    char name[RECORDING_NAME_BYTES];  // empty: a free slot
     std::size_t at;
     std::size_t size;
     std::array<GainedCopy, GAINED_COPIES> gained;
@@ -223,10 +183,11 @@ int fail_stage()
 Sound sound_syllable()
 {
     const SlogToken& cur = stage.cur;
-    char name[FILE_NAME_BYTES];
+    std::array<char, RECORDING_NAME_BYTES> file_name;
     // An over-long token or path is dropped like a syllable without a recording name.
-    if (cur.too_long || !map_slog(cur.text, name))
+    if (cur.too_long || !recording_file_name(cur.text.data(), strnlen(cur.text.data(), SLOG_BYTES - 1), file_name))
         return Sound::dropped;
+    const char* name = file_name.data();
     const std::size_t name_len = std::strlen(name);
     if (stage.prefix_len + name_len > VOICE_BYTES - 1)
         return Sound::dropped;
@@ -236,7 +197,7 @@ Sound sound_syllable()
 
     CachedRecording& slot = voice_slot(name);
     const int slot_index = static_cast<int>(&slot - voice_cache.slots.data());
-    Recording rec;
+    SlogRecording rec;
     if (slot.name[0] != '\0') {
         rec.bytes = voice_cache.arena.data() + slot.at;
         rec.size = static_cast<long long>(slot.size);
@@ -303,12 +264,7 @@ void shift_token()
 
 }  // namespace
 
-char slog_file_char(unsigned char letter)
-{
-    return file_char(letter);
-}
-
-const std::int16_t* gained_samples(const Recording& rec, float gain)
+const std::int16_t* gained_samples(const SlogRecording& rec, float gain)
 {
     if (std::endian::native != std::endian::little || rec.kept < 0)
         return nullptr;

@@ -6,12 +6,11 @@
 #include <cstdint>
 
 #include "common/textfile.h"
+#include "zvuki/recording_name.h"
 
 #include <bit>
 #include <cstring>
 
-// One syllable token: at most 9 characters and the NUL.
-constexpr int SLOG_BYTES = 10;
 using Slog = std::array<char, SLOG_BYTES>;
 // The tail of the last syllable held back for the next crossfade, in samples.
 constexpr int TAIL_SAMPLES = 8192;
@@ -131,9 +130,6 @@ struct SlogToken {
     bool too_long = false;  // more than 9 characters; text holds the first 9
 };
 void read_slog_token(TextFile& in, SlogToken& token);
-// The file-name character of a syllable character under SLOG_LETTERS, or '\0'
-// when it has none; the voice generator names its recordings with it.
-char slog_file_char(unsigned char letter);
 
 // What lives from one syllable to the next during one run of the stage.
 struct JoinState {
@@ -160,7 +156,7 @@ float class_gain_for(const Slog& cur, int cur_code);
 // recording is closed either way.
 // A recording as join_slog reads it: an open file (read through
 // recording_io), or its bytes held in memory for the run.
-struct Recording {
+struct SlogRecording {
     TextFile* file = nullptr;
     const unsigned char* bytes = nullptr;
     long long size = 0;
@@ -172,10 +168,10 @@ struct Recording {
 // arithmetic; on a little-endian machine their bytes are those of the file.
 // nullptr for a recording not held, when there is no room, or on a
 // big-endian machine.
-const std::int16_t* gained_samples(const Recording& rec, float gain);
+const std::int16_t* gained_samples(const SlogRecording& rec, float gain);
 // m samples of little-endian bytes times g, as the joiner sounds them.
 void gain_sample_bytes(const unsigned char* from, std::int16_t* to, std::size_t m, double g);
-bool join_slog(Recording& recording, long long n, const Slog& cur_slog, int& cur_code,
+bool join_slog(SlogRecording& recording, long long n, const Slog& cur_slog, int& cur_code,
                const Slog& next_slog, int next_code, const char* file_name, SampleWriter& out);
 // Writes the held tail unchanged and empties it; called before every pause.
 void flush_held(SampleWriter& out);

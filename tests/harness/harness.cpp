@@ -75,16 +75,8 @@ std::string utf8(const std::string& bytes)
         std::uint32_t cp = b < 0x80 ? b : CP1251_UNICODE[b - 0x80];
         if (cp == 0)
             cp = 0xFFFD;
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
+        char bytes[UTF8_MAX_BYTES];
+        out.append(bytes, utf8_encode(cp, bytes));
     }
     return out;
 }

@@ -92,9 +92,9 @@ constexpr double LEVEL = 1000.0;
 // ends inside a sample.
 bool load(const Token& t, Recording& r)
 {
-    std::array<char, NAME_BYTES> name{};
+    std::array<char, RECORDING_NAME_BYTES> name{};
     const auto length = static_cast<std::size_t>(std::find(t.begin(), t.end(), 0) - t.begin());
-    EXPECT_TRUE(recording_name(t.data(), length, name));
+    EXPECT_TRUE(recording_file_name(reinterpret_cast<const char*>(t.data()), length, name));
     std::ifstream in(std::string(VOKDAR_VOICE_DIR) + "/" + name.data(), std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), {}};
     r.n = std::min(bytes.size() / 2, MAX_SAMPLES);

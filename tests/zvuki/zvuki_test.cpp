@@ -41,6 +41,22 @@ TEST(SlogTokens, ReaderSplitsCodesAndKeepsOldBytes)
     }
 }
 
+// Every letter a syllable may hold names its file; any other byte, or a
+// syllable longer than a token, has no recording.
+TEST(RecordingNames, LettersMapAndOthersHaveNone)
+{
+    const auto name_of = [](const std::string& slog) {
+        std::array<char, RECORDING_NAME_BYTES> name{};
+        return recording_file_name(slog.data(), slog.size(), name) ? std::string(name.data()) : "-";
+    };
+    EXPECT_EQ(name_of(harness::cp1251("абвгдеёжз")), "abvgde~!z.pcm");
+    EXPECT_EQ(name_of(harness::cp1251("ийклмнопр")), "iyklmnopr.pcm");
+    EXPECT_EQ(name_of(harness::cp1251("стуфхцчшщ")), "stufhcxw@.pcm");
+    EXPECT_EQ(name_of(harness::cp1251("ыьэюя#1")), "j'$%q#1.pcm");
+    for (const char* none : {"ъ", "М", "2", "абвгдежзик"})
+        EXPECT_EQ(name_of(harness::cp1251(none)), "-") << none;
+}
+
 // The silence after a syllable: pause marks by speed, the text before the end
 // marker, and a code that shrinks below a pause.
 TEST_F(ZvukiTest, PausesAfterSyllables)

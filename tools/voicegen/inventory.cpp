@@ -5,7 +5,6 @@
 
 #include "common/tables.h"
 #include "slogi/slogi_internal.h"
-#include "zvuki/zvuki_internal.h"
 
 namespace {
 
@@ -23,7 +22,7 @@ std::array<unsigned char, LETTER_COUNT> all_letters()
     return letters;
 }
 
-bool is_sign(unsigned char c) { return c == LETTER_SOFT_SIGN || c == LETTER_HARD_SIGN; }
+bool is_sign(unsigned char c) { return c == SOFT_SIGN || c == HARD_SIGN; }
 
 // Russian spelling: a sign stands only after a consonant other than "й", and
 // the hard sign never ends a word. Any letter may stand alone: the normaliser
@@ -38,7 +37,7 @@ bool spelled(const unsigned char* word, std::size_t length)
             continue;
         if (i == 0 || !is_consonant(word[i - 1]) || word[i - 1] == SHORT_I)
             return false;
-        if (word[i] == LETTER_HARD_SIGN && i + 1 == length)
+        if (word[i] == HARD_SIGN && i + 1 == length)
             return false;
     }
     return true;
@@ -133,19 +132,4 @@ bool in_inventory(const TokenList& list, const unsigned char* token, std::size_t
         if (token_length(list.token[i]) == length && std::memcmp(list.token[i].data(), token, length) == 0)
             return true;
     return false;
-}
-
-bool recording_name(const unsigned char* token, std::size_t length, std::array<char, NAME_BYTES>& name)
-{
-    static constexpr char EXTENSION[] = ".pcm";
-    if (length + sizeof EXTENSION > NAME_BYTES)
-        return false;
-    for (std::size_t i = 0; i < length; ++i) {
-        const char f = slog_file_char(token[i]);
-        if (f == '\0')
-            return false;
-        name[i] = f;
-    }
-    std::memcpy(name.data() + length, EXTENSION, sizeof EXTENSION);
-    return true;
 }

@@ -1,12 +1,14 @@
-// The syllable tokens the default voice must hold, and their recording names.
+// The syllable tokens the default voice must hold.
 #pragma once
 
 #include <array>
 #include <cstddef>
 
+#include "zvuki/recording_name.h"
+
 // A token of slogi.tmp as the sound stage reads it: letters, then a NUL.
 // Tokens of ordinary words have at most two letters; the room is the stage's.
-constexpr std::size_t TOKEN_BYTES = 10;
+constexpr std::size_t TOKEN_BYTES = SLOG_BYTES;
 using Token = std::array<unsigned char, TOKEN_BYTES>;
 
 // Every token Slogi cuts from ordinary Russian words fits here (261 of them).
@@ -25,14 +27,5 @@ void derive_tokens(TokenList& list);
 // Whether the marker can cut this token from an ordinary word.
 bool in_inventory(const TokenList& list, const unsigned char* token, std::size_t length);
 
-// The recording's file name of a token ("ма" → "ma.pcm"), the way the sound
-// stage looks it up; false when a letter has no file-name character or the
-// name does not fit.
-constexpr std::size_t NAME_BYTES = TOKEN_BYTES - 1 + sizeof ".pcm";
-bool recording_name(const unsigned char* token, std::size_t length,
-                    std::array<char, NAME_BYTES>& name);
-
 // Letter classes of the inventory (code page 1251 bytes).
 bool is_consonant(unsigned char c);  // the 21 letters б..щ that are not vowels or signs
-constexpr unsigned char LETTER_SOFT_SIGN = 0xFC;  // "ь"
-constexpr unsigned char LETTER_HARD_SIGN = 0xFA;  // "ъ"

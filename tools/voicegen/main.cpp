@@ -108,15 +108,13 @@ bool to_utf8(const unsigned char* text, std::size_t length, Source& out)
 {
     std::size_t used = 0;
     for (std::size_t i = 0; i < length; ++i) {
-        const unsigned cp = text[i] < 0x80 ? text[i] : CP1251_UNICODE[text[i] - 0x80];
-        if (cp < 0x80 && used + 1 < SOURCE_BYTES) {
-            out[used++] = static_cast<char>(cp);
-        } else if (cp >= 0x80 && cp < 0x800 && used + 2 < SOURCE_BYTES) {
-            out[used++] = static_cast<char>(0xC0 | (cp >> 6));
-            out[used++] = static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
+        const std::uint32_t cp = text[i] < 0x80 ? text[i] : CP1251_UNICODE[text[i] - 0x80];
+        char bytes[UTF8_MAX_BYTES];
+        const std::size_t n = utf8_encode(cp, bytes);
+        if (cp == 0 || used + n >= SOURCE_BYTES)
             return false;
-        }
+        std::memcpy(out.data() + used, bytes, n);
+        used += n;
     }
     out[used] = '\0';
     return true;
@@ -174,10 +172,10 @@ bool render_token(const Token& t)
         Source phonemes{};
         return syllable_source(t.data(), phonemes) && render(phonemes.data());
     }
-    if (length == 1 && t[0] == LETTER_SOFT_SIGN)
+    if (length == 1 && t[0] == SOFT_SIGN)
         return render(LONE_SOFT_SIGN);
     const ConsonantSource* c = consonant_source(t[0]);
-    if (c == nullptr || (length == 2 && t[1] != LETTER_SOFT_SIGN))
+    if (c == nullptr || (length == 2 && t[1] != SOFT_SIGN))
         return false;
     if (!render(length == 1 ? c->hard : c->soft))
         return false;
@@ -189,8 +187,8 @@ bool render_token(const Token& t)
 bool write_recording(const char* dir, const Token& t, const Recording& r)
 {
     const std::size_t length = t[1] == 0 ? 1 : 2;
-    std::array<char, NAME_BYTES> name{};
-    if (!recording_name(t.data(), length, name))
+    std::array<char, RECORDING_NAME_BYTES> name{};
+    if (!recording_file_name(reinterpret_cast<const char*>(t.data()), length, name))
         return false;
     std::array<char, 4096> path{};
     std::snprintf(path.data(), path.size(), "%s/%s", dir, name.data());

@@ -48,13 +48,8 @@ bool print_open_failure(const char* name)
 
 void put_code_point(std::FILE* out, std::uint32_t cp)
 {
-    if (cp < 0x800) {
-        std::fputc(static_cast<int>(0xC0 | (cp >> 6)), out);
-    } else {
-        std::fputc(static_cast<int>(0xE0 | (cp >> 12)), out);
-        std::fputc(static_cast<int>(0x80 | ((cp >> 6) & 0x3F)), out);
-    }
-    std::fputc(static_cast<int>(0x80 | (cp & 0x3F)), out);
+    char bytes[UTF8_MAX_BYTES];
+    std::fwrite(bytes, 1, utf8_encode(cp, bytes), out);
 }
 
 }  // namespace
