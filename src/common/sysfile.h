@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 
 #include "platform.h"
 
@@ -33,3 +34,7 @@ bool sys_exists(const char* name);
 bool sys_remove(const char* name);
 // Puts from in the place of to, replacing an existing file.
 bool sys_replace(const char* from, const char* to);
+// From now on the stream passes its bytes as they are, where the system's C
+// runtime would translate line ends on the way (a file's bytes sent to
+// standard output).
+void sys_binary_stream(std::FILE* stream);

@@ -6,9 +6,9 @@
 # LINUX_BUILD_DIR holds the Linux vokdar, its voice torvy/ and replace.txt.
 set -eu
 
-linux_build=$1
-exe=$2
-source=$3
+linux_build=$(cd "$1" && pwd)
+exe=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+source=$(cd "$3" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/vokdar-same-bytes-XXXXXX")
 trap '[ "$failed" -eq 0 ] && rm -rf "$work"' EXIT
 export WINEDEBUG=-all LC_ALL=C
@@ -78,6 +78,29 @@ printf '%s\n\n%s\n' \
     > "$work/numbers.txt"
 prepare numbers "$work/numbers.txt" '120\n2.5\n12\ntorvy\n'
 check_case numbers
+
+# vokdar-dict sorting a dictionary in place: the default one with its entries
+# in reverse order.
+mkdir -p "$work/dict/linux" "$work/dict/windows"
+end=$(grep -n '^[$]' "$linux_build/replace.txt" | head -n 1 | cut -d: -f1)
+{ head -n $((end - 1)) "$linux_build/replace.txt" | tac; tail -n +"$end" "$linux_build/replace.txt"; } \
+    > "$work/dict/reversed.txt"
+cp "$work/dict/reversed.txt" "$work/dict/linux/replace.txt"
+cp "$work/dict/reversed.txt" "$work/dict/windows/replace.txt"
+# Sorted to standard output (the dictionary's bytes, its CR LF kept), then in place.
+dict_exe="${exe%vokdar.exe}vokdar-dict.exe"
+(cd "$work/dict/linux" && setsid -w "$linux_build/vokdar-dict" sort replace.txt > sorted.txt 2> out.txt < /dev/null &&
+    setsid -w "$linux_build/vokdar-dict" sort replace.txt -o replace.txt >> out.txt 2>&1 < /dev/null) || true
+(cd "$work/dict/windows" && setsid -w wine "$dict_exe" sort replace.txt > sorted.txt 2> out.raw < /dev/null &&
+    setsid -w wine "$dict_exe" sort replace.txt -o replace.txt >> out.raw 2>&1 < /dev/null) || true
+tr -d '\r' < "$work/dict/windows/out.raw" > "$work/dict/windows/out.txt"
+if cmp -s "$work/dict/windows/replace.txt" "$work/dict/reversed.txt"; then
+    echo "FAIL dict: the dictionary was not sorted in place"
+    failed=1
+fi
+same dict sorted.txt
+same dict replace.txt
+same dict out.txt
 
 # The help text.
 mkdir -p "$work/help/linux" "$work/help/windows"

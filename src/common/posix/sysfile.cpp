@@ -72,3 +72,5 @@ bool sys_exists(const char* name)
 bool sys_remove(const char* name) { return unlink(name) == 0; }
 
 bool sys_replace(const char* from, const char* to) { return std::rename(from, to) == 0; }
+
+void sys_binary_stream(std::FILE*) {}

@@ -3,6 +3,7 @@
 #include "common/sysfile.h"
 
 #include <climits>
+#include <cstdio>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -91,4 +92,10 @@ bool sys_remove(const char* name) { return DeleteFileA(name) != 0; }
 bool sys_replace(const char* from, const char* to)
 {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+void sys_binary_stream(std::FILE* stream)
+{
+    std::fflush(stream);
+    _setmode(_fileno(stream), _O_BINARY);
 }
