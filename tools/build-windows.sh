@@ -28,7 +28,7 @@ if [ "$run_tests" = yes ] && [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i > /dev/null 2>&1 || true
 fi
 cmake -S "$root" -B "$win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOKDAR_BENCH=OFF -DVOKDAR_TESTS="$([ "$run_tests" = yes ] && echo ON || echo OFF)" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOKDAR_WERROR=ON -DVOKDAR_BENCH=OFF -DVOKDAR_TESTS="$([ "$run_tests" = yes ] && echo ON || echo OFF)" \
     -DVOKDAR_LINUX_BUILD="$linux"
 cmake --build "$win" -j"$jobs" --target vokdar vokdar-dict
 

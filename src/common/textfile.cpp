@@ -436,3 +436,10 @@ bool text_set_binary(TextFile& f)
     f.binary = true;
     return true;
 }
+
+bool text_write_at(TextFile& f, long long offset, const void* data, std::size_t n)
+{
+    if (f.fd < 0 || !f.writable || !f.binary)
+        return false;
+    return write_all(f.fd, static_cast<const unsigned char*>(data), n, offset);
+}

@@ -118,6 +118,10 @@ bool text_puts(TextFile& f, const char* s);
 // The parts are used up (their entries changed) on the way.
 bool text_write_parts(TextFile& f, iovec* parts, int count);
 bool text_flush(TextFile& f);
+// Writes n raw bytes at offset, leaving the position and anything pending as
+// they are (binary files: a header field rewritten in place); false when the
+// system refused them.
+bool text_write_at(TextFile& f, long long offset, const void* data, std::size_t n);
 
 // Raw byte offset of the next read or write.
 long long text_tell(TextFile& f);

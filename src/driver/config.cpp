@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/console.h"
+#include "common/datadirs.h"
 #include "common/settings.h"
 #include "common/sysfile.h"
 #include "common/textfile.h"
@@ -68,7 +69,7 @@ void voice_as_stored()
 int Readconfig()
 {
     TextFile file;
-    if (!text_open(file, CONFIG_NAME, "r"))
+    if (!text_open(file, Places.settings, "r"))
         return 0;
     CharSource src;
     src.file = &file;

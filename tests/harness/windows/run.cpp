@@ -44,13 +44,22 @@ std::string quoted(const std::string& arg)
     return q + "\"";
 }
 
-// The environment block: this program's, PATH replaced and entries added.
+// The environment block: this program's, PATH replaced and the entries of
+// options.env in the place of the inherited ones of their names.
 std::string environment(const RunOptions& options)
 {
+    const auto overridden = [&](const char* e) {
+        for (const auto& mine : options.env) {
+            const std::size_t eq = mine.find('=');
+            if (eq != std::string::npos && _strnicmp(e, mine.c_str(), eq + 1) == 0)
+                return true;
+        }
+        return false;
+    };
     std::string block;
     char* own = GetEnvironmentStringsA();
     for (const char* e = own; *e != '\0'; e += std::strlen(e) + 1) {
-        if (!options.path_env.empty() && _strnicmp(e, "PATH=", 5) == 0)
+        if ((!options.path_env.empty() && _strnicmp(e, "PATH=", 5) == 0) || overridden(e))
             continue;
         block.append(e).push_back('\0');
     }
