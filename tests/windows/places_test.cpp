@@ -72,7 +72,7 @@ TEST(WindowsPlaces, OneRunPerFolder)
     // Let go, the next run takes the folder.
     const harness::RunResult after = harness::run_vokdar(dir, {"in.txt"});
     EXPECT_EQ(after.status, 0);
-    EXPECT_NE(after.out.find("Firstread initialized...\nSecondread initialized..."), std::string::npos)
+    EXPECT_NE(after.out.find("Secondread initialized..."), std::string::npos)
         << after.out;
 }
 

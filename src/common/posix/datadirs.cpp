@@ -15,8 +15,6 @@
 #define VOKDAR_FULL_DATADIR "/usr/local/share/vokdar"
 #endif
 
-DataPlaces Places;
-
 namespace {
 
 // a then b into out, with a '/' between them where a does not end in one;
@@ -115,8 +113,6 @@ bool beside_program(const char* rel, char* out, std::size_t cap)
     return true;
 }
 
-// The list of one search, too large for the stack.
-DataDirs search;
 
 bool exists(const char* path)
 {
@@ -125,13 +121,6 @@ bool exists(const char* path)
 }
 
 }  // namespace
-
-void data_places_reset()
-{
-    std::strcpy(Places.settings, "vokdar.cfg");
-    std::strcpy(Places.dictionary, "replace.txt");
-    Places.voice_root[0] = '\0';
-}
 
 void data_search_dirs(DataKind kind, DataDirs& dirs)
 {
@@ -167,7 +156,7 @@ bool find_data(const char* name, DataKind kind, char* path, std::size_t cap)
     std::memcpy(path, name, name_len + 1);
     if (name[0] == '/' || exists(name))
         return exists(name);
-    DataDirs& dirs = search;
+    static DataDirs dirs;  // too large for the stack
     data_search_dirs(kind, dirs);
     char candidate[DATA_PATH_BYTES];
     for (int i = 0; i < dirs.count; ++i) {
@@ -178,14 +167,4 @@ bool find_data(const char* name, DataKind kind, char* path, std::size_t cap)
         }
     }
     return false;
-}
-
-void print_data_places(const char* name, DataKind kind)
-{
-    DataDirs& dirs = search;
-    data_search_dirs(kind, dirs);
-    std::printf("%s is in none of: the current directory", name);
-    for (int i = 0; i < dirs.count; ++i)
-        std::printf(", %s", dirs.dir[i]);
-    std::printf("\n");
 }

@@ -7,12 +7,8 @@
 #include <cstring>
 #include <windows.h>
 
-DataPlaces Places;
-
 namespace {
 
-// The list of one search, too large for the stack.
-DataDirs search;
 
 // A file or a folder; a folder's name may end in its separator.
 bool exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
@@ -24,13 +20,6 @@ bool is_absolute(const char* name)
 }
 
 }  // namespace
-
-void data_places_reset()
-{
-    std::strcpy(Places.settings, "vokdar.cfg");
-    std::strcpy(Places.dictionary, "replace.txt");
-    Places.voice_root[0] = '\0';
-}
 
 void data_search_dirs(DataKind, DataDirs& dirs)
 {
@@ -54,7 +43,7 @@ bool find_data(const char* name, DataKind kind, char* path, std::size_t cap)
     std::memcpy(path, name, name_len + 1);
     if (is_absolute(name) || exists(name))
         return exists(name);
-    DataDirs& dirs = search;
+    static DataDirs dirs;  // too large for the stack
     data_search_dirs(kind, dirs);
     for (int i = 0; i < dirs.count; ++i) {
         const std::size_t dir_len = std::strlen(dirs.dir[i]);
@@ -67,14 +56,4 @@ bool find_data(const char* name, DataKind kind, char* path, std::size_t cap)
     }
     std::memcpy(path, name, name_len + 1);
     return false;
-}
-
-void print_data_places(const char* name, DataKind kind)
-{
-    DataDirs& dirs = search;
-    data_search_dirs(kind, dirs);
-    std::printf("%s is in none of: the current directory", name);
-    for (int i = 0; i < dirs.count; ++i)
-        std::printf(", %s", dirs.dir[i]);
-    std::printf("\n");
 }

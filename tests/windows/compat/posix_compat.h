@@ -24,6 +24,12 @@ inline int mkfifo(const char*, int)
     errno = ENOSYS;
     return -1;
 }
+inline long long pread(int fd, void* data, std::size_t n, long long offset)
+{
+    if (_lseeki64(fd, offset, SEEK_SET) != offset)
+        return -1;
+    return _read(fd, data, static_cast<unsigned>(n));
+}
 // Nobody is the superuser here.
 inline unsigned geteuid() { return 1; }
 inline int unsetenv(const char* name) { return _putenv_s(name, ""); }
