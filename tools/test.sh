@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
 # Builds the program twice (plain, and with AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs the whole test suite in both, warnings
-# as errors. Other builds are named as DIR:BUILD_TYPE:COMPILER:SANITIZE
-# arguments (tools/packaging.sh does so).
+# as errors; then cross-builds it for Windows and runs the suite there under
+# wine, with the check that vokdar.exe writes the same bytes as the plain
+# build. Other builds are named as DIR:BUILD_TYPE:COMPILER:SANITIZE arguments
+# (tools/packaging.sh does so); they replace all three.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 jobs="${VOKDAR_JOBS:-2}"
 builds=("$@")
-[ "${#builds[@]}" -gt 0 ] || builds=(build:RelWithDebInfo:: build-san:RelWithDebInfo::ON)
+windows=no
+if [ "${#builds[@]}" -eq 0 ]; then
+    builds=(build:RelWithDebInfo:: build-san:RelWithDebInfo::ON)
+    windows=yes
+fi
 status=0
 
 for b in "${builds[@]}"; do
@@ -25,6 +31,11 @@ for b in "${builds[@]}"; do
     cmake --build "$dir" -j"$jobs"
     (cd "$dir" && ctest --output-on-failure -j"$jobs") || status=1
 done
+
+if [ "$windows" = yes ]; then
+    echo "=== build-windows (mingw-w64, tests under wine)"
+    VOKDAR_LINUX_BUILD="$root/build" bash "$root/tools/build-windows.sh" --test || status=1
+fi
 
 if [ "$status" -ne 0 ]; then
     echo "Some tests failed." >&2

@@ -1,49 +1,14 @@
-// The console layer: terminal key waits, the progress mark and formatted input.
+// The console layer: key waits, the progress mark and formatted input.
 #include "common/console.h"
 
 #include <cctype>
-#include <cerrno>
 #include <climits>
-#include <clocale>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <langinfo.h>
-#include <termios.h>
-#include <unistd.h>
+
+#include "common/console_system.h"
 
 namespace {
-
-// The terminal as it was before a key wait, restored on every way out.
-int tty_fd = -1;
-struct termios saved_mode;
-struct sigaction saved_int, saved_term, saved_hup;
-
-void restore_terminal()
-{
-    if (tty_fd >= 0)
-        tcsetattr(tty_fd, TCSAFLUSH, &saved_mode);
-}
-
-void on_signal(int sig)
-{
-    restore_terminal();
-    signal(sig, SIG_DFL);
-    raise(sig);
-}
-
-bool utf8_locale()
-{
-    static int known = -1;
-    if (known < 0) {
-        const char* name = setlocale(LC_CTYPE, "");
-        const char* set = name ? nl_langinfo(CODESET) : "";
-        known = (set && std::strcmp(set, "UTF-8") == 0) ? 1 : 0;
-        setlocale(LC_CTYPE, "C");
-    }
-    return known == 1;
-}
 
 int waits_done = 0;
 bool waits_enabled = true;
@@ -68,38 +33,8 @@ void wait_key()
 {
     std::fflush(stdout);
     ++waits_done;
-    if (!waits_enabled)
-        return;
-    const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    struct termios raw;
-    if (tcgetattr(fd, &saved_mode) != 0) {
-        close(fd);
-        return;
-    }
-    tty_fd = fd;
-    struct sigaction act;
-    std::memset(&act, 0, sizeof act);
-    act.sa_handler = on_signal;
-    sigaction(SIGINT, &act, &saved_int);
-    sigaction(SIGTERM, &act, &saved_term);
-    sigaction(SIGHUP, &act, &saved_hup);
-    raw = saved_mode;
-    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    if (tcsetattr(fd, TCSAFLUSH, &raw) == 0) {
-        unsigned char key;
-        while (read(fd, &key, 1) < 0 && errno == EINTR) {
-        }
-    }
-    restore_terminal();
-    sigaction(SIGINT, &saved_int, nullptr);
-    sigaction(SIGTERM, &saved_term, nullptr);
-    sigaction(SIGHUP, &saved_hup, nullptr);
-    tty_fd = -1;
-    close(fd);
+    if (waits_enabled)
+        system_key_wait();
 }
 
 int fail_wait(const char* message)
@@ -111,7 +46,7 @@ int fail_wait(const char* message)
 
 void console_mark()
 {
-    if (utf8_locale())
+    if (system_console_utf8())
         std::fputs("\xE2\x96\xA0", stdout);
     else
         std::fputc(254, stdout);

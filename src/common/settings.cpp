@@ -1,16 +1,20 @@
 // The process-wide settings record and its defaults.
 #include "common/settings.h"
 
-#include <cstring>
+#include <cstddef>
 
-SettingsRecord Settings = {DEFAULT_SPEED, DEFAULT_VOLUME, DEFAULT_STUTTER, "torvy/", DEFAULT_READING};
+namespace {
 
-void settings_defaults()
+constexpr SettingsRecord defaults()
 {
-    Settings.speed = DEFAULT_SPEED;
-    Settings.volume = DEFAULT_VOLUME;
-    Settings.stutter = DEFAULT_STUTTER;
-    std::memset(Settings.voice, 0, sizeof Settings.voice);
-    std::strcpy(Settings.voice, DEFAULT_VOICE);
-    Settings.reading = DEFAULT_READING;
+    SettingsRecord r = {DEFAULT_SPEED, DEFAULT_VOLUME, DEFAULT_STUTTER, {}, DEFAULT_READING};
+    for (std::size_t i = 0; i < sizeof DEFAULT_VOICE; ++i)
+        r.voice[i] = DEFAULT_VOICE[i];
+    return r;
 }
+
+}  // namespace
+
+SettingsRecord Settings = defaults();
+
+void settings_defaults() { Settings = defaults(); }

@@ -2,14 +2,14 @@
 // edits them; the sound stage reads the first four, the normaliser reading.
 #pragma once
 
+#include "platform.h"  // PATH_SEPARATOR, DEFAULT_VOICE
+
 // The voice prefix: a directory name and its separator, NUL included.
 constexpr int VOICE_BYTES = 32;
-constexpr char PATH_SEPARATOR = '/';
 
 constexpr int DEFAULT_SPEED = 100;
 constexpr float DEFAULT_VOLUME = 3.0f;
 constexpr float DEFAULT_STUTTER = 10.0f;
-constexpr const char* DEFAULT_VOICE = "torvy/";
 // How the normaliser reads: 1 as a Russian reader reads everyday text, 0 by
 // the original rules (text.tmp exactly as the first releases wrote it).
 constexpr int READING_ORIGINAL = 0;

@@ -1,24 +1,19 @@
-// The program's file layer over POSIX descriptors, with text-mode translation.
+// The program's file layer over the system's descriptors, with text-mode translation.
 #include "common/textfile.h"
 
 #include "common/cp1251.h"
+#include "common/sysfile.h"
 
-#include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 bool write_all(int fd, const unsigned char* data, std::size_t n, long long offset)
 {
     while (n > 0) {
-        const ssize_t w = pwrite(fd, data, n, offset);
-        if (w < 0 && errno == EINTR)
-            continue;
+        iovec part = {const_cast<unsigned char*>(data), n};
+        const long long w = sys_write_parts_at(fd, &part, 1, offset);
         if (w <= 0)
             return false;
         data += w;
@@ -45,17 +40,13 @@ bool fill(TextFile& f)
     f.base += static_cast<long long>(f.len);
     f.pos = 0;
     f.len = 0;
-    for (;;) {
-        const ssize_t r = pread(f.fd, f.buf.data(), f.buf.size(), f.base);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r < 0) {
-            f.failed = true;
-            return false;
-        }
-        f.len = static_cast<std::size_t>(r);
-        return r > 0;
+    const long long r = sys_read_at(f.fd, f.buf.data(), f.buf.size(), f.base);
+    if (r < 0) {
+        f.failed = true;
+        return false;
     }
+    f.len = static_cast<std::size_t>(r);
+    return r > 0;
 }
 
 int raw_getc(TextFile& f)
@@ -111,36 +102,28 @@ TextFile::~TextFile() { text_close(*this); }
 bool text_open(TextFile& f, const char* name, const char* mode)
 {
     text_close(f);
-    int flags = 0;
+    FileAccess access;
     if (std::strcmp(mode, "r") == 0)
-        flags = O_RDONLY;
+        access = FileAccess::read;
     else if (std::strcmp(mode, "w") == 0)
-        flags = O_WRONLY | O_CREAT | O_TRUNC;
+        access = FileAccess::write_new;
     else if (std::strcmp(mode, "r+") == 0)
-        flags = O_RDWR;
+        access = FileAccess::update;
     else if (std::strcmp(mode, "w+") == 0)
-        flags = O_RDWR | O_CREAT | O_TRUNC;
+        access = FileAccess::update_new;
     else
         return false;
     if (name == nullptr || name[0] == '\0')
         return false;
-    // Opened without blocking, so that a named pipe with no writer cannot
-    // hang the program; then only what can hold a file of ours is kept: a
-    // regular file, or a device such as /dev/null to write to. A directory,
-    // a pipe or a socket is refused like a missing file.
-    const int fd = open(name, flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    // Only what can hold a file of ours: a regular file, or a device such as
+    // the null device to write to. A directory, a pipe or a socket is refused
+    // like a missing file.
+    const int fd = sys_open(name, access);
     if (fd < 0)
         return false;
-    struct stat st;
-    const bool writes_anew = (flags & O_ACCMODE) == O_WRONLY || (flags & O_TRUNC) != 0;
-    if (fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || (writes_anew && S_ISCHR(st.st_mode))) ||
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-        close(fd);
-        return false;
-    }
     f.fd = fd;
-    f.readable = (flags & O_ACCMODE) != O_WRONLY;
-    f.writable = (flags & O_ACCMODE) != O_RDONLY;
+    f.readable = access != FileAccess::write_new;
+    f.writable = access != FileAccess::read;
     f.binary = false;
     f.at_end = false;
     f.failed = false;
@@ -207,7 +190,7 @@ bool text_close(TextFile& f)
         return true;
     text_flush(f);
     const bool ok = !f.failed;
-    close(f.fd);
+    sys_close(f.fd);
     f.fd = -1;
     f.readable = f.writable = false;
     f.pos = f.len = 0;
@@ -386,10 +369,7 @@ bool text_write_parts(TextFile& f, iovec* parts, int count)
     if (!text_flush(f))
         return false;
     while (count > 0) {
-        const int batch = count < IOV_MAX ? count : IOV_MAX;
-        const ssize_t w = pwritev(f.fd, parts, batch, f.base);
-        if (w < 0 && errno == EINTR)
-            continue;
+        const long long w = sys_write_parts_at(f.fd, parts, count, f.base);
         if (w <= 0) {
             f.failed = true;
             return false;
@@ -421,10 +401,7 @@ long long text_size(TextFile& f)
 {
     if (f.fd < 0 || (f.dirty && !text_flush(f)))
         return -1;
-    struct stat st;
-    if (fstat(f.fd, &st) != 0)
-        return -1;
-    return static_cast<long long>(st.st_size);
+    return sys_file_size(f.fd);
 }
 
 bool text_seek(TextFile& f, long long offset, int whence)

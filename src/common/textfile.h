@@ -6,7 +6,8 @@
 
 #include <array>
 #include <cstddef>
-#include <sys/uio.h>
+
+#include "platform.h"  // struct iovec
 
 constexpr int TEXT_EOF = -1;
 constexpr unsigned char CTRL_Z = 0x1A;

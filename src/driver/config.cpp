@@ -1,12 +1,11 @@
 // The settings file vokdar.cfg: loading and repairing it, and the setup dialogue.
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "common/console.h"
 #include "common/datadirs.h"
 #include "common/settings.h"
+#include "common/sysfile.h"
 #include "common/textfile.h"
 #include "driver/driver_internal.h"
 
@@ -76,12 +75,6 @@ void voice_as_stored()
         Settings.voice[std::strlen(Settings.voice) - 1] = '\0';
 }
 
-bool exists(const char* name)
-{
-    struct stat st;
-    return lstat(name, &st) == 0;
-}
-
 }  // namespace
 
 int Readconfig()
@@ -114,7 +107,7 @@ int setup_dialogue(std::FILE* answers)
     TextFile file;
     if (!text_open(file, CONFIG_NAME, "r+")) {
         // A first setup makes the file; one that exists but will not open is left alone.
-        if (exists(CONFIG_NAME) || !text_open(file, CONFIG_NAME, "w+")) {
+        if (sys_exists(CONFIG_NAME) || !text_open(file, CONFIG_NAME, "w+")) {
             std::printf("Cannot open vokdar.cfg for writing!\n");
             return 0;
         }
@@ -175,7 +168,7 @@ int setup_dialogue(std::FILE* answers)
                                       static_cast<double>(Settings.stutter), Settings.voice);
     const bool fits = n > 0 && static_cast<std::size_t>(n) < sizeof text;
     const bool written = fits && text_puts(file, text) && text_flush(file) &&
-                         ftruncate(file.fd, text_tell(file)) == 0;
+                         sys_truncate(file.fd, text_tell(file));
     if (!text_close(file) || !written)
         std::printf("Cannot write vokdar.cfg!\n");
     return 0;

@@ -3,9 +3,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 #include "common/console.h"
+#include "common/sysfile.h"
 #include "driver/driver_internal.h"
 #include "firstread/firstread.h"
 #include "secondread/secondread.h"
@@ -64,9 +64,9 @@ int drive(int argc, char** argv, const Operations& ops)
     if (!ops.zvuki())
         return fail_run("Zvuki has failed!");
     // A missing file is fine: the stage that made it may have had nothing to write.
-    unlink("slogi.tmp");
-    unlink("text.tmp");
-    unlink("text2.tmp");
+    sys_remove("slogi.tmp");
+    sys_remove("text.tmp");
+    sys_remove("text2.tmp");
 
     if (argc == 1) {
         std::printf("\nPlay rech.wav, Enjoy!\n\n");

@@ -2,14 +2,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include "common/settings.h"
+#include "platform.h"
 #include "driver/driver_internal.h"
-
-extern char** environ;
+#include "driver/driver_system.h"
 
 namespace {
 
@@ -29,37 +25,21 @@ bool join_path(const char* dir, std::size_t dir_len, const char* name, char* pat
     return true;
 }
 
-bool is_executable_file(const char* path)
-{
-    struct stat st;
-    return stat(path, &st) == 0 && S_ISREG(st.st_mode) && access(path, X_OK) == 0;
-}
-
-// Starts the program at path with args in this terminal, then ends this
-// program at once; returns only when it could not be started.
-void start_and_exit(const char* path, char* const args[])
-{
-    std::fflush(stdout);
-    pid_t pid;
-    if (posix_spawn(&pid, path, nullptr, nullptr, args, environ) == 0)
-        std::exit(0);
-}
-
 }  // namespace
 
 bool find_program(const char* name, bool look_here, char* path, std::size_t cap)
 {
-    if (look_here && join_path(".", 1, name, path, cap) && is_executable_file(path))
+    if (look_here && join_path(".", 1, name, path, cap) && is_program_file(path))
         return true;
     const char* dirs = std::getenv("PATH");
     if (dirs == nullptr)
         return false;
     for (const char* dir = dirs;; ++dir) {
-        const char* end = std::strchr(dir, ':');
+        const char* end = std::strchr(dir, PATH_LIST_SEPARATOR);
         const std::size_t len = end ? static_cast<std::size_t>(end - dir) : std::strlen(dir);
         // An empty entry names the current directory, as in the shell.
         const char* entry = len > 0 ? dir : ".";
-        if (join_path(entry, len > 0 ? len : 1, name, path, cap) && is_executable_file(path))
+        if (join_path(entry, len > 0 ? len : 1, name, path, cap) && is_program_file(path))
             return true;
         if (end == nullptr)
             return false;
@@ -82,7 +62,8 @@ int Printhelp()
 void Convertmp3()
 {
     // The voice preset of today's encoder: 56 kbit/s mono, as the old "--voice" switch was.
-    char name[] = "lame", preset[] = "--preset", voice[] = "voice";
+    char name[16], preset[] = "--preset", voice[] = "voice";
+    std::snprintf(name, sizeof name, "lame%s", EXECUTABLE_SUFFIX);
     char wav[] = "rech.wav", mp3[] = "rech.mp3";
     char* const args[] = {name, preset, voice, wav, mp3, nullptr};
     char path[PROGRAM_PATH_BYTES];
@@ -94,15 +75,13 @@ void Convertmp3()
 void Playwav()
 {
     // "wav" is the player of the user's choosing; without one, a common player.
-    static const char* const PLAYERS[] = {"aplay", "paplay", "play"};
     char wav[] = "rech.wav";
-    char name[16] = "wav";
+    char name[16];
+    std::snprintf(name, sizeof name, "wav%s", EXECUTABLE_SUFFIX);
     char path[PROGRAM_PATH_BYTES];
     bool found = find_program(name, true, path, sizeof path);
-    for (const char* player : PLAYERS) {
-        if (found)
-            break;
-        std::snprintf(name, sizeof name, "%s", player);
+    for (const char* const* player = fallback_players(); !found && *player != nullptr; ++player) {
+        std::snprintf(name, sizeof name, "%s", *player);
         found = find_program(name, false, path, sizeof path);
     }
     if (found) {

@@ -1,12 +1,13 @@
 // The sample loops of the joiner. Each is a plain loop the compiler turns into
-// vector code, with GCC on x86-64 also in forms for AVX2 and AVX-512 chosen at
-// load time by the processor: the whole chain spends less processor time with
-// them. Each gives the same samples: no multiply-add is fused (see CMakeLists.txt).
+// vector code, with GCC on x86-64 and ELF (which can choose at load time) also
+// in forms for AVX2 and AVX-512 chosen by the processor: the whole chain spends
+// less processor time with them. Each gives the same samples: no multiply-add
+// is fused (see CMakeLists.txt).
 #include <algorithm>
 
 #include "zvuki/sample_writer.h"
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
+#if defined(__x86_64__) && defined(__ELF__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
 #define SAMPLE_LOOP __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 #else
 #define SAMPLE_LOOP

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <sys/uio.h>
 
 #include "common/textfile.h"
 

@@ -29,7 +29,7 @@ TEST(Cli, RunsPrintAndKeepWhatTheyShould)
         driver_test::install(dir, "wav", driver_test::recorder(dir.file("wav.args"), "here"));
         const harness::RunResult r = harness::run_vokdar(dir, driver_test::words(c[0]), {c[1], {}, "", 60});
         EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.out, c[4]);
+        EXPECT_EQ(r.out, driver_test::native(c[4]));
         EXPECT_EQ(driver_test::found(dir, "vokdar.cfg"), c[3]);
         for (const char* name : {"text.tmp", "text2.tmp", "slogi.tmp", "rech.txt"})
             EXPECT_EQ(dir.read(name), "stale") << name;

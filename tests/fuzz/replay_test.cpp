@@ -28,7 +28,7 @@ std::size_t replay(const fuzz::Entry& entry, const fs::path& dir)
         if (e.is_regular_file())
             files.insert(e.path());
     for (const fs::path& file : files) {
-        const std::string input = fuzz::read_file(file.c_str());
+        const std::string input = fuzz::read_file(file.string().c_str());
         harness::TempDir work;
         harness::ScopedChdir here(work.path());
         std::string failure;

@@ -7,6 +7,10 @@
 
 namespace harness {
 
+// Makes a fresh, empty directory under the system's temporary directory and
+// returns its path (one implementation per system).
+std::string make_temp_dir();
+
 // A fresh directory under the system's temporary directory, removed with its contents.
 class TempDir {
 public:
@@ -44,11 +48,11 @@ struct RunOptions {
     int timeout_seconds = 60;
 };
 
-// Runs the built vokdar in dir with args. It runs in a session of its own, with
-// no controlling terminal, so a key wait never blocks a test.
+// Runs the built vokdar in dir with args. It runs without a terminal or
+// console of its own, so a key wait never blocks a test.
 RunResult run_vokdar(const TempDir& dir, const std::vector<std::string>& args,
                      const RunOptions& options = {});
-// The same for any program.
+// The same for any program (one implementation per system).
 RunResult run_program(const std::string& program, const std::string& dir,
                       const std::vector<std::string>& args, const RunOptions& options = {});
 

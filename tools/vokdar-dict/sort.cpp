@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/sysfile.h"
 #include "dict_lines.h"
 #include "vokdar_dict.h"
 
@@ -168,9 +169,13 @@ int sort_to_file(Sort& s, const char* out_name)
         ok = write_sorted(s);
         ok = text_close(out) && ok;
     }
-    if (!ok || std::rename(temp.data(), out_name) != 0) {
+    // The inputs are read to their end: closed before the new file takes a
+    // name that may be theirs (a system may refuse to replace an open file).
+    text_close(s.raw);
+    text_close(s.dict.text);
+    if (!ok || !sys_replace(temp.data(), out_name)) {
         std::fprintf(stderr, "vokdar-dict: %s: cannot be written: %s\n", out_name, std::strerror(errno));
-        unlink(temp.data());
+        sys_remove(temp.data());
         return DICT_UNREADABLE;
     }
     return DICT_CLEAN;
@@ -199,6 +204,8 @@ int dict_sort(const char* name, const char* out_name, std::FILE* report)
     if (out_name != nullptr) {
         status = sort_to_file(s, out_name);
     } else {
+        // The dictionary's own bytes, line ends included, as a file would get them.
+        sys_binary_stream(stdout);
         s.sink.stream = stdout;
         if (!write_sorted(s) || std::fflush(stdout) != 0) {
             std::fprintf(stderr, "vokdar-dict: standard output: cannot be written\n");

@@ -1,4 +1,5 @@
-// Clipboard capture: the desktop's clipboard text into rech.txt, in code page 1251.
+// Clipboard capture on POSIX desktops: the clipboard text, read by the
+// desktop's clipboard tool, into rech.txt in code page 1251.
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 #include "common/cp1251.h"
+#include "common/sysfile.h"
 #include "common/textfile.h"
 #include "driver/driver_internal.h"
 
@@ -175,11 +177,11 @@ int Readclipboard()
             !find_program(tool.args[0], false, path, sizeof path))
             continue;
         if (capture(tool, path)) {
-            if (std::rename(PARTIAL_NAME, CAPTURE_NAME) == 0)
+            if (sys_replace(PARTIAL_NAME, CAPTURE_NAME))
                 return 1;
             std::printf("Cannot write rech.txt!\n");
         }
-        unlink(PARTIAL_NAME);
+        sys_remove(PARTIAL_NAME);
         return 0;
     }
     return 0;

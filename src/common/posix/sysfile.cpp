@@ -1,0 +1,78 @@
+// The file layer's system calls on POSIX descriptors.
+#include "common/sysfile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+int sys_open(const char* name, FileAccess access)
+{
+    int flags = O_RDONLY;
+    switch (access) {
+    case FileAccess::read: flags = O_RDONLY; break;
+    case FileAccess::write_new: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
+    case FileAccess::update: flags = O_RDWR; break;
+    case FileAccess::update_new: flags = O_RDWR | O_CREAT | O_TRUNC; break;
+    }
+    // Opened without blocking, so that a named pipe with no writer cannot
+    // hang the program; then only what can hold a file of ours is kept.
+    const int fd = open(name, flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    const bool writes_anew = access == FileAccess::write_new || access == FileAccess::update_new;
+    if (fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || (writes_anew && S_ISCHR(st.st_mode))) ||
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void sys_close(int fd) { close(fd); }
+
+long long sys_read_at(int fd, void* data, std::size_t n, long long offset)
+{
+    for (;;) {
+        const ssize_t r = pread(fd, data, n, offset);
+        if (r < 0 && errno == EINTR)
+            continue;
+        return r;
+    }
+}
+
+long long sys_write_parts_at(int fd, const iovec* parts, int count, long long offset)
+{
+    const int batch = count < IOV_MAX ? count : IOV_MAX;
+    for (;;) {
+        const ssize_t w = pwritev(fd, parts, batch, offset);
+        if (w < 0 && errno == EINTR)
+            continue;
+        return w > 0 ? w : -1;
+    }
+}
+
+long long sys_file_size(int fd)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0)
+        return -1;
+    return static_cast<long long>(st.st_size);
+}
+
+bool sys_truncate(int fd, long long size) { return ftruncate(fd, static_cast<off_t>(size)) == 0; }
+
+bool sys_exists(const char* name)
+{
+    struct stat st;
+    return lstat(name, &st) == 0;
+}
+
+bool sys_remove(const char* name) { return unlink(name) == 0; }
+
+bool sys_replace(const char* from, const char* to) { return std::rename(from, to) == 0; }
+
+void sys_binary_stream(std::FILE*) {}

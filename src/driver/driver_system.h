@@ -1,0 +1,14 @@
+// The driver's side that differs by system (posix/, windows/).
+#pragma once
+
+// Sets the process up before anything runs.
+void prepare_process();
+// Whether path names a program this system can start.
+bool is_program_file(const char* path);
+// Starts the program at path with args (its name first, then nullptr) in
+// this console, then ends this program at once with status 0; returns only
+// when it could not be started.
+void start_and_exit(const char* path, char* const args[]);
+// Players tried in turn when the user has put no "wav" program of their
+// own; the list ends in nullptr.
+const char* const* fallback_players();

@@ -1,0 +1,55 @@
+// The driver on Windows: starting programs in this console.
+#include "driver/driver_system.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <windows.h>
+
+#include "driver/driver_internal.h"
+
+void prepare_process()
+{
+    // No dialogue box of the system's for a drive without a medium or a crash:
+    // a console program reports and goes on.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+}
+
+bool is_program_file(const char* path)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+void start_and_exit(const char* path, char* const args[])
+{
+    // The command line: the arguments joined by single spaces, each quoted
+    // where it holds a space.
+    char line[PROGRAM_PATH_BYTES];
+    std::size_t n = 0;
+    for (int i = 0; args[i] != nullptr; ++i) {
+        const bool quote = std::strchr(args[i], ' ') != nullptr;
+        const int w = std::snprintf(line + n, sizeof line - n, quote ? "%s\"%s\"" : "%s%s",
+                                    i > 0 ? " " : "", args[i]);
+        if (w < 0 || static_cast<std::size_t>(w) >= sizeof line - n)
+            return;
+        n += static_cast<std::size_t>(w);
+    }
+    std::fflush(stdout);
+    STARTUPINFOA startup;
+    std::memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (CreateProcessA(path, line, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                       &process) == 0)
+        return;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::exit(0);
+}
+
+const char* const* fallback_players()
+{
+    static const char* const NONE[] = {nullptr};
+    return NONE;
+}
