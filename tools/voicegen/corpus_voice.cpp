@@ -25,6 +25,8 @@ constexpr int SILENCE_THRESHOLD = 300;
 constexpr std::size_t TRIM_MARGIN = VOICE_RATE / 1000;  // 1 ms
 constexpr std::size_t FADE_IN = VOICE_RATE / 500;       // 2 ms
 constexpr std::size_t FADE_OUT = VOICE_RATE / 200;      // 5 ms
+// The shortest unit kept: 10 ms, or it would vanish in the sound stage's joins.
+constexpr std::size_t SHORTEST_UNIT = VOICE_RATE / 100;
 // Audio either side of a cut given to the resampler, so its filter sees the
 // real neighbours rather than a step.
 constexpr double RESAMPLE_MARGIN = 0.010;
@@ -107,16 +109,20 @@ bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutS
             std::fprintf(stderr, "voicegen: the corpus has no unit for token %zu\n", i);
             return false;
         }
-        const Occurrence& o = found[choose(found, sentences, speaker, settings.selection)];
         cuts[i] = std::make_unique<Recording>();
         Recording& r = *cuts[i];
-        if (!cut(sentences[std::size_t(o.sentence)], o, settings.snap, r)) {
-            std::fprintf(stderr, "voicegen: resampling failed\n");
-            return false;
+        // A unit that is all but silent (a label far off) gives way to the next best.
+        while (r.n < SHORTEST_UNIT && !found.empty()) {
+            const std::size_t c = choose(found, sentences, speaker, settings.selection);
+            if (!cut(sentences[std::size_t(found[c].sentence)], found[c], settings.snap, r)) {
+                std::fprintf(stderr, "voicegen: resampling failed\n");
+                return false;
+            }
+            trim_silence(r, SILENCE_THRESHOLD, TRIM_MARGIN);
+            found.erase(found.begin() + long(c));
         }
-        trim_silence(r, SILENCE_THRESHOLD, TRIM_MARGIN);
-        if (r.n == 0) {
-            std::fprintf(stderr, "voicegen: the unit of token %zu is silent\n", i);
+        if (r.n < SHORTEST_UNIT) {
+            std::fprintf(stderr, "voicegen: every unit of token %zu is silent\n", i);
             return false;
         }
         fade_ends(r, FADE_IN, FADE_OUT);
