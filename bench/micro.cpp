@@ -190,25 +190,32 @@ void BM_JoinSlog(benchmark::State& state)
     TextFile out;
     text_open(out, "/dev/null", "w");
     text_set_binary(out);
-    SampleWriter writer;
+    static SampleWriter writer;
     writer_start(writer, out);
-    join_reset();
-    const Slog ma = {'\xEC', '\xE0'};  // "ма"
-    const Slog ra = {'\xF0', '\xE0'};  // "ра"
+    static JoinState st;
+    st = JoinState{};
+    join_start(st);
+    static SampleSource source;
+    SlogToken ma;
+    SlogToken ra;
+    ma.text = {'\xEC', '\xE0'};  // "ма"
+    ra.text = {'\xF0', '\xE0'};  // "ра"
     // Held in memory, as the stage holds them.
     const std::string ma_pcm = slurp("torvy/ma.pcm");
     const std::string ra_pcm = slurp("torvy/ra.pcm");
     long long n = 0;
     for (auto _ : state) {
-        for (const Slog* s : {&ma, &ra}) {
+        for (SlogToken* s : {&ma, &ra}) {
             const bool first = s == &ma;
             const std::string& bytes = first ? ma_pcm : ra_pcm;
-            SlogRecording rec;
-            rec.bytes = reinterpret_cast<const unsigned char*>(bytes.data());
-            rec.size = static_cast<long long>(bytes.size());
-            int code = first ? 1 : 2;
-            join_slog(rec, rec.size / 2, *s, code, first ? ra : ma, first ? 2 : 1,
-                      first ? "ma.pcm" : "ra.pcm", writer);
+            source.file = nullptr;
+            source.bytes = reinterpret_cast<const unsigned char*>(bytes.data());
+            source.size = static_cast<long long>(bytes.size());
+            source.start = 0;
+            source.name = first ? "ma.pcm" : "ra.pcm";
+            s->code = first ? 1 : 2;
+            (first ? ra : ma).code = first ? 2 : 1;
+            join_slog(st, source, *s, first ? ra : ma, writer);
             ++n;
         }
     }

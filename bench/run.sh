@@ -33,7 +33,7 @@ done
 
 echo "== Building in $build"
 # The tests are not needed here; an existing build directory keeps its choice.
-[ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOKDAR_TESTS=OFF >/dev/null
+[ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
 cmake -S "$root" -B "$build" >/dev/null
 cmake --build "$build" -j2 --target vokdar vokdar-stage vokdar-microbench voice >/dev/null
 stage="$build/bench/vokdar-stage"

@@ -22,7 +22,7 @@ targets=${FUZZ_TARGETS:-firstread spellnumber secondread slogi zvuki readconfig}
 jobs=${FUZZ_JOBS:-1}
 
 command -v clang++ >/dev/null 2>&1 || { echo "fuzz.sh: clang++ is not installed" >&2; exit 2; }
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DVOKDAR_FUZZ=ON -DVOKDAR_TESTS=OFF \
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DVOKDAR_FUZZ=ON -DBUILD_TESTING=OFF \
     -DVOKDAR_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 2
 cmake --build "$build" -j2 --target fuzz_all >/dev/null || {
     echo "fuzz.sh: the fuzz targets do not build" >&2

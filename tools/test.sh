@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
 # Builds the program twice (plain, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs the whole test suite in both.
+# UndefinedBehaviorSanitizer) and runs the whole test suite in both, warnings
+# as errors. Other builds are named as DIR:BUILD_TYPE:COMPILER:SANITIZE
+# arguments (tools/packaging.sh does so).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 jobs="${VOKDAR_JOBS:-2}"
+builds=("$@")
+[ "${#builds[@]}" -gt 0 ] || builds=(build:RelWithDebInfo:: build-san:RelWithDebInfo::ON)
 status=0
 
-for variant in build build-san; do
+for b in "${builds[@]}"; do
+    IFS=: read -r variant type cxx sanitize <<< "$b"
     dir="$root/$variant"
-    sanitize=OFF
-    [ "$variant" = build-san ] && sanitize=ON
-    echo "=== $variant (sanitizers $sanitize)"
-    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOKDAR_SANITIZE="$sanitize"
+    sanitize="${sanitize:-OFF}"
+    echo "=== $variant ($type${cxx:+, $cxx}, sanitizers $sanitize)"
+    CXX="${cxx:-${CXX:-}}" cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE="$type" \
+        -DVOKDAR_SANITIZE="$sanitize" -DVOKDAR_WERROR=ON
     cmake --build "$dir" -j"$jobs"
     (cd "$dir" && ctest --output-on-failure -j"$jobs") || status=1
 done

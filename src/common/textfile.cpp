@@ -196,8 +196,6 @@ bool text_open_input(TextFile& f, const char* name)
     return true;
 }
 
-bool text_is_open(const TextFile& f) { return f.fd >= 0; }
-
 bool text_close(TextFile& f)
 {
     if (f.fd < 0)
@@ -460,4 +458,11 @@ bool text_set_binary(TextFile& f)
         return false;
     f.binary = true;
     return true;
+}
+
+bool text_write_at(TextFile& f, long long offset, const void* data, std::size_t n)
+{
+    if (f.fd < 0 || !f.writable || !f.binary)
+        return false;
+    return write_all(f.fd, static_cast<const unsigned char*>(data), n, offset);
 }

@@ -39,10 +39,28 @@ struct TextFile {
 // mode is "r", "w", "r+" or "w+", with the meanings of the C library; files open
 // in text mode. A directory is never opened. Returns false when it cannot open.
 bool text_open(TextFile& f, const char* name, const char* mode);
-bool text_is_open(const TextFile& f);
 // Writes what is pending and closes; false when any write since opening failed.
 // Closing a closed handle does nothing and returns true.
 bool text_close(TextFile& f);
+
+// The bytes a text-mode read delivers as they stand: all but CR (which may
+// start CR LF), Ctrl-Z (the end of the file) and, in a file decoded from
+// UTF-8, the bytes of a sequence. Row 0 for code page 1251 files, row 1 for
+// UTF-8 ones; readers that take bytes straight from the buffer build their
+// stop tables from it.
+using TextByteTable = std::array<bool, 256>;
+inline constexpr std::array<TextByteTable, 2> TEXT_PLAIN_BYTES = [] {
+    std::array<TextByteTable, 2> t{};
+    for (int utf8 = 0; utf8 < 2; ++utf8)
+        for (int c = 0; c < 256; ++c)
+            t[static_cast<std::size_t>(utf8)][static_cast<std::size_t>(c)] =
+                c != '\r' && c != CTRL_Z && (c < 0x80 || utf8 == 0);
+    return t;
+}();
+// The row of TEXT_PLAIN_BYTES that a text-mode file is read by.
+inline const TextByteTable& text_plain_bytes(const TextFile& f) { return TEXT_PLAIN_BYTES[f.utf8 ? 1 : 0]; }
+// Whether f delivers c as it stands.
+inline bool text_is_plain(const TextFile& f, unsigned char c) { return f.binary || text_plain_bytes(f)[c]; }
 
 // One character as the mode delivers it, or TEXT_EOF.
 int text_getc_full(TextFile& f);
@@ -54,8 +72,7 @@ inline int text_getc(TextFile& f)
     if (f.pos < f.len && f.readable && !f.dirty && !f.at_end) {
         const unsigned char c = f.buf[f.pos];
         const long long at = f.base + static_cast<long long>(f.pos);
-        if (!(f.utf8_bom && at == 0) &&
-            (f.binary || (c != '\r' && c != CTRL_Z && (c < 0x80 || !f.utf8)))) {
+        if (!(f.utf8_bom && at == 0) && text_is_plain(f, c)) {
             f.last_get = at;
             ++f.pos;
             return c;
@@ -79,10 +96,6 @@ inline std::size_t text_buffered(const TextFile& f, const unsigned char*& p)
     }
     return 0;
 }
-inline bool text_is_plain(const TextFile& f, unsigned char c)
-{
-    return f.binary || (c != '\r' && c != CTRL_Z && (c < 0x80 || !f.utf8));
-}
 inline void text_advance(TextFile& f, std::size_t k)
 {
     if (k > 0) {
@@ -104,6 +117,10 @@ bool text_puts(TextFile& f, const char* s);
 // The parts are used up (their entries changed) on the way.
 bool text_write_parts(TextFile& f, iovec* parts, int count);
 bool text_flush(TextFile& f);
+// Writes n raw bytes at offset, leaving the position and anything pending as
+// they are (binary files: a header field rewritten in place); false when the
+// system refused them.
+bool text_write_at(TextFile& f, long long offset, const void* data, std::size_t n);
 
 // Raw byte offset of the next read or write.
 long long text_tell(TextFile& f);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "common/console.h"
+#include "common/datadirs.h"
 #include "common/settings.h"
 #include "common/textfile.h"
 #include "driver/driver_internal.h"
@@ -74,7 +75,7 @@ bool exists(const char* name)
 int Readconfig()
 {
     TextFile file;
-    if (!text_open(file, CONFIG_NAME, "r"))
+    if (!text_open(file, Places.settings, "r"))
         return 0;
     CharSource src;
     src.file = &file;

@@ -13,7 +13,7 @@
 #include "zvuki/zvuki.h"
 
 const Operations REAL_OPERATIONS = {
-    Readconfig, Firstread, Secondread, Slogi, Zvuki,
+    readconfig_found, Firstread, secondread_found, Slogi, zvuki_found,
     Readclipboard, Setup, Printhelp, Convertmp3, Playwav,
 };
 
@@ -80,8 +80,27 @@ int drive(int argc, char** argv, const Operations& ops)
     return 0;
 }
 
+bool needs_lock(int argc, char** argv)
+{
+    // Encoding and playing only read rech.wav (the encoder writes rech.mp3,
+    // as it would from any other program); the help writes nothing.
+    return argc < 2 || !(is(argv[1], "-m") || is(argv[1], "-p") || is(argv[1], "-h") ||
+                         is(argv[1], "--help") || is(argv[1], "--version"));
+}
+
 int vokdar_main(int argc, char** argv)
 {
+    // Whole arguments, as the other switches: a text named --help is ./--help.
+    if (argc > 1 && is(argv[1], "--help"))
+        return print_usage();
+    if (argc > 1 && is(argv[1], "--version"))
+        return print_version();
+    // A directory the lock cannot be made in is run in as before: what the
+    // run writes there will fail and say so on its own.
+    if (needs_lock(argc, argv) && lock_working_directory() == DirLock::busy) {
+        std::fprintf(stderr, "vokdar is already running in this directory.\n");
+        return 1;
+    }
     drive(argc, argv, REAL_OPERATIONS);
     std::fflush(stdout);
     return 0;

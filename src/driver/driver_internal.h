@@ -50,3 +50,25 @@ extern const Operations REAL_OPERATIONS;
 
 // The command line's decision and the run over ops; the exit status (0).
 int drive(int argc, char** argv, const Operations& ops);
+
+// The lock of a run in the working directory.
+constexpr const char* LOCK_FILE_NAME = "vokdar.lock";
+enum class DirLock {
+    held,         // this process holds it until it ends
+    busy,         // another process holds it
+    unavailable,  // the lock file cannot be made or locked (a read-only directory)
+};
+DirLock lock_working_directory();
+// Whether this command line writes files of the working directory, and so
+// runs under the lock.
+bool needs_lock(int argc, char** argv);
+
+// --help and --version: the usage and the version with its licence. Return 0.
+int print_usage();
+int print_version();
+
+// The stages as a run calls them: first the settings, the dictionary and the
+// voice are looked for beyond the working directory (src/common/datadirs.h).
+int readconfig_found();
+int secondread_found();
+int zvuki_found();

@@ -88,17 +88,6 @@ bool add_entry(DictIndex& ix, const EntryText& key, int match_mode, const EntryT
     return true;
 }
 
-// Bytes the file layer delivers as something other than themselves.
-constexpr std::array<bool, 256> special_bytes(bool utf8)
-{
-    std::array<bool, 256> t{};
-    for (int c = 0; c < 256; ++c)
-        t[static_cast<std::size_t>(c)] = c == '\r' || c == CTRL_Z || (utf8 && c >= 0x80);
-    return t;
-}
-constexpr std::array<bool, 256> SPECIAL = special_bytes(false);
-constexpr std::array<bool, 256> SPECIAL_UTF8 = special_bytes(true);
-
 // The rest of an entry line whose first byte has been read, taken straight
 // from the file's buffer when all of it is there and holds nothing the file
 // layer would turn into something else (a lone CR, Ctrl-Z, a UTF-8
@@ -115,9 +104,9 @@ bool read_line_in_buffer(DictIndex& ix, TextFile& dict, unsigned char first)
         return false;
     const auto line = static_cast<std::size_t>(lf - p);
     const std::size_t body = line > 0 && p[line - 1] == '\r' ? line - 1 : line;  // CR LF is the line feed
-    const std::array<bool, 256>& special = dict.utf8 ? SPECIAL_UTF8 : SPECIAL;
+    const TextByteTable& plain = text_plain_bytes(dict);
     for (std::size_t i = 0; i < body; ++i)
-        if (special[p[i]])
+        if (!plain[p[i]])
             return false;
     text_advance(dict, line + 1);
 

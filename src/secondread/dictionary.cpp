@@ -12,21 +12,20 @@ namespace {
 constexpr bool ends_replacement(int c) { return c == REPLACEMENT_END; }
 
 // The bytes that stop a run of plain key or replacement bytes: the closers,
-// the line feed, and those the file layer turns into something else (CR,
-// Ctrl-Z, and in a UTF-8 dictionary every byte of a sequence).
+// the line feed, and those the file layer turns into something else.
 using StopTable = std::array<bool, 256>;
-constexpr StopTable stops_for(bool (*closes)(int), bool utf8)
+constexpr StopTable stops_for(bool (*closes)(int), const TextByteTable& plain)
 {
     StopTable t{};
     for (int c = 0; c < 256; ++c)
-        t[static_cast<std::size_t>(c)] =
-            closes(c) || c == '\n' || c == '\r' || c == CTRL_Z || (utf8 && c >= 0x80);
+        t[static_cast<std::size_t>(c)] = closes(c) || c == '\n' || !plain[static_cast<std::size_t>(c)];
     return t;
 }
-constexpr StopTable KEY_STOPS = stops_for(is_key_end, false);
-constexpr StopTable KEY_STOPS_UTF8 = stops_for(is_key_end, true);
-constexpr StopTable REPLACEMENT_STOPS = stops_for(ends_replacement, false);
-constexpr StopTable REPLACEMENT_STOPS_UTF8 = stops_for(ends_replacement, true);
+// By the file's row of the plain-byte table.
+constexpr std::array<StopTable, 2> KEY_STOPS = {stops_for(is_key_end, TEXT_PLAIN_BYTES[0]),
+                                                stops_for(is_key_end, TEXT_PLAIN_BYTES[1])};
+constexpr std::array<StopTable, 2> REPLACEMENT_STOPS = {stops_for(ends_replacement, TEXT_PLAIN_BYTES[0]),
+                                                        stops_for(ends_replacement, TEXT_PLAIN_BYTES[1])};
 
 void finish(EntryText& t, std::size_t length)
 {
@@ -85,7 +84,7 @@ EntryRead read_key(TextFile& dict, unsigned char first, EntryText& key, int& mat
     key.bytes[0] = first;
     int closer = 0;
     const EntryRead r =
-        read_entry_text(dict, key, 1, is_key_end, dict.utf8 ? KEY_STOPS_UTF8 : KEY_STOPS, closer);
+        read_entry_text(dict, key, 1, is_key_end, KEY_STOPS[dict.utf8 ? 1 : 0], closer);
     if (r == ENTRY_OK)
         match_mode = key_mode(closer);
     return r;
@@ -95,7 +94,7 @@ EntryRead read_replacement(TextFile& dict, EntryText& replacement)
 {
     int closer = 0;
     const EntryRead r = read_entry_text(dict, replacement, 0, ends_replacement,
-                                        dict.utf8 ? REPLACEMENT_STOPS_UTF8 : REPLACEMENT_STOPS, closer);
+                                        REPLACEMENT_STOPS[dict.utf8 ? 1 : 0], closer);
     if (r != ENTRY_OK)
         return r;
     for (std::size_t i = 0; i < replacement.length; ++i) {

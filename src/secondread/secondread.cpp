@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/console.h"
+#include "common/datadirs.h"
 #include "common/tables.h"
 #include "secondread/secondread_internal.h"
 
@@ -226,7 +227,7 @@ int Secondread()
         return fail_wait("Input open fail on second read!");
     if (!text_open(out, "text2.tmp", "w"))
         return fail_wait("Output open fail on second read!");
-    if (!text_open_input(dict, "replace.txt"))
+    if (!text_open_input(dict, Places.dictionary))
         return fail_wait("Replacement open fail on second read!");
 
     dict_index_start(run_index, dict);

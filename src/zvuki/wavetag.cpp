@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "common/console.h"
-#include "zvuki/zvuki_internal.h"
+#include "zvuki/wav_header.h"
 
 namespace {
 

@@ -3,9 +3,21 @@
 // worth.
 #include <algorithm>
 
-#include "zvuki/zvuki_internal.h"
+#include "zvuki/sample_writer.h"
+#include "zvuki/wav_header.h"
 
 namespace {
+
+// Where the header keeps its two sizes.
+constexpr long long RIFF_SIZE_AT = 4;
+constexpr long long DATA_SIZE_AT = 40;
+
+void put_size_field(std::array<unsigned char, 4>& field, std::int64_t size)
+{
+    const std::uint32_t v = wav_size_field(size);
+    for (std::size_t i = 0; i < field.size(); ++i)
+        field[i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
+}
 
 // Silence, listed as often as needed.
 alignas(64) const std::array<unsigned char, 65536> ZERO_BYTES{};
@@ -70,6 +82,20 @@ bool flush_samples(SampleWriter& w)
     w.used = 0;
     w.part_count = 0;
     w.pending = 0;
+    // The header's two sizes follow every write, after its samples (also
+    // after a write the disk took only part of): a run killed at any moment,
+    // or stopped by a full disk, leaves a file that describes what it holds.
+    if (w.file == nullptr)
+        return !w.failed;
+    TextFile& f = *w.file;
+    const long long length = text_tell(f);
+    if (f.binary && f.pos == 0 && length >= WAV_HEADER_BYTES) {
+        std::array<unsigned char, 4> field;
+        put_size_field(field, length - 8);
+        text_write_at(f, RIFF_SIZE_AT, field.data(), field.size());
+        put_size_field(field, length - WAV_HEADER_BYTES);
+        text_write_at(f, DATA_SIZE_AT, field.data(), field.size());
+    }
     return !w.failed;
 }
 

@@ -1,12 +1,14 @@
 // Stage four: the syllables of slogi.tmp spoken into rech.wav from the voice's recordings.
 #include "zvuki/zvuki.h"
 
-#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "common/console.h"
+#include "common/datadirs.h"
 #include "common/settings.h"
 #include "common/tables.h"
 #include "zvuki/recording_name.h"
@@ -20,9 +22,9 @@ struct JoinCode {
     int code;
 };
 constexpr JoinCode JOIN_CODES[] = {
-    {'+', 0},                 // syllable boundary inside a word, first kind
-    {'-', 1},                 // syllable boundary inside a word, second kind
-    {'_', 2},                 // end of a word
+    {'+', code_of(JoinKind::joined)},
+    {'-', code_of(JoinKind::split)},
+    {'_', code_of(JoinKind::word_end)},
     {'~', 1 * PAUSE_UNIT},    // pause
     {'\n', 6 * PAUSE_UNIT},   // end of a paragraph
     {',', 6 * PAUSE_UNIT},
@@ -59,83 +61,6 @@ int next_byte(TextFile& in)
 
 enum class Sound { sounded, dropped, failed };
 
-// The voice's recordings held for one run, each read from its file once: a
-// fixed arena, and a table of names. A recording that finds no room is read
-// from its file every time, as is every one when the cache is off. A second
-// arena keeps held recordings at the loudnesses they were spoken at (a
-// syllable is said at one of a few), for as long as there is room: the
-// default voice's common syllables need under 3 MiB of it. The two arenas
-// bound what any voice can take.
-constexpr std::size_t VOICE_ARENA_BYTES = std::size_t{8} << 20;
-constexpr std::size_t GAINED_ARENA_BYTES = std::size_t{4} << 20;
-constexpr std::size_t VOICE_SLOTS = 1024;  // a power of two; at most half of it used
-constexpr int GAINED_COPIES = 4;
-struct GainedCopy {
-    std::uint32_t gain_bits;  // the gain's float, bit for bit
-    std::size_t at;           // the first sample in the arena
-};
-struct CachedRecording {
-    char name[RECORDING_NAME_BYTES];  // empty: a free slot
-    std::size_t at;
-    std::size_t size;
-    std::array<GainedCopy, GAINED_COPIES> gained;
-    int gained_count;
-};
-struct VoiceCache {
-    std::array<CachedRecording, VOICE_SLOTS> slots;
-    std::size_t slots_used = 0;
-    std::array<unsigned char, VOICE_ARENA_BYTES> arena;
-    std::size_t arena_used = 0;
-    std::array<std::int16_t, GAINED_ARENA_BYTES / 2> gained_arena;
-    std::size_t gained_used = 0;  // samples
-};
-VoiceCache voice_cache;
-
-void voice_cache_clear()
-{
-    for (CachedRecording& c : voice_cache.slots)
-        c.name[0] = '\0';
-    voice_cache.slots_used = 0;
-    voice_cache.arena_used = 0;
-    voice_cache.gained_used = 0;
-}
-
-// The slot of name: the one holding it, or the free one where it would go.
-CachedRecording& voice_slot(const char* name)
-{
-    std::size_t h = 0;
-    for (const char* c = name; *c != '\0'; ++c)
-        h = h * 31 + static_cast<unsigned char>(*c);
-    for (std::size_t i = h & (VOICE_SLOTS - 1);; i = (i + 1) & (VOICE_SLOTS - 1)) {
-        CachedRecording& c = voice_cache.slots[i];
-        if (c.name[0] == '\0' || std::strcmp(c.name, name) == 0)
-            return c;
-    }
-}
-
-// Reads the open recording of size bytes into the arena when it fits; true
-// when it is now held (the file is then closed).
-bool voice_keep(CachedRecording& slot, const char* name, TextFile& file, long long size)
-{
-    VoiceCache& vc = voice_cache;
-    if (!recording_cache_enabled || vc.slots_used >= VOICE_SLOTS / 2 ||
-        size > static_cast<long long>(vc.arena.size() - vc.arena_used))
-        return false;
-    const auto bytes = static_cast<std::size_t>(size);
-    if (recording_io.read(file, vc.arena.data() + vc.arena_used, bytes) != bytes) {
-        recording_io.seek(file, 0, SEEK_SET);
-        return false;
-    }
-    std::strcpy(slot.name, name);
-    slot.at = vc.arena_used;
-    slot.size = bytes;
-    slot.gained_count = 0;
-    vc.arena_used += bytes;
-    ++vc.slots_used;
-    text_close(file);
-    return true;
-}
-
 // Everything one run of the stage works with.
 struct Stage {
     TextFile slogi;
@@ -145,23 +70,25 @@ struct Stage {
     SlogToken next;
     SlogToken cur;
     std::size_t prefix_len = 0;
+    JoinState join;
+    VoiceStore voices;
+    SampleSource source;
 };
-Stage stage;
 
-void write_silence(int count)
+void write_silence(Stage& s, long long count)
 {
-    if (!put_silence(stage.out, count))
+    if (!put_silence(s.out, count))
         fail_wait(WRITE_FAILED);
 }
 
 // The length of rech.wav goes into its header; then both files are closed.
 // false when any write to rech.wav failed.
-bool close_stage()
+bool close_stage(Stage& s)
 {
-    TextFile& rech = stage.rech;
+    TextFile& rech = s.rech;
     // Everything goes to the disk first, so the length measured is what the
     // file really holds even when the disk filled up.
-    flush_samples(stage.out);
+    flush_samples(s.out);
     text_flush(rech);
     const long long pos = text_tell(rech);
     text_seek(rech, 0, SEEK_END);
@@ -170,41 +97,30 @@ bool close_stage()
     Wavetag(rech, total_length);
     if (wav_too_long(total_length))
         std::printf("%s", WAV_TOO_LONG_MESSAGE);
-    text_close(stage.slogi);
-    return text_close(rech) && !stage.out.failed;
+    text_close(s.slogi);
+    return text_close(rech) && !s.out.failed;
 }
 
-int fail_stage()
+int fail_stage(Stage& s)
 {
-    close_stage();
+    close_stage(s);
     return 0;
 }
 
-Sound sound_syllable()
+// The recording of the current syllable as a source of samples: held in the
+// store, or opened (and then kept in the store when there is room).
+Sound open_recording(Stage& s, const char* name, const char* path)
 {
-    const SlogToken& cur = stage.cur;
-    std::array<char, RECORDING_NAME_BYTES> file_name;
-    // An over-long token or path is dropped like a syllable without a recording name.
-    if (cur.too_long || !recording_file_name(cur.text.data(), strnlen(cur.text.data(), SLOG_BYTES - 1), file_name))
-        return Sound::dropped;
-    const char* name = file_name.data();
-    const std::size_t name_len = std::strlen(name);
-    if (stage.prefix_len + name_len > VOICE_BYTES - 1)
-        return Sound::dropped;
-    char path[VOICE_BYTES];
-    std::memcpy(path, Settings.voice, stage.prefix_len);
-    std::memcpy(path + stage.prefix_len, name, name_len + 1);
-
-    CachedRecording& slot = voice_slot(name);
-    const int slot_index = static_cast<int>(&slot - voice_cache.slots.data());
-    SlogRecording rec;
-    if (slot.name[0] != '\0') {
-        rec.bytes = voice_cache.arena.data() + slot.at;
-        rec.size = static_cast<long long>(slot.size);
-        rec.kept = slot_index;
-    } else {
+    SampleSource& src = s.source;
+    KeptRecording& slot = voice_slot(s.voices, name);
+    src.file = nullptr;
+    src.start = 0;
+    src.store = &s.voices;
+    src.kept = nullptr;
+    src.name = name;
+    if (slot.name[0] == '\0') {
         // Read-only: a voice installed where the user cannot write is still a voice.
-        TextFile& file = stage.recording;
+        TextFile& file = s.recording;
         if (!text_open(file, path, "r")) {
             std::printf("\nNo %s slog\n", name);
             return Sound::dropped;
@@ -216,42 +132,62 @@ Sound sound_syllable()
         }
         const long long pos = text_tell(file);
         text_seek(file, 0, SEEK_END);
-        const long long bytes = text_tell(file);
+        src.size = text_tell(file);
         text_seek(file, pos, SEEK_SET);
-        if (voice_keep(slot, name, file, bytes)) {
-            rec.bytes = voice_cache.arena.data() + slot.at;
-            rec.size = bytes;
-            rec.kept = slot_index;
-        } else {
-            rec.file = &file;
-            rec.size = bytes;
+        if (!voice_keep(s.voices, slot, name, file, src.size)) {
+            src.file = &file;
+            return Sound::sounded;
         }
     }
-    if (!join_slog(rec, rec.size / 2, cur.text, stage.cur.code, stage.next.text, stage.next.code, name,
-                   stage.out))
-        return Sound::failed;
+    src.bytes = s.voices.arena.data() + slot.at;
+    src.size = static_cast<long long>(slot.size);
+    src.kept = &slot;
     return Sound::sounded;
 }
 
-// The held tail goes out before a pause; a pause code becomes silence.
-void pause_step()
+Sound sound_syllable(Stage& s)
 {
-    JoinState& st = join_state;
-    const int code = stage.cur.code;
-    if (code > 2) {
-        flush_held(stage.out);
+    const SlogToken& cur = s.cur;
+    std::array<char, RECORDING_NAME_BYTES> file_name;
+    // An over-long token or path is dropped like a syllable without a recording name.
+    if (cur.too_long || !recording_file_name(cur.text.data(), strnlen(cur.text.data(), SLOG_BYTES - 1), file_name))
+        return Sound::dropped;
+    const char* name = file_name.data();
+    const std::size_t name_len = std::strlen(name);
+    if (s.prefix_len + name_len > VOICE_BYTES - 1)
+        return Sound::dropped;
+    // The directory the driver found the voice in, if not here, goes first.
+    char path[DATA_PATH_BYTES];
+    const std::size_t root_len = strnlen(Places.voice_root, DATA_PATH_BYTES - VOICE_BYTES);
+    std::memcpy(path, Places.voice_root, root_len);
+    std::memcpy(path + root_len, Settings.voice, s.prefix_len);
+    std::memcpy(path + root_len + s.prefix_len, name, name_len + 1);
+
+    const Sound opened = open_recording(s, name, path);
+    if (opened != Sound::sounded)
+        return opened;
+    return join_slog(s.join, s.source, s.cur, s.next, s.out) ? Sound::sounded : Sound::failed;
+}
+
+// The held tail goes out before a pause; a pause code becomes silence.
+void pause_step(Stage& s)
+{
+    JoinState& st = s.join;
+    const int code = s.cur.code;
+    if (is_pause(code)) {
+        flush_held(st, s.out);
         st.prev_code = code * 100 / st.speed;
     } else {
         st.prev_code = code;
     }
-    if (st.prev_code > 2)
-        write_silence(st.prev_code - 2);
+    if (is_pause(st.prev_code))
+        write_silence(s, st.prev_code - 2);
 }
 
-void shift_token()
+void shift_token(Stage& s)
 {
-    SlogToken& cur = stage.cur;
-    const SlogToken& next = stage.next;
+    SlogToken& cur = s.cur;
+    const SlogToken& next = s.next;
     for (std::size_t i = 0; i < cur.text.size(); ++i) {
         cur.text[i] = next.text[i];
         if (next.text[i] == '\0')
@@ -262,27 +198,53 @@ void shift_token()
     cur.too_long = next.too_long;
 }
 
-}  // namespace
-
-const std::int16_t* gained_samples(const SlogRecording& rec, float gain)
+// The main loop: each step sounds the token read by the step before, so the
+// joiner can look one token ahead.
+int speak(Stage& s)
 {
-    if (std::endian::native != std::endian::little || rec.kept < 0)
-        return nullptr;
-    VoiceCache& vc = voice_cache;
-    CachedRecording& slot = vc.slots[static_cast<std::size_t>(rec.kept)];
-    const auto bits = std::bit_cast<std::uint32_t>(gain);
-    for (int i = 0; i < slot.gained_count; ++i)
-        if (slot.gained[static_cast<std::size_t>(i)].gain_bits == bits)
-            return vc.gained_arena.data() + slot.gained[static_cast<std::size_t>(i)].at;
-    const std::size_t samples = slot.size / 2;
-    if (slot.gained_count == GAINED_COPIES || samples > vc.gained_arena.size() - vc.gained_used)
-        return nullptr;
-    std::int16_t* to = vc.gained_arena.data() + vc.gained_used;
-    gain_sample_bytes(vc.arena.data() + slot.at, to, samples, static_cast<double>(gain));
-    slot.gained[static_cast<std::size_t>(slot.gained_count++)] = {bits, vc.gained_used};
-    vc.gained_used += samples;
-    return to;
+    const long long pos = text_tell(s.slogi);
+    text_seek(s.slogi, 0, SEEK_END);
+    const double size = static_cast<double>(text_tell(s.slogi));
+    text_seek(s.slogi, pos, SEEK_SET);
+    std::printf("\n[");
+    std::fflush(stdout);
+
+    join_start(s.join);
+    double progress_step = PROGRESS_STEP;
+    bool last = false;
+    while (!last) {
+        if (size > 0 && static_cast<double>(text_tell(s.slogi)) / size > progress_step) {
+            progress_step += PROGRESS_STEP;
+            console_mark();
+        }
+        shift_token(s);
+        if (s.cur.length == TOKEN_END) {
+            last = true;
+            s.cur.code = END_CODE;
+        } else {
+            read_slog_token(s.slogi, s.next);
+            // A token that ended at its first byte makes neither sound nor pause.
+            if (s.cur.length == 0)
+                continue;
+        }
+        if (s.cur.text[0] == '\0')
+            continue;
+        if (s.cur.text[0] != '#') {
+            const Sound result = sound_syllable(s);
+            if (result == Sound::failed)
+                return fail_stage(s);
+            if (result == Sound::dropped)
+                continue;
+        }
+        pause_step(s);
+    }
+    std::printf("]\n\n");
+    if (!close_stage(s))
+        return fail_wait(WRITE_FAILED);
+    return 1;
 }
+
+}  // namespace
 
 void read_slog_token(TextFile& in, SlogToken& token)
 {
@@ -336,7 +298,11 @@ void read_slog_token(TextFile& in, SlogToken& token)
 int Zvuki()
 {
     std::printf("Zvuki initialized...\n");
-    Stage& s = stage;
+    // Over 12 MiB, most of it touched only as the voice fills it.
+    const std::unique_ptr<Stage> stage(new (std::nothrow) Stage);
+    if (!stage)
+        return fail_wait("Not enough memory for the sound stage\n");
+    Stage& s = *stage;
     if (!text_open(s.slogi, "slogi.tmp", "r"))
         return fail_wait("slogi.tmp could not be found");
     if (!text_open(s.rech, "rech.wav", "w+")) {
@@ -346,52 +312,11 @@ int Zvuki()
     writer_start(s.out, s.rech);
     if (!Wavetag(s.rech, 0)) {
         fail_wait("Wavetag failed first call\n");
-        return fail_stage();
+        return fail_stage(s);
     }
-    write_silence(LEAD_IN_SAMPLES);
-
+    // From here on the header's sizes describe what the file holds.
+    flush_samples(s.out);
+    write_silence(s, LEAD_IN_SAMPLES);
     s.prefix_len = strnlen(Settings.voice, VOICE_BYTES);
-    const long long pos = text_tell(s.slogi);
-    text_seek(s.slogi, 0, SEEK_END);
-    const double size = static_cast<double>(text_tell(s.slogi));
-    text_seek(s.slogi, pos, SEEK_SET);
-    std::printf("\n[");
-    std::fflush(stdout);
-
-    join_reset();
-    voice_cache_clear();
-    s.next = SlogToken{};
-    s.cur = SlogToken{};
-    double progress_step = PROGRESS_STEP;
-    bool last = false;
-    while (!last) {
-        if (size > 0 && static_cast<double>(text_tell(s.slogi)) / size > progress_step) {
-            progress_step += PROGRESS_STEP;
-            console_mark();
-        }
-        shift_token();
-        if (s.cur.length == TOKEN_END) {
-            last = true;
-            s.cur.code = END_CODE;
-        } else {
-            read_slog_token(s.slogi, s.next);
-            // A token that ended at its first byte makes neither sound nor pause.
-            if (s.cur.length == 0)
-                continue;
-        }
-        if (s.cur.text[0] == '\0')
-            continue;
-        if (s.cur.text[0] != '#') {
-            const Sound result = sound_syllable();
-            if (result == Sound::failed)
-                return fail_stage();
-            if (result == Sound::dropped)
-                continue;
-        }
-        pause_step();
-    }
-    std::printf("]\n\n");
-    if (!close_stage())
-        return fail_wait(WRITE_FAILED);
-    return 1;
+    return speak(s);
 }

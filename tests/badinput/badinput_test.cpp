@@ -12,7 +12,9 @@
 
 #include "case_table.h"
 #include "common/settings.h"
+#include "common/tables.h"
 #include "harness.h"
+#include "zvuki/recording_name.h"
 #include "zvuki/zvuki.h"
 
 namespace {
@@ -55,19 +57,19 @@ std::string spoken(const std::string& out)
 }
 
 // The recording names of the letters of a code page 1251 text, as the sound
-// stage maps them; everything but letters vanishes ("ъ" too: it only marks a syllable).
+// stage maps them once Firstread has made them small; everything but letters
+// vanishes ("ъ" too: it only marks a syllable).
 std::string mapped(const std::string& text)
 {
-    static const char FILE_CHARS[] = "abvgdezziyklmnoprstufhcxw@ j'$%q";  // а..я
     std::string names;
     for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == 0xB8 || c == 0xA8)
-            names += '~';
-        else if (c == 0xE6 || c == 0xC6)
-            names += '!';
-        else if (c >= 0xC0 && c != 0xFA && c != 0xDA && FILE_CHARS[(c - 0xC0) % 32] != ' ')
-            names += FILE_CHARS[(c - 0xC0) % 32];
+        auto c = static_cast<unsigned char>(ch);
+        if (c == CAPITAL_YO || (c >= CAPITAL_A && c < SMALL_A))
+            c = static_cast<unsigned char>(c == CAPITAL_YO ? SMALL_YO : c + (SMALL_A - CAPITAL_A));
+        const char letter = static_cast<char>(c);
+        std::array<char, RECORDING_NAME_BYTES> name{};
+        if (is_small_letter(c) && recording_file_name(&letter, 1, name))
+            names += name[0];
     }
     return names;
 }

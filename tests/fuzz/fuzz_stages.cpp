@@ -251,7 +251,7 @@ void zvuki(const std::string& input)
     constexpr std::size_t SETTING_BYTES = 4;
     std::uint8_t s[SETTING_BYTES] = {100, 0, 191, 0};
     const std::size_t head = std::min(input.size(), SETTING_BYTES);
-    std::copy(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(head), s);
+    std::memcpy(s, input.data(), head);
     const std::string slogi_tmp = input.substr(head);
 
     settings_defaults();

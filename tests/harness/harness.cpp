@@ -107,8 +107,19 @@ RunResult run_program(const std::string& program, const std::string& dir,
         throw std::runtime_error("pipe failed");
 
     std::vector<std::string> env_strings;
+    // An entry of options.env takes the place of the inherited one of its name.
+    const auto overridden = [&](const char* e) {
+        for (const auto& mine : options.env) {
+            const std::size_t eq = mine.find('=');
+            if (eq != std::string::npos && std::strncmp(e, mine.c_str(), eq + 1) == 0)
+                return true;
+        }
+        return false;
+    };
     for (char** e = environ; *e; ++e) {
         if (!options.path_env.empty() && std::strncmp(*e, "PATH=", 5) == 0)
+            continue;
+        if (overridden(*e))
             continue;
         env_strings.emplace_back(*e);
     }

@@ -39,7 +39,7 @@ struct RunResult {
 
 struct RunOptions {
     std::string input;                  // fed to standard input, which is then closed
-    std::vector<std::string> env;       // extra NAME=VALUE entries
+    std::vector<std::string> env;       // NAME=VALUE entries, over the inherited ones
     std::string path_env;               // replaces PATH when not empty
     int timeout_seconds = 60;
 };

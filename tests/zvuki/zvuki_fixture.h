@@ -92,17 +92,14 @@ inline void expect_true_header(const std::string& wav)
     EXPECT_EQ(u32_at(wav, 40), wav.size() - 44);
 }
 
-// A run: its result, what it printed, rech.wav (and its samples), the joins,
-// the key waits and the marks of the progress bar.
+// A run: its result, what it printed, rech.wav (and its samples), the key
+// waits and the marks of the progress bar.
 struct StageRun {
     int result = -1;
     std::string out, wav;
     Samples samples;
-    std::vector<JoinTrace> traces;
     int waits = 0, marks = 0;
 };
-
-inline std::vector<JoinTrace> collected;
 
 // Each test in its own directory with the voice "v/"; the stage's switches back as they were.
 class ZvukiTest : public ::testing::Test {
@@ -126,8 +123,6 @@ protected:
     {
         dir.write("slogi.tmp", slogi_bytes);
         StageRun r;
-        collected.clear();
-        join_trace_hook = [](const JoinTrace& t) { collected.push_back(t); };
         const int waits_before = key_wait_count();
         testing::internal::CaptureStdout();
         {
@@ -135,9 +130,7 @@ protected:
             r.result = Zvuki();
         }
         r.out = testing::internal::GetCapturedStdout();
-        join_trace_hook = nullptr;
         r.waits = key_wait_count() - waits_before;
-        r.traces = collected;
         r.wav = dir.exists("rech.wav") ? dir.read("rech.wav") : "";
         for (std::size_t at = WAV_HEADER_BYTES; at + 1 < r.wav.size(); at += 2)
             r.samples.push_back(static_cast<std::int16_t>(static_cast<unsigned char>(r.wav[at]) |

@@ -66,7 +66,6 @@ TEST_F(ZvukiTest, PausesAfterSyllables)
         SCOPED_TRACE(row.where);
         Settings.speed = std::stoi(row.field.at(1));
         const StageRun r = run(row.field.at(0));
-        ASSERT_EQ(r.traces.size(), 1u);
         EXPECT_EQ(r.samples.size(), 998 + 2000 + std::stoul(row.field.at(2)));
         EXPECT_EQ(std::count(r.samples.begin() + 998, r.samples.begin() + 2998, 0), 0);
         EXPECT_EQ(std::count(r.samples.begin() + 2998, r.samples.end(), 0), r.samples.end() - r.samples.begin() - 2998);
@@ -110,7 +109,7 @@ TEST_F(ZvukiTest, DroppedAndEndingTokens)
         EXPECT_EQ(r.samples, plain) << text;
         EXPECT_EQ(r.out.find("slog"), std::string::npos) << r.out;
     }
-    EXPECT_EQ(run_text("ааааааааа_`").traces.size(), 1u);
+    EXPECT_GT(run_text("ааааааааа_`").samples.size(), 998u);
     voice("mq.pcm", Samples(2000, 1000));
     EXPECT_EQ(run_text("мя").samples.size(), 998u + 2000 + 998);
 }
@@ -124,7 +123,7 @@ TEST_F(ZvukiTest, VoicePrefixUpToTheLimit)
         std::strcpy(Settings.voice, (d + "/").c_str());
         const StageRun r = run_text("ма_`");
         EXPECT_EQ(r.result, 1);
-        EXPECT_EQ(r.traces.size(), d[0] == 'v' ? 1u : 0u);
+        EXPECT_EQ(r.samples.size() > 998, d[0] == 'v');
     }
 }
 
@@ -166,8 +165,6 @@ TEST_F(ZvukiTest, Recordings)
     const StageRun big_read = run_text("ма-ма_`");
     recording_cache_enabled = true;
     const StageRun big_held = run_text("ма-ма_`");
-    ASSERT_EQ(big_held.traces.size(), 2u);
-    EXPECT_NE(big_held.traces[0].gain, big_held.traces[1].gain);
     EXPECT_EQ(big_held.samples, big_read.samples);
 }
 

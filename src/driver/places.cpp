@@ -1,0 +1,40 @@
+// The stages of a run with their read-only files looked for beyond the
+// working directory: vokdar.cfg, replace.txt and the voice directory.
+#include <cstring>
+
+#include "common/datadirs.h"
+#include "common/settings.h"
+#include "driver/driver_internal.h"
+#include "secondread/secondread.h"
+#include "zvuki/zvuki.h"
+
+int readconfig_found()
+{
+    // Not found anywhere: Readconfig meets the missing file and says so.
+    find_data("vokdar.cfg", DataKind::settings, Places.settings, sizeof Places.settings);
+    return Readconfig();
+}
+
+int secondread_found()
+{
+    if (!find_data("replace.txt", DataKind::data, Places.dictionary, sizeof Places.dictionary))
+        print_data_places("replace.txt", DataKind::data);
+    return Secondread();
+}
+
+int zvuki_found()
+{
+    // The voice prefix names a directory; where it is found, the directory
+    // that holds it goes before it.
+    Places.voice_root[0] = '\0';
+    const char* voice = Settings.voice;
+    char path[DATA_PATH_BYTES];
+    if (find_data(voice, DataKind::data, path, sizeof path)) {
+        const std::size_t root_len = std::strlen(path) - std::strlen(voice);
+        std::memcpy(Places.voice_root, path, root_len);
+        Places.voice_root[root_len] = '\0';
+    } else {
+        print_data_places(voice, DataKind::data);
+    }
+    return Zvuki();
+}

@@ -1,0 +1,97 @@
+// Joining one syllable's recording onto the speech: the join codes, the state
+// kept from one syllable to the next, the plan of a join (pure arithmetic on
+// lengths and factors) and its emission.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "zvuki/recording_name.h"
+
+struct SampleWriter;
+struct SampleSource;
+
+using Slog = std::array<char, SLOG_BYTES>;
+
+// A token's join code is a kind of join or, above word_end, the length of the
+// pause after it in samples at speed 100.
+enum class JoinKind : int {
+    joined = 0,    // "+": a syllable boundary inside a word, the next syllable joined close
+    split = 1,     // "-": a syllable boundary inside a word after an open syllable
+    word_end = 2,  // "_": the end of a word
+};
+constexpr int code_of(JoinKind kind) { return static_cast<int>(kind); }
+constexpr bool is_kind(int code, JoinKind kind) { return code == code_of(kind); }
+constexpr bool is_pause(int code) { return code > code_of(JoinKind::word_end); }
+constexpr bool is_inside_word(int code) { return code < code_of(JoinKind::word_end); }
+// One step of pause, in samples at speed 100; the pause codes of the
+// punctuation marks are multiples of it.
+constexpr int PAUSE_UNIT = 500;
+// The shortest pause code: what a word end before a pause mark becomes, and
+// the state before the first syllable (as after a pause: nothing to join to).
+constexpr int SHORTEST_PAUSE = 3;
+
+// One token of slogi.tmp as the reader left it. The bytes after the NUL keep
+// what earlier tokens left there: the joiner looks at the second byte of a
+// token that ended at its first byte.
+struct SlogToken {
+    Slog text{};
+    int code = 0;
+    int length = 0;         // characters, or TOKEN_END
+    bool too_long = false;  // more than 9 characters; text holds the first 9
+};
+
+// The tail of the last syllable held back for the next crossfade, in samples.
+constexpr int TAIL_SAMPLES = 8192;
+
+// What lives from one syllable to the next during one run of the stage.
+struct JoinState {
+    std::array<std::int16_t, TAIL_SAMPLES> tail_buffer{};
+    int held = 0;                       // samples at the start of tail_buffer that belong to the last tail
+    Slog prev_slog{};                   // letters of the last sounded syllable
+    int prev_code = SHORTEST_PAUSE;     // last join code, or the length of the last pause
+    // The settings of this run.
+    int speed = 100;
+    float stutter = 10.0f;
+    float volume = 3.0f;
+};
+// The state at the start of a run, with the settings of the run.
+void join_start(JoinState& st);
+
+// How one syllable is joined: every length and factor, worked out from the
+// state, the syllable and the token after it before a sample is touched.
+struct JoinPlan {
+    int code = 0;                  // the syllable's join code after the word-end and stop rules
+    long long unit = 0;            // the length unit
+    long long recording = 0;       // samples in the recording
+    long long samples = 0;         // of them to sound: all, or all but the last unit before a stop
+    long long skip = 0;            // samples skipped at the recording's start
+    bool crossfade = false;        // whether the held tail is crossfaded into this syllable
+    long long passed = 0;          // held samples written unchanged before the crossfade
+    long long held = 0;            // held samples the crossfade starts from (from index passed on)
+    long long overlap_len = 0;     // the crossfade's length
+    long long tail_len = 0;        // samples held back at the end for the next syllable
+    std::int16_t fade_len = 1;     // the fade-out: samples whose remaining count is below it fade
+    float class_factor = 1.0f;     // the overlap's divisor by the letters on both sides
+    float shrink_factor = 1.0f;
+    float class_gain = 1.0f;       // loudness by the syllable's letters
+    float gain = 1.0f;             // the volume times class_gain
+};
+JoinPlan plan_join(const JoinState& st, const SlogToken& current, long long samples, const SlogToken& next);
+
+// The letter rules: the overlap's divisor (and the shrink factor of the
+// halving) after a syllable boundary, and the loudness of a syllable.
+float class_factor_for(const Slog& cur, const Slog& prev, int cur_code, float& shrink_factor);
+float class_gain_for(const Slog& cur, int cur_code);
+
+// Sounds the recording in samples onto out by the plan: the held tail
+// crossfaded into its start, its body, and its own tail held back (in state).
+// false after a failure (message printed, key awaited). The recording is
+// closed either way.
+bool emit_join(JoinState& st, const JoinPlan& plan, SampleSource& samples, SampleWriter& out);
+// Plans and emits one syllable and makes it the previous one; its code may
+// come back as a pause length.
+bool join_slog(JoinState& st, SampleSource& samples, SlogToken& current, const SlogToken& next,
+               SampleWriter& out);
+// Writes the held tail unchanged and empties it; called before every pause.
+void flush_held(JoinState& st, SampleWriter& out);

@@ -1,0 +1,219 @@
+// The emission of a planned join: the held tail crossfaded into the new
+// syllable, its body with the fade-out before a pause, and its own tail held
+// back for the next one.
+#include <algorithm>
+#include <cstdio>
+
+#include "common/console.h"
+#include "zvuki/join.h"
+#include "zvuki/recordings.h"
+#include "zvuki/sample_writer.h"
+
+namespace {
+
+// Room for the longest message of the joiner with its numbers and file name.
+constexpr std::size_t MESSAGE_BYTES = 160;
+
+// Held samples from position from on, 0 outside the buffer.
+void tail_range(const JoinState& st, long long from, std::int16_t* to, std::size_t m)
+{
+    const long long end = from + static_cast<long long>(m);
+    // [from, a) and [b, end) lie outside the buffer, [a, b) inside.
+    const long long a = std::min(std::max(from, 0LL), end);
+    const long long b = std::max(std::min(end, static_cast<long long>(TAIL_SAMPLES)), a);
+    std::fill(to, to + (a - from), std::int16_t{0});
+    std::copy(st.tail_buffer.data() + a, st.tail_buffer.data() + b, to + (a - from));
+    std::fill(to + (b - from), to + m, std::int16_t{0});
+}
+
+long long chunk_of(long long want) { return std::min<long long>(want, CHUNK_SAMPLES); }
+
+// One emission under way: the samples still to sound and where the new tail goes.
+struct Emission {
+    Emission(JoinState& s, const JoinPlan& p, SampleSource& from, SampleWriter& to)
+        : st(s), plan(p), src(from), out(to), n(p.samples)
+    {
+    }
+    JoinState& st;
+    const JoinPlan& plan;
+    SampleSource& src;
+    SampleWriter& out;
+    long long n;             // samples of the recording still to sound
+    long long faded = 0;     // samples faded so far
+    std::size_t store = 0;   // the next place in the tail buffer
+    Chunk chunk;             // samples on their way
+    Chunk old;               // held samples being crossfaded
+
+    // Samples of the new tail go into the tail buffer, as far as it reaches.
+    void keep(const std::int16_t* v, std::size_t m)
+    {
+        if (store < st.tail_buffer.size())
+            std::copy_n(v, std::min(m, st.tail_buffer.size() - store), st.tail_buffer.data() + store);
+        store += m;
+    }
+    bool fail(const char* message)
+    {
+        source_close(src);
+        fail_wait(message);
+        return false;
+    }
+    bool fail_on_file(const char* format)
+    {
+        char message[MESSAGE_BYTES];
+        std::snprintf(message, sizeof message, format, src.name);
+        return fail(message);
+    }
+};
+
+// The held samples before the overlap go out unchanged; then the overlap
+// fades from the held tail into the recording's start. The held samples it
+// reads always lie beyond those it has stored again.
+bool emit_crossfade(Emission& e)
+{
+    const JoinPlan& p = e.plan;
+    const long long t = e.n - p.tail_len;
+    const long long w = p.passed;
+    for (long long i = 0; i < w;) {
+        const auto m = static_cast<std::size_t>(chunk_of(w - i));
+        tail_range(e.st, i, e.chunk.data(), m);
+        put_samples(e.out, e.chunk.data(), m);
+        i += static_cast<long long>(m);
+    }
+    for (long long j = 0; j < p.overlap_len;) {
+        const auto want = static_cast<std::size_t>(chunk_of(p.overlap_len - j));
+        const std::int16_t* from = nullptr;
+        const std::size_t got = source_gained(e.src, e.chunk.data(), from, want);
+        tail_range(e.st, w + j, e.old.data(), got);
+        crossfade_samples(from, e.old.data(), e.chunk.data(), got, j, p.overlap_len);
+        // The steps before t go out, the rest is held.
+        const auto sent = static_cast<std::size_t>(std::clamp<long long>(t - j, 0, static_cast<long long>(got)));
+        if (sent > 0 && !put_samples(e.out, e.chunk.data(), sent))
+            return e.fail("\nError imposible to write to output on morph!\n");
+        e.keep(e.chunk.data() + sent, got - sent);
+        e.n -= static_cast<long long>(got);
+        j += static_cast<long long>(got);
+        if (got < want) {
+            --e.n;
+            char message[MESSAGE_BYTES];
+            std::snprintf(message, sizeof message,
+                          "\nError imposible to read from slogtmp on morph second!%lld %lld\n", p.overlap_len,
+                          e.n);
+            return e.fail(message);
+        }
+    }
+    return true;
+}
+
+// The body goes out, fading near the end when a pause follows: the samples
+// whose remaining count is below fade_len.
+bool emit_body(Emission& e)
+{
+    const JoinPlan& p = e.plan;
+    long long unfaded = e.n - std::max<long long>(p.tail_len, p.fade_len - 1);
+    while (e.n > p.tail_len) {
+        if (unfaded > 0) {
+            bool ok = true;
+            const auto m = static_cast<long long>(source_put(e.src, e.out, static_cast<std::size_t>(unfaded), ok));
+            e.n -= m;
+            unfaded -= m;
+            if (!ok)
+                return e.fail_on_file("\nError imposible to write to output on main1 %s!\n");
+            if (m > 0)
+                continue;
+        }
+        // Otherwise a chunk at a time, unfaded samples first.
+        const auto want = static_cast<std::size_t>(chunk_of(unfaded > 0 ? unfaded : e.n - p.tail_len));
+        const std::int16_t* from = e.chunk.data();
+        std::size_t got;
+        if (unfaded > 0) {
+            got = source_gained(e.src, e.chunk.data(), from, want);
+        } else {
+            got = source_faded(e.src, e.chunk.data(), want, e.faded, p.fade_len);
+            e.faded += static_cast<long long>(got);
+        }
+        if (got > 0 && !put_samples(e.out, from, got))
+            return e.fail_on_file("\nError imposible to write to output on main1 %s!\n");
+        e.n -= static_cast<long long>(got);
+        unfaded -= static_cast<long long>(got);
+        if (got < want)
+            return e.fail_on_file("\nError imposible to read from slogtmp on main1 %s!\n");
+    }
+    return true;
+}
+
+// The tail is held back for the next syllable, its samples below fade_len faded.
+bool emit_tail(Emission& e)
+{
+    const JoinPlan& p = e.plan;
+    while (e.n > 0) {
+        const auto want = static_cast<std::size_t>(chunk_of(e.n));
+        // Those still at or above fade_len come first and are not faded.
+        const auto unfaded_want =
+            static_cast<std::size_t>(std::clamp<long long>(e.n - p.fade_len + 1, 0, static_cast<long long>(want)));
+        const std::int16_t* from = nullptr;
+        const std::size_t plain = source_gained(e.src, e.chunk.data(), from, unfaded_want);
+        e.keep(from, plain);
+        std::size_t faded = 0;
+        if (plain == unfaded_want) {
+            faded = source_faded(e.src, e.chunk.data(), want - unfaded_want, e.faded, p.fade_len);
+            e.keep(e.chunk.data(), faded);
+        }
+        e.faded += static_cast<long long>(faded);
+        const std::size_t got = plain + faded;
+        e.n -= static_cast<long long>(got);
+        if (got < want) {
+            char message[MESSAGE_BYTES];
+            std::snprintf(message, sizeof message, "\nError imposible to read from slogtmp buffer read! %lld %s\n",
+                          e.n, e.src.name);
+            return e.fail(message);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool emit_join(JoinState& st, const JoinPlan& plan, SampleSource& samples, SampleWriter& out)
+{
+    Emission e(st, plan, samples, out);
+    long long available = plan.recording;
+    if (plan.skip > 0) {
+        if (source_skip(samples, plan.skip)) {
+            e.n -= plan.skip;
+            available -= plan.skip;
+        } else {
+            fail_wait("\nError imposible to read from slogtmp on skips!\n");
+        }
+    }
+    source_start(samples, available, plan.gain);
+    if (plan.crossfade && !emit_crossfade(e))
+        return false;
+    if (!emit_body(e) || !emit_tail(e))
+        return false;
+    source_close(samples);
+    st.held = static_cast<int>(plan.tail_len);
+    return true;
+}
+
+bool join_slog(JoinState& st, SampleSource& samples, SlogToken& current, const SlogToken& next, SampleWriter& out)
+{
+    const JoinPlan plan = plan_join(st, current, samples.size / 2, next);
+    current.code = plan.code;
+    if (!emit_join(st, plan, samples, out))
+        return false;
+    for (std::size_t i = 0; i < st.prev_slog.size(); ++i) {
+        st.prev_slog[i] = current.text[i];
+        if (current.text[i] == '\0')
+            break;
+    }
+    st.prev_slog[SLOG_BYTES - 1] = '\0';
+    return true;
+}
+
+void flush_held(JoinState& st, SampleWriter& out)
+{
+    const int held = std::min(st.held, TAIL_SAMPLES);
+    if (held > 0)
+        put_samples(out, st.tail_buffer.data(), static_cast<std::size_t>(held));
+    st.held = 0;
+}
