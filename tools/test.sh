@@ -16,8 +16,12 @@ for b in "${builds[@]}"; do
     dir="$root/$variant"
     sanitize="${sanitize:-OFF}"
     echo "=== $variant ($type${cxx:+, $cxx}, sanitizers $sanitize)"
+    # Every build after the plain one takes the dictionary that build generated:
+    # the same bytes, without generating them again.
+    dictionary=""
+    [ "$variant" != build ] && [ -s "$root/build/replace.txt" ] && dictionary="$root/build/replace.txt"
     CXX="${cxx:-${CXX:-}}" cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE="$type" \
-        -DVOKDAR_SANITIZE="$sanitize" -DVOKDAR_WERROR=ON
+        -DVOKDAR_SANITIZE="$sanitize" -DVOKDAR_WERROR=ON -DVOKDAR_DICTIONARY="$dictionary"
     cmake --build "$dir" -j"$jobs"
     (cd "$dir" && ctest --output-on-failure -j"$jobs") || status=1
 done

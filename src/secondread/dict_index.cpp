@@ -33,14 +33,16 @@ std::uint64_t shape_hash(const IndexShape& shape, const unsigned char* bytes)
 
 // Where a hash's chain is looked for first, and the tag that tells it; a
 // chain shared by two hashes only costs matching its entries again.
-std::size_t chain_start(std::uint64_t h) { return static_cast<std::size_t>(h) & (INDEX_CHAINS - 1); }
+// The table in use is twice as large as the entries read (a power of two),
+// so a small dictionary touches little memory.
+std::size_t chain_start(const DictIndex& ix, std::uint64_t h) { return static_cast<std::size_t>(h) & ix.chain_mask; }
 std::uint32_t chain_tag(std::uint64_t h) { return static_cast<std::uint32_t>(h >> 32) | 1U; }
 
 IndexChain& chain_slot(DictIndex& ix, std::uint64_t h)
 {
     const std::uint32_t tag = chain_tag(h);
-    for (std::size_t i = chain_start(h);; ++i) {
-        IndexChain& c = ix.chains[i & (INDEX_CHAINS - 1)];
+    for (std::size_t i = chain_start(ix, h);; ++i) {
+        IndexChain& c = ix.chains[i & ix.chain_mask];
         if (c.tag == tag || c.tag == 0)
             return c;
     }
@@ -54,10 +56,13 @@ const IndexShape* shape_of(DictIndex& ix, const unsigned char* key, std::size_t 
     for (std::size_t i = 0; i < length; ++i)
         if (key[i] == CAPTURE_BYTE)
             stars |= std::uint64_t{1} << i;
+    // Neighbouring entries mostly share a shape.
+    if (ix.last_shape != nullptr && ix.last_shape->length == length && ix.last_shape->stars == stars)
+        return ix.last_shape;
     for (std::int32_t at = ix.first_shape[length]; at != INDEX_NONE;
          at = ix.shapes[static_cast<std::size_t>(at)].next)
         if (ix.shapes[static_cast<std::size_t>(at)].stars == stars)
-            return &ix.shapes[static_cast<std::size_t>(at)];
+            return ix.last_shape = &ix.shapes[static_cast<std::size_t>(at)];
     if (ix.shapes_used == ix.shapes.size())
         return nullptr;
     IndexShape& shape = ix.shapes[ix.shapes_used];
@@ -65,7 +70,7 @@ const IndexShape* shape_of(DictIndex& ix, const unsigned char* key, std::size_t 
     shape.length = length;
     shape.next = ix.first_shape[length];
     ix.first_shape[length] = static_cast<std::int32_t>(ix.shapes_used++);
-    return &shape;
+    return ix.last_shape = &shape;
 }
 
 bool add_entry(DictIndex& ix, const EntryText& key, int match_mode, const EntryText& replacement,
@@ -85,6 +90,15 @@ bool add_entry(DictIndex& ix, const EntryText& key, int match_mode, const EntryT
     ix.pool_used += key.length;
     std::memcpy(ix.pool.data() + ix.pool_used, replacement.bytes.data(), replacement.length);
     ix.pool_used += replacement.length;
+    // The key's shape and hash while its bytes are at hand, for linking.
+    const std::size_t i = ix.entries_used - 1;
+    ix.entry_first[i] = key.bytes[0];
+    const IndexShape* shape = shape_of(ix, key.bytes.data(), key.length);
+    ix.entry_shaped[i] = shape != nullptr;
+    if (shape == nullptr)
+        ix.shapes_full = true;
+    else
+        ix.entry_hash[i] = shape_hash(*shape, key.bytes.data());
     return true;
 }
 
@@ -192,20 +206,28 @@ void read_entries(DictIndex& ix)
         }
     }
     // Linked from the last to the first, so each list keeps the file's order.
+    std::size_t slots = 1024;
+    while (slots < 2 * ix.entries_used)
+        slots *= 2;
+    ix.chain_mask = std::min(slots, INDEX_CHAINS) - 1;
+    std::fill_n(ix.chains.begin(), ix.chain_mask + 1, IndexChain{});
+    // Each entry's chain slot is fetched a few entries ahead of its linking:
+    // the table is too large for the cache, and a large dictionary would
+    // otherwise wait on every slot.
+    constexpr std::size_t AHEAD = 16;
     for (std::size_t i = ix.entries_used; i-- > 0;) {
+        if (i >= AHEAD)
+            __builtin_prefetch(&ix.chains[chain_start(ix, ix.entry_hash[i - AHEAD])]);
         IndexEntry& e = ix.entries[i];
-        const unsigned char first = ix.pool[e.key_at];
+        const unsigned char first = ix.entry_first[i];
         if (ix.state[first] == TOO_BIG)
             continue;
         std::int32_t& head = ix.first[first][e.key_length];
         e.next = head;
         head = static_cast<std::int32_t>(i);
-        const IndexShape* shape = shape_of(ix, index_key(ix, e), e.key_length);
-        if (shape == nullptr) {
-            ix.shapes_full = true;
+        if (!ix.entry_shaped[i])
             continue;
-        }
-        const std::uint64_t h = shape_hash(*shape, index_key(ix, e));
+        const std::uint64_t h = ix.entry_hash[i];
         IndexChain& chain = chain_slot(ix, h);
         chain.tag = chain_tag(h);
         e.next_in_chain = chain.head;
@@ -224,9 +246,10 @@ void dict_index_start(DictIndex& ix, TextFile& dict)
     ix.state.fill(NOT_READ);
     for (auto& lengths : ix.first)
         lengths.fill(INDEX_NONE);
-    ix.chains.fill(IndexChain{});
+    ix.chain_mask = 0;
     ix.shapes_used = 0;
     ix.shapes_full = false;
+    ix.last_shape = nullptr;
     ix.first_shape.fill(INDEX_NONE);
     ix.entries_used = 0;
     ix.pool_used = 0;
@@ -245,8 +268,8 @@ int dict_index_chain(const DictIndex& ix, const IndexShape& shape, const unsigne
 {
     const std::uint64_t h = shape_hash(shape, tail);
     const std::uint32_t tag = chain_tag(h);
-    for (std::size_t i = chain_start(h);; ++i) {
-        const IndexChain& c = ix.chains[i & (INDEX_CHAINS - 1)];
+    for (std::size_t i = chain_start(ix, h);; ++i) {
+        const IndexChain& c = ix.chains[i & ix.chain_mask];
         if (c.tag == tag)
             return c.head;
         if (c.tag == 0)

@@ -12,8 +12,8 @@
 
 // Room for a dictionary of this many entries and key and replacement bytes; a
 // first byte whose entries do not fit is looked up by scanning the file.
-constexpr std::size_t INDEX_ENTRIES = 32768;
-constexpr std::size_t INDEX_BYTES = std::size_t{1} << 20;
+constexpr std::size_t INDEX_ENTRIES = std::size_t{1} << 17;
+constexpr std::size_t INDEX_BYTES = std::size_t{1} << 22;
 
 // What the lookup of a first byte and a key length gives instead of an entry.
 constexpr int INDEX_NONE = -1;  // no entry: the scan would find nothing
@@ -54,10 +54,17 @@ struct DictIndex {
     std::array<IndexShape, INDEX_SHAPES> shapes;
     std::size_t shapes_used = 0;
     bool shapes_full = false;  // then the lists of first byte and length are walked
+    const IndexShape* last_shape = nullptr;  // the shape found last
     std::array<std::int32_t, ENTRY_BYTES> first_shape{};
     std::array<IndexChain, INDEX_CHAINS> chains;
+    std::size_t chain_mask = 0;  // the slots in use, less one
     std::array<IndexEntry, INDEX_ENTRIES> entries;
     std::array<unsigned char, INDEX_BYTES> pool;
+    // Per entry, kept as it is read: its first byte, whether its shape is
+    // held, and its key's hash.
+    std::array<unsigned char, INDEX_ENTRIES> entry_first;
+    std::array<bool, INDEX_ENTRIES> entry_shaped;
+    std::array<std::uint64_t, INDEX_ENTRIES> entry_hash;
     std::size_t entries_used = 0;
     std::size_t pool_used = 0;
 };

@@ -1,0 +1,63 @@
+// Spoken spelling from espeak-ng's phonemes on real words, and the vowel
+// classes the benchmark compares.
+#include <gtest/gtest.h>
+
+#include "case_table.h"
+#include "harness.h"
+#include "spoken.h"
+
+namespace {
+
+using harness::utf8;
+
+TEST(Spelling, RealWordsSpelledFromTheirPhonemes)
+{
+    int rows = 0;
+    for (const CaseRow& row : case_table("dictgen/spelling.cases")) {
+        ASSERT_EQ(row.field.size(), 4u) << row.where;
+        ++rows;
+        const Spelling s = spoken_spelling(row.field[1], row.field[2]);
+        if (row.field[3] == "-") {
+            EXPECT_FALSE(s.ok) << row.where << ": " << utf8(s.joined());
+            continue;
+        }
+        ASSERT_TRUE(s.ok) << row.where;
+        EXPECT_EQ(utf8(s.joined()), utf8(row.field[3])) << row.where;
+        // One piece a letter, so stems and endings can be cut anywhere.
+        EXPECT_EQ(s.piece.size(), row.field[1].size()) << row.where;
+        // The spelling says espeak-ng's vowels.
+        EXPECT_EQ(letter_vowel_classes(s.joined()), phoneme_vowel_classes(row.field[2])) << row.where;
+    }
+    EXPECT_GT(rows, 20);
+}
+
+TEST(Spelling, PiecesFollowTheLetters)
+{
+    // "город": г о р о д -> г о р а т
+    const Spelling s = spoken_spelling(harness::cp1251("город"), "g'orVt");
+    ASSERT_TRUE(s.ok);
+    const std::vector<std::string> want{"г", "о", "р", "а", "т"};
+    ASSERT_EQ(s.piece.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i)
+        EXPECT_EQ(utf8(s.piece[i]), want[i]) << i;
+    // A letter espeak-ng does not say is an empty piece: "-ться" as "ца".
+    const Spelling t = spoken_spelling(harness::cp1251("учиться"), "utS;'itsV");
+    ASSERT_TRUE(t.ok);
+    EXPECT_EQ(utf8(t.joined()), "учица");
+}
+
+TEST(Spelling, VowelClassesOfLettersAndPhonemes)
+{
+    EXPECT_EQ(letter_vowel_classes(harness::cp1251("аяоёуюэеиыйьбъ")), "aaoouueeiy");
+    // V A a @ o 8 u U e E i I y Y; "#", ";" and stress marks are no vowels.
+    EXPECT_EQ(phoneme_vowel_classes("VAa@o8uUeEiIyY"), "aaaaoouueeiiyy");
+    EXPECT_EQ(phoneme_vowel_classes("l;'est;n;itsa#"), "eia");
+    // The inserted schwa and the final glide make no syllable...
+    EXPECT_EQ(phoneme_vowel_classes("p@-rVg@-r'Am"), "aa");
+    EXPECT_EQ(phoneme_vowel_classes("t;ip;'erI^"), "ie");
+    // ...unless every symbol is asked for.
+    EXPECT_EQ(phoneme_vowel_classes("p@-rVg@-r'Am", true), "aaaa");
+    EXPECT_EQ(phoneme_vowel_classes("t;ip;'erI^", true), "iei");
+}
+
+}  // namespace

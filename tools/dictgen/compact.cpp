@@ -1,0 +1,335 @@
+// Building the compact dictionary from the spelled words.
+#include "compact.h"
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+#include <unordered_map>
+
+#include "letters.h"
+
+namespace {
+
+// Where an entry stands among those of its first byte.
+constexpr int GROUP_WHOLE_WORD = 0;
+constexpr int GROUP_STEM = 100;    // minus the stem's length: longer stems first
+constexpr int GROUP_ENDING = 300;  // minus the ending's length: longer endings first
+
+// The longest ending a stem entry lets its "*" carry, in letters.
+constexpr std::size_t STEM_ENDING_MAX = 4;
+constexpr std::size_t STEM_MIN = 3;
+// The longest learned ending, in letters.
+constexpr std::size_t ENDING_MAX = 5;
+
+std::string stars(std::size_t n) { return std::string(n, '*'); }
+
+std::string prefix_spoken(const WordData& w, std::size_t k)
+{
+    std::string out;
+    for (std::size_t i = 0; i < k; ++i)
+        out += w.spelling.piece[i];
+    return out;
+}
+
+std::string suffix_spoken(const WordData& w, std::size_t k)
+{
+    std::string out;
+    for (std::size_t i = k; i < w.word.size(); ++i)
+        out += w.spelling.piece[i];
+    return out;
+}
+
+bool needs_entry(const WordData& w) { return w.spelling.ok && w.spelling.joined() != w.word; }
+
+// The words of one length in alphabetical order, for prefix lookups.
+struct ByLength {
+    std::vector<std::vector<int>> words;
+    ByLength(const std::vector<WordData>& all)
+    {
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            const std::size_t n = all[i].word.size();
+            if (words.size() <= n)
+                words.resize(n + 1);
+            words[n].push_back(static_cast<int>(i));
+        }
+        for (auto& list : words)
+            std::sort(list.begin(), list.end(),
+                      [&](int a, int b) { return all[static_cast<std::size_t>(a)].word < all[static_cast<std::size_t>(b)].word; });
+    }
+    template <typename Each>
+    void each_with_prefix(const std::vector<WordData>& all, const std::string& prefix, std::size_t length,
+                          Each each) const
+    {
+        if (length >= words.size())
+            return;
+        const auto& list = words[length];
+        auto it = std::lower_bound(list.begin(), list.end(), prefix, [&](int a, const std::string& p) {
+            return all[static_cast<std::size_t>(a)].word < p;
+        });
+        for (; it != list.end(); ++it) {
+            const WordData& w = all[static_cast<std::size_t>(*it)];
+            if (w.word.compare(0, prefix.size(), prefix) != 0)
+                break;
+            each(*it);
+        }
+    }
+};
+
+// What a stem entry would do to the words it matches.
+struct StemTrial {
+    std::vector<int> right;         // words it says as spoken
+    std::vector<int> seen_wrong;    // words of the sources it would say wrongly
+    long long unseen_right = 0;
+    long long unseen_wrong = 0;
+    bool acceptable() const
+    {
+        return seen_wrong.size() <= 2 && unseen_right >= 3 * unseen_wrong &&
+               right.size() > seen_wrong.size();
+    }
+};
+
+StemTrial try_stem(const std::vector<WordData>& all, const ByLength& index, const std::string& stem,
+                   const std::string& spoken_stem, std::size_t length)
+{
+    StemTrial t;
+    const std::size_t k = stem.size();
+    index.each_with_prefix(all, stem, length, [&](int i) {
+        const WordData& w = all[static_cast<std::size_t>(i)];
+        if (!w.spelling.ok)
+            return;
+        const bool right = prefix_spoken(w, k) == spoken_stem && suffix_spoken(w, k) == w.word.substr(k);
+        if (right) {
+            t.right.push_back(i);
+            if (w.seen == 0)
+                ++t.unseen_right;
+        } else if (w.seen > 0) {
+            t.seen_wrong.push_back(i);
+        } else {
+            ++t.unseen_wrong;
+        }
+    });
+    return t;
+}
+
+Entry stem_entry(const std::string& stem, const std::string& spoken_stem, std::size_t length)
+{
+    const std::size_t carried = length - stem.size() + 1;  // the ending and the delimiter
+    Entry e;
+    e.key = stem + stars(carried);
+    e.kind = '_';
+    e.replacement = spoken_stem + stars(carried);
+    e.group = GROUP_STEM - static_cast<int>(stem.size());
+    return e;
+}
+
+// Endings: for each written ending, the spoken form most words give it, kept
+// where it says more words right than the shorter endings already do.
+void learn_endings(const std::vector<WordData>& all, std::vector<Entry>& out, CompactStats& stats)
+{
+    // ending -> spoken form -> weight
+    std::vector<std::map<std::string, std::map<std::string, long long>>> tally(ENDING_MAX + 1);
+    for (const WordData& w : all) {
+        if (!w.spelling.ok)
+            continue;
+        const long long weight = 1 + w.seen;
+        for (std::size_t len = 1; len <= ENDING_MAX && len + 2 <= w.word.size(); ++len) {
+            const std::size_t k = w.word.size() - len;
+            tally[len][w.word.substr(k)][suffix_spoken(w, k)] += weight;
+        }
+    }
+    // What the endings kept so far make of an ending.
+    std::unordered_map<std::string, std::string> kept;
+    auto said = [&](const std::string& ending) {
+        for (std::size_t skip = 0; skip < ending.size(); ++skip) {
+            const auto it = kept.find(ending.substr(skip));
+            if (it != kept.end())
+                return ending.substr(0, skip) + it->second;
+        }
+        return ending;
+    };
+    for (std::size_t len = 1; len <= ENDING_MAX; ++len) {
+        for (const auto& [ending, forms] : tally[len]) {
+            long long total = 0;
+            const std::string* best = nullptr;
+            long long best_weight = 0;
+            for (const auto& [spoken, weight] : forms) {
+                total += weight;
+                if (weight > best_weight) {
+                    best_weight = weight;
+                    best = &spoken;
+                }
+            }
+            const std::string before = said(ending);
+            const auto it = forms.find(before);
+            const long long before_weight = it == forms.end() ? 0 : it->second;
+            if (best == nullptr || *best == before || total < 20 || best_weight - before_weight < 10 ||
+                2 * best_weight < total)
+                continue;
+            kept[ending] = *best;
+            Entry e;
+            e.key = ending + "*";
+            e.kind = '%';
+            e.replacement = *best + "*";
+            e.group = GROUP_ENDING - static_cast<int>(len);
+            out.push_back(e);
+            ++stats.endings;
+        }
+    }
+}
+
+}  // namespace
+
+Entry whole_word_entry(const std::string& word, const std::string& spoken)
+{
+    Entry e;
+    e.key = word + "*";
+    e.kind = '_';
+    e.replacement = spoken + "*";
+    e.group = GROUP_WHOLE_WORD;
+    return e;
+}
+
+std::vector<Entry> compact_entries(const std::vector<WordData>& all, CompactStats& stats,
+                                   std::size_t entry_budget)
+{
+    std::vector<Entry> out;
+    const ByLength index(all);
+    std::vector<char> covered(all.size(), 0);
+    std::map<std::pair<std::string, std::size_t>, bool> tried;  // stems already judged
+
+    // The words of the sources, most used first.
+    std::vector<int> order;
+    for (std::size_t i = 0; i < all.size(); ++i)
+        if (all[i].seen > 0 && needs_entry(all[i]))
+            order.push_back(static_cast<int>(i));
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        const WordData& x = all[static_cast<std::size_t>(a)];
+        const WordData& y = all[static_cast<std::size_t>(b)];
+        return x.seen != y.seen ? x.seen > y.seen : x.word < y.word;
+    });
+
+    auto add_exception = [&](int i) {
+        const WordData& w = all[static_cast<std::size_t>(i)];
+        if (covered[static_cast<std::size_t>(i)])
+            return;
+        covered[static_cast<std::size_t>(i)] = 1;
+        out.push_back(whole_word_entry(w.word, w.spelling.joined()));
+        ++stats.whole_words;
+    };
+    // A stem entry accepted: its words are said, the others of the sources it
+    // would miss get their own entries before it.
+    auto take_stem = [&](const std::string& stem, const std::string& spoken, std::size_t length,
+                         const StemTrial& t) {
+        out.push_back(stem_entry(stem, spoken, length));
+        ++stats.stems;
+        for (int i : t.right)
+            covered[static_cast<std::size_t>(i)] = 1;
+        for (int i : t.seen_wrong)
+            add_exception(i);
+    };
+
+    for (int i : order) {
+        if (covered[static_cast<std::size_t>(i)])
+            continue;
+        const WordData& w = all[static_cast<std::size_t>(i)];
+        const std::size_t n = w.word.size();
+        std::size_t last_change = 0;
+        for (std::size_t j = 0; j < n; ++j)
+            if (w.spelling.piece[j] != std::string(1, w.word[j]))
+                last_change = j + 1;
+        bool done = false;
+        const std::size_t from = std::max({last_change, STEM_MIN, n > STEM_ENDING_MAX ? n - STEM_ENDING_MAX : 0});
+        for (std::size_t k = from; k < n && !done; ++k) {
+            const std::string stem = w.word.substr(0, k);
+            if (!tried.emplace(std::make_pair(stem, n), true).second)
+                continue;
+            const std::string spoken = prefix_spoken(w, k);
+            const StemTrial t = try_stem(all, index, stem, spoken, n);
+            if (!t.acceptable())
+                continue;
+            take_stem(stem, spoken, n, t);
+            done = true;
+            // The same stem for the word's other forms, where it holds for them too.
+            for (std::size_t other = k + 1; other <= k + STEM_ENDING_MAX; ++other) {
+                if (other == n || !tried.emplace(std::make_pair(stem, other), true).second)
+                    continue;
+                const StemTrial u = try_stem(all, index, stem, spoken, other);
+                if (u.acceptable() && u.right.size() >= 2)
+                    take_stem(stem, spoken, other, u);
+            }
+        }
+        if (!done)
+            add_exception(i);
+    }
+
+    // Then the forms no source used, while there is room: the stems that
+    // say the most of them right first.
+    struct Candidate {
+        std::string stem, spoken;
+        std::size_t length = 0;
+        std::size_t right = 0;
+    };
+    std::vector<Candidate> candidates;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const WordData& w = all[i];
+        if (covered[i] || w.seen > 0 || !needs_entry(w))
+            continue;
+        const std::size_t n = w.word.size();
+        std::size_t last_change = 0;
+        for (std::size_t j = 0; j < n; ++j)
+            if (w.spelling.piece[j] != std::string(1, w.word[j]))
+                last_change = j + 1;
+        const std::size_t from = std::max({last_change, STEM_MIN, n > STEM_ENDING_MAX ? n - STEM_ENDING_MAX : 0});
+        for (std::size_t k = from; k < n; ++k) {
+            const std::string stem = w.word.substr(0, k);
+            if (!tried.emplace(std::make_pair(stem, n), true).second)
+                continue;
+            const std::string spoken = prefix_spoken(w, k);
+            const StemTrial t = try_stem(all, index, stem, spoken, n);
+            if (!t.acceptable() || t.right.size() < 2 || !t.seen_wrong.empty())
+                continue;
+            for (int r : t.right)
+                covered[static_cast<std::size_t>(r)] = 2;  // spoken for, not yet taken
+            candidates.push_back({stem, spoken, n, t.right.size()});
+            break;
+        }
+    }
+    std::stable_sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+        return a.right != b.right ? a.right > b.right : std::tie(a.stem, a.length) < std::tie(b.stem, b.length);
+    });
+    for (const Candidate& c : candidates) {
+        if (out.size() >= entry_budget)
+            break;
+        out.push_back(stem_entry(c.stem, c.spoken, c.length));
+        ++stats.stems;
+    }
+    learn_endings(all, out, stats);
+    return out;
+}
+
+void sort_entries(std::vector<Entry>& entries)
+{
+    auto order_of = [](const Entry& e) { return static_cast<int>(static_cast<signed char>(e.key[0])); };
+    std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+        if (order_of(a) != order_of(b))
+            return order_of(a) < order_of(b);
+        if (a.group != b.group)
+            return a.group < b.group;
+        return a.key < b.key;
+    });
+}
+
+std::string dictionary_text(std::vector<Entry> entries, const std::string& notes)
+{
+    sort_entries(entries);
+    std::string out;
+    for (const Entry& e : entries) {
+        out += e.key;
+        out += e.kind;
+        out += e.replacement;
+        out += "!\n";
+    }
+    out += "$\n";
+    out += notes;
+    return out;
+}
