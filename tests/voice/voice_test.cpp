@@ -90,12 +90,12 @@ constexpr double LEVEL = 1000.0;
 
 // The recording of a token in the default voice; false when it is missing or
 // ends inside a sample.
-bool load(const Token& t, Recording& r)
+bool load(const std::string& dir, const Token& t, Recording& r)
 {
     std::array<char, RECORDING_NAME_BYTES> name{};
     const auto length = static_cast<std::size_t>(std::find(t.begin(), t.end(), 0) - t.begin());
     EXPECT_TRUE(recording_file_name(reinterpret_cast<const char*>(t.data()), length, name));
-    std::ifstream in(std::string(VOKDAR_VOICE_DIR) + "/" + name.data(), std::ios::binary);
+    std::ifstream in(dir + "/" + name.data(), std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), {}};
     r.n = std::min(bytes.size() / 2, MAX_SAMPLES);
     for (std::size_t i = 0; i < r.n; ++i)
@@ -106,7 +106,11 @@ bool load(const Token& t, Recording& r)
 
 // Vowels and consonant-vowel syllables are levelled to one RMS over their
 // active frames; only the peakiest few sit lower, held by the peak limit.
-TEST(Voice, EveryTokenHasAnAudibleBoundedFadedLevelledRecording)
+// Both voices: the natural default one and the espeak-ng one.
+class Voice : public testing::TestWithParam<const char*> {};
+INSTANTIATE_TEST_SUITE_P(Built, Voice, testing::Values(VOKDAR_VOICE_DIR, VOKDAR_ROBOT_DIR));
+
+TEST_P(Voice, EveryTokenHasAnAudibleBoundedFadedLevelledRecording)
 {
     TokenList list;
     derive_tokens(list);
@@ -115,7 +119,7 @@ TEST(Voice, EveryTokenHasAnAudibleBoundedFadedLevelledRecording)
     for (std::size_t i = 0; i < list.count; ++i) {
         const Token& t = list.token[i];
         SCOPED_TRACE(harness::utf8(reinterpret_cast<const char*>(t.data())));
-        ASSERT_TRUE(load(t, r)) << "missing, or an odd number of bytes";
+        ASSERT_TRUE(load(GetParam(), t, r)) << "missing, or an odd number of bytes";
         ASSERT_GE(r.n, SHORTEST);
         EXPECT_GE(peak_of(r), AUDIBLE_PEAK);
         EXPECT_LE(peak_of(r), PEAK_LIMIT);
@@ -126,7 +130,7 @@ TEST(Voice, EveryTokenHasAnAudibleBoundedFadedLevelledRecording)
         ++with_vowel;
         const double rms = active_rms(r);
         EXPECT_LE(rms, LEVEL * 1.02);
-        EXPECT_GE(rms, LEVEL * 0.85);
+        EXPECT_GE(rms, LEVEL * 0.7);
         matched += rms >= LEVEL * 0.98;
     }
     EXPECT_EQ(with_vowel, 220);
@@ -173,15 +177,32 @@ TEST(Coverage, RealProseFindsARecordingForEverySyllable)
     EXPECT_GT(std::filesystem::file_size(dir.file("rech.wav")), 100u * 1000 * 1000);
 }
 
-TEST(Voice, GenerationIsDeterministic)
+// The same voices come out of every run of the generator.
+TEST(Voices, GenerationIsDeterministic)
 {
     harness::TempDir dir;
     harness::RunOptions options;
-    options.timeout_seconds = 120;
-    const auto run = harness::run_program(VOKDAR_VOICEGEN, dir.path(), {dir.file("torvy")}, options);
+    options.timeout_seconds = 240;
+    auto run = harness::run_program(VOKDAR_VOICEGEN, dir.path(), {dir.file("robot")}, options);
     ASSERT_EQ(run.status, 0) << run.out;
-    const auto diff = harness::run_program("/usr/bin/diff", dir.path(), {"-r", dir.file("torvy"), VOKDAR_VOICE_DIR});
+    auto diff = harness::run_program("/usr/bin/diff", dir.path(), {"-r", dir.file("robot"), VOKDAR_ROBOT_DIR});
     EXPECT_EQ(diff.status, 0) << diff.out;
+    run = harness::run_program(VOKDAR_VOICEGEN, dir.path(), {"--corpus", VOKDAR_CORPUS_DIR, dir.file("torvy")}, options);
+    ASSERT_EQ(run.status, 0) << run.out;
+    // The licence is copied in by the build, not made by the generator.
+    diff = harness::run_program("/usr/bin/diff", dir.path(),
+                                {"-r", "-x", "COPYRIGHT.txt", dir.file("torvy"), VOKDAR_VOICE_DIR});
+    EXPECT_EQ(diff.status, 0) << diff.out;
+}
+
+// The natural voice carries the corpus's notice and says how it was changed.
+TEST(Voices, NaturalVoiceCarriesTheCorpusLicence)
+{
+    std::ifstream in(std::string(VOKDAR_VOICE_DIR) + "/COPYRIGHT.txt");
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    for (const char* part : {"festvox-ru", "Copyright (c)", "Permission is hereby granted",
+                             "modifications must be clearly marked", "were cut,", "level-adjusted"})
+        EXPECT_NE(text.find(part), std::string::npos) << part;
 }
 
 #endif

@@ -1,19 +1,19 @@
-// voicegen: renders the default voice, one recording per syllable token, with
-// the Russian voice of espeak-ng. Usage: voicegen <voice directory>
+// voicegen: makes a voice, one recording per syllable token: rendered by the
+// Russian voice of espeak-ng (voicegen <voice directory>), or cut from the
+// speech corpus (voicegen --corpus ...).
 #include <espeak-ng/speak_lib.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "common/cp1251.h"
 #include "common/tables.h"
-#include "common/textfile.h"
+#include "corpus_voice.h"
 #include "inventory.h"
 #include "shape.h"
+#include "voicefile.h"
 
 namespace {
 
@@ -184,39 +184,6 @@ bool render_token(const Token& t)
     return rendered.n > 0;
 }
 
-bool write_recording(const char* dir, const Token& t, const Recording& r)
-{
-    const std::size_t length = t[1] == 0 ? 1 : 2;
-    std::array<char, RECORDING_NAME_BYTES> name{};
-    if (!recording_file_name(reinterpret_cast<const char*>(t.data()), length, name))
-        return false;
-    std::array<char, 4096> path{};
-    std::snprintf(path.data(), path.size(), "%s/%s", dir, name.data());
-    TextFile f;
-    if (!text_open(f, path.data(), "w") || !text_set_binary(f)) {
-        std::fprintf(stderr, "voicegen: cannot create %s\n", path.data());
-        return false;
-    }
-    for (std::size_t i = 0; i < r.n; ++i) {
-        const auto u = static_cast<std::uint16_t>(r.sample[i]);
-        const unsigned char le[2] = {static_cast<unsigned char>(u & 0xFF), static_cast<unsigned char>(u >> 8)};
-        text_write(f, le, 2);
-    }
-    if (!text_close(f)) {
-        std::fprintf(stderr, "voicegen: cannot write %s\n", path.data());
-        return false;
-    }
-    return true;
-}
-
-bool make_voice_dir(const char* dir)
-{
-    if (mkdir(dir, 0755) == 0 || errno == EEXIST)
-        return true;
-    std::fprintf(stderr, "voicegen: cannot create %s: %s\n", dir, std::strerror(errno));
-    return false;
-}
-
 bool start_espeak()
 {
     const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
@@ -243,8 +210,10 @@ std::array<double, MAX_TOKENS> gains{};
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], "--corpus") == 0)
+        return corpus_voice_main(argc, argv);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: voicegen <voice directory>\n");
+        std::fprintf(stderr, "usage: voicegen <voice directory>\n%s", CORPUS_VOICE_USAGE);
         return 2;
     }
     const char* dir = argv[1];

@@ -1,0 +1,306 @@
+// The natural voice's source: the corpus reader, the cutting rules, the
+// resampler and the selection, on a tiny corpus written by the tests; and,
+// where the real corpus is installed, a unit for every token of the inventory.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "corpus.h"
+#include "corpus_voice.h"
+#include "harness.h"
+#include "inventory.h"
+#include "resample.h"
+#include "select.h"
+#include "units.h"
+
+namespace {
+
+using harness::cp1251;
+
+std::string le16(int v)
+{
+    const auto u = static_cast<std::uint16_t>(v);
+    return std::string{static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+}
+std::string le32(std::uint32_t v) { return le16(int(v & 0xFFFF)) + le16(int(v >> 16)); }
+
+// A RIFF WAVE file: channels, bits and the samples' bytes as given.
+std::string wav(const std::vector<int>& samples, int channels = 1, int bits = 16, int rate = 16000)
+{
+    std::string data;
+    for (int s : samples)
+        data += le16(s);
+    const int block = channels * bits / 8;
+    return "RIFF" + le32(std::uint32_t(36 + data.size())) + "WAVE" + "fmt " + le32(16) + le16(1) + le16(channels) +
+           le32(std::uint32_t(rate)) + le32(std::uint32_t(rate * block)) + le16(block) + le16(bits) + "data" +
+           le32(std::uint32_t(data.size())) + data;
+}
+
+// A vowel-like tone: amplitude and period (in samples) for n samples.
+std::vector<int> tone(std::size_t n, int amplitude, double period)
+{
+    std::vector<int> x(n);
+    for (std::size_t i = 0; i < n; ++i)
+        x[i] = int(amplitude * std::sin(2 * M_PI * double(i) / period));
+    return x;
+}
+
+// The tiny corpus: sentence 1 "ма" (pause, m, aa, pause), sentence 2 the
+// same, sentence 10 held out (its files are broken on purpose: reading them
+// would fail the corpus).
+struct TinyCorpus {
+    harness::TempDir dir;
+    TinyCorpus()
+    {
+        std::filesystem::create_directories(dir.file("etc"));
+        std::filesystem::create_directories(dir.file("lab"));
+        std::filesystem::create_directories(dir.file("wav"));
+        dir.write("etc/txt.done.data",
+                  "( ru_0001 \"Ма.\" )\n( ru_0002 \"Ма.\" )\n( ru_0010 \"Ма.\" )\n");
+        const std::string lab = "#\n0.10000 125 pau\n0.20000 125 m\n0.40000 125 aa\n0.50000 125 pau\n";
+        dir.write("lab/ru_0001.lab", lab);
+        dir.write("lab/ru_0002.lab", lab);
+        dir.write("lab/ru_0010.lab", "broken");
+        dir.write("wav/ru_0001.wav", wav(tone(8000, 3000, 80)));
+        dir.write("wav/ru_0002.wav", wav(tone(8000, 3000, 100)));
+    }
+};
+
+TEST(CorpusReader, ReadsSentencesLabelsAndAudioAndSkipsHeldOutOnes)
+{
+    TinyCorpus c;
+    std::vector<Sentence> s;
+    ASSERT_TRUE(read_corpus(c.dir.path(), s));
+    ASSERT_EQ(s.size(), 2u);  // ru_0010 is never read
+    EXPECT_EQ(s[0].number, 1);
+    EXPECT_EQ(s[1].number, 2);
+    EXPECT_EQ(s[0].rate, 16000);
+    EXPECT_EQ(s[0].sample.size(), 8000u);
+    ASSERT_EQ(s[0].phone.size(), 4u);
+    EXPECT_TRUE(phone_is(s[0].phone[1], "m"));
+    EXPECT_DOUBLE_EQ(s[0].phone[1].start, 0.1);
+    EXPECT_DOUBLE_EQ(s[0].phone[1].end, 0.2);
+    EXPECT_DOUBLE_EQ(s[0].phone[0].start, 0.0);
+    EXPECT_TRUE(held_out(10));
+    EXPECT_TRUE(held_out(630));
+    EXPECT_FALSE(held_out(1));
+    EXPECT_FALSE(held_out(101));
+
+    // A sentence the list names but whose files are missing fails the corpus.
+    c.dir.write("etc/txt.done.data", "( ru_0001 \"Ма.\" )\n( ru_0003 \"Ма.\" )\n");
+    EXPECT_FALSE(read_corpus(c.dir.path(), s));
+    // A list that names no sentence is no corpus.
+    c.dir.write("etc/txt.done.data", "nothing here\n");
+    EXPECT_FALSE(read_corpus(c.dir.path(), s));
+}
+
+TEST(CorpusReader, RefusesMalformedLabelsAndAudio)
+{
+    harness::TempDir d;
+    std::vector<Phone> phones;
+    const std::vector<std::pair<const char*, const char*>> bad = {
+        {"no header", "0.1 125 pau\n"},
+        {"missing name", "#\n0.1 125\n"},
+        {"extra field", "#\n0.1 125 pau x\n"},
+        {"name too long", "#\n0.1 125 abcd\n"},
+        {"time going back", "#\n0.2 125 pau\n0.1 125 a\n"},
+        {"no phones", "#\n"},
+    };
+    for (const auto& [what, text] : bad) {
+        d.write("x.lab", text);
+        EXPECT_FALSE(read_labels(d.file("x.lab"), phones)) << what;
+    }
+    d.write("x.lab", "#\r\n0.1 125 pau\r\n\r\n0.3 125 sch\r\n");
+    ASSERT_TRUE(read_labels(d.file("x.lab"), phones));
+    ASSERT_EQ(phones.size(), 2u);
+    EXPECT_TRUE(phone_is(phones[1], "sch"));
+
+    std::vector<std::int16_t> x;
+    int rate = 0;
+    d.write("a.wav", wav({1, 2}, 2));
+    EXPECT_FALSE(read_wav(d.file("a.wav"), x, rate)) << "stereo";
+    d.write("a.wav", wav({1, 2}, 1, 8));
+    EXPECT_FALSE(read_wav(d.file("a.wav"), x, rate)) << "8-bit";
+    d.write("a.wav", "RIFF");
+    EXPECT_FALSE(read_wav(d.file("a.wav"), x, rate)) << "cut short";
+    EXPECT_FALSE(read_wav(d.file("none.wav"), x, rate)) << "missing";
+    // A data chunk whose size runs past the end keeps the whole samples there.
+    std::string cut = wav({7, -7, 300});
+    cut.resize(cut.size() - 1);
+    d.write("a.wav", cut);
+    ASSERT_TRUE(read_wav(d.file("a.wav"), x, rate));
+    EXPECT_EQ(x, (std::vector<std::int16_t>{7, -7}));
+}
+
+// The phones a token is cut from.
+std::string rule_of(const char* token, int fallback = 0)
+{
+    const std::string t = cp1251(token);
+    UnitRule r;
+    if (!unit_rule(reinterpret_cast<const unsigned char*>(t.data()), t.size(), fallback, r))
+        return "none";
+    std::string s = r.kind == UnitKind::ConsonantVowel ? "CV "
+                    : r.kind == UnitKind::Vowel        ? "V "
+                    : r.kind == UnitKind::IotatedVowel ? "jV "
+                                                       : "C ";
+    s += r.consonant.data();
+    for (std::size_t i = 0; i < r.vowels; ++i)
+        s += std::string(i == 0 ? " " : ",") + r.vowel[i].data();
+    return s;
+}
+
+TEST(CuttingRules, HardOrSoftConsonantAsTheVowelLetterAsks)
+{
+    EXPECT_EQ(rule_of("ма"), "CV m aa,a,ae,ay");
+    EXPECT_EQ(rule_of("мя"), "CV mm aa,a,ay");
+    EXPECT_EQ(rule_of("мо"), "CV m oo,a,ae");
+    EXPECT_EQ(rule_of("мё"), "CV mm oo");
+    EXPECT_EQ(rule_of("ти"), "CV tt ii,i");
+    EXPECT_EQ(rule_of("ты"), "CV t yy,y");
+    // Always hard, and "и" after them spoken as "ы"; always soft; "й".
+    EXPECT_EQ(rule_of("жи"), "CV zh yy,y,ii,i");
+    EXPECT_EQ(rule_of("ши"), "CV sh yy,y,ii,i");
+    EXPECT_EQ(rule_of("ци"), "CV c yy,y,ii,i");
+    EXPECT_EQ(rule_of("чи"), "CV ch ii,i");
+    EXPECT_EQ(rule_of("ща"), "CV sch aa,a,ae,ay");
+    EXPECT_EQ(rule_of("йо"), "CV j oo,a,ae");
+    // Lone vowels; "я е ё ю" with their glide.
+    EXPECT_EQ(rule_of("а"), "V  aa,a,ae,ay");
+    EXPECT_EQ(rule_of("и"), "V  ii,i");
+    EXPECT_EQ(rule_of("я"), "jV j aa,a,ay");
+    EXPECT_EQ(rule_of("е"), "jV j ee,e,i,ay");
+    // Lone and softened consonants, the lone soft sign.
+    EXPECT_EQ(rule_of("м"), "C m");
+    EXPECT_EQ(rule_of("мь"), "C mm");
+    EXPECT_EQ(rule_of("жь"), "C zh");
+    EXPECT_EQ(rule_of("ь"), "C j");
+    // Fallbacks: the sister vowel letter, then the other softness.
+    EXPECT_EQ(rule_of("йы", 1), "CV j ii,i");
+    EXPECT_EQ(rule_of("ты", 2), "CV tt ii,i");
+    // Nothing the corpus could give.
+    for (const char* t : {"ъ", "мм", "аа", "йь", "мак", "#"})
+        EXPECT_EQ(rule_of(t), "none") << t;
+}
+
+TEST(CuttingRules, OccurrencesCarryTheirNeighboursAndVowelTier)
+{
+    Sentence s;
+    for (const char* p : {"pau", "m", "aa", "m", "a", "k", "pau", "aa", "m", "pau"}) {
+        Phone ph;
+        std::snprintf(ph.name.data(), PHONE_NAME_BYTES, "%s", p);
+        s.phone.push_back(ph);
+    }
+    auto find = [&](const char* token) {
+        const std::string t = cp1251(token);
+        UnitRule r;
+        EXPECT_TRUE(unit_rule(reinterpret_cast<const unsigned char*>(t.data()), t.size(), 0, r));
+        std::vector<Occurrence> out;
+        find_occurrences(r, s, 3, out);
+        std::string got;
+        for (const Occurrence& o : out)
+            got += std::to_string(o.first) + "-" + std::to_string(o.last) + (o.context ? "+" : "") +
+                   "t" + std::to_string(o.tier) + " ";
+        for (const Occurrence& o : out)
+            EXPECT_EQ(o.sentence, 3);
+        return got;
+    };
+    EXPECT_EQ(find("ма"), "1-2+t0 3-4+t1 ");
+    // A lone vowel wants a pause or a vowel before it.
+    EXPECT_EQ(find("а"), "2-2t0 4-4t1 7-7+t0 ");
+    // A lone consonant wants a consonant or a pause after it.
+    EXPECT_EQ(find("м"), "1-1t0 3-3t0 8-8+t0 ");
+    EXPECT_EQ(find("к"), "5-5+t0 ");
+    EXPECT_EQ(find("мя"), "");
+}
+
+TEST(Resampler, KeepsTimingAndLevel)
+{
+    // A 500 Hz tone stays a 500 Hz tone of the same level, aligned in time.
+    std::vector<double> in(1600), out;
+    for (std::size_t i = 0; i < in.size(); ++i)
+        in[i] = 1000 * std::sin(2 * M_PI * 500 * double(i) / 16000);
+    ASSERT_TRUE(resample(in, 16000, 22050, out));
+    ASSERT_EQ(out.size(), 2205u);
+    double worst = 0;
+    for (std::size_t i = 200; i < 2000; ++i)
+        worst = std::max(worst, std::fabs(out[i] - 1000 * std::sin(2 * M_PI * 500 * double(i) / 22050)));
+    EXPECT_LT(worst, 5.0);
+    ASSERT_TRUE(resample({}, 16000, 22050, out));
+    EXPECT_TRUE(out.empty());
+}
+
+TEST(Selection, PrefersStressAndTheSpeakersTypicalSound)
+{
+    // Three sentences of "ма": two alike, one in a far-off timbre, and a
+    // fourth with a reduced vowel that comes first.
+    std::vector<Sentence> s(4);
+    const double periods[] = {40, 80, 82, 81};
+    for (std::size_t k = 0; k < s.size(); ++k) {
+        for (auto [name, end] : {std::pair{"pau", 0.1}, {"m", 0.2}, {k == 0 ? "a" : "aa", 0.4}, {"pau", 0.5}}) {
+            Phone p;
+            std::snprintf(p.name.data(), PHONE_NAME_BYTES, "%s", name);
+            p.start = s[k].phone.empty() ? 0 : s[k].phone.back().end;
+            p.end = end;
+            s[k].phone.push_back(p);
+        }
+        s[k].rate = 16000;
+        for (int v : tone(8000, k == 1 ? 9000 : 3000, periods[k]))
+            s[k].sample.push_back(std::int16_t(v));
+    }
+    // A far-off timbre: clipped hard into a square wave.
+    for (auto& v : s[1].sample)
+        v = v > 0 ? 9000 : -9000;
+    Speaker speaker;
+    learn_speaker(s, speaker);
+    EXPECT_GT(speaker.pitch, 190);
+    EXPECT_LT(speaker.pitch, 210);
+    const std::string ma = cp1251("ма");
+    Token t{};
+    std::copy(ma.begin(), ma.end(), t.begin());
+    std::vector<Occurrence> found;
+    ASSERT_TRUE(unit_occurrences(t, s, found));
+    ASSERT_EQ(found.size(), 4u);
+    EXPECT_EQ(found[choose(found, s, speaker, Selection::First)].sentence, 0);
+    EXPECT_EQ(found[choose(found, s, speaker, Selection::Stress)].sentence, 1);
+    const int typical = found[choose(found, s, speaker, Selection::Spectrum)].sentence;
+    EXPECT_TRUE(typical == 2 || typical == 3) << typical;
+    const int near = found[choose(found, s, speaker, Selection::Prosody)].sentence;
+    EXPECT_TRUE(near == 2 || near == 3) << near;
+}
+
+#ifdef VOKDAR_CORPUS_DIR
+// Every token of the inventory has a unit in the installed corpus, most of
+// them without a fallback.
+TEST(Corpus, HasAUnitForEveryToken)
+{
+    if (!std::filesystem::exists(std::string(VOKDAR_CORPUS_DIR) + "/etc/txt.done.data"))
+        GTEST_SKIP() << "festvox-ru is not installed";
+    std::vector<Sentence> sentences;
+    ASSERT_TRUE(read_corpus(VOKDAR_CORPUS_DIR, sentences));
+    EXPECT_EQ(sentences.size(), 557u);  // 620 less the 63 held out
+    for (const Sentence& s : sentences)
+        ASSERT_FALSE(held_out(s.number));
+    TokenList tokens;
+    derive_tokens(tokens);
+    ASSERT_EQ(tokens.count, 261u);
+    std::vector<Occurrence> found;
+    int direct = 0;
+    for (std::size_t i = 0; i < tokens.count; ++i) {
+        const Token& t = tokens.token[i];
+        SCOPED_TRACE(harness::utf8(reinterpret_cast<const char*>(t.data())));
+        EXPECT_TRUE(unit_occurrences(t, sentences, found));
+        UnitRule r;
+        ASSERT_TRUE(unit_rule(t.data(), t[1] == 0 ? 1 : 2, 0, r));
+        std::vector<Occurrence> first;
+        for (std::size_t k = 0; k < sentences.size() && first.empty(); ++k)
+            find_occurrences(r, sentences[k], int(k), first);
+        direct += !first.empty();
+    }
+    EXPECT_GE(direct, 245);
+}
+#endif
+
+}  // namespace

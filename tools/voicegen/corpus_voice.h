@@ -1,0 +1,24 @@
+// The natural voice: every recording of the inventory cut from the corpus.
+#pragma once
+
+#include "inventory.h"
+#include "select.h"
+
+struct CutSettings {
+    Selection selection = Selection::Prosody;
+    bool snap = true;  // cut points moved to the nearest zero crossing
+};
+
+// Every occurrence of the token in the sentences, through the rule's
+// fallbacks when the corpus has none; false when it has none at all.
+bool unit_occurrences(const Token& t, const std::vector<Sentence>& sentences, std::vector<Occurrence>& found);
+
+// Cuts, resamples, trims, fades and levels one recording per token into
+// voice_dir. Prints its progress and failures; false on a failure.
+bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSettings& settings);
+
+// The command line of the corpus voice:
+//   voicegen --corpus CORPUS_DIR [--selection 0..3] [--no-snap] VOICE_DIR
+inline constexpr char CORPUS_VOICE_USAGE[] =
+    "       voicegen --corpus <corpus directory> [--selection 0..3] [--no-snap] <voice directory>\n";
+int corpus_voice_main(int argc, char** argv);

@@ -1,0 +1,43 @@
+// Choosing among the corpus's occurrences of a unit: the one whose sounds are
+// nearest the speaker's typical ones, so that any two units join smoothly.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cepstrum.h"
+#include "corpus.h"
+#include "units.h"
+
+// How far selection goes, one step adding to the one before (each was
+// measured on its own; see bench/voice.sh).
+enum class Selection {
+    First = 0,      // the first occurrence in corpus order, with the wanted neighbours
+    Stress = 1,     // the least reduced vowel the corpus has for the unit
+    Spectrum = 2,   // among those, the spectrum nearest the speaker's mean for each phone
+    Prosody = 3,    // and the duration and pitch nearest the speaker's typical ones
+};
+
+// The speaker's typical sounds: per phone the mean cepstrum of its middle
+// frame and the median duration; the median pitch of the vowels.
+constexpr std::size_t POSITIONS = 3;  // a quarter, half and three quarters through a phone
+struct PhoneStats {
+    std::array<Cepstrum, POSITIONS> mean{};
+    double duration = 0;
+};
+struct Speaker {
+    std::map<std::string, PhoneStats> phone;
+    double pitch = 0;  // Hz
+};
+
+void learn_speaker(const std::vector<Sentence>& sentences, Speaker& speaker);
+
+// The cepstrum of the 25 ms frame centred at time t (seconds) of a sentence.
+void cepstrum_at(const Sentence& s, double t, Cepstrum& c);
+// The pitch at time t, by autocorrelation over 40 ms; 0 where unvoiced.
+double pitch_at(const Sentence& s, double t);
+
+// The index of the chosen occurrence in found (which is not empty).
+std::size_t choose(const std::vector<Occurrence>& found, const std::vector<Sentence>& sentences,
+                   const Speaker& speaker, Selection level);

@@ -1,0 +1,44 @@
+// Writing recordings into a voice directory.
+#include "voicefile.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "common/textfile.h"
+
+bool write_recording(const char* dir, const Token& t, const Recording& r)
+{
+    const std::size_t length = t[1] == 0 ? 1 : 2;
+    std::array<char, RECORDING_NAME_BYTES> name{};
+    if (!recording_file_name(reinterpret_cast<const char*>(t.data()), length, name))
+        return false;
+    std::array<char, 4096> path{};
+    std::snprintf(path.data(), path.size(), "%s/%s", dir, name.data());
+    TextFile f;
+    if (!text_open(f, path.data(), "w") || !text_set_binary(f)) {
+        std::fprintf(stderr, "voicegen: cannot create %s\n", path.data());
+        return false;
+    }
+    for (std::size_t i = 0; i < r.n; ++i) {
+        const auto u = static_cast<std::uint16_t>(r.sample[i]);
+        const unsigned char le[2] = {static_cast<unsigned char>(u & 0xFF), static_cast<unsigned char>(u >> 8)};
+        text_write(f, le, 2);
+    }
+    if (!text_close(f)) {
+        std::fprintf(stderr, "voicegen: cannot write %s\n", path.data());
+        return false;
+    }
+    return true;
+}
+
+bool make_voice_dir(const char* dir)
+{
+    if (mkdir(dir, 0755) == 0 || errno == EEXIST)
+        return true;
+    std::fprintf(stderr, "voicegen: cannot create %s: %s\n", dir, std::strerror(errno));
+    return false;
+}
+
