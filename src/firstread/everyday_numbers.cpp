@@ -276,7 +276,9 @@ void say_amount(Speech& s, const Amount& a, Gender gender)
 
 // What the number counts, when a sign or a word after it says so; false
 // when nothing does (the number is then said alone).
-bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
+// A sign that counts the number, right after it or after blanks: "%", "$",
+// "€", "°", "°C". true when one was taken and spoken.
+bool take_sign(Reader& r, Speech& s, const Amount& a)
 {
     const bool fraction = a.fraction != nullptr;
     const std::uint64_t v = a.whole;
@@ -308,63 +310,98 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
         }
         return true;
     }
-    {
-        // "50 %"
-        const Mark m = mark(r);
-        int b = get(r);
-        while (is_blank(b))
-            b = get(r);
-        if (b == '%') {
-            say_amount(s, a, Gender::masculine);
-            say(s, agree(PERCENT, v, fraction || !plain));
-            return true;
-        }
-        back(r, m);
-        if (b == 0xB0 && is_blank(peek(r))) {
-            // "5 °C": the degree sign after a space
-            while (is_blank(peek(r)))
-                get(r);
-            return take_counted(r, s, ctx, a);
-        }
+    // "50 %"
+    const Mark m = mark(r);
+    int b = get(r);
+    while (is_blank(b))
+        b = get(r);
+    if (b == '%') {
+        say_amount(s, a, Gender::masculine);
+        say(s, agree(PERCENT, v, fraction || !plain));
+        return true;
     }
+    back(r, m);
+    if (b == 0xB0 && is_blank(peek(r))) {
+        // "5 °C": the degree sign after a space
+        while (is_blank(peek(r)))
+            get(r);
+        return take_sign(r, s, a);
+    }
+    return false;
+}
+
+// A plain whole number naming a day or a year before the word w: "1 января",
+// "1990 года", "в 2024 г.". true when it was spoken so.
+bool take_date_word(Reader& r, Speech& s, const Context& ctx, std::uint64_t v, const NextWord& w)
+{
+    if (month_of(w.text) != 0 && v >= 1 && v <= 31) {
+        say_ordinal(s, v, Ordinal::gen_m);  // "1 января" → первого января
+        return true;
+    }
+    const bool g = std::strcmp(w.text, cp1251_text<"г">) == 0 || std::strcmp(w.text, cp1251_text<"гг">) == 0;
+    const bool year_preposition =
+        is_one_of(ctx.prev_word, {cp1251_text<"в">, cp1251_text<"во">, cp1251_text<"с">, cp1251_text<"до">,
+                                  cp1251_text<"от">, cp1251_text<"к">, cp1251_text<"после">, cp1251_text<"около">});
+    // "1990 года", "в 988 году" name a year; "21 год", "2 года" count them.
+    const OrdinalContext* y = find_context(YEAR_WORDS, w.text);
+    if (y != nullptr && (v >= 1000 || year_preposition || y->form == Ordinal::prep_m)) {
+        say_ordinal(s, v, y->form);
+        return true;
+    }
+    if (g && (w.dotted || !is_cyrillic_letter(peek(r))) && ((v >= 1000 && v <= 2999) || year_preposition)) {
+        // "в 2024 г." → в две тысячи двацать четвёртом году.
+        back(r, w.end);
+        if (is_one_of(ctx.prev_word, {cp1251_text<"в">, cp1251_text<"во">})) {
+            say_ordinal(s, v, Ordinal::prep_m);
+            say(s, cp1251_text<"году">);
+        } else if (std::strcmp(ctx.prev_word, cp1251_text<"к">) == 0) {
+            say_ordinal(s, v, Ordinal::dat_m);
+            say(s, cp1251_text<"году">);
+        } else if (year_preposition) {
+            say_ordinal(s, v, Ordinal::gen_m);
+            say(s, cp1251_text<"года">);
+        } else {
+            say_ordinal(s, v, Ordinal::nom_m);
+            say(s, cp1251_text<"год">);
+        }
+        keep_sentence_dot(r, s, w.dotted);
+        return true;
+    }
+    return false;
+}
+
+// "/ч", "/с", "/мин" after a unit: "км/ч" → километров в час. dotted is
+// updated to the dot of the word taken.
+void take_rate(Reader& r, Speech& s, bool& dotted)
+{
+    const Mark m = mark(r);
+    get(r);
+    const NextWord per = next_word(r);
+    const char* rate = std::strcmp(per.text, cp1251_text<"ч">) == 0     ? cp1251_text<"в час">
+                       : std::strcmp(per.text, cp1251_text<"с">) == 0   ? cp1251_text<"в секунду">
+                       : std::strcmp(per.text, cp1251_text<"мин">) == 0 ? cp1251_text<"в минуту">
+                                                                        : nullptr;
+    if (rate != nullptr && !is_blank(peek(r))) {
+        back(r, per.end);
+        say(s, rate);
+        dotted = per.dotted;
+    } else {
+        back(r, m);
+    }
+}
+
+bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
+{
+    if (take_sign(r, s, a))
+        return true;
+    const bool fraction = a.fraction != nullptr;
+    const std::uint64_t v = a.whole;
+    const bool plain = fraction || a.plain;
     const NextWord w = next_word(r);
     if (w.text[0] == '\0')
         return false;
-    if (!fraction && plain) {
-        if (month_of(w.text) != 0 && v >= 1 && v <= 31) {
-            say_ordinal(s, v, Ordinal::gen_m);  // "1 января" → первого января
-            return true;
-        }
-        const bool g = std::strcmp(w.text, cp1251_text<"г">) == 0 || std::strcmp(w.text, cp1251_text<"гг">) == 0;
-        const bool year_preposition =
-            is_one_of(ctx.prev_word, {cp1251_text<"в">, cp1251_text<"во">, cp1251_text<"с">, cp1251_text<"до">,
-                                      cp1251_text<"от">, cp1251_text<"к">, cp1251_text<"после">, cp1251_text<"около">});
-        // "1990 года", "в 988 году" name a year; "21 год", "2 года" count them.
-        const OrdinalContext* y = find_context(YEAR_WORDS, w.text);
-        if (y != nullptr && (v >= 1000 || year_preposition || y->form == Ordinal::prep_m)) {
-            say_ordinal(s, v, y->form);
-            return true;
-        }
-        if (g && (w.dotted || !is_cyrillic_letter(peek(r))) && ((v >= 1000 && v <= 2999) || year_preposition)) {
-            // "в 2024 г." → в две тысячи двацать четвёртом году.
-            back(r, w.end);
-            if (is_one_of(ctx.prev_word, {cp1251_text<"в">, cp1251_text<"во">})) {
-                say_ordinal(s, v, Ordinal::prep_m);
-                say(s, cp1251_text<"году">);
-            } else if (std::strcmp(ctx.prev_word, cp1251_text<"к">) == 0) {
-                say_ordinal(s, v, Ordinal::dat_m);
-                say(s, cp1251_text<"году">);
-            } else if (year_preposition) {
-                say_ordinal(s, v, Ordinal::gen_m);
-                say(s, cp1251_text<"года">);
-            } else {
-                say_ordinal(s, v, Ordinal::nom_m);
-                say(s, cp1251_text<"год">);
-            }
-            keep_sentence_dot(r, s, w.dotted);
-            return true;
-        }
-    }
+    if (!fraction && plain && take_date_word(r, s, ctx, v, w))
+        return true;
     const CountedUnit* unit = find_unit(w.text);
     // A one-letter unit that is also a word ("5 с половиной") needs its dot.
     if (unit == nullptr || (w.text[1] == '\0' && in_set(ONE_LETTER_WORDS, static_cast<unsigned char>(w.text[0])) && !w.dotted))
@@ -394,23 +431,8 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
             dotted = w2.dotted;
         }
     }
-    if (!dotted && peek(r) == '/') {
-        // "км/ч" → километров в час
-        const Mark m = mark(r);
-        get(r);
-        const NextWord per = next_word(r);
-        const char* rate = std::strcmp(per.text, cp1251_text<"ч">) == 0     ? cp1251_text<"в час">
-                           : std::strcmp(per.text, cp1251_text<"с">) == 0   ? cp1251_text<"в секунду">
-                           : std::strcmp(per.text, cp1251_text<"мин">) == 0 ? cp1251_text<"в минуту">
-                                                                            : nullptr;
-        if (rate != nullptr && !is_blank(peek(r))) {
-            back(r, per.end);
-            say(s, rate);
-            dotted = per.dotted;
-        } else {
-            back(r, m);
-        }
-    }
+    if (!dotted && peek(r) == '/')
+        take_rate(r, s, dotted);
     keep_sentence_dot(r, s, dotted);
     return true;
 }
