@@ -1,6 +1,7 @@
 // The RIFF WAVE header of rech.wav, written by Wavetag.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "common/textfile.h"
@@ -18,6 +19,13 @@ bool wav_too_long(std::int64_t total_length);
 // The one line that says so.
 constexpr char WAV_TOO_LONG_MESSAGE[] =
     "\nrech.wav is longer than a WAV file can describe; its size fields say 4 GiB.\n";
+
+// The header of a file of total_length bytes.
+using WavHeader = std::array<unsigned char, WAV_HEADER_BYTES>;
+void wav_header_bytes(WavHeader& h, std::int64_t total_length);
+// Where the first size field starts: everything from there to the end of the
+// header is rewritten in one write, so both sizes always agree on disk.
+constexpr int WAV_SIZES_FROM = 4;
 
 // Writes (or rewrites) the 44-byte header at the start of out, switching it to
 // binary first; the position is then just behind the header. 0 when binary mode

@@ -43,17 +43,12 @@ std::uint32_t wav_size_field(std::int64_t size)
 
 bool wav_too_long(std::int64_t total_length) { return total_length - 8 > WAV_SIZE_MAX; }
 
-int Wavetag(TextFile& out, std::int64_t total_length)
+void wav_header_bytes(WavHeader& h, std::int64_t total_length)
 {
-    if (!text_set_binary(out))
-        return fail_wait("Error on mode set");
-    text_seek(out, 0, SEEK_SET);
-
     // The first call's length 0 gives the placeholders -8 and -44.
     const std::uint32_t riff_size = wav_size_field(total_length - 8);
     const std::uint32_t data_size = wav_size_field(total_length - WAV_HEADER_BYTES);
 
-    std::array<unsigned char, WAV_HEADER_BYTES> h;
     put_tag(&h[0], "RIFF");                            // RIFF chunk id
     put_u32_le(&h[4], riff_size);                      // total_length - 8: everything after this field
     put_tag(&h[8], "WAVE");                            // form type
@@ -67,6 +62,15 @@ int Wavetag(TextFile& out, std::int64_t total_length)
     put_u16_le(&h[34], BITS_PER_SAMPLE);               // bits per sample
     put_tag(&h[36], "data");                           // data chunk id
     put_u32_le(&h[40], data_size);                     // total_length - 44: the sample bytes
+}
+
+int Wavetag(TextFile& out, std::int64_t total_length)
+{
+    if (!text_set_binary(out))
+        return fail_wait("Error on mode set");
+    text_seek(out, 0, SEEK_SET);
+    WavHeader h;
+    wav_header_bytes(h, total_length);
     text_write(out, h.data(), h.size());
     return 1;
 }

@@ -8,17 +8,6 @@
 
 namespace {
 
-// Where the header keeps its two sizes.
-constexpr long long RIFF_SIZE_AT = 4;
-constexpr long long DATA_SIZE_AT = 40;
-
-void put_size_field(std::array<unsigned char, 4>& field, std::int64_t size)
-{
-    const std::uint32_t v = wav_size_field(size);
-    for (std::size_t i = 0; i < field.size(); ++i)
-        field[i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
-}
-
 // Silence, listed as often as needed.
 alignas(64) const std::array<unsigned char, 65536> ZERO_BYTES{};
 // Lasting bytes shorter than this are copied: a part costs more to list.
@@ -90,11 +79,11 @@ bool flush_samples(SampleWriter& w)
     TextFile& f = *w.file;
     const long long length = text_tell(f);
     if (f.binary && f.pos == 0 && length >= WAV_HEADER_BYTES) {
-        std::array<unsigned char, 4> field;
-        put_size_field(field, length - 8);
-        text_write_at(f, RIFF_SIZE_AT, field.data(), field.size());
-        put_size_field(field, length - WAV_HEADER_BYTES);
-        text_write_at(f, DATA_SIZE_AT, field.data(), field.size());
+        // Both sizes in one write: a run killed between two writes would
+        // leave them disagreeing.
+        WavHeader h;
+        wav_header_bytes(h, length);
+        text_write_at(f, WAV_SIZES_FROM, h.data() + WAV_SIZES_FROM, h.size() - WAV_SIZES_FROM);
     }
     return !w.failed;
 }

@@ -84,7 +84,9 @@ TEST(SampleWriter, BatchesKeepEveryByteInOrder)
     ASSERT_TRUE(text_open(f, dir.file("out.wav").c_str(), "w+"));
     ASSERT_TRUE(text_set_binary(f));
     writer_start(w, f);
-    std::string expected(44, 'h');  // a header, as Wavetag writes it first
+    WavHeader header;  // as Wavetag writes it first
+    wav_header_bytes(header, 0);
+    std::string expected(header.begin(), header.end());
     ASSERT_TRUE(text_write(f, expected.data(), expected.size()));
     for (int op = 0; op < 400; ++op) {
         // Every write takes exactly the block size.
