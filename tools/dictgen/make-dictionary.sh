@@ -16,7 +16,13 @@ festvox=/usr/share/festival/voices/russian/msu_ru_nsh_clunits/etc/txt.done.data
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-unmunch "$hunspell.dic" "$hunspell.aff" > "$work/forms.txt" 2>/dev/null
+# unmunch compares an affix's condition byte by byte and takes at most 8 of
+# them: in UTF-8 every reflexive verb form (-лся, -ется …) and the present of
+# the -овать verbs (-ует) are lost. In code page 1251 a letter is one byte and
+# every condition fits.
+iconv -f utf-8 -t cp1251 "$hunspell.dic" > "$work/ru.dic"
+sed 's/^SET UTF-8/SET microsoft-cp1251/' "$hunspell.aff" | iconv -f utf-8 -t cp1251 > "$work/ru.aff"
+unmunch "$work/ru.dic" "$work/ru.aff" 2>/dev/null | iconv -f cp1251 -t utf-8 > "$work/forms.txt"
 # shellcheck source=fortunes.sh
 source "$(dirname "$0")/fortunes.sh"
 fortunes_ranking_text > "$work/fortunes.txt"
