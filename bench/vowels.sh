@@ -28,7 +28,7 @@ faq=/usr/share/doc/debian/FAQ/debian-faq.ru.txt.gz
 for f in "$festvox" "$faq"; do
     [ -r "$f" ] || { echo "vowels.sh: $f is missing (festvox-ru, debian-faq-ru)" >&2; exit 1; }
 done
-# shellcheck source=../tools/dictgen/fortunes.sh
+# shellcheck source=tools/dictgen/fortunes.sh
 source "$root/tools/dictgen/fortunes.sh"
 measured=$(fortunes_files measured)
 [ "$(echo "$measured" | grep -c .)" = 10 ] || { echo "vowels.sh: fortunes-ru is missing or not as expected" >&2; exit 1; }

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The fortunes-ru files, split in two by a fixed rule: of the *.u8 files in
 # C-sorted order, the 1st, 11th, 21st … (every 10th from the first: 10 of the
 # 98 files, 365 KB of 3.5 MB) are kept for measuring the dictionary and never

@@ -23,7 +23,7 @@ trap 'rm -rf "$work"' EXIT
 iconv -f utf-8 -t cp1251 "$hunspell.dic" > "$work/ru.dic"
 sed 's/^SET UTF-8/SET microsoft-cp1251/' "$hunspell.aff" | iconv -f utf-8 -t cp1251 > "$work/ru.aff"
 unmunch "$work/ru.dic" "$work/ru.aff" 2>/dev/null | iconv -f cp1251 -t utf-8 > "$work/forms.txt"
-# shellcheck source=fortunes.sh
+# shellcheck source=tools/dictgen/fortunes.sh
 source "$(dirname "$0")/fortunes.sh"
 fortunes_ranking_text > "$work/fortunes.txt"
 find "$man" -name '*.gz' | LC_ALL=C sort | xargs zcat -f > "$work/man.txt"
