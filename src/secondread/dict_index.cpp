@@ -15,19 +15,39 @@ constexpr std::uint8_t NOT_READ = 0;
 constexpr std::uint8_t HELD = 1;
 constexpr std::uint8_t TOO_BIG = 2;
 
-// The hash of a key or tail read with a shape: its first byte as it is (the
-// byte a scan seeks), then the others but the "*" ones, every delimiter as the
-// same value.
+// What a byte is to an entry line taken straight from the file's buffer, by
+// the file's mode (the rows of TEXT_PLAIN_BYTES).
+constexpr std::uint8_t LINE_NOT_PLAIN = 1;  // the file layer would deliver it otherwise
+constexpr std::uint8_t LINE_KEY_END = 2;
+constexpr std::uint8_t LINE_REPLACEMENT_END = 4;
+using LineByteTable = std::array<std::uint8_t, 256>;
+constexpr std::array<LineByteTable, 2> LINE_BYTES = [] {
+    std::array<LineByteTable, 2> t{};
+    for (std::size_t mode = 0; mode < 2; ++mode)
+        for (std::size_t c = 0; c < 256; ++c)
+            t[mode][c] = static_cast<std::uint8_t>((TEXT_PLAIN_BYTES[mode][c] ? 0 : LINE_NOT_PLAIN) |
+                                                   (is_key_end(static_cast<int>(c)) ? LINE_KEY_END : 0) |
+                                                   (c == REPLACEMENT_END ? LINE_REPLACEMENT_END : 0));
+    return t;
+}();
+
+// The hash of a key or tail read with a shape: its length and first byte as
+// it is (the byte a scan seeks), then the others but the "*" ones, every
+// delimiter as the same value (FNV-1a over those values).
+constexpr std::uint64_t HASH_PRIME = 1099511628211ULL;
+std::uint64_t hash_start(std::size_t length, unsigned char first)
+{
+    const std::uint64_t h = (14695981039346656037ULL ^ length) * HASH_PRIME;
+    return (h ^ first) * HASH_PRIME;
+}
+std::uint64_t hash_step(std::uint64_t h, unsigned char c) { return (h ^ (is_delimiter(c) ? 256U : c)) * HASH_PRIME; }
+
 std::uint64_t shape_hash(const IndexShape& shape, const unsigned char* bytes)
 {
-    std::uint64_t h = (14695981039346656037ULL ^ shape.length) * 1099511628211ULL;
-    h = (h ^ bytes[0]) * 1099511628211ULL;
-    for (std::size_t i = 1; i < shape.length; ++i) {
-        if ((shape.stars >> i) & 1U)
-            continue;
-        const unsigned v = is_delimiter(bytes[i]) ? 256U : bytes[i];
-        h = (h ^ v) * 1099511628211ULL;
-    }
+    std::uint64_t h = hash_start(shape.length, bytes[0]);
+    for (std::size_t i = 1; i < shape.length; ++i)
+        if (((shape.stars >> i) & 1U) == 0)
+            h = hash_step(h, bytes[i]);
     return h;
 }
 
@@ -48,14 +68,10 @@ IndexChain& chain_slot(DictIndex& ix, std::uint64_t h)
     }
 }
 
-// The shape of a key, added to the shapes when new; nullptr when there is no
-// more room for one.
-const IndexShape* shape_of(DictIndex& ix, const unsigned char* key, std::size_t length)
+// The shape of a key of this length with "*" at the stars' bits, added to the
+// shapes when new; nullptr when there is no more room for one.
+const IndexShape* shape_with(DictIndex& ix, std::size_t length, std::uint64_t stars)
 {
-    std::uint64_t stars = 0;
-    for (std::size_t i = 0; i < length; ++i)
-        if (key[i] == CAPTURE_BYTE)
-            stars |= std::uint64_t{1} << i;
     // Neighbouring entries mostly share a shape.
     if (ix.last_shape != nullptr && ix.last_shape->length == length && ix.last_shape->stars == stars)
         return ix.last_shape;
@@ -73,32 +89,44 @@ const IndexShape* shape_of(DictIndex& ix, const unsigned char* key, std::size_t 
     return ix.last_shape = &shape;
 }
 
-bool add_entry(DictIndex& ix, const EntryText& key, int match_mode, const EntryText& replacement,
+// Takes an entry into the pool: its key (first byte, then the rest) and its
+// replacement; false when there is no more room.
+bool add_entry(DictIndex& ix, unsigned char first, const unsigned char* key_rest, std::size_t key_length,
+               int match_mode, const unsigned char* replacement, std::size_t replacement_length,
                bool replacement_ok)
 {
-    if (ix.entries_used == ix.entries.size() ||
-        ix.pool.size() - ix.pool_used < key.length + replacement.length)
+    if (ix.entries_used == ix.entries.size() || ix.pool.size() - ix.pool_used < key_length + replacement_length)
         return false;
     IndexEntry& e = ix.entries[ix.entries_used++];
     e.key_at = static_cast<std::uint32_t>(ix.pool_used);
-    e.key_length = static_cast<std::uint8_t>(key.length);
-    e.replacement_length = static_cast<std::uint8_t>(replacement.length);
+    e.key_length = static_cast<std::uint8_t>(key_length);
+    e.replacement_length = static_cast<std::uint8_t>(replacement_length);
     e.match_mode = static_cast<std::uint8_t>(match_mode);
     e.replacement_ok = replacement_ok;
     e.next = INDEX_NONE;
-    std::memcpy(ix.pool.data() + ix.pool_used, key.bytes.data(), key.length);
-    ix.pool_used += key.length;
-    std::memcpy(ix.pool.data() + ix.pool_used, replacement.bytes.data(), replacement.length);
-    ix.pool_used += replacement.length;
-    // The key's shape and hash while its bytes are at hand, for linking.
+    unsigned char* key = ix.pool.data() + ix.pool_used;
+    key[0] = first;
+    std::memcpy(key + 1, key_rest, key_length - 1);
+    std::memcpy(key + key_length, replacement, replacement_length);
+    ix.pool_used += key_length + replacement_length;
+    // The key's shape and hash while its bytes are at hand, for linking: the
+    // hash of shape_hash, taken in the same walk that finds the "*" bytes.
+    std::uint64_t stars = first == CAPTURE_BYTE ? 1U : 0U;
+    std::uint64_t h = hash_start(key_length, first);
+    for (std::size_t i = 1; i < key_length; ++i) {
+        if (key[i] == CAPTURE_BYTE)
+            stars |= std::uint64_t{1} << i;
+        else
+            h = hash_step(h, key[i]);
+    }
     const std::size_t i = ix.entries_used - 1;
-    ix.entry_first[i] = key.bytes[0];
-    const IndexShape* shape = shape_of(ix, key.bytes.data(), key.length);
+    ix.entry_first[i] = first;
+    const IndexShape* shape = shape_with(ix, key_length, stars);
     ix.entry_shaped[i] = shape != nullptr;
     if (shape == nullptr)
         ix.shapes_full = true;
     else
-        ix.entry_hash[i] = shape_hash(*shape, key.bytes.data());
+        ix.entry_hash[i] = h;
     return true;
 }
 
@@ -118,39 +146,34 @@ bool read_line_in_buffer(DictIndex& ix, TextFile& dict, unsigned char first)
         return false;
     const auto line = static_cast<std::size_t>(lf - p);
     const std::size_t body = line > 0 && p[line - 1] == '\r' ? line - 1 : line;  // CR LF is the line feed
-    const TextByteTable& plain = text_plain_bytes(dict);
-    for (std::size_t i = 0; i < body; ++i)
-        if (!plain[p[i]])
+    // One walk over the line: the key to its end byte, the replacement to its
+    // "!", the rest to the line's end, every byte checked to be plain.
+    const LineByteTable& bytes = LINE_BYTES[dict.utf8 ? 1 : 0];
+    std::size_t k = 0;
+    while (k < body && (bytes[p[k]] & (LINE_NOT_PLAIN | LINE_KEY_END)) == 0)
+        ++k;
+    std::size_t j = k + 1;
+    while (j < body && (bytes[p[j]] & (LINE_NOT_PLAIN | LINE_REPLACEMENT_END)) == 0)
+        ++j;
+    for (std::size_t i = j; i < body; ++i)
+        if (bytes[p[i]] & LINE_NOT_PLAIN)
             return false;
+    if (k < body && (bytes[p[k]] & LINE_NOT_PLAIN) != 0)
+        return false;
     text_advance(dict, line + 1);
 
-    std::size_t k = 0;
-    while (k < body && !is_key_end(p[k]))
-        ++k;
     // No key end on the line, or a key over the length limit: no entry.
     if (k == body || k + 1 > ENTRY_MAX_LENGTH)
         return true;
-    EntryText key;
-    key.bytes[0] = first;
-    std::memcpy(key.bytes.data() + 1, p, k);
-    key.length = k + 1;
-    key.bytes[key.length] = 0;
     const int match_mode = key_mode(p[k]);
 
     // The replacement: closed by its "!" within the limit, else as far as the
     // reader took it (to the line's end, or the limit).
     const unsigned char* r = p + k + 1;
-    const std::size_t rest = body - (k + 1);
-    std::size_t n = 0;
-    while (n < rest && r[n] != REPLACEMENT_END)
-        ++n;
-    const bool closed = n < rest && n <= ENTRY_MAX_LENGTH;
-    EntryText replacement;
-    replacement.length = std::min(n, ENTRY_MAX_LENGTH);
-    std::memcpy(replacement.bytes.data(), r, replacement.length);
-    replacement.bytes[replacement.length] = 0;
+    const std::size_t n = j - (k + 1);
+    const bool closed = j < body && n <= ENTRY_MAX_LENGTH;
     const bool ok = closed && std::memchr(r, END_MARKER, n) == nullptr;
-    if (!add_entry(ix, key, match_mode, replacement, ok))
+    if (!add_entry(ix, first, p, k + 1, match_mode, r, std::min(n, ENTRY_MAX_LENGTH), ok))
         ix.state[first] = TOO_BIG;
     return true;
 }
@@ -192,7 +215,8 @@ void read_entries(DictIndex& ix)
             if (ok)
                 skip_line(dict);
             // A first byte whose entries do not all fit is left to the scan.
-            if (!add_entry(ix, key, match_mode, replacement, ok))
+            if (!add_entry(ix, key.bytes[0], key.bytes.data() + 1, key.length, match_mode,
+                           replacement.bytes.data(), replacement.length, ok))
                 ix.state[first] = TOO_BIG;
         }
         // This line ends every scan that does not pass over its first byte.
