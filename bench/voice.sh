@@ -18,7 +18,8 @@
 # build directory, default torvy, or a path to one), SENTENCES (the last
 # digit of the sentences measured, default 0: the held-out ones), JOBS
 # (sentences at once, default 2), KEEP (a directory to keep each rech.wav in,
-# as ru_NNNN.wav).
+# as ru_NNNN.wav). sox converts to 16 kHz without dither (-D), so the same
+# voice gives the same figures on every run.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -68,8 +69,8 @@ one() {
         echo "$id failed" && return
     fi
     [ -z "$keep" ] || cp rech.wav "$keep/$id.wav"
-    sox rech.wav -t raw -e signed -b 16 -c 1 -r 16000 synth.raw
-    sox "$corpus/wav/$id.wav" -t raw -e signed -b 16 -c 1 -r 16000 natural.raw
+    sox -D rech.wav -t raw -e signed -b 16 -c 1 -r 16000 synth.raw
+    sox -D "$corpus/wav/$id.wav" -t raw -e signed -b 16 -c 1 -r 16000 natural.raw
     echo "$id $("$build/bench/vokdar-mcd" synth.raw natural.raw)"
     cd / && rm -rf "$d"
 }
