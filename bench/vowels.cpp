@@ -6,6 +6,17 @@
 // phonemes espeak-ng -v ru -q -x gives for the word and a full stop). Prints
 // the share of words that agree, and the SHOW (default 25) most frequent
 // disagreements.
+//
+// The phoneme string is cut into espeak-ng's phoneme names, longest first
+// (parse_phonemes): "ja", "a#", "u\"", "E2", "tS;", "n_" and the rest are one
+// phoneme each. The vowels compared are the phonemes V A a @ o 8 u U e E i I
+// y Y and their marked variants. Two further phonemes are not among them:
+// "@-", the short schwa espeak-ng puts between a consonant and р or л
+// (красный k@-r'Asnyj, встреча fst@-r;'etS;V) and before a word-initial р
+// (Россия @-rVs;s;'ija), and "I^", a non-syllabic и. A Russian reader says no
+// vowel there, and no spelling could give them without an extra syllable, so
+// the first figure leaves them out; the second, printed beside it, counts
+// them as vowels too.
 #include <algorithm>
 #include <cstdio>
 #include <fstream>

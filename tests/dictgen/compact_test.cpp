@@ -104,6 +104,63 @@ TEST(Compact, StemsCarryOtherFormsAndEndingsReachNewWords)
     EXPECT_EQ(through_pass(dict, {"кот"}), (std::vector<std::string>{"кот "}));
 }
 
+// Words "по<consonant>ала" no source used, said with the first о reduced.
+std::vector<WordData> reduced_starts(std::size_t count)
+{
+    const char* letters[] = {"б", "в", "д", "з", "к", "л", "м", "п", "р", "с", "т", "ф"};
+    const char* sounds[] = {"b", "v", "d", "z", "k", "l", "m", "p", "r", "s", "t", "f"};
+    std::vector<WordData> out;
+    for (std::size_t i = 0; i < count && i < 12; ++i) {
+        const std::string w = std::string("по") + letters[i] + "ала";
+        const std::string ph = std::string("pV") + sounds[i] + "'Ala#";
+        out.push_back(word(w.c_str(), ph.c_str(), 0));
+    }
+    return out;
+}
+
+TEST(Compact, WordStartsWhereTheyGainEnough)
+{
+    // Eight words said right only with "па", one ("полька", stressed по)
+    // right only as written: the entry is made, and it says the new words
+    // (and "полька" wrongly: a whole-word entry before it would keep it).
+    std::vector<WordData> words = reduced_starts(8);
+    words.push_back(word("полька", "p'ol;kV", 0));
+    std::vector<std::string> said;
+    for (const WordData& w : words)
+        said.push_back(w.word);  // no entry takes them yet
+    CompactStats stats;
+    std::vector<Entry> entries = word_start_entries(words, said, {}, stats);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(utf8(entries[0].key + entries[0].kind + entries[0].replacement), "по*****_па*****");
+    EXPECT_EQ(through_pass(dictionary_text(entries, ""), {"посада", "полька"}),
+              (std::vector<std::string>{"пасада ", "палька "}));
+
+    // Three words nearer against two further away is not enough.
+    words = reduced_starts(3);
+    words.push_back(word("полька", "p'ol;kV", 0));
+    words.push_back(word("польза", "p'ol;zV", 0));
+    said.clear();
+    for (const WordData& w : words)
+        said.push_back(w.word);
+    EXPECT_TRUE(word_start_entries(words, said, {}, stats).empty());
+
+    // Words a stem entry takes are not counted: with one taking them all, none is made.
+    words = reduced_starts(8);
+    said.clear();
+    for (const WordData& w : words)
+        said.push_back(w.word);
+    Entry stem;
+    stem.key = cp1251("по*****");
+    stem.kind = '_';
+    stem.replacement = stem.key;
+    EXPECT_TRUE(word_start_entries(words, said, {stem}, stats).empty());
+    // Nor a word said right already.
+    said.assign(words.size(), std::string());
+    for (std::size_t i = 0; i < words.size(); ++i)
+        said[i] = words[i].spelling.joined();
+    EXPECT_TRUE(word_start_entries(words, said, {}, stats).empty());
+}
+
 TEST(Compact, SameWordsInAnyOrderGiveTheSameFile)
 {
     std::vector<WordData> words = sample_words();

@@ -45,6 +45,18 @@ TEST_F(Generated, KnownWordsComeOutSpoken)
     EXPECT_EQ(utf8(dir.read("text2.tmp")), "малако, харашо. сиводня толька ийо галава-горат што `");
 }
 
+TEST_F(Generated, ReflexiveFormsOfVerbs)
+{
+    // Forms hunspell-ru has only through affixes whose conditions are longer
+    // than unmunch takes in UTF-8 (-лся, -ются): without them these words
+    // keep their written е (одеваюца, ориентировалась).
+    harness::TempDir dir;
+    dir.write("text.tmp", cp1251("одеваются ориентировалась `"));
+    dir.write("replace.txt", bytes);
+    EXPECT_EQ(harness::run_stage(dir, Secondread).result, 1);
+    EXPECT_EQ(utf8(dir.read("text2.tmp")), "одиваюца ориинтировалась `");
+}
+
 TEST_F(Generated, CheckerFindsNothing)
 {
     // Some 90,000 entries: seconds in a plain build, a minute or more under the sanitizers.

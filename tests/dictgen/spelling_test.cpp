@@ -55,9 +55,35 @@ TEST(Spelling, VowelClassesOfLettersAndPhonemes)
     // The inserted schwa and the final glide make no syllable...
     EXPECT_EQ(phoneme_vowel_classes("p@-rVg@-r'Am"), "aa");
     EXPECT_EQ(phoneme_vowel_classes("t;ip;'erI^"), "ie");
-    // ...unless every symbol is asked for.
+    // ...unless every vowel phoneme is asked for.
     EXPECT_EQ(phoneme_vowel_classes("p@-rVg@-r'Am", true), "aaaa");
     EXPECT_EQ(phoneme_vowel_classes("t;ip;'erI^", true), "iei");
+    // Names of several characters are one phoneme each: the iotated vowels,
+    // the marked ones ("E#", "u\"", "a#") and "n_", the n before a pause.
+    EXPECT_EQ(phoneme_vowel_classes("as;imm;'et@-r;ija"), "aieia");
+    EXPECT_EQ(phoneme_vowel_classes("l;iz;'u\"E2r"), "iue");
+    EXPECT_EQ(phoneme_vowel_classes("Int;E#rnVtsy'onVl;in_"), "ieayoai");
+    EXPECT_EQ(phoneme_vowel_classes("jidZ'Era#"), "iea");
+    EXPECT_EQ(phoneme_vowel_classes("tv;'8@-*dyjzn'Ak", true), "oaya");
+}
+
+TEST(Spelling, PhonemeNamesCutLongestFirst)
+{
+    auto symbols = [](const std::string& ph) {
+        std::string out;
+        for (const Sound& s : parse_phonemes(ph)) {
+            out += s.kind == Sound::CONSONANT ? s.symbol : std::string(s.kind == Sound::VOWEL ? "" : "^") + s.vowel_class;
+            out += s.soft ? ";" : "";
+            out += ' ';
+        }
+        return out;
+    };
+    EXPECT_EQ(symbols("Vt@-r;itS;'en;ijI"), "a t ^a r; i tS; e n; i j i ");
+    EXPECT_EQ(symbols("p'odZ;va#"), "p o d; Z; v a ");
+    EXPECT_EQ(symbols("navj'jutS;innym;I"), "n a v j j u tS; i n n y m; i ");
+    EXPECT_EQ(symbols("sjj'ed;innVvV"), "s j e d; i n n a v a ");
+    EXPECT_EQ(symbols("'EZyn_"), "e Z y n ");
+    EXPECT_EQ(symbols("vVvn'ut@-rI^"), "v a v n u t ^a r ^i ");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <tuple>
 #include <unordered_map>
 
@@ -14,12 +15,21 @@ namespace {
 constexpr int GROUP_WHOLE_WORD = 0;
 constexpr int GROUP_STEM = 100;    // minus the stem's length: longer stems first
 constexpr int GROUP_ENDING = 300;  // minus the ending's length: longer endings first
+constexpr int GROUP_WORD_START = 600;  // after every other entry of the letter
+// A word-start entry must bring the words it takes this many letters nearer
+// their spoken spelling, and bring this many times as many words nearer as
+// it takes further away.
+constexpr long long WORD_START_GAIN_MIN = 3;
+constexpr long long WORD_START_RATIO = 2;
 
 // The longest ending a stem entry lets its "*" carry, in letters.
 constexpr std::size_t STEM_ENDING_MAX = 4;
 constexpr std::size_t STEM_MIN = 3;
-// The longest learned ending, in letters.
-constexpr std::size_t ENDING_MAX = 5;
+// The longest learned ending, in letters; the letters an ending leaves
+// before it at least; the words (weighted by use) that must share it.
+constexpr std::size_t ENDING_MAX = 12;
+constexpr std::size_t ENDING_WORD_START = 1;
+constexpr long long ENDING_WORDS_MIN = 5;
 
 std::string stars(std::size_t n) { return std::string(n, '*'); }
 
@@ -126,17 +136,6 @@ Entry stem_entry(const std::string& stem, const std::string& spoken_stem, std::s
 // where it says more words right than the shorter endings already do.
 void learn_endings(const std::vector<WordData>& all, std::vector<Entry>& out, CompactStats& stats)
 {
-    // ending -> spoken form -> weight
-    std::vector<std::map<std::string, std::map<std::string, long long>>> tally(ENDING_MAX + 1);
-    for (const WordData& w : all) {
-        if (!w.spelling.ok)
-            continue;
-        const long long weight = 1 + w.seen;
-        for (std::size_t len = 1; len <= ENDING_MAX && len + 2 <= w.word.size(); ++len) {
-            const std::size_t k = w.word.size() - len;
-            tally[len][w.word.substr(k)][suffix_spoken(w, k)] += weight;
-        }
-    }
     // What the endings kept so far make of an ending.
     std::unordered_map<std::string, std::string> kept;
     auto said = [&](const std::string& ending) {
@@ -147,8 +146,23 @@ void learn_endings(const std::vector<WordData>& all, std::vector<Entry>& out, Co
         }
         return ending;
     };
+    // One length at a time, each ending one letter longer than an ending
+    // that enough words share: the longer ones reach back into the stem
+    // (-ировали, the о of по-, про-, до- after the word's first consonant).
+    std::set<std::string> shared;  // endings of the last length that enough words have
     for (std::size_t len = 1; len <= ENDING_MAX; ++len) {
-        for (const auto& [ending, forms] : tally[len]) {
+        // ending -> spoken form -> weight
+        std::map<std::string, std::map<std::string, long long>> tally;
+        for (const WordData& w : all) {
+            if (!w.spelling.ok || len + ENDING_WORD_START > w.word.size())
+                continue;
+            const std::size_t k = w.word.size() - len;
+            if (len > 1 && shared.count(w.word.substr(k + 1)) == 0)
+                continue;
+            tally[w.word.substr(k)][suffix_spoken(w, k)] += 1 + w.seen;
+        }
+        shared.clear();
+        for (const auto& [ending, forms] : tally) {
             long long total = 0;
             const std::string* best = nullptr;
             long long best_weight = 0;
@@ -159,11 +173,13 @@ void learn_endings(const std::vector<WordData>& all, std::vector<Entry>& out, Co
                     best = &spoken;
                 }
             }
+            if (total < ENDING_WORDS_MIN)
+                continue;
+            shared.insert(ending);
             const std::string before = said(ending);
             const auto it = forms.find(before);
             const long long before_weight = it == forms.end() ? 0 : it->second;
-            if (best == nullptr || *best == before || total < 20 || best_weight - before_weight < 10 ||
-                2 * best_weight < total)
+            if (best == nullptr || *best == before || best_weight - before_weight < 3 || 2 * best_weight < total)
                 continue;
             kept[ending] = *best;
             Entry e;
@@ -175,6 +191,30 @@ void learn_endings(const std::vector<WordData>& all, std::vector<Entry>& out, Co
             ++stats.endings;
         }
     }
+}
+
+// How far two spellings are apart: the edit distance, a vowel said as
+// another counting twice (the vowels are what a listener hears first).
+long long letters_apart(const std::string& a, const std::string& b)
+{
+    auto change = [](unsigned char x, unsigned char y) -> long long {
+        if (x == y)
+            return 0;
+        return vowel_letter_class(x) != 0 && vowel_letter_class(y) != 0 && vowel_letter_class(x) != vowel_letter_class(y) ? 2 : 1;
+    };
+    std::vector<long long> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = static_cast<long long>(j);
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        long long diagonal = row[0];
+        row[0] = static_cast<long long>(i);
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const long long up = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + change(static_cast<unsigned char>(a[i - 1]), static_cast<unsigned char>(b[j - 1]))});
+            diagonal = up;
+        }
+    }
+    return row[b.size()];
 }
 
 }  // namespace
@@ -304,6 +344,85 @@ std::vector<Entry> compact_entries(const std::vector<WordData>& all, CompactStat
         ++stats.stems;
     }
     learn_endings(all, out, stats);
+    return out;
+}
+
+std::vector<Entry> word_start_entries(const std::vector<WordData>& all, const std::vector<std::string>& said,
+                                      const std::vector<Entry>& entries, CompactStats& stats)
+{
+    // The whole-word and stem entries: their letters before the first "*",
+    // with the length of their key.
+    std::set<std::pair<std::string, std::size_t>> taken;
+    for (const Entry& e : entries)
+        if (e.kind == '_') {
+            const std::size_t star = e.key.find('*');
+            const std::string letters = e.key.substr(0, star);
+            if (star == std::string::npos || e.key.find_first_not_of('*', star) == std::string::npos)
+                taken.insert({letters, e.key.size()});
+        }
+    // The words each start through the first vowel and length would take:
+    // those of that start and length that no whole-word or stem entry takes.
+    std::map<std::pair<std::string, std::size_t>, std::vector<std::size_t>> groups;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const WordData& w = all[i];
+        if (!w.spelling.ok || said[i].empty())
+            continue;
+        const std::size_t n = w.word.size();
+        std::size_t k = 0;
+        while (k < n && !is_vowel_letter(static_cast<unsigned char>(w.word[k])))
+            ++k;
+        if (k + 2 >= n)
+            continue;
+        ++k;
+        bool free = true;
+        for (std::size_t j = 1; j <= n && free; ++j)
+            free = taken.count({w.word.substr(0, j), n + 1}) == 0;
+        if (free)
+            groups[{w.word.substr(0, k), n}].push_back(i);
+    }
+    // An entry saying the start otherwise is judged by how near each word it
+    // takes comes to its spoken spelling, letter for letter, against what
+    // the entries before it make of the word: it undoes the changes of the
+    // ending entries (-тся, -ого) on the words it takes.
+    std::vector<Entry> out;
+    for (const auto& [key, members] : groups) {
+        const auto& [start, n] = key;
+        std::set<std::string> candidates;
+        for (const std::size_t i : members)
+            if (prefix_spoken(all[i], start.size()) != start)
+                candidates.insert(prefix_spoken(all[i], start.size()));
+        const std::string* best = nullptr;
+        long long best_gain = 0;
+        for (const std::string& spoken_start : candidates) {
+            long long gain = 0, better = 0, worse = 0;
+            for (const std::size_t i : members) {
+                const WordData& w = all[i];
+                const std::string spoken = w.spelling.joined();
+                const long long before = letters_apart(said[i], spoken);
+                const long long after = letters_apart(spoken_start + w.word.substr(start.size()), spoken);
+                if (after < before && w.seen == 0) {
+                    gain += before - after;
+                    ++better;
+                } else if (after > before) {
+                    gain -= after - before;
+                    ++worse;
+                }
+            }
+            if (gain >= WORD_START_GAIN_MIN && better >= WORD_START_RATIO * worse && gain > best_gain) {
+                best = &spoken_start;
+                best_gain = gain;
+            }
+        }
+        if (best == nullptr)
+            continue;
+        Entry e;
+        e.key = start + stars(n + 1 - start.size());
+        e.kind = '_';
+        e.replacement = *best + stars(n + 1 - start.size());
+        e.group = GROUP_WORD_START;
+        out.push_back(e);
+        ++stats.word_starts;
+    }
     return out;
 }
 

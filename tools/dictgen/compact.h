@@ -27,6 +27,7 @@ struct CompactStats {
     std::size_t whole_words = 0;
     std::size_t stems = 0;
     std::size_t endings = 0;
+    std::size_t word_starts = 0;
 };
 
 // The entries for the words: every word the sources use (seen > 0) whose
@@ -35,10 +36,19 @@ struct CompactStats {
 // first, while the entries number less than entry_budget; and endings
 // learned from all the words.
 std::vector<Entry> compact_entries(const std::vector<WordData>& words, CompactStats& stats,
-                                   std::size_t entry_budget = 85000);
+                                   std::size_t entry_budget = 45000);
 
 // The entry that says word as spoken, word said alone (its key's "*" takes the delimiter).
 Entry whole_word_entry(const std::string& word, const std::string& spoken);
+
+// Entries for the start of a word through its first vowel, for words of one
+// length (по******_па******!), after every other entry of their letter: they
+// take the words no whole-word or stem entry takes, which then keep their
+// written ending. One is made where it says more of the words right than
+// the entries before it do: said[i] is what the pass makes of words[i] with
+// the entries (empty where it was not asked).
+std::vector<Entry> word_start_entries(const std::vector<WordData>& words, const std::vector<std::string>& said,
+                                      const std::vector<Entry>& entries, CompactStats& stats);
 
 // Entries in the file's order: by first byte as the dictionary pass needs it,
 // by group within one, then by key.

@@ -395,6 +395,29 @@ int main(int argc, char** argv)
     if (!drop_entries_that_never_win(entries, notes, out_name))
         return 1;
 
+    // Entries for the reduced first vowel of the words nothing above takes,
+    // judged by what the pass now makes of every spelled word.
+    {
+        std::vector<std::string> asked;
+        std::vector<std::size_t> at;
+        for (std::size_t i = 0; i < words.size(); ++i)
+            if (words[i].spelling.ok) {
+                asked.push_back(words[i].word);
+                at.push_back(i);
+            }
+        const std::vector<std::string> answers = pass_words(out_name, asked);
+        if (answers.size() != asked.size()) {
+            std::fprintf(stderr, "dictgen: %s cannot be read back\n", out_name.c_str());
+            return 1;
+        }
+        std::vector<std::string> said(words.size());
+        for (std::size_t j = 0; j < at.size(); ++j)
+            said[at[j]] = answers[j];
+        for (Entry& e : word_start_entries(words, said, entries, stats))
+            if (keys.insert(e.key).second)
+                entries.push_back(std::move(e));
+    }
+
     // Every word of the sources through the pass: the ones it says otherwise
     // than espeak-ng get entries of their own, before any stem.
     std::vector<std::string> checked;
@@ -433,8 +456,8 @@ int main(int argc, char** argv)
         return 1;
     std::fprintf(stderr,
                  "dictgen: %zu words (%zu from the texts, %zu not spelled), %zu entries: %zu whole words, "
-                 "%zu stems, %zu endings, %zu fixed after the check\n",
+                 "%zu stems, %zu endings, %zu word starts, %zu fixed after the check\n",
                  words.size(), checked.size(), unspelled, entries.size(), stats.whole_words + fixed,
-                 stats.stems, stats.endings, fixed);
+                 stats.stems, stats.endings, stats.word_starts, fixed);
     return 0;
 }

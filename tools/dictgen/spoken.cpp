@@ -10,19 +10,6 @@
 
 namespace {
 
-char class_of_vowel_symbol(char c)
-{
-    switch (c) {
-    case 'V': case 'A': case 'a': case '@': return 'a';
-    case 'o': case '8': return 'o';
-    case 'u': case 'U': return 'u';
-    case 'e': case 'E': return 'e';
-    case 'i': case 'I': return 'i';
-    case 'y': case 'Y': return 'y';
-    default: return 0;
-    }
-}
-
 bool is_ascii_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // The consonant sounds espeak-ng may give each consonant letter; a letter
@@ -157,59 +144,127 @@ std::string vowel_piece(char cls, unsigned char written, unsigned char before)
 
 }  // namespace
 
+// The phoneme names espeak-ng's Russian voice writes: those of its own table
+// and of the base table it builds on. espeak_TextToPhonemes puts nothing
+// between them, so a string is cut at the longest name that fits; what no
+// name fits is a stress mark ("'", ",") and says nothing.
+namespace {
+
+struct PhonemeName {
+    const char* name;
+    char vowel_class;  // a o u e i y for a vowel, 0 for any other sound
+    bool syllabic;     // false for the vowels that make no syllable
+    bool sound;        // false for pauses and marks
+};
+
+constexpr PhonemeName PHONEME_NAMES[] = {
+    // Vowels. "@-" is the short schwa espeak-ng puts into some clusters of a
+    // consonant and р or л and before a word-initial р (красный k@-r'Asnyj),
+    // "I^" the non-syllabic и after a soft final consonant; "ja", "ja#" and
+    // "ju" are the iotated vowels after a vowel (я, ю said with й).
+    {"@-", 'a', false, true}, {"I^", 'i', false, true},
+    {"ja#", 'a', true, true}, {"ja", 'a', true, true}, {"ju", 'u', true, true},
+    {"a#", 'a', true, true}, {"V#", 'a', true, true}, {"u#", 'u', true, true}, {"u\"", 'u', true, true},
+    {"E#", 'e', true, true}, {"E2", 'e', true, true}, {"E3", 'e', true, true}, {"E%", 'e', true, true},
+    {"I#", 'i', true, true}, {"I2", 'i', true, true}, {"I3", 'i', true, true},
+    {"@", 'a', true, true}, {"a", 'a', true, true}, {"A", 'a', true, true}, {"V", 'a', true, true},
+    {"o", 'o', true, true}, {"O", 'o', true, true}, {"8", 'o', true, true},
+    {"u", 'u', true, true}, {"U", 'u', true, true}, {"e", 'e', true, true}, {"E", 'e', true, true},
+    {"i", 'i', true, true}, {"I", 'i', true, true}, {"y", 'y', true, true}, {"Y", 'y', true, true},
+    // Consonants of more than one character (the single letters need no list).
+    {"tS;", 0, true, true}, {"dZ;", 0, true, true}, {"l/2", 0, true, true}, {"l/3", 0, true, true},
+    {"#X1", 0, true, true}, {"tS", 0, true, true}, {"dZ", 0, true, true}, {"ts", 0, true, true},
+    {"t;", 0, true, true}, {"d;", 0, true, true}, {"m;", 0, true, true}, {"s;", 0, true, true},
+    {"z;", 0, true, true}, {"S;", 0, true, true}, {"Z;", 0, true, true}, {"n_", 0, true, true},
+    {"n#", 0, true, true}, {"l^", 0, true, true}, {"l.", 0, true, true}, {"l/", 0, true, true},
+    {"L/", 0, true, true}, {"l#", 0, true, true}, {"n.", 0, true, true}, {"n^", 0, true, true},
+    {"r/", 0, true, true}, {"r.", 0, true, true}, {"r\"", 0, true, true}, {"R2", 0, true, true},
+    {"R3", 0, true, true}, {"R4", 0, true, true}, {"d[", 0, true, true}, {"t[", 0, true, true},
+    {"v#", 0, true, true}, {"z.", 0, true, true}, {"s.", 0, true, true}, {"J^", 0, true, true},
+    {"Q^", 0, true, true}, {"Q\"", 0, true, true}, {"m-", 0, true, true}, {"n-", 0, true, true},
+    {"N-", 0, true, true}, {"r-", 0, true, true}, {"l-", 0, true, true},
+    // Pauses and marks.
+    {"_::", 0, true, false}, {"_:", 0, true, false}, {"_!", 0, true, false}, {"_^_", 0, true, false},
+    {"_X1", 0, true, false}, {"_|", 0, true, false}, {"_;_", 0, true, false}, {"_", 0, true, false},
+    {"||", 0, true, false}, {"#@", 0, true, false}, {"#a", 0, true, false}, {"#e", 0, true, false},
+    {"#i", 0, true, false}, {"#o", 0, true, false}, {"#u", 0, true, false}, {"**", 0, true, false},
+    {":", 0, true, false}, {"-", 0, true, false}, {"*", 0, true, false}, {"?", 0, true, false},
+};
+
+// The longest name at ph[i], or nullptr (a stress mark or a sign no name has).
+const PhonemeName* name_at(const std::string& ph, std::size_t i, std::size_t& length)
+{
+    const PhonemeName* best = nullptr;
+    length = 0;
+    for (const PhonemeName& p : PHONEME_NAMES) {
+        const std::size_t n = std::strlen(p.name);
+        if (n > length && ph.compare(i, n, p.name) == 0) {
+            best = &p;
+            length = n;
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
 std::vector<Sound> parse_phonemes(const std::string& ph)
 {
     std::vector<Sound> out;
     for (std::size_t i = 0; i < ph.size();) {
-        const char c = ph[i];
-        if (const char cls = class_of_vowel_symbol(c)) {
-            Sound s;
-            s.kind = Sound::VOWEL;
-            s.vowel_class = cls;
-            ++i;
-            // "@-" is the short schwa espeak-ng puts into some consonant
-            // clusters, "I^" the glide after a soft final consonant: neither
-            // makes a syllable.
-            if ((c == '@' && i < ph.size() && ph[i] == '-') || (c == 'I' && i < ph.size() && ph[i] == '^')) {
-                s.kind = Sound::SCHWA_INSERT;
-                ++i;
+        std::size_t length = 0;
+        const PhonemeName* p = name_at(ph, i, length);
+        if (p == nullptr && is_ascii_letter(ph[i])) {
+            length = 1;  // a single-letter consonant
+        } else if (p == nullptr || !p->sound) {
+            i += std::max<std::size_t>(length, 1);
+            continue;
+        }
+        const std::string name = ph.substr(i, length);
+        i += length;
+        if (p != nullptr && p->vowel_class != 0) {
+            if (name[0] == 'j') {
+                // The iotated vowel: the й it starts with, then the vowel.
+                Sound j;
+                j.symbol = "j";
+                out.push_back(j);
             }
-            while (i < ph.size() && (ph[i] == '#' || ph[i] == ':'))
-                ++i;
+            Sound s;
+            s.kind = p->syllabic ? Sound::VOWEL : Sound::SCHWA_INSERT;
+            s.vowel_class = p->vowel_class;
             out.push_back(s);
             continue;
         }
-        if (!is_ascii_letter(c)) {
-            ++i;  // stress marks and other signs
-            continue;
-        }
+        // A consonant: its letters without marks, soft when ";" is in its
+        // name or follows it. "dZ" is the two sounds its letters д ж spell.
         Sound s;
-        s.symbol = std::string(1, c);
-        ++i;
-        if (c == 't' && i < ph.size() && (ph[i] == 's' || ph[i] == 'S'))
-            s.symbol += ph[i++];
-        else if (c == 'j' && i < ph.size() && ph[i] == 'j')
+        for (const char c : name)
+            if (is_ascii_letter(c))
+                s.symbol += c;
+        s.soft = name.back() == ';';
+        while (i < ph.size() && ph[i] == ';') {
+            s.soft = true;
             ++i;
-        while (i < ph.size() && (ph[i] == ';' || ph[i] == '#' || ph[i] == ':')) {
-            if (ph[i] == ';')
-                s.soft = true;
-            ++i;
+        }
+        if (s.symbol == "dZ") {
+            Sound d;
+            d.symbol = "d";
+            d.soft = s.soft;
+            out.push_back(d);
+            s.symbol = "Z";
+        } else if (s.symbol == "j" && i < ph.size() && ph[i] == 'j') {
+            ++i;  // "jj", the long й of -ья, -ьё, -ъе: one й
         }
         out.push_back(s);
     }
     return out;
 }
 
-std::string phoneme_vowel_classes(const std::string& phonemes, bool every_symbol)
+std::string phoneme_vowel_classes(const std::string& phonemes, bool every_vowel)
 {
     std::string out;
-    for (const char c : phonemes)
-        if (every_symbol && class_of_vowel_symbol(c) != 0)
-            out += class_of_vowel_symbol(c);
-    if (every_symbol)
-        return out;
     for (const Sound& s : parse_phonemes(phonemes))
-        if (s.kind == Sound::VOWEL)
+        if (s.kind == Sound::VOWEL || (every_vowel && s.kind == Sound::SCHWA_INSERT))
             out += s.vowel_class;
     return out;
 }

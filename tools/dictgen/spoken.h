@@ -16,14 +16,16 @@ struct Sound {
 };
 
 // The sounds of a phoneme string as espeak_TextToPhonemes writes it in its
-// ASCII form (stress marks, "#" and ":" modifiers are passed over).
+// ASCII form: cut into espeak-ng's phoneme names, longest name first (stress
+// marks, pauses and length marks say nothing; "ja" and "ju" are й and a
+// vowel, "dZ" is д and ж).
 std::vector<Sound> parse_phonemes(const std::string& phonemes);
 
-// The class of each vowel sound in order: a o u e i y. The short schwa
-// espeak-ng inserts into some consonant clusters ("@-") and the glide after a
-// soft final consonant ("I^") make no syllable and are no vowel, unless
-// every_symbol asks for each vowel symbol of the string as it stands.
-std::string phoneme_vowel_classes(const std::string& phonemes, bool every_symbol = false);
+// The class of each vowel phoneme in order: a o u e i y. The short schwa
+// espeak-ng inserts into some consonant clusters ("@-") and the non-syllabic
+// и after a soft final consonant ("I^") are phonemes of their own that make no
+// syllable and are no vowel, unless every_vowel asks for them too.
+std::string phoneme_vowel_classes(const std::string& phonemes, bool every_vowel = false);
 // The same for code page 1251 letters: а я a, о ё o, у ю u, э е e, и i, ы y.
 std::string letter_vowel_classes(const std::string& word);
 
