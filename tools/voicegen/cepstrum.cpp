@@ -14,34 +14,13 @@ constexpr std::size_t BANDS = 40;
 constexpr double BAND_FLOOR = 1e4;
 constexpr double ENERGY_FLOOR = 1e-9;
 
-// In-place iterative radix-2 FFT.
-void fft(std::array<std::complex<double>, FFT>& a)
-{
-    for (std::size_t i = 1, j = 0; i < FFT; ++i) {
-        std::size_t bit = FFT >> 1;
-        for (; j & bit; bit >>= 1)
-            j ^= bit;
-        j ^= bit;
-        if (i < j)
-            std::swap(a[i], a[j]);
-    }
-    for (std::size_t len = 2; len <= FFT; len <<= 1) {
-        const double angle = -2 * std::numbers::pi / double(len);
-        for (std::size_t i = 0; i < FFT; i += len)
-            for (std::size_t k = 0; k < len / 2; ++k) {
-                const std::complex<double> w = std::polar(1.0, angle * double(k));
-                const auto u = a[i + k];
-                const auto v = a[i + k + len / 2] * w;
-                a[i + k] = u + v;
-                a[i + k + len / 2] = u - v;
-            }
-    }
-}
-
 double mel(double f) { return 2595 * std::log10(1 + f / 700.0); }
 double inverse_mel(double m) { return 700 * (std::pow(10.0, m / 2595.0) - 1); }
 
 struct Tables {
+    // The FFT's twiddle factors: for the butterflies of span len, factor k
+    // at twiddle[len / 2 + k].
+    std::array<std::complex<double>, FFT> twiddle{};
     // Triangles between BANDS + 2 points spaced evenly on the mel scale, each
     // point at the FFT bin floor((FFT + 1) * f / rate).
     std::array<std::array<double, BINS>, BANDS> bank{};
@@ -63,6 +42,11 @@ struct Tables {
             for (int k = c; k < r; ++k)
                 bank[b - 1][k] = double(r - k) / std::max(r - c, 1);
         }
+        for (std::size_t len = 2; len <= FFT; len <<= 1) {
+            const double angle = -2 * std::numbers::pi / double(len);
+            for (std::size_t k = 0; k < len / 2; ++k)
+                twiddle[len / 2 + k] = std::polar(1.0, angle * double(k));
+        }
         for (std::size_t i = 0; i < CEPSTRUM_WINDOW; ++i)
             hamming[i] = 0.54 - 0.46 * std::cos(2 * std::numbers::pi * double(i) / (CEPSTRUM_WINDOW - 1));
         for (std::size_t n = 1; n <= CEPSTRUM_DIM; ++n)
@@ -76,6 +60,28 @@ const Tables& tables()
 {
     static const Tables t;
     return t;
+}
+
+// In-place iterative radix-2 FFT.
+void fft(std::array<std::complex<double>, FFT>& a)
+{
+    const Tables& t = tables();
+    for (std::size_t i = 1, j = 0; i < FFT; ++i) {
+        std::size_t bit = FFT >> 1;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j)
+            std::swap(a[i], a[j]);
+    }
+    for (std::size_t len = 2; len <= FFT; len <<= 1)
+        for (std::size_t i = 0; i < FFT; i += len)
+            for (std::size_t k = 0; k < len / 2; ++k) {
+                const auto u = a[i + k];
+                const auto v = a[i + k + len / 2] * t.twiddle[len / 2 + k];
+                a[i + k] = u + v;
+                a[i + k + len / 2] = u - v;
+            }
 }
 
 }  // namespace

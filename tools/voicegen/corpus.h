@@ -46,8 +46,10 @@ bool read_wav(const std::string& path, std::vector<std::int16_t>& samples, int& 
 // The corpus file of a sentence: dir/wav/ru_0042.wav, dir/lab/ru_0042.lab.
 std::string sentence_file(const std::string& dir, int number, const char* kind);
 
-// Every sentence of the corpus that is not held out, labels and audio.
+// Every sentence of the corpus that is not held out, labels and audio; those
+// whose number ends in the digit kept_out (0..9; -1 for none) stay out too, so
+// a voice can be tuned against sentences none of its recordings come from.
 // Prints what it cannot read to stderr and returns false.
-bool read_corpus(const std::string& dir, std::vector<Sentence>& sentences);
+bool read_corpus(const std::string& dir, std::vector<Sentence>& sentences, int kept_out = -1);
 
 bool phone_is(const Phone& p, const char* name);

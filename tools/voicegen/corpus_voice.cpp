@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/tables.h"
+#include "equalise.h"
 #include "inventory.h"
 #include "resample.h"
 #include "shape.h"
@@ -32,6 +33,16 @@ constexpr std::size_t SHORTEST_UNIT = VOICE_RATE / 100;
 constexpr double RESAMPLE_MARGIN = 0.010;
 // How far a cut may move to reach a zero crossing: a fraction of a pitch period.
 constexpr double SNAP_RANGE = 0.002;
+// The timbre of a unit is drawn towards the typical one, stretch by stretch
+// (POSITIONS stretches a phone), by a filter from the cepstral difference. The
+// typical sound is half the phone's mean over the corpus, half the mean of the
+// same pair of phones wherever the corpus has it. The filters of neighbouring
+// stretches are blended over 10 ms. (Measured on the sentences ending in 5,
+// kept out of the sources: MCD-DTW median 26.2 dB without, 25.2 with one
+// filter per phone, 24.2 with seven, 23.7 with the pair's mean beside the
+// phone's.)
+constexpr double PAIR_SHARE = 0.5;
+constexpr double BLEND = 0.010;
 
 // Moves a cut to the nearest rising or falling zero crossing within range.
 long snap_to_zero(const Sentence& s, long at)
@@ -45,8 +56,73 @@ long snap_to_zero(const Sentence& s, long at)
     return at;
 }
 
-// The unit's samples at the voice's rate.
-bool cut(const Sentence& s, const Occurrence& o, bool snap, Recording& r)
+// The typical sound of phone j of a unit: the speaker's for that phone and
+// the unit's own, half and half.
+PhoneStats typical_of(const Speaker& speaker, const Phone& p, const PhoneStats& pair)
+{
+    const auto it = speaker.phone.find(p.name.data());
+    if (it == speaker.phone.end())
+        return pair;
+    PhoneStats t = it->second;
+    for (std::size_t k = 0; k < POSITIONS; ++k)
+        for (std::size_t d = 0; d < CEPSTRUM_DIM; ++d)
+            t.mean[k][d] = (1 - PAIR_SHARE) * t.mean[k][d] + PAIR_SHARE * pair.mean[k][d];
+    return t;
+}
+
+// Draws the timbre of the unit's phones in x (the sentence's samples from
+// sample `from` on) towards their typical one: each stretch through its own
+// filter, the filtered signals blended where the stretches meet.
+void shape_timbre(const Sentence& s, const Occurrence& o, long from, const Speaker& speaker,
+                  const std::vector<PhoneStats>& pair, std::vector<double>& x)
+{
+    std::vector<double> bound;  // seconds
+    std::vector<int> phone;
+    for (int i = o.first; i <= o.last; ++i) {
+        const Phone& p = s.phone[std::size_t(i)];
+        for (std::size_t q = 0; q < POSITIONS; ++q) {
+            bound.push_back(p.start + (p.end - p.start) * double(q) / POSITIONS);
+            phone.push_back(i);
+        }
+    }
+    bound.push_back(s.phone[std::size_t(o.last)].end);
+    const double blend = BLEND * s.rate;
+    const double n = double(x.size());
+    std::vector<double> mixed(x.size(), 0.0), weight(x.size(), 0.0);
+    Filter h{};
+    for (std::size_t part = 0; part < phone.size(); ++part) {
+        const Phone& p = s.phone[std::size_t(phone[part])];
+        const PhoneStats typical = typical_of(speaker, p, pair[std::size_t(phone[part] - o.first)]);
+        Cepstrum difference{};
+        part_difference(s, phone[part], bound[part], bound[part + 1], typical, difference);
+        design_filter(difference, h);
+        // Weight 1 inside the stretch, ramps across its inner ends; the outer
+        // ends reach the ends of x. Stretches shorter than the ramps overlap
+        // more than two at a time, hence the division by the weights' sum.
+        const double a = bound[part] * s.rate - double(from);
+        const double b = bound[part + 1] * s.rate - double(from);
+        const double lo = part == 0 ? 0.0 : std::clamp(a - blend / 2, 0.0, n);
+        const double hi = part + 1 == phone.size() ? n : std::clamp(b + blend / 2 + 1, 0.0, n);
+        for (auto k = std::size_t(lo); k < std::size_t(hi); ++k) {
+            double w = 1;
+            if (part > 0)
+                w = std::min(w, std::clamp((double(k) - a) / blend + 0.5, 0.0, 1.0));
+            if (part + 1 < phone.size())
+                w = std::min(w, std::clamp((b - double(k)) / blend + 0.5, 0.0, 1.0));
+            if (w > 0) {
+                mixed[k] += w * filtered_at(x, h, k);
+                weight[k] += w;
+            }
+        }
+    }
+    for (std::size_t k = 0; k < x.size(); ++k)
+        x[k] = weight[k] > 0 ? mixed[k] / weight[k] : x[k];
+}
+
+// The unit's samples at the voice's rate; pair holds the unit's typical
+// sounds when the timbre is to be shaped, else nothing.
+bool cut(const Sentence& s, const Occurrence& o, bool snap, const Speaker& speaker,
+         const std::vector<PhoneStats>& pair, Recording& r)
 {
     long first = std::lround(s.phone[std::size_t(o.first)].start * s.rate);
     long end = std::lround(s.phone[std::size_t(o.last)].end * s.rate);
@@ -61,6 +137,8 @@ bool cut(const Sentence& s, const Occurrence& o, bool snap, Recording& r)
     const long from = std::max(0L, first - margin);
     const long to = std::min(n, end + margin);
     std::vector<double> in(s.sample.begin() + from, s.sample.begin() + to), out;
+    if (!pair.empty())
+        shape_timbre(s, o, from, speaker, pair, in);
     if (!resample(in, s.rate, VOICE_RATE, out))
         return false;
     const double ratio = double(VOICE_RATE) / s.rate;
@@ -94,7 +172,7 @@ bool unit_occurrences(const Token& t, const std::vector<Sentence>& sentences, st
 bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSettings& settings)
 {
     std::vector<Sentence> sentences;
-    if (!read_corpus(corpus_dir, sentences) || !make_voice_dir(voice_dir))
+    if (!read_corpus(corpus_dir, sentences, settings.kept_out) || !make_voice_dir(voice_dir))
         return false;
     Speaker speaker;
     learn_speaker(sentences, speaker);
@@ -111,10 +189,13 @@ bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutS
         }
         cuts[i] = std::make_unique<Recording>();
         Recording& r = *cuts[i];
+        std::vector<PhoneStats> pair;
+        if (settings.timbre)
+            learn_unit(found, sentences, pair);
         // A unit that is all but silent (a label far off) gives way to the next best.
         while (r.n < SHORTEST_UNIT && !found.empty()) {
             const std::size_t c = choose(found, sentences, speaker, settings.selection);
-            if (!cut(sentences[std::size_t(found[c].sentence)], found[c], settings.snap, r)) {
+            if (!cut(sentences[std::size_t(found[c].sentence)], found[c], settings.snap, speaker, pair, r)) {
                 std::fprintf(stderr, "voicegen: resampling failed\n");
                 return false;
             }
@@ -163,6 +244,11 @@ int corpus_voice_main(int argc, char** argv)
             settings.selection = static_cast<Selection>(argv[++i][0] - '0');
         } else if (a == "--no-snap") {
             settings.snap = false;
+        } else if (a == "--no-timbre") {
+            settings.timbre = false;
+        } else if (a == "--keep-out" && i + 1 < argc && std::strlen(argv[i + 1]) == 1 && argv[i + 1][0] >= '1' &&
+                   argv[i + 1][0] <= '9') {
+            settings.kept_out = argv[++i][0] - '0';
         } else if (voice == nullptr && a[0] != '-') {
             voice = argv[i];
         } else {

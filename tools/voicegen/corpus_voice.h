@@ -7,6 +7,8 @@
 struct CutSettings {
     Selection selection = Selection::Prosody;
     bool snap = true;  // cut points moved to the nearest zero crossing
+    bool timbre = true;  // each phone's spectral envelope drawn towards its typical one
+    int kept_out = -1;   // sentences whose number ends in this digit are no source either
 };
 
 // Every occurrence of the token in the sentences, through the rule's
@@ -18,7 +20,8 @@ bool unit_occurrences(const Token& t, const std::vector<Sentence>& sentences, st
 bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSettings& settings);
 
 // The command line of the corpus voice:
-//   voicegen --corpus CORPUS_DIR [--selection 0..3] [--no-snap] VOICE_DIR
+//   voicegen --corpus CORPUS_DIR [--selection 0..3] [--no-snap] [--no-timbre] [--keep-out 1..9] VOICE_DIR
 inline constexpr char CORPUS_VOICE_USAGE[] =
-    "       voicegen --corpus <corpus directory> [--selection 0..3] [--no-snap] <voice directory>\n";
+    "       voicegen --corpus <corpus directory> [--selection 0..3] [--no-snap] [--no-timbre]\n"
+    "                [--keep-out 1..9] <voice directory>\n";
 int corpus_voice_main(int argc, char** argv);

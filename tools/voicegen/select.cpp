@@ -34,7 +34,7 @@ const PhoneStats* stats_of(const Speaker& speaker, const Phone& p)
 }
 
 // How far the unit's phones sound from the speaker's mean for each, at a
-// quarter, half and three quarters of the way through; from Prosody on also
+// POSITIONS points of the way through; from Prosody on also
 // how far their durations and the vowels' pitch lie from the typical ones.
 double score(const Occurrence& o, const Sentence& s, const Speaker& speaker, Selection level)
 {
@@ -61,6 +61,12 @@ double score(const Occurrence& o, const Sentence& s, const Speaker& speaker, Sel
         }
     }
     return total;
+}
+
+double part_at(const Phone& p, double t)
+{
+    const double span = p.end - p.start;
+    return span > 0 ? std::clamp((t - p.start) / span, 0.0, 1.0) : 0.5;
 }
 
 }  // namespace
@@ -143,6 +149,51 @@ void learn_speaker(const std::vector<Sentence>& sentences, Speaker& speaker)
         std::nth_element(pitches.begin(), pitches.begin() + long(pitches.size() / 2), pitches.end());
         speaker.pitch = pitches[pitches.size() / 2];
     }
+}
+
+void learn_unit(const std::vector<Occurrence>& found, const std::vector<Sentence>& sentences,
+                std::vector<PhoneStats>& unit)
+{
+    constexpr std::size_t MOST = 300;
+    unit.assign(std::size_t(found.front().last - found.front().first + 1), PhoneStats{});
+    const std::size_t step = std::max<std::size_t>(1, found.size() / MOST);
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < found.size(); i += step, ++count) {
+        const Sentence& s = sentences[std::size_t(found[i].sentence)];
+        for (std::size_t j = 0; j < unit.size(); ++j) {
+            const Phone& p = s.phone[std::size_t(found[i].first) + j];
+            for (std::size_t k = 0; k < POSITIONS; ++k) {
+                Cepstrum c{};
+                cepstrum_at(s, at(p, k), c);
+                for (std::size_t d = 0; d < CEPSTRUM_DIM; ++d)
+                    unit[j].mean[k][d] += c[d];
+            }
+        }
+    }
+    for (PhoneStats& st : unit)
+        for (Cepstrum& c : st.mean)
+            for (double& v : c)
+                v /= double(count);
+}
+
+void part_difference(const Sentence& s, int phone, double from, double to, const PhoneStats& typical,
+                     Cepstrum& difference)
+{
+    difference = {};
+    const Phone& p = s.phone[std::size_t(phone)];
+    const double hop = double(CEPSTRUM_HOP) / CEPSTRUM_RATE;
+    std::size_t frames = 0;
+    // At least one frame, however short the stretch.
+    for (double t = from + hop / 2; t < to || frames == 0; t += hop, ++frames) {
+        const double u = std::min(t, to);
+        const auto k = std::min(POSITIONS - 1, std::size_t(part_at(p, u) * POSITIONS));
+        Cepstrum c{};
+        cepstrum_at(s, u, c);
+        for (std::size_t d = 0; d < CEPSTRUM_DIM; ++d)
+            difference[d] += typical.mean[k][d] - c[d];
+    }
+    for (double& d : difference)
+        d /= double(frames);
 }
 
 std::size_t choose(const std::vector<Occurrence>& found, const std::vector<Sentence>& sentences,

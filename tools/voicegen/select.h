@@ -19,9 +19,9 @@ enum class Selection {
     Prosody = 3,    // and the duration and pitch nearest the speaker's typical ones
 };
 
-// The speaker's typical sounds: per phone the mean cepstrum of its middle
-// frame and the median duration; the median pitch of the vowels.
-constexpr std::size_t POSITIONS = 3;  // a quarter, half and three quarters through a phone
+// The speaker's typical sounds: per phone the mean cepstrum at POSITIONS
+// points through it and the median duration; the median pitch of the vowels.
+constexpr std::size_t POSITIONS = 7;  // an eighth, a quarter, ... seven eighths through a phone
 struct PhoneStats {
     std::array<Cepstrum, POSITIONS> mean{};
     double duration = 0;
@@ -37,6 +37,19 @@ void learn_speaker(const std::vector<Sentence>& sentences, Speaker& speaker);
 void cepstrum_at(const Sentence& s, double t, Cepstrum& c);
 // The pitch at time t, by autocorrelation over 40 ms; 0 where unvoiced.
 double pitch_at(const Sentence& s, double t);
+
+// The mean cepstra of each phone of a unit (first consonant, then vowel) over
+// the occurrences found of it, whatever their neighbours and vowel reduction:
+// how that pair of sounds is typically spoken. At most a few hundred of them,
+// evenly spread, are taken.
+void learn_unit(const std::vector<Occurrence>& found, const std::vector<Sentence>& sentences,
+                std::vector<PhoneStats>& unit);
+
+// How far the stretch from..to (seconds) of a phone of a sentence lies from
+// the typical sound of that phone: the mean, over its 10 ms frames, of the
+// typical cepstrum at the frame's place in the phone minus the frame's own.
+void part_difference(const Sentence& s, int phone, double from, double to, const PhoneStats& typical,
+                     Cepstrum& difference);
 
 // The index of the chosen occurrence in found (which is not empty).
 std::size_t choose(const std::vector<Occurrence>& found, const std::vector<Sentence>& sentences,
