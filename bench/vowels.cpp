@@ -79,7 +79,7 @@ int main(int argc, char** argv)
     }
     std::map<std::string, std::string> reference;
     std::map<std::pair<std::string, std::string>, long> wrong;
-    long counted = 0, agreed = 0, agreed_strictly = 0;
+    long counted = 0, agreed = 0, agreed_strictly = 0, marked = 0;
     for (std::size_t i = 0; i < before.size(); ++i) {
         const std::string& w = before[i];
         // Cyrillic words only: a word the first stage left with other signs
@@ -93,6 +93,10 @@ int main(int argc, char** argv)
         if (it == reference.end())
             it = reference.emplace(w, phonemes_of(w)).first;
         ++counted;
+        // A word with "@-" or "I^" can agree by the second count only if its
+        // spelling has a vowel its reader does not say.
+        if (phoneme_vowel_classes(it->second, true) != phoneme_vowel_classes(it->second))
+            ++marked;
         if (letter_vowel_classes(after[i]) == phoneme_vowel_classes(it->second, true))
             ++agreed_strictly;
         if (letter_vowel_classes(after[i]) == phoneme_vowel_classes(it->second))
@@ -103,8 +107,9 @@ int main(int argc, char** argv)
     phonemizer_stop();
     const double share = counted ? 100.0 * agreed / counted : 0.0;
     const double strict = counted ? 100.0 * agreed_strictly / counted : 0.0;
-    std::printf("%ld of %ld words agree: %.1f%% (%.1f%% counting \"@-\" and \"I^\" as vowels)\n", agreed,
-                counted, share, strict);
+    const double reachable = counted ? 100.0 - 100.0 * marked / counted : 0.0;
+    std::printf("%ld of %ld words agree: %.1f%% (%.1f%% counting \"@-\" and \"I^\" as vowels, of at most %.1f%%)\n",
+                agreed, counted, share, strict, reachable);
     std::vector<std::pair<long, std::pair<std::string, std::string>>> list;
     for (const auto& [pair, n] : wrong)
         list.push_back({n, pair});
