@@ -251,7 +251,7 @@ std::vector<Sound> parse_phonemes(const std::string& ph)
             d.symbol = "d";
             d.soft = s.soft;
             out.push_back(d);
-            s.symbol = "Z";
+            s.symbol.erase(0, 1);  // "Z"
         } else if (s.symbol == "j" && i < ph.size() && ph[i] == 'j') {
             ++i;  // "jj", the long й of -ья, -ьё, -ъе: one й
         }
