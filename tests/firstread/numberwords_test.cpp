@@ -7,7 +7,7 @@
 
 #include "case_table.h"
 #include "common/textfile.h"
-#include "firstread/everyday.h"
+#include "firstread/everyday/tables.h"
 #include "harness.h"
 
 namespace {

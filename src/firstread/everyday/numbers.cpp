@@ -6,7 +6,7 @@
 #include <initializer_list>
 
 #include "common/cp1251.h"
-#include "firstread/everyday_reader.h"
+#include "firstread/everyday/reader.h"
 
 namespace {
 
@@ -177,27 +177,12 @@ bool take_ordinal_ending(Reader& r, Speech& s, std::uint64_t value)
     for (int c = peek(r); is_cyrillic_letter(c) && n < 3; c = peek(r))
         ending[n++] = static_cast<char>(fold_cyrillic(get(r)));
     ending[n] = '\0';
-    struct Ending {
-        const char* text;
-        Ordinal form;
-    };
-    static const Ending ENDINGS[] = {
-        {cp1251_text<"й">, Ordinal::nom_m},   {cp1251_text<"ый">, Ordinal::nom_m},  {cp1251_text<"ой">, Ordinal::nom_m},
-        {cp1251_text<"ий">, Ordinal::nom_m},  {cp1251_text<"я">, Ordinal::nom_f},   {cp1251_text<"ая">, Ordinal::nom_f},
-        {cp1251_text<"ья">, Ordinal::nom_f},  {cp1251_text<"е">, Ordinal::nom_n},   {cp1251_text<"ое">, Ordinal::nom_n},
-        {cp1251_text<"ье">, Ordinal::nom_n},  {cp1251_text<"го">, Ordinal::gen_m},  {cp1251_text<"ого">, Ordinal::gen_m},
-        {cp1251_text<"его">, Ordinal::gen_m}, {cp1251_text<"му">, Ordinal::dat_m},  {cp1251_text<"ому">, Ordinal::dat_m},
-        {cp1251_text<"м">, Ordinal::prep_m},  {cp1251_text<"ом">, Ordinal::prep_m}, {cp1251_text<"х">, Ordinal::gen_pl},
-        {cp1251_text<"ых">, Ordinal::gen_pl}, {cp1251_text<"ю">, Ordinal::acc_f},   {cp1251_text<"ую">, Ordinal::acc_f},
-    };
     if (n == 0 || is_cyrillic_letter(peek(r))) {
         back(r, m);
         return false;
     }
-    for (const Ending& e : ENDINGS) {
-        if (std::strcmp(e.text, ending) != 0)
-            continue;
-        Ordinal form = e.form;
+    if (const OrdinalContext* e = find_context(ORDINAL_SUFFIXES, ending)) {
+        Ordinal form = e->form;
         const bool decade = value >= 10 && value % 10 == 0 && (form == Ordinal::nom_n || form == Ordinal::gen_pl);
         if (decade) {
             // "1990-е" → девяностые: the decade without its century.

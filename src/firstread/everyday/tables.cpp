@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "common/cp1251.h"
-#include "firstread/everyday.h"
+#include "firstread/everyday/tables.h"
 
 #define W(text) cp1251_text<text>
 
@@ -145,6 +145,48 @@ const WordPair LATIN_WORDS[] = {
     {nullptr, nullptr},
 };
 
+// Symbols read as a word wherever they stand outside a number.
+const SymbolWord SYMBOL_WORDS[] = {
+    {'@', W("собака")},     {'#', W("номер")},      {'$', W("долларов")},
+    {'%', W("процентов")},  {'*', W("звёздочка")},  {'/', W("слэш")},
+    {'=', W("равно")},      {'&', W("и")},          {'+', W("плюс")},
+    {0xB9, W("номер")},     {0xA7, W("параграф")},  {0xB0, W("градусов")},
+    {0x88, W("евро")},
+    {0, nullptr},
+};
+
+// The characters of an address, read out one by one.
+const SymbolWord ADDRESS_WORDS[] = {
+    {'.', W("точка")},  {'@', W("собака")},   {'/', W("слэш")},
+    {'-', W("дефис")},  {'_', W("подчёркивание")}, {':', W("двоеточие")},
+    {'?', W("вопрос")}, {'=', W("равно")},    {'&', W("и")},
+    {'%', W("процент")}, {'+', W("плюс")},   {'~', W("тильда")},
+    {'#', W("решётка")},
+    {0, nullptr},
+};
+
+// Latin spellings and their Russian sound, tried longest first at each letter.
+const WordPair LATIN_SOUNDS[] = {
+    {"tion", W("шн")}, {"sch", W("ш")}, {"tch", W("ч")},
+    {"sh", W("ш")},    {"ch", W("ч")},  {"th", W("т")},
+    {"ph", W("ф")},    {"kh", W("х")},  {"zh", W("ж")},
+    {"ck", W("к")},    {"qu", W("кв")}, {"oo", W("у")},
+    {"ee", W("и")},    {"ea", W("и")},  {"ou", W("ау")},
+    {"ay", W("эй")},   {"ey", W("эй")}, {"ai", W("эй")},
+    {"oi", W("ой")},   {"oy", W("ой")}, {"au", W("о")},
+    {"ya", W("я")},    {"yu", W("ю")},  {"yo", W("йо")},
+    {"ye", W("е")},    {"x", W("кс")},  {"j", W("дж")},
+    {"w", W("в")},     {"q", W("к")},   {"h", W("х")},
+    {"a", W("а")},     {"b", W("б")},   {"d", W("д")},
+    {"e", W("е")},     {"f", W("ф")},   {"g", W("г")},
+    {"i", W("и")},     {"k", W("к")},   {"l", W("л")},
+    {"m", W("м")},     {"n", W("н")},   {"o", W("о")},
+    {"p", W("п")},     {"r", W("р")},   {"s", W("с")},
+    {"t", W("т")},     {"u", W("у")},   {"v", W("в")},
+    {"z", W("з")},
+    {nullptr, nullptr},
+};
+
 const OrdinalContext ROMAN_AFTER[] = {
     {W("век"), Ordinal::nom_m},       {W("века"), Ordinal::gen_m},      {W("веке"), Ordinal::prep_m},
     {W("веку"), Ordinal::dat_m},      {W("веков"), Ordinal::gen_m},     {W("вв"), Ordinal::gen_m},
@@ -173,6 +215,24 @@ const OrdinalContext YEAR_WORDS[] = {
     {W("год"), Ordinal::nom_m},   {W("года"), Ordinal::gen_m},  {W("году"), Ordinal::prep_m},
     {W("годом"), Ordinal::prep_m}, {W("годе"), Ordinal::prep_m},
     {nullptr, Ordinal::nom_m},
+};
+
+const OrdinalContext ORDINAL_SUFFIXES[] = {
+    {W("й"), Ordinal::nom_m},   {W("ый"), Ordinal::nom_m},  {W("ой"), Ordinal::nom_m},
+    {W("ий"), Ordinal::nom_m},  {W("я"), Ordinal::nom_f},   {W("ая"), Ordinal::nom_f},
+    {W("ья"), Ordinal::nom_f},  {W("е"), Ordinal::nom_n},   {W("ое"), Ordinal::nom_n},
+    {W("ье"), Ordinal::nom_n},  {W("го"), Ordinal::gen_m},  {W("ого"), Ordinal::gen_m},
+    {W("его"), Ordinal::gen_m}, {W("му"), Ordinal::dat_m},  {W("ому"), Ordinal::dat_m},
+    {W("м"), Ordinal::prep_m},  {W("ом"), Ordinal::prep_m}, {W("х"), Ordinal::gen_pl},
+    {W("ых"), Ordinal::gen_pl}, {W("ю"), Ordinal::acc_f},   {W("ую"), Ordinal::acc_f},
+    {nullptr, Ordinal::nom_m},
+};
+
+const WordPair CITY_FORMS[] = {
+    {W("в"), W("городе")},    {W("о"), W("городе")},     {W("по"), W("городу")},  {W("к"), W("городу")},
+    {W("из"), W("города")},   {W("до"), W("города")},    {W("от"), W("города")},  {W("около"), W("города")},
+    {W("у"), W("города")},    {W("для"), W("города")},   {W("близ"), W("города")}, {W("жители"), W("города")},
+    {nullptr, nullptr},
 };
 
 const NounForms PERCENT = {W("процент"), W("процента"), W("процентов")};

@@ -1,63 +1,10 @@
-// Inside the normaliser: the everyday reading's writer, number words and word
-// tables. Words are code page 1251 strings; text.tmp gets only small letters,
-// spaces, the pause mark and the delimiters.
+// The word tables of the everyday reading, kept together in tables.cpp.
+// Words are code page 1251 strings; keys are small letters.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include "firstread/everyday/numerals.h"
+#include "firstread/symbol_words.h"
 
-#include "common/textfile.h"
-
-// text.tmp as the everyday reading writes it: words separated by one space,
-// punctuation attached to the word before it. A space is a word end that the
-// sound stage joins without a pause; only punctuation and '#' pause.
-struct Speech {
-    TextFile& out;
-    unsigned char last = 0;  // the last byte written; 0 before the first
-};
-// One or more words, a space before them unless a word may not start here.
-void say(Speech& s, const char* words);
-// A delimiter (',' '.' '?' '!' ':' ';' '-') right after the last word.
-void say_mark(Speech& s, unsigned char mark);
-// The word end that a space or a line end in the text makes.
-void say_space(Speech& s);
-// The pause mark '#' (a paragraph break, a dash that opens a phrase).
-void say_pause(Speech& s);
-
-// The forms an ordinal number word takes here.
-enum class Ordinal {
-    nom_m,   // первый
-    nom_f,   // первая
-    nom_n,   // первое
-    gen_m,   // первого
-    dat_m,   // первому
-    prep_m,  // первом
-    obl_f,   // первой
-    acc_f,   // первую
-    nom_pl,  // первые
-    gen_pl,  // первых
-};
-enum class Gender { masculine, feminine, neuter };
-
-// Numbers up to 999 999 999 999 in words.
-constexpr std::uint64_t NUMBER_LIMIT = 1000000000000ULL;
-void say_cardinal(Speech& s, std::uint64_t value, Gender gender = Gender::masculine);
-void say_ordinal(Speech& s, std::uint64_t value, Ordinal form);
-// Each digit by its name ("ноль ноль семь").
-void say_digits(Speech& s, const char* digits, std::size_t n);
-// whole and the k digits after the decimal sign: "три целых четырнатцать сотых".
-void say_fraction(Speech& s, std::uint64_t whole, const char* digits, std::size_t k);
-
-// The three forms of a noun after a number: after 1 (21, 101 …), after 2-4
-// (22 …) and after the rest (0, 5-20, 25 …). After a fraction: the few form.
-struct NounForms {
-    const char* one;
-    const char* few;
-    const char* many;
-};
-const char* agree(const NounForms& noun, std::uint64_t value, bool fraction);
-
-// Word tables, kept together in everyday_tables.cpp. Keys are small letters.
 struct WordPair {
     const char* key;
     const char* words;
@@ -97,6 +44,11 @@ extern const WordPair LATIN_WORDS[];            // readme → ридми …
 extern const OrdinalContext ROMAN_AFTER[];      // век, века …: "XX век"
 extern const OrdinalContext ROMAN_BEFORE[];     // глава, том …: "глава IV"
 extern const OrdinalContext YEAR_WORDS[];       // год, года, году
+extern const OrdinalContext ORDINAL_SUFFIXES[]; // "5-й", "2-го": the ending after the hyphen
+extern const WordPair CITY_FORMS[];             // в → городе: "г." before a name, by the word before
+extern const SymbolWord SYMBOL_WORDS[];         // @ → собака: symbols outside a number
+extern const SymbolWord ADDRESS_WORDS[];        // . → точка: the characters of an address
+extern const WordPair LATIN_SOUNDS[];           // sh → ш: Latin spellings, longest first
 extern const NounForms PERCENT;
 extern const NounForms DEGREES;
 extern const NounForms DOLLARS;

@@ -1,4 +1,4 @@
-// Inside the normaliser: the input as the everyday reading takes it (a
+// Inside the everyday reading: the input as the everyday reading takes it (a
 // character count, look-ahead by saving and restoring the position) and what
 // it remembers of the words before.
 #pragma once
@@ -8,7 +8,7 @@
 
 #include "common/tables.h"
 #include "common/textfile.h"
-#include "firstread/everyday.h"
+#include "firstread/everyday/tables.h"
 
 struct Reader {
     TextFile& in;
