@@ -19,7 +19,7 @@
 #include "common/textfile.h"
 #include "driver/driver_internal.h"
 #include "firstread/firstread.h"
-#include "firstread/everyday_reader.h"
+#include "firstread/everyday/reader.h"
 #include "firstread/firstread_internal.h"
 #include "secondread/secondread.h"
 #include "slogi/slogi.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "common/cp1251.h"
-#include "firstread/everyday.h"
+#include "firstread/everyday/tables.h"
 
 #define W(text) cp1251_text<text>
 
@@ -145,6 +145,48 @@ const WordPair LATIN_WORDS[] = {
     {nullptr, nullptr},
 };
 
+// Symbols read as a word wherever they stand outside a number.
+const SymbolWord SYMBOL_WORDS[] = {
+    {'@', W("собака")},     {'#', W("номер")},      {'$', W("долларов")},
+    {'%', W("процентов")},  {'*', W("звёздочка")},  {'/', W("слэш")},
+    {'=', W("равно")},      {'&', W("и")},          {'+', W("плюс")},
+    {0xB9, W("номер")},     {0xA7, W("параграф")},  {0xB0, W("градусов")},
+    {0x88, W("евро")},
+    {0, nullptr},
+};
+
+// The characters of an address, read out one by one.
+const SymbolWord ADDRESS_WORDS[] = {
+    {'.', W("точка")},  {'@', W("собака")},   {'/', W("слэш")},
+    {'-', W("дефис")},  {'_', W("подчёркивание")}, {':', W("двоеточие")},
+    {'?', W("вопрос")}, {'=', W("равно")},    {'&', W("и")},
+    {'%', W("процент")}, {'+', W("плюс")},   {'~', W("тильда")},
+    {'#', W("решётка")},
+    {0, nullptr},
+};
+
+// Latin spellings and their Russian sound, tried longest first at each letter.
+const WordPair LATIN_SOUNDS[] = {
+    {"tion", W("шн")}, {"sch", W("ш")}, {"tch", W("ч")},
+    {"sh", W("ш")},    {"ch", W("ч")},  {"th", W("т")},
+    {"ph", W("ф")},    {"kh", W("х")},  {"zh", W("ж")},
+    {"ck", W("к")},    {"qu", W("кв")}, {"oo", W("у")},
+    {"ee", W("и")},    {"ea", W("и")},  {"ou", W("ау")},
+    {"ay", W("эй")},   {"ey", W("эй")}, {"ai", W("эй")},
+    {"oi", W("ой")},   {"oy", W("ой")}, {"au", W("о")},
+    {"ya", W("я")},    {"yu", W("ю")},  {"yo", W("йо")},
+    {"ye", W("е")},    {"x", W("кс")},  {"j", W("дж")},
+    {"w", W("в")},     {"q", W("к")},   {"h", W("х")},
+    {"a", W("а")},     {"b", W("б")},   {"d", W("д")},
+    {"e", W("е")},     {"f", W("ф")},   {"g", W("г")},
+    {"i", W("и")},     {"k", W("к")},   {"l", W("л")},
+    {"m", W("м")},     {"n", W("н")},   {"o", W("о")},
+    {"p", W("п")},     {"r", W("р")},   {"s", W("с")},
+    {"t", W("т")},     {"u", W("у")},   {"v", W("в")},
+    {"z", W("з")},
+    {nullptr, nullptr},
+};
+
 const OrdinalContext ROMAN_AFTER[] = {
     {W("век"), Ordinal::nom_m},       {W("века"), Ordinal::gen_m},      {W("веке"), Ordinal::prep_m},
     {W("веку"), Ordinal::dat_m},      {W("веков"), Ordinal::gen_m},     {W("вв"), Ordinal::gen_m},
@@ -175,6 +217,63 @@ const OrdinalContext YEAR_WORDS[] = {
     {nullptr, Ordinal::nom_m},
 };
 
+const OrdinalContext ORDINAL_SUFFIXES[] = {
+    {W("й"), Ordinal::nom_m},   {W("ый"), Ordinal::nom_m},  {W("ой"), Ordinal::nom_m},
+    {W("ий"), Ordinal::nom_m},  {W("я"), Ordinal::nom_f},   {W("ая"), Ordinal::nom_f},
+    {W("ья"), Ordinal::nom_f},  {W("е"), Ordinal::nom_n},   {W("ое"), Ordinal::nom_n},
+    {W("ье"), Ordinal::nom_n},  {W("го"), Ordinal::gen_m},  {W("ого"), Ordinal::gen_m},
+    {W("его"), Ordinal::gen_m}, {W("му"), Ordinal::dat_m},  {W("ому"), Ordinal::dat_m},
+    {W("м"), Ordinal::prep_m},  {W("ом"), Ordinal::prep_m}, {W("х"), Ordinal::gen_pl},
+    {W("ых"), Ordinal::gen_pl}, {W("ю"), Ordinal::acc_f},   {W("ую"), Ordinal::acc_f},
+    {nullptr, Ordinal::nom_m},
+};
+
+const WordPair CITY_FORMS[] = {
+    {W("в"), W("городе")},    {W("о"), W("городе")},     {W("по"), W("городу")},  {W("к"), W("городу")},
+    {W("из"), W("города")},   {W("до"), W("города")},    {W("от"), W("города")},  {W("около"), W("города")},
+    {W("у"), W("города")},    {W("для"), W("города")},   {W("близ"), W("города")}, {W("жители"), W("города")},
+    {nullptr, nullptr},
+};
+
+const Governing GOVERNING_WORDS[] = {
+    {W("от"), Case::gen, false},      {W("до"), Case::gen, false},      {W("из"), Case::gen, false},
+    {W("для"), Case::gen, false},     {W("без"), Case::gen, false},     {W("около"), Case::gen, false},
+    {W("более"), Case::gen, false},   {W("менее"), Case::gen, false},   {W("свыше"), Case::gen, false},
+    {W("порядка"), Case::gen, false}, {W("после"), Case::gen, false},   {W("кроме"), Case::gen, false},
+    {W("среди"), Case::gen, false},   {W("вместо"), Case::gen, false},  {W("у"), Case::gen, false},
+    {W("больше"), Case::gen, false},  {W("меньше"), Case::gen, false},  {W("против"), Case::gen, false},
+    {W("сверх"), Case::gen, false},   {W("старше"), Case::gen, false},  {W("младше"), Case::gen, false},
+    {W("возле"), Case::gen, false},   {W("ок"), Case::gen, false},      {W("со"), Case::gen, true},
+    {W("с"), Case::gen, true},        {W("к"), Case::dat, false},       {W("ко"), Case::dat, false},
+    {W("благодаря"), Case::dat, false}, {W("согласно"), Case::dat, false}, {W("вопреки"), Case::dat, false},
+    {W("между"), Case::ins, false},   {W("над"), Case::ins, false},     {W("перед"), Case::ins, false},
+    {W("о"), Case::prep, false},      {W("об"), Case::prep, false},     {W("при"), Case::prep, false},
+    {W("в"), Case::acc, true},        {W("во"), Case::acc, true},       {W("на"), Case::acc, true},
+    {W("за"), Case::acc, true},       {W("через"), Case::acc, false},   {W("про"), Case::acc, false},
+    {W("под"), Case::acc, true},      {W("по"), Case::nom, true},
+    {nullptr, Case::nom, false},
+};
+
+const char* const JOINING_WORDS[] = {W("и"), W("или"), W("либо"), nullptr};
+
+const char* const NOT_NOUNS[] = {
+    W("или"), W("либо"), W("при"), W("почти"), W("они"), W("мы"), W("вы"), W("ли"), W("эти"), W("все"),
+    W("сами"), W("свои"), W("мои"), W("ни"), W("из"), W("где"), W("если"), W("раза"), W("их"), W("ими"),
+    W("там"), W("нам"), W("вам"), W("сам"), W("нами"), W("вами"), W("самим"), W("самими"),
+    nullptr,
+};
+
+const char* const MASCULINE_IN_A[] = {
+    W("мужчина"), W("мужчины"), W("папа"), W("дедушка"), W("юноша"), W("судья"), W("дядя"), W("слуга"),
+    nullptr,
+};
+
+const char* const FEMININE_SOFT[] = {
+    W("ночь"), W("тетрадь"), W("дверь"), W("вещь"), W("часть"), W("площадь"), W("область"), W("мышь"),
+    W("лошадь"), W("дочь"), W("мать"), W("печь"), W("речь"), W("ложь"), W("соль"), W("роль"),
+    nullptr,
+};
+
 const NounForms PERCENT = {W("процент"), W("процента"), W("процентов")};
 const NounForms DEGREES = {W("градус"), W("градуса"), W("градусов")};
 const NounForms DOLLARS = {W("доллар"), W("доллара"), W("долларов")};
@@ -201,6 +300,18 @@ const OrdinalContext* find_context(const OrdinalContext* table, const char* key)
 {
     return find_in(table, &OrdinalContext::word, key);
 }
+
+const Governing* find_governing(const char* word) { return find_in(GOVERNING_WORDS, &Governing::word, word); }
+
+bool in_word_list(const char* const* list, const char* word)
+{
+    for (; *list != nullptr; ++list)
+        if (std::strcmp(*list, word) == 0)
+            return true;
+    return false;
+}
+
+bool is_feminine_soft(const char* word) { return in_word_list(FEMININE_SOFT, word); }
 
 int month_of(const char* word)
 {
