@@ -23,6 +23,25 @@ extern const char* const ONE_NEUTER;         // одно
 // тысяча, милион, милиард: the group words by group (0 thousands).
 extern const NounForms GROUP_NOUNS[3];
 
+// The oblique cases a cardinal takes after a preposition or a governing word
+// ("от двух до пяти", "более пятисот"); the accusative is the nominative but
+// for "одну" and "тысячу".
+struct CaseForms {
+    const char* gen;
+    const char* dat;
+    const char* ins;
+    const char* prep;
+};
+extern const CaseForms UNIT_CASES[10];      // нуля одного двух …
+extern const CaseForms ONE_FEMININE_CASES;  // одной
+extern const CaseForms TEEN_CASES[10];      // десяти одинатцати …
+extern const CaseForms TEN_CASES[10];       // [0] unused; двацати … сорока …
+extern const CaseForms HUNDRED_CASES[10];   // [0] unused; ста двухсот …
+// The group words in the oblique cases, singular ("одной тысячи") and plural.
+extern const CaseForms GROUP_SINGULAR_CASES[3];
+extern const CaseForms GROUP_PLURAL_CASES[3];
+extern const char* const ONE_FEMININE_ACCUSATIVE;  // одну
+extern const char* const THOUSAND_ACCUSATIVE;      // тысячу
 
 // Ordinal stems and the ending family each takes.
 enum class OrdinalFamily { hard, stressed, soft };  // первый, второй, третий

@@ -41,7 +41,8 @@ void say_stem(Speech& s, const OrdinalStem& stem, Ordinal form)
 }
 
 // 1..999.
-void say_triple(Speech& s, int value, Gender gender)
+// 1..999 in the nominative, or the accusative of things ("одну").
+void say_triple(Speech& s, int value, Gender gender, bool accusative = false)
 {
     const int hundreds = value / 100;
     const int rest = value % 100;
@@ -57,12 +58,44 @@ void say_triple(Speech& s, int value, Gender gender)
     if (units == 0)
         return;
     if (gender == Gender::feminine && units <= 2)
-        say(s, units == 1 ? ONE_FEMININE : TWO_FEMININE);
+        say(s, units == 2 ? TWO_FEMININE : accusative ? ONE_FEMININE_ACCUSATIVE : ONE_FEMININE);
     else if (gender == Gender::neuter && units == 1)
         say(s, ONE_NEUTER);
     else
         say(s, UNIT_WORDS[units]);
 }
+
+const char* case_form(const CaseForms& forms, Case c)
+{
+    switch (c) {
+    case Case::gen: return forms.gen;
+    case Case::dat: return forms.dat;
+    case Case::ins: return forms.ins;
+    default: return forms.prep;
+    }
+}
+
+// 1..999 in an oblique case: "двухсот пятидесяти одной".
+void say_triple_oblique(Speech& s, int value, Gender gender, Case c)
+{
+    const int hundreds = value / 100;
+    const int rest = value % 100;
+    if (hundreds != 0)
+        say(s, case_form(HUNDRED_CASES[hundreds], c));
+    if (rest >= 10 && rest < 20) {
+        say(s, case_form(TEEN_CASES[rest - 10], c));
+        return;
+    }
+    if (rest / 10 != 0)
+        say(s, case_form(TEN_CASES[rest / 10], c));
+    const int units = rest % 10;
+    if (units == 1 && gender == Gender::feminine)
+        say(s, case_form(ONE_FEMININE_CASES, c));
+    else if (units != 0)
+        say(s, case_form(UNIT_CASES[units], c));
+}
+
+bool ends_in_one(std::uint64_t value) { return value % 10 == 1 && value % 100 != 11; }
 
 std::uint64_t power_of_thousand(int group)
 {
@@ -89,10 +122,48 @@ const char* agree(const NounForms& noun, std::uint64_t value, bool fraction)
     return noun.many;
 }
 
-void say_cardinal(Speech& s, std::uint64_t value, Gender gender)
+const char* agree_genitive(const NounForms& noun, std::uint64_t value, bool fraction)
+{
+    return fraction || ends_in_one(value) ? noun.few : noun.many;
+}
+
+namespace {
+
+// A cardinal in the genitive, dative, instrumental or prepositional case:
+// every part declines, and so does the group word ("двум тысячам").
+void say_cardinal_oblique(Speech& s, std::uint64_t value, Gender gender, Case c)
+{
+    if (value == 0) {
+        say(s, case_form(UNIT_CASES[0], c));
+        return;
+    }
+    for (int group = 3; group >= 1; --group) {
+        const int count = static_cast<int>(value / power_of_thousand(group) % 1000);
+        if (count == 0)
+            continue;
+        // "тысячи" alone, as "тысяча" is said alone.
+        if (!(group == 1 && count == 1 && value < 1000000))
+            say_triple_oblique(s, count, group == 1 ? Gender::feminine : Gender::masculine, c);
+        const CaseForms& noun = ends_in_one(static_cast<std::uint64_t>(count)) ? GROUP_SINGULAR_CASES[group - 1]
+                                                                               : GROUP_PLURAL_CASES[group - 1];
+        say(s, case_form(noun, c));
+    }
+    const int units = static_cast<int>(value % 1000);
+    if (units != 0)
+        say_triple_oblique(s, units, gender, c);
+}
+
+}  // namespace
+
+void say_cardinal(Speech& s, std::uint64_t value, Gender gender, Case grammatical_case)
 {
     if (value >= NUMBER_LIMIT)
         value %= NUMBER_LIMIT;
+    if (grammatical_case != Case::nom && grammatical_case != Case::acc) {
+        say_cardinal_oblique(s, value, gender, grammatical_case);
+        return;
+    }
+    const bool accusative = grammatical_case == Case::acc;
     if (value == 0) {
         say(s, UNIT_WORDS[0]);
         return;
@@ -102,13 +173,15 @@ void say_cardinal(Speech& s, std::uint64_t value, Gender gender)
         if (count == 0)
             continue;
         // "тысяча" alone, as a reader says it; "двацать одна тысяча" with its numeral.
-        if (!(group == 1 && count == 1 && value < 1000000))
-            say_triple(s, count, group == 1 ? Gender::feminine : Gender::masculine);
-        say(s, agree(GROUP_NOUNS[group - 1], static_cast<std::uint64_t>(count), false));
+        const bool alone = group == 1 && count == 1 && value < 1000000;
+        if (!alone)
+            say_triple(s, count, group == 1 ? Gender::feminine : Gender::masculine, accusative);
+        const char* noun = agree(GROUP_NOUNS[group - 1], static_cast<std::uint64_t>(count), false);
+        say(s, accusative && group == 1 && noun == GROUP_NOUNS[0].one ? THOUSAND_ACCUSATIVE : noun);
     }
     const int units = static_cast<int>(value % 1000);
     if (units != 0)
-        say_triple(s, units, gender);
+        say_triple(s, units, gender, accusative);
 }
 
 void say_ordinal(Speech& s, std::uint64_t value, Ordinal form)
@@ -177,12 +250,12 @@ void say_fraction(Speech& s, std::uint64_t whole, const char* digits, std::size_
         return;
     }
     say_cardinal(s, whole, Gender::feminine);
-    const bool one = whole % 10 == 1 && whole % 100 != 11;
+    const bool one = ends_in_one(whole);
     say(s, one ? cp1251_text<"целая"> : cp1251_text<"целых">);
     std::uint64_t part = 0;
     for (std::size_t i = 0; i < k; ++i)
         part = part * 10 + static_cast<std::uint64_t>(digits[i] - '0');
     say_cardinal(s, part, Gender::feminine);
-    const bool part_one = part % 10 == 1 && part % 100 != 11;
+    const bool part_one = ends_in_one(part);
     say_joined(s, DENOMINATOR_STEMS[k], part_one ? cp1251_text<"ая"> : cp1251_text<"ых">, "");
 }

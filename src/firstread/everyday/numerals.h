@@ -22,10 +22,12 @@ enum class Ordinal {
     gen_pl,  // первых
 };
 enum class Gender { masculine, feminine, neuter };
+// The case a governing word asks of a cardinal ("от двух", "к трём").
+enum class Case { nom, gen, dat, acc, ins, prep };
 
 // Numbers up to 999 999 999 999 in words.
 constexpr std::uint64_t NUMBER_LIMIT = 1000000000000ULL;
-void say_cardinal(Speech& s, std::uint64_t value, Gender gender = Gender::masculine);
+void say_cardinal(Speech& s, std::uint64_t value, Gender gender = Gender::masculine, Case grammatical_case = Case::nom);
 void say_ordinal(Speech& s, std::uint64_t value, Ordinal form);
 // Each digit by its name ("ноль ноль семь").
 void say_digits(Speech& s, const char* digits, std::size_t n);
@@ -34,3 +36,6 @@ void say_fraction(Speech& s, std::uint64_t whole, const char* digits, std::size_
 
 // The form of a noun after value (NounForms): after a fraction, the few form.
 const char* agree(const NounForms& noun, std::uint64_t value, bool fraction);
+// The same in the genitive ("более пяти рублей", "около одного метра"): the
+// few form is the genitive singular, the many form the genitive plural.
+const char* agree_genitive(const NounForms& noun, std::uint64_t value, bool fraction);

@@ -360,6 +360,8 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
         say_russian_word(s, w);  // one-letter words too: bound to the next word, no pause
     }
     std::memcpy(ctx.prev_word, w.text, w.length + 1);
+    if (!in_word_list(JOINING_WORDS, w.text))
+        ctx.number_case = Case::nom;
     ctx.prev_capital = w.first_capital;
     ctx.prev_shouted = was_shouted;
 }

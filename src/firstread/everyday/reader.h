@@ -67,6 +67,7 @@ struct Context {
     bool prev_shouted = false;        // it was a long word of capitals (a heading)
     bool line_start = false;          // nothing but white space since the last line end
     bool blank_before = false;        // white space came right before this character
+    Case number_case = Case::nom;     // of the last number, carried over "и", "или": "между 2 и 3"
 };
 
 // A number whose first digit has been read, with what it counts after it.

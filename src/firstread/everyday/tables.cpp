@@ -235,6 +235,45 @@ const WordPair CITY_FORMS[] = {
     {nullptr, nullptr},
 };
 
+const Governing GOVERNING_WORDS[] = {
+    {W("от"), Case::gen, false},      {W("до"), Case::gen, false},      {W("из"), Case::gen, false},
+    {W("для"), Case::gen, false},     {W("без"), Case::gen, false},     {W("около"), Case::gen, false},
+    {W("более"), Case::gen, false},   {W("менее"), Case::gen, false},   {W("свыше"), Case::gen, false},
+    {W("порядка"), Case::gen, false}, {W("после"), Case::gen, false},   {W("кроме"), Case::gen, false},
+    {W("среди"), Case::gen, false},   {W("вместо"), Case::gen, false},  {W("у"), Case::gen, false},
+    {W("больше"), Case::gen, false},  {W("меньше"), Case::gen, false},  {W("против"), Case::gen, false},
+    {W("сверх"), Case::gen, false},   {W("старше"), Case::gen, false},  {W("младше"), Case::gen, false},
+    {W("возле"), Case::gen, false},   {W("ок"), Case::gen, false},      {W("со"), Case::gen, true},
+    {W("с"), Case::gen, true},        {W("к"), Case::dat, false},       {W("ко"), Case::dat, false},
+    {W("благодаря"), Case::dat, false}, {W("согласно"), Case::dat, false}, {W("вопреки"), Case::dat, false},
+    {W("между"), Case::ins, false},   {W("над"), Case::ins, false},     {W("перед"), Case::ins, false},
+    {W("о"), Case::prep, false},      {W("об"), Case::prep, false},     {W("при"), Case::prep, false},
+    {W("в"), Case::acc, true},        {W("во"), Case::acc, true},       {W("на"), Case::acc, true},
+    {W("за"), Case::acc, true},       {W("через"), Case::acc, false},   {W("про"), Case::acc, false},
+    {W("под"), Case::acc, true},      {W("по"), Case::nom, true},
+    {nullptr, Case::nom, false},
+};
+
+const char* const JOINING_WORDS[] = {W("и"), W("или"), W("либо"), nullptr};
+
+const char* const NOT_NOUNS[] = {
+    W("или"), W("либо"), W("при"), W("почти"), W("они"), W("мы"), W("вы"), W("ли"), W("эти"), W("все"),
+    W("сами"), W("свои"), W("мои"), W("ни"), W("из"), W("где"), W("если"), W("раза"), W("их"), W("ими"),
+    W("там"), W("нам"), W("вам"), W("сам"), W("нами"), W("вами"), W("самим"), W("самими"),
+    nullptr,
+};
+
+const char* const MASCULINE_IN_A[] = {
+    W("мужчина"), W("мужчины"), W("папа"), W("дедушка"), W("юноша"), W("судья"), W("дядя"), W("слуга"),
+    nullptr,
+};
+
+const char* const FEMININE_SOFT[] = {
+    W("ночь"), W("тетрадь"), W("дверь"), W("вещь"), W("часть"), W("площадь"), W("область"), W("мышь"),
+    W("лошадь"), W("дочь"), W("мать"), W("печь"), W("речь"), W("ложь"), W("соль"), W("роль"),
+    nullptr,
+};
+
 const NounForms PERCENT = {W("процент"), W("процента"), W("процентов")};
 const NounForms DEGREES = {W("градус"), W("градуса"), W("градусов")};
 const NounForms DOLLARS = {W("доллар"), W("доллара"), W("долларов")};
@@ -261,6 +300,18 @@ const OrdinalContext* find_context(const OrdinalContext* table, const char* key)
 {
     return find_in(table, &OrdinalContext::word, key);
 }
+
+const Governing* find_governing(const char* word) { return find_in(GOVERNING_WORDS, &Governing::word, word); }
+
+bool in_word_list(const char* const* list, const char* word)
+{
+    for (; *list != nullptr; ++list)
+        if (std::strcmp(*list, word) == 0)
+            return true;
+    return false;
+}
+
+bool is_feminine_soft(const char* word) { return in_word_list(FEMININE_SOFT, word); }
 
 int month_of(const char* word)
 {

@@ -26,6 +26,12 @@ struct TwoPart {
     const char* words;
     bool sentence_end;    // "и т. д." may close a sentence: its dot is then kept
 };
+// A word that asks a case of the number after it: "от", "более", "к".
+struct Governing {
+    const char* word;
+    Case asks;
+    bool by_noun;  // "в", "на", "с": the noun after the number may tell another case
+};
 struct OrdinalContext {
     const char* word;     // the word next to the number
     Ordinal form;
@@ -49,6 +55,10 @@ extern const WordPair CITY_FORMS[];             // в → городе: "г." be
 extern const SymbolWord SYMBOL_WORDS[];         // @ → собака: symbols outside a number
 extern const SymbolWord ADDRESS_WORDS[];        // . → точка: the characters of an address
 extern const WordPair LATIN_SOUNDS[];           // sh → ш: Latin spellings, longest first
+extern const Governing GOVERNING_WORDS[];       // от, до, более …: the case of the number after them
+extern const char* const JOINING_WORDS[];       // и, или, либо: the next number keeps the case of the last
+extern const char* const NOT_NOUNS[];           // или, при …: words after a number that tell no gender
+extern const char* const MASCULINE_IN_A[];      // мужчина, папа …: masculine nouns that look feminine
 extern const NounForms PERCENT;
 extern const NounForms DEGREES;
 extern const NounForms DOLLARS;
@@ -59,4 +69,8 @@ const WordPair* find_pair(const WordPair* table, const char* key);
 const Abbreviation* find_abbreviation(const char* key);
 const CountedUnit* find_unit(const char* key);
 const OrdinalContext* find_context(const OrdinalContext* table, const char* key);
+const Governing* find_governing(const char* word);
+bool in_word_list(const char* const* list, const char* word);  // a list ended by nullptr
+// A feminine noun in -ь in the nominative ("ночь", "тетрадь"), as against "день".
+bool is_feminine_soft(const char* word);
 int month_of(const char* word);  // 1..12 for a month name in the genitive, else 0
