@@ -4,10 +4,25 @@
 #include "common/cp1251.h"
 #include "common/sysfile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 namespace {
+
+FileFailure failure;
+
+void copy_name(std::array<char, FILE_NAME_BYTES>& to, const char* name)
+{
+    std::snprintf(to.data(), to.size(), "%s", name != nullptr ? name : "");
+}
+
+// The system refused a read or write of f: noted with its name.
+void note_failed(TextFile& f)
+{
+    note_file_failure(f.name.data(), errno);
+    f.failed = true;
+}
 
 bool write_all(int fd, const unsigned char* data, std::size_t n, long long offset)
 {
@@ -42,7 +57,7 @@ bool fill(TextFile& f)
     f.len = 0;
     const long long r = sys_read_at(f.fd, f.buf.data(), f.buf.size(), f.base);
     if (r < 0) {
-        f.failed = true;
+        note_failed(f);
         return false;
     }
     f.len = static_cast<std::size_t>(r);
@@ -119,9 +134,12 @@ bool text_open(TextFile& f, const char* name, const char* mode)
     // the null device to write to. A directory, a pipe or a socket is refused
     // like a missing file.
     const int fd = sys_open(name, access);
-    if (fd < 0)
+    if (fd < 0) {
+        note_file_failure(name, errno);
         return false;
+    }
     f.fd = fd;
+    copy_name(f.name, name);
     f.readable = access != FileAccess::write_new;
     f.writable = access != FileAccess::read;
     f.binary = false;
@@ -300,7 +318,7 @@ bool text_flush(TextFile& f)
         return !f.failed;
     const bool ok = write_all(f.fd, f.buf.data(), f.pos, f.base);
     if (!ok)
-        f.failed = true;
+        note_failed(f);
     f.base += static_cast<long long>(f.pos);
     f.pos = 0;
     f.len = 0;
@@ -335,7 +353,7 @@ bool text_write(TextFile& f, const void* data, std::size_t n)
             // is, without a copy through the buffer.
             const bool ok = write_all(f.fd, in, n, f.base);
             if (!ok)
-                f.failed = true;
+                note_failed(f);
             f.base += static_cast<long long>(n);
             return ok && !f.failed;
         }
@@ -371,7 +389,7 @@ bool text_write_parts(TextFile& f, iovec* parts, int count)
     while (count > 0) {
         const long long w = sys_write_parts_at(f.fd, parts, count, f.base);
         if (w <= 0) {
-            f.failed = true;
+            note_failed(f);
             return false;
         }
         f.base += w;
@@ -447,4 +465,29 @@ bool text_write_at(TextFile& f, long long offset, const void* data, std::size_t 
     if (f.fd < 0 || !f.writable || !f.binary)
         return false;
     return write_all(f.fd, static_cast<const unsigned char*>(data), n, offset);
+}
+
+const FileFailure& last_file_failure() { return failure; }
+
+void note_file_failure(const char* name, int error, const char* reason)
+{
+    copy_name(failure.name, name);
+    failure.error = error;
+    failure.reason = reason;
+}
+
+void clear_file_failure() { failure = FileFailure{}; }
+
+void describe_file_failure(char* out, std::size_t cap)
+{
+    if (cap == 0)
+        return;
+    out[0] = '\0';
+    if (failure.reason == nullptr && failure.error == 0)
+        return;
+    // The file layer refuses what cannot hold a file of ours (a pipe, a socket).
+    const char* reason = failure.reason ? failure.reason
+                         : failure.error == EINVAL ? "not a regular file"
+                                                   : std::strerror(failure.error);
+    std::snprintf(out, cap, "%s: %s", failure.name.data(), reason);
 }
