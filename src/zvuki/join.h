@@ -47,14 +47,24 @@ constexpr int TAIL_SAMPLES = 8192;
 // The voice's own rhythm for the everyday reading, from the file RHYTHM_FILE
 // in its directory (written by voicegen; one "name value" a line, lengths in
 // samples): crossfade, how long neighbouring syllables overlap; closure, the
-// silence before a voiceless stop; pause, the speaker's pause between phrases.
+// silence before a voiceless stop; pause, the speaker's pause between phrases;
+// stretch, the length the recordings are stretched to at speed 100, in
+// percent (100: as recorded), which the speed setting then divides by the
+// pace it asks for (see rhythm_stretch).
 // crossfade 0: the voice has none, and is joined by the original rules.
 constexpr char RHYTHM_FILE[] = "prosody.txt";
 struct Rhythm {
     int crossfade = 0;
     int closure = 0;
     int pause = 0;
+    int stretch = 100;
 };
+// The pace of speech the speed setting asks for, as a multiple of the
+// speaker's: speed 1 to 50 half of it, 50 to 100 in proportion (speed / 100),
+// above 100 two more steps of pace per 100 of speed, to 3 times at 200.
+double speed_pace(int speed);
+// The factor a voice's recordings are stretched by at speed.
+double rhythm_stretch(const Rhythm& r, int speed);
 // Reads the rhythm from path; false (and r as it was) when the file is
 // missing or gives no usable crossfade. Lines it does not know are passed over.
 bool read_rhythm(const char* path, Rhythm& r);

@@ -18,6 +18,9 @@ constexpr int COMMA_CODE = 6 * PAUSE_UNIT;
 // A value of the rhythm file: at most this many samples (a few seconds).
 constexpr long RHYTHM_MOST = 1 << 17;
 constexpr std::size_t LINE_BYTES = 64;
+// The stretch a rhythm file may ask for, in percent.
+constexpr long STRETCH_LEAST = 50;
+constexpr long STRETCH_MOST = 200;
 
 // One "name value" line; false for anything else (a comment, a blank line).
 bool parse_line(const char* line, char* name, long& value)
@@ -59,6 +62,8 @@ bool read_rhythm(const char* path, Rhythm& r)
                 got.closure = static_cast<int>(value);
             else if (std::strcmp(name, "pause") == 0)
                 got.pause = static_cast<int>(value);
+            else if (std::strcmp(name, "stretch") == 0 && value >= STRETCH_LEAST && value <= STRETCH_MOST)
+                got.stretch = static_cast<int>(value);
         }
         if (c == TEXT_EOF)
             break;
@@ -69,6 +74,15 @@ bool read_rhythm(const char* path, Rhythm& r)
     r = got;
     return true;
 }
+
+double speed_pace(int speed)
+{
+    if (speed > 100)
+        return 1.0 + 2.0 * (speed - 100) / 100.0;
+    return std::max(0.5, speed / 100.0);
+}
+
+double rhythm_stretch(const Rhythm& r, int speed) { return r.stretch / 100.0 / speed_pace(speed); }
 
 int rhythm_pause(const Rhythm& r, int code)
 {

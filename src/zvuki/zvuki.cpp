@@ -1,6 +1,7 @@
 // Stage four: the syllables of slogi.tmp spoken into rech.wav from the voice's recordings.
 #include "zvuki/zvuki.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "common/settings.h"
 #include "common/tables.h"
 #include "zvuki/recording_name.h"
+#include "zvuki/stretch.h"
 #include "zvuki/zvuki_internal.h"
 
 namespace {
@@ -37,6 +39,8 @@ constexpr JoinCode JOIN_CODES[] = {
     {static_cast<char>(END_MARKER), 0},  // end of the stream
 };
 
+// A stretch closer to 1 than this is not worth its work.
+constexpr double STRETCH_UNNOTICED = 0.005;
 // The marks of the progress bar: one per twentieth of slogi.tmp.
 constexpr double PROGRESS_STEP = 0.05;
 const char WRITE_FAILED[] = "\nError imposible to write to output!\n";
@@ -61,6 +65,19 @@ int next_byte(TextFile& in)
 
 enum class Sound { sounded, dropped, failed };
 
+// What stretching a recording to the everyday pace works in. The stretched
+// copies of held recordings are held in the voice's store beside them, under
+// their names with STRETCHED_MARK in front, so that they are made once a run
+// and kept at their loudnesses like any other.
+constexpr char STRETCHED_MARK = '>';
+struct StretchStore {
+    double factor = 1.0;  // 1: no stretching in this run
+    StretchBuffers work;
+    std::array<std::int16_t, STRETCH_MOST_IN> in;
+    std::array<std::int16_t, STRETCH_MOST_OUT> out;
+    std::array<unsigned char, 2 * STRETCH_MOST_OUT> bytes;  // a recording read, or a result not kept
+};
+
 // Everything one run of the stage works with.
 struct Stage {
     TextFile slogi;
@@ -73,6 +90,7 @@ struct Stage {
     JoinState join;
     VoiceStore voices;
     SampleSource source;
+    StretchStore stretched;
 };
 
 void write_silence(Stage& s, long long count)
@@ -145,6 +163,70 @@ Sound open_recording(Stage& s, const char* name, const char* path)
     return Sound::sounded;
 }
 
+void put_le(const std::int16_t* from, std::size_t m, unsigned char* to)
+{
+    for (std::size_t i = 0; i < m; ++i) {
+        const auto u = static_cast<std::uint16_t>(from[i]);
+        to[2 * i] = static_cast<unsigned char>(u & 0xFF);
+        to[2 * i + 1] = static_cast<unsigned char>(u >> 8);
+    }
+}
+
+// The source's recording replaced by its copy stretched to the run's pace:
+// the one made before, or one made now (and kept when there is room). A
+// recording too long or too short to stretch is sounded as it is.
+void stretch_source(Stage& s)
+{
+    SampleSource& src = s.source;
+    StretchStore& st = s.stretched;
+    VoiceStore& store = s.voices;
+    std::array<char, RECORDING_NAME_BYTES + 1> name{};
+    name[0] = STRETCHED_MARK;
+    std::strncpy(name.data() + 1, src.name, RECORDING_NAME_BYTES - 1);
+    KeptRecording* copy = nullptr;
+    if (src.kept != nullptr) {
+        copy = &voice_slot(store, name.data());
+        if (copy->name[0] != '\0') {
+            src.bytes = store.arena.data() + copy->at;
+            src.size = static_cast<long long>(copy->size);
+            src.kept = copy;
+            return;
+        }
+    }
+    const auto n = static_cast<std::size_t>(src.size / 2);
+    if (n > STRETCH_MOST_IN)
+        return;
+    if (src.file != nullptr) {
+        if (recording_io.read(*src.file, st.bytes.data(), 2 * n) != 2 * n) {
+            recording_io.seek(*src.file, 0, SEEK_SET);
+            return;
+        }
+        text_close(*src.file);
+        src.file = nullptr;
+        src.bytes = st.bytes.data();
+    }
+    samples_from_bytes(src.bytes, st.in.data(), n);
+    const std::size_t m = stretch(st.in.data(), n, st.factor, st.out.data(), st.work);
+    if (m == 0)
+        return;
+    unsigned char* to = st.bytes.data();
+    src.kept = nullptr;
+    if (copy != nullptr && store.slots_used < VOICE_SLOTS / 2 && 2 * m <= store.arena.size() - store.arena_used) {
+        to = store.arena.data() + store.arena_used;
+        std::memcpy(copy->name.data(), name.data(), RECORDING_NAME_BYTES);
+        copy->name[RECORDING_NAME_BYTES - 1] = '\0';
+        copy->at = store.arena_used;
+        copy->size = 2 * m;
+        copy->gained_count = 0;
+        store.arena_used += 2 * m;
+        ++store.slots_used;
+        src.kept = copy;
+    }
+    put_le(st.out.data(), m, to);
+    src.bytes = to;
+    src.size = static_cast<long long>(2 * m);
+}
+
 Sound sound_syllable(Stage& s)
 {
     const SlogToken& cur = s.cur;
@@ -166,6 +248,8 @@ Sound sound_syllable(Stage& s)
     const Sound opened = open_recording(s, name, path);
     if (opened != Sound::sounded)
         return opened;
+    if (s.stretched.factor != 1.0)
+        stretch_source(s);
     return join_slog(s.join, s.source, s.cur, s.next, s.out) ? Sound::sounded : Sound::failed;
 }
 
@@ -217,7 +301,11 @@ int speak(Stage& s)
         std::memcpy(path, Places.voice_root, root_len);
         std::memcpy(path + root_len, Settings.voice, s.prefix_len);
         std::memcpy(path + root_len + s.prefix_len, RHYTHM_FILE, sizeof RHYTHM_FILE);
-        read_rhythm(path, s.join.rhythm);
+        if (read_rhythm(path, s.join.rhythm)) {
+            const double factor = rhythm_stretch(s.join.rhythm, s.join.speed);
+            if (std::fabs(factor - 1.0) > STRETCH_UNNOTICED)
+                s.stretched.factor = factor;
+        }
     }
     double progress_step = PROGRESS_STEP;
     bool last = false;

@@ -402,13 +402,14 @@ TEST(Rhythm, PhrasePauseIsTheMedianPauseInsideSentences)
     EXPECT_NEAR(phrase_pause(corpus), 0.3, 1e-9);
 
     harness::TempDir dir;
-    ASSERT_TRUE(write_rhythm(dir.path().c_str(), 221, 1103, 6615));
+    ASSERT_TRUE(write_rhythm(dir.path().c_str(), 221, 1103, 6615, 125));
     Rhythm r;
     ASSERT_TRUE(read_rhythm(dir.file("prosody.txt").c_str(), r));
     EXPECT_EQ(r.crossfade, 221);
     EXPECT_EQ(r.closure, 1103);
     EXPECT_EQ(r.pause, 6615);
-    EXPECT_FALSE(write_rhythm(dir.file("missing/dir").c_str(), 1, 1, 1));
+    EXPECT_EQ(r.stretch, 125);
+    EXPECT_FALSE(write_rhythm(dir.file("missing/dir").c_str(), 1, 1, 1, 100));
 }
 
 #ifdef VOKDAR_CORPUS_DIR

@@ -3,9 +3,12 @@
 // original joins kept for the original reading and for voices without one.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <numbers>
 #include <string>
 
 #include "common/settings.h"
+#include "zvuki/stretch.h"
 #include "zvuki_fixture.h"
 
 namespace {
@@ -135,6 +138,100 @@ TEST_F(RhythmTest, ReadsTheRhythmFileAndRefusesWhatItCannotUse)
     Rhythm none;
     EXPECT_FALSE(read_rhythm(dir.file("missing.txt").c_str(), none));
     EXPECT_FALSE(read_rhythm(dir.file("v").c_str(), none));  // a directory
+}
+
+// A voiced sound at a known pitch: one decaying pulse per period.
+Samples pulses(int n, int period)
+{
+    Samples s;
+    for (int i = 0; i < n; ++i) {
+        const int k = i % period;
+        s.push_back(static_cast<std::int16_t>(8000.0 * std::exp(-k / 20.0) *
+                                              std::cos(2 * std::numbers::pi * k / 25.0)));
+    }
+    return s;
+}
+
+// The period of the strongest repetition between lo and hi samples.
+int period_of(const Samples& s, std::size_t from, std::size_t to, int lo, int hi)
+{
+    int best = 0;
+    double best_sum = -1e300;
+    for (int lag = lo; lag <= hi; ++lag) {
+        double sum = 0;
+        for (std::size_t i = from; i + static_cast<std::size_t>(lag) < to; ++i)
+            sum += double(s[i]) * s[i + static_cast<std::size_t>(lag)];
+        if (sum > best_sum) {
+            best_sum = sum;
+            best = lag;
+        }
+    }
+    return best;
+}
+
+TEST(Stretch, KeepsThePitchAndGivesTheLengthAskedFor)
+{
+    StretchBuffers buffers;
+    for (const int period : {147, 200, 300}) {  // 150, 110 and 73.5 Hz
+        const Samples in = pulses(8820, period);
+        for (const double factor : {0.5, 0.8, 1.25, 2.0}) {
+            SCOPED_TRACE(std::to_string(period) + " samples, factor " + std::to_string(factor));
+            Samples out(stretched_length(in.size(), factor));
+            ASSERT_EQ(stretch(in.data(), in.size(), factor, out.data(), buffers), out.size());
+            EXPECT_EQ(out.size(), static_cast<std::size_t>(std::lround(8820 * factor)));
+            EXPECT_NEAR(period_of(out, 600, out.size() - 600, 100, 400), period, 2);
+            // Periods join in phase: no pulse lost or doubled, so the level holds.
+            double in_energy = 0, out_energy = 0;
+            for (const auto v : in)
+                in_energy += double(v) * v;
+            for (const auto v : out)
+                out_energy += double(v) * v;
+            EXPECT_NEAR(out_energy / static_cast<double>(out.size()), in_energy / static_cast<double>(in.size()),
+                        0.1 * in_energy / static_cast<double>(in.size()));
+        }
+    }
+    const Samples in = pulses(8820, 200);
+    Samples out(2 * in.size());
+    EXPECT_EQ(stretch(in.data(), STRETCH_WINDOW - 1, 1.5, out.data(), buffers), 0u);  // too short to stretch
+    EXPECT_EQ(stretch(in.data(), in.size(), 2.5, out.data(), buffers), 0u);           // more than twice
+    EXPECT_EQ(stretch(in.data(), in.size(), 0.2, out.data(), buffers), 0u);
+    EXPECT_EQ(stretch(in.data(), in.size(), std::nan(""), out.data(), buffers), 0u);
+}
+
+TEST(Stretch, SpeedGivesThePace)
+{
+    EXPECT_EQ(speed_pace(1), 0.5);
+    EXPECT_EQ(speed_pace(50), 0.5);
+    EXPECT_EQ(speed_pace(80), 0.8);
+    EXPECT_EQ(speed_pace(100), 1.0);
+    EXPECT_EQ(speed_pace(150), 2.0);
+    EXPECT_EQ(speed_pace(200), 3.0);
+    const Rhythm r{221, 1103, 6615, 120};
+    EXPECT_DOUBLE_EQ(rhythm_stretch(r, 100), 1.2);
+    EXPECT_DOUBLE_EQ(rhythm_stretch(r, 200), 0.4);
+    EXPECT_DOUBLE_EQ(rhythm_stretch(r, 50), 2.4);  // beyond what is stretched: sounded as recorded
+}
+
+TEST_F(RhythmTest, RecordingsSoundAtTheVoicesPace)
+{
+    const Samples voiced = pulses(4000, 200);
+    voice("ma.pcm", voiced);
+    dir.write("v/prosody.txt", std::string(RHYTHM) + "stretch 150\n");
+    StageRun r = run_text("ма.`");
+    ASSERT_EQ(r.samples.size(), 998u + 6000u + 14998u);
+    EXPECT_NEAR(period_of(r.samples, 998 + 600, 998 + 5400, 100, 400), 200, 2);
+    // Speed 150 asks for twice the speaker's pace: 4000 × 1.5 / 2 samples,
+    // and the pause at the original rules' speed.
+    Settings.speed = 150;
+    r = run_text("ма.`");
+    EXPECT_EQ(r.samples.size(), 998u + 3000u + 9998u);
+    // Recordings read from their files each time are stretched alike.
+    recording_cache_enabled = false;
+    EXPECT_EQ(run_text("ма.`").samples, r.samples);
+    // A voice at its recorded pace at speed 100 is not stretched at all.
+    Settings.speed = 100;
+    dir.write("v/prosody.txt", std::string(RHYTHM) + "stretch 100\n");
+    EXPECT_EQ(run_text("ма.`").samples.size(), 998u + 4000u + 14998u);
 }
 
 }  // namespace

@@ -240,7 +240,7 @@ bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutS
     }
     const auto samples = [](double seconds) { return long(std::lround(seconds * VOICE_RATE)); };
     if (!write_rhythm(voice_dir, samples(RHYTHM_CROSSFADE), samples(RHYTHM_CLOSURE),
-                      samples(phrase_pause(sentences))))
+                      samples(phrase_pause(sentences)), std::lround(RHYTHM_STRETCH * 100)))
         return false;
     std::printf("voicegen: %zu recordings cut from %zu sentences of %s into %s\n", tokens.count, sentences.size(),
                 corpus_dir, voice_dir);

@@ -17,11 +17,15 @@ bool unit_occurrences(const Token& t, const std::vector<Sentence>& sentences, st
 
 // The voice's rhythm for the sound stage's everyday joins (the file
 // prosody.txt of the voice, in samples at the voice's rate): the crossfade
-// and the closure before a voiceless stop, tuned on the sentences ending in
+// the closure before a voiceless stop and the stretch, tuned on the sentences ending in
 // 5 (voicegen --keep-out 5, bench/prosody.sh), and the pause between
 // phrases, the median of the speaker's pauses inside a sentence.
 constexpr double RHYTHM_CROSSFADE = 0.010;  // seconds
 constexpr double RHYTHM_CLOSURE = 0.050;
+// The recordings' length at speed 100, as a share of their own: the units,
+// trimmed of silence and cut at their phones' bounds, are shorter than the
+// syllables the speaker says (tuned as above to the speaker's speech time).
+constexpr double RHYTHM_STRETCH = 1.15;
 // The median length in seconds of the pauses ("pau") that stand between two
 // other phones of a sentence; 0 when there is none.
 double phrase_pause(const std::vector<Sentence>& sentences);

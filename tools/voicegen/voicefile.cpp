@@ -35,15 +35,15 @@ bool write_recording(const char* dir, const Token& t, const Recording& r)
     return true;
 }
 
-bool write_rhythm(const char* dir, long crossfade, long closure, long pause)
+bool write_rhythm(const char* dir, long crossfade, long closure, long pause, long stretch)
 {
     std::array<char, 4096> path{};
     std::snprintf(path.data(), path.size(), "%s/%s", dir, RHYTHM_FILE);
     char text[256];
     const int n = std::snprintf(text, sizeof text,
                                 "# The rhythm of this voice for the everyday reading, in samples at 22050 Hz.\n"
-                                "crossfade %ld\nclosure %ld\npause %ld\n",
-                                crossfade, closure, pause);
+                                "crossfade %ld\nclosure %ld\npause %ld\nstretch %ld\n",
+                                crossfade, closure, pause, stretch);
     TextFile f;
     bool ok = text_open(f, path.data(), "w");
     if (ok) {
