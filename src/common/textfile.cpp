@@ -4,16 +4,60 @@
 #include "common/cp1251.h"
 #include "common/sysfile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-bool write_all(int fd, const unsigned char* data, std::size_t n, long long offset)
+bool stopped(const TextFile& f) { return f.stop != nullptr && f.stop->load(std::memory_order_relaxed); }
+
+// The system's reads and writes, or their like on bytes in memory.
+long long read_at(const TextFile& f, void* data, std::size_t n, long long offset)
+{
+    if (f.memory == nullptr)
+        return sys_read_at(f.fd, data, n, offset);
+    if (stopped(f))
+        return -1;
+    const std::string& m = *f.memory;
+    if (offset >= static_cast<long long>(m.size()))
+        return 0;
+    const std::size_t take = std::min(n, m.size() - static_cast<std::size_t>(offset));
+    std::memcpy(data, m.data() + offset, take);
+    return static_cast<long long>(take);
+}
+
+long long write_parts_at(const TextFile& f, const iovec* parts, int count, long long offset)
+{
+    if (f.memory == nullptr)
+        return sys_write_parts_at(f.fd, parts, count, offset);
+    if (stopped(f))
+        return -1;
+    std::string& m = *f.memory;
+    std::size_t total = 0;
+    for (int i = 0; i < count; ++i)
+        total += parts[i].iov_len;
+    const auto at = static_cast<std::size_t>(offset);
+    if (m.size() < at + total)
+        m.resize(at + total);  // a gap before at (never made by the program) reads as zeros
+    std::size_t to = at;
+    for (int i = 0; i < count; ++i) {
+        std::memcpy(m.data() + to, parts[i].iov_base, parts[i].iov_len);
+        to += parts[i].iov_len;
+    }
+    return static_cast<long long>(total);
+}
+
+long long file_size(const TextFile& f)
+{
+    return f.memory == nullptr ? sys_file_size(f.fd) : static_cast<long long>(f.memory->size());
+}
+
+bool write_all(const TextFile& f, const unsigned char* data, std::size_t n, long long offset)
 {
     while (n > 0) {
         iovec part = {const_cast<unsigned char*>(data), n};
-        const long long w = sys_write_parts_at(fd, &part, 1, offset);
+        const long long w = write_parts_at(f, &part, 1, offset);
         if (w <= 0)
             return false;
         data += w;
@@ -40,7 +84,7 @@ bool fill(TextFile& f)
     f.base += static_cast<long long>(f.len);
     f.pos = 0;
     f.len = 0;
-    const long long r = sys_read_at(f.fd, f.buf.data(), f.buf.size(), f.base);
+    const long long r = read_at(f, f.buf.data(), f.buf.size(), f.base);
     if (r < 0) {
         f.failed = true;
         return false;
@@ -95,14 +139,8 @@ int decode_utf8(TextFile& f, int lead)
     return cp1251_from_unicode(points[0]);
 }
 
-}  // namespace
-
-TextFile::~TextFile() { text_close(*this); }
-
-bool text_open(TextFile& f, const char* name, const char* mode)
+bool access_of(const char* mode, FileAccess& access)
 {
-    text_close(f);
-    FileAccess access;
     if (std::strcmp(mode, "r") == 0)
         access = FileAccess::read;
     else if (std::strcmp(mode, "w") == 0)
@@ -113,15 +151,14 @@ bool text_open(TextFile& f, const char* name, const char* mode)
         access = FileAccess::update_new;
     else
         return false;
-    if (name == nullptr || name[0] == '\0')
-        return false;
-    // Only what can hold a file of ours: a regular file, or a device such as
-    // the null device to write to. A directory, a pipe or a socket is refused
-    // like a missing file.
-    const int fd = sys_open(name, access);
-    if (fd < 0)
-        return false;
+    return true;
+}
+
+void start_file(TextFile& f, int fd, FileAccess access)
+{
     f.fd = fd;
+    f.memory = nullptr;
+    f.stop = nullptr;
     f.readable = access != FileAccess::write_new;
     f.writable = access != FileAccess::read;
     f.binary = false;
@@ -135,15 +172,47 @@ bool text_open(TextFile& f, const char* name, const char* mode)
     f.utf8 = false;
     f.utf8_bom = false;
     f.typographic = false;
+}
+
+}  // namespace
+
+TextFile::~TextFile() { text_close(*this); }
+
+bool text_open(TextFile& f, const char* name, const char* mode)
+{
+    text_close(f);
+    FileAccess access;
+    if (!access_of(mode, access) || name == nullptr || name[0] == '\0')
+        return false;
+    // Only what can hold a file of ours: a regular file, or a device such as
+    // the null device to write to. A directory, a pipe or a socket is refused
+    // like a missing file.
+    const int fd = sys_open(name, access);
+    if (fd < 0)
+        return false;
+    start_file(f, fd, access);
     return true;
 }
 
-bool text_is_utf8_file(const char* name)
+bool text_open_memory(TextFile& f, std::string& bytes, const char* mode)
 {
-    TextFile f;
-    if (!text_open(f, name, "r"))
+    text_close(f);
+    FileAccess access;
+    if (!access_of(mode, access))
         return false;
-    text_set_binary(f);
+    if (access == FileAccess::write_new || access == FileAccess::update_new)
+        bytes.clear();
+    start_file(f, MEMORY_FD, access);
+    f.memory = &bytes;
+    return true;
+}
+
+namespace {
+
+// Whether the text from its first byte on, read as plain bytes, is UTF-8
+// by the rule of text_open_input.
+bool reads_as_utf8(TextFile& f)
+{
     unsigned char head[3];
     const std::size_t got = text_read(f, head, 3);
     if (got == 3 && std::memcmp(head, UTF8_BOM, 3) == 0)
@@ -164,12 +233,27 @@ bool text_is_utf8_file(const char* name)
     return cyrillic && utf8_finish(d, points) == 0;
 }
 
-bool text_open_input(TextFile& f, const char* name)
+}  // namespace
+
+bool text_is_utf8_file(const char* name)
 {
-    const bool utf8 = text_is_utf8_file(name);
+    TextFile f;
     if (!text_open(f, name, "r"))
         return false;
+    text_set_binary(f);
+    return reads_as_utf8(f);
+}
+
+void text_choose_input(TextFile& f)
+{
+    const bool binary = f.binary;
+    f.binary = true;
+    text_seek(f, 0, SEEK_SET);
+    const bool utf8 = reads_as_utf8(f);
+    f.binary = binary;
+    text_seek(f, 0, SEEK_SET);
     f.utf8 = utf8;
+    f.utf8_bom = false;
     if (utf8) {
         unsigned char head[3] = {0, 0, 0};
         for (unsigned char& b : head) {
@@ -181,6 +265,13 @@ bool text_open_input(TextFile& f, const char* name)
         f.utf8_bom = std::memcmp(head, UTF8_BOM, 3) == 0;
         text_seek(f, 0, SEEK_SET);
     }
+}
+
+bool text_open_input(TextFile& f, const char* name)
+{
+    if (!text_open(f, name, "r"))
+        return false;
+    text_choose_input(f);
     return true;
 }
 
@@ -190,8 +281,10 @@ bool text_close(TextFile& f)
         return true;
     text_flush(f);
     const bool ok = !f.failed;
-    sys_close(f.fd);
+    if (f.memory == nullptr)
+        sys_close(f.fd);
     f.fd = -1;
+    f.memory = nullptr;
     f.readable = f.writable = false;
     f.pos = f.len = 0;
     f.dirty = false;
@@ -298,7 +391,7 @@ bool text_flush(TextFile& f)
 {
     if (f.fd < 0 || !f.dirty)
         return !f.failed;
-    const bool ok = write_all(f.fd, f.buf.data(), f.pos, f.base);
+    const bool ok = write_all(f, f.buf.data(), f.pos, f.base);
     if (!ok)
         f.failed = true;
     f.base += static_cast<long long>(f.pos);
@@ -333,7 +426,7 @@ bool text_write(TextFile& f, const void* data, std::size_t n)
         if (f.pos == 0 && n >= f.buf.size()) {
             // A block or more with nothing pending goes to the system as it
             // is, without a copy through the buffer.
-            const bool ok = write_all(f.fd, in, n, f.base);
+            const bool ok = write_all(f, in, n, f.base);
             if (!ok)
                 f.failed = true;
             f.base += static_cast<long long>(n);
@@ -369,7 +462,7 @@ bool text_write_parts(TextFile& f, iovec* parts, int count)
     if (!text_flush(f))
         return false;
     while (count > 0) {
-        const long long w = sys_write_parts_at(f.fd, parts, count, f.base);
+        const long long w = write_parts_at(f, parts, count, f.base);
         if (w <= 0) {
             f.failed = true;
             return false;
@@ -401,7 +494,7 @@ long long text_size(TextFile& f)
 {
     if (f.fd < 0 || (f.dirty && !text_flush(f)))
         return -1;
-    return sys_file_size(f.fd);
+    return file_size(f);
 }
 
 bool text_seek(TextFile& f, long long offset, int whence)
@@ -446,5 +539,5 @@ bool text_write_at(TextFile& f, long long offset, const void* data, std::size_t 
 {
     if (f.fd < 0 || !f.writable || !f.binary)
         return false;
-    return write_all(f.fd, static_cast<const unsigned char*>(data), n, offset);
+    return write_all(f, static_cast<const unsigned char*>(data), n, offset);
 }

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
+#include <string>
 
 #include "platform.h"  // struct iovec
 
@@ -16,7 +18,11 @@ constexpr unsigned char CTRL_Z = 0x1A;
 constexpr std::size_t FILE_BLOCK_BYTES = 65536;
 
 struct TextFile {
-    int fd = -1;
+    int fd = -1;          // the system's descriptor, MEMORY_FD for bytes in memory, -1 when closed
+    std::string* memory = nullptr;  // the bytes of a file held in memory
+    // A file in memory: once this is set, every read and write fails (a
+    // caller's cancel reaches a stage within one block of its data).
+    const std::atomic<bool>* stop = nullptr;
     bool readable = false;
     bool writable = false;
     bool binary = false;
@@ -40,9 +46,17 @@ struct TextFile {
     ~TextFile();
 };
 
+// The descriptor of a file whose bytes are held in memory.
+constexpr int MEMORY_FD = 0x7FFFFFFF;
+
 // mode is "r", "w", "r+" or "w+", with the meanings of the C library; files open
 // in text mode. A directory is never opened. Returns false when it cannot open.
 bool text_open(TextFile& f, const char* name, const char* mode);
+// Opens bytes held in memory as a file, with the same modes ("w" and "w+"
+// empty them); the text-mode rules apply as to a file on disk, so a chain run
+// in memory passes the same bytes from stage to stage as one run over files.
+// bytes must outlive the handle.
+bool text_open_memory(TextFile& f, std::string& bytes, const char* mode);
 // Writes what is pending and closes; false when any write since opening failed.
 // Closing a closed handle does nothing and returns true.
 bool text_close(TextFile& f);
@@ -141,6 +155,9 @@ bool text_set_binary(TextFile& f);
 bool text_open_input(TextFile& f, const char* name);
 // Whether the named file would be read as UTF-8 by text_open_input.
 bool text_is_utf8_file(const char* name);
+// The same choice for a text already open for reading (at any position; it
+// is left at its start): decoded from UTF-8 or read as code page 1251.
+void text_choose_input(TextFile& f);
 
 // Whole size of the file in bytes, pending writes included; -1 on failure.
 long long text_size(TextFile& f);

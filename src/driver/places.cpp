@@ -5,8 +5,7 @@
 #include "common/datadirs.h"
 #include "common/settings.h"
 #include "driver/driver_internal.h"
-#include "secondread/secondread.h"
-#include "zvuki/zvuki.h"
+#include "driver/stage_files.h"
 
 int readconfig_found()
 {
@@ -19,7 +18,7 @@ int secondread_found()
 {
     if (!find_data("replace.txt", DataKind::data, Places.dictionary, sizeof Places.dictionary))
         print_data_places("replace.txt", DataKind::data);
-    return Secondread();
+    return secondread_files();
 }
 
 int zvuki_found()
@@ -36,5 +35,5 @@ int zvuki_found()
     } else {
         print_data_places(voice, DataKind::data);
     }
-    return Zvuki();
+    return zvuki_files();
 }

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr unsigned char PAUSE_MARK = '#';
 // Letters kept doubled, as they are pronounced so.
 const char* const KEPT_DOUBLES = cp1251_text<"нвтд">;
 // A word of capitals this long or longer among others is a heading, not an

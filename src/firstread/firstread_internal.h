@@ -28,5 +28,3 @@ long long Spellnumber(char first_digit, TextFile& in, TextFile& out, FractionSta
 // NUL byte, with remaining the characters still to come after it.
 bool read_everyday(TextFile& in, TextFile& out, long long count, long long& remaining);
 
-// Opens the text to be read aloud.
-bool open_input(TextFile& f, const char* name);
