@@ -11,49 +11,15 @@
 // frame of their own side are dropped. Symmetric DTW (right, down, diagonal)
 // on Euclidean frame distances; the result is the mean distance along the
 // cheapest path times 10/ln 10 times the square root of 2.
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <numbers>
-#include <string>
+#include <utility>
 #include <vector>
 
-#include "cepstrum.h"
+#include "loud.h"
 
 namespace {
-
-constexpr double DROP_DB = 40.0;
-
-bool read_raw(const char* path, std::vector<double>& x)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    x.resize(bytes.size() / 2);
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        const auto lo = static_cast<unsigned char>(bytes[2 * i]);
-        const auto hi = static_cast<unsigned char>(bytes[2 * i + 1]);
-        x[i] = static_cast<short>(lo | hi << 8);
-    }
-    return true;
-}
-
-// The cepstra of the frames loud enough to count.
-std::vector<Cepstrum> loud_cepstra(const std::vector<double>& x)
-{
-    std::vector<Cepstrum> all;
-    std::vector<double> energy;
-    signal_cepstra(x, all, energy);
-    const double loudest = *std::max_element(energy.begin(), energy.end());
-    std::vector<Cepstrum> kept;
-    for (std::size_t f = 0; f < all.size(); ++f)
-        if (energy[f] > loudest - DROP_DB)
-            kept.push_back(all[f]);
-    return kept;
-}
 
 // Mean frame distance along the cheapest monotonic path from the first pair
 // of frames to the last; ties prefer the diagonal, then the step down.

@@ -41,7 +41,7 @@ trap 'rm -f "$log"' EXIT
 echo
 if grep -q 'has failed!' "$log" || [ ! -f rech.wav ]; then
     echo "The run did not finish; see the messages above."
-    exit 0
+    exit 1
 fi
 seconds="$(soxi -D rech.wav 2>/dev/null || echo unknown)"
 echo "Speech: $build/rech.wav ($seconds seconds)"

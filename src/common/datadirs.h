@@ -38,5 +38,9 @@ void data_search_dirs(DataKind kind, DataDirs& dirs);
 // would not fit). An absolute name is taken as it stands.
 bool find_data(const char* name, DataKind kind, char* path, std::size_t cap);
 
+// The user's own settings directory, ending in its separator (created by
+// the caller when missing); false when the system names none.
+bool user_settings_dir(char* path, std::size_t cap);
+
 // One line saying that name is in none of the places looked in.
 void print_data_places(const char* name, DataKind kind);

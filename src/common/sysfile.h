@@ -32,6 +32,10 @@ bool sys_truncate(int fd, long long size);
 
 // Whether anything (a file, a directory, a link) has this name.
 bool sys_exists(const char* name);
+// Whether the directory holds a file whose name ends in suffix.
+bool sys_dir_has(const char* dir, const char* suffix);
+// Makes a directory; true when it exists afterwards.
+bool sys_make_dir(const char* name);
 // Deletes a file; false when it could not (a missing file included).
 bool sys_remove(const char* name);
 // Puts from in the place of to, replacing an existing file.

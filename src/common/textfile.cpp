@@ -5,10 +5,26 @@
 #include "common/sysfile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 namespace {
+
+// Per thread: two engines of the library may fail at once.
+thread_local FileFailure failure;
+
+void copy_name(std::array<char, FILE_NAME_BYTES>& to, const char* name)
+{
+    std::snprintf(to.data(), to.size(), "%s", name != nullptr ? name : "");
+}
+
+// The system refused a read or write of f: noted with its name.
+void note_failed(TextFile& f)
+{
+    note_file_failure(f.name.data(), errno);
+    f.failed = true;
+}
 
 bool stopped(const TextFile& f) { return f.stop != nullptr && f.stop->load(std::memory_order_relaxed); }
 
@@ -86,7 +102,7 @@ bool fill(TextFile& f)
     f.len = 0;
     const long long r = read_at(f, f.buf.data(), f.buf.size(), f.base);
     if (r < 0) {
-        f.failed = true;
+        note_failed(f);
         return false;
     }
     f.len = static_cast<std::size_t>(r);
@@ -188,9 +204,12 @@ bool text_open(TextFile& f, const char* name, const char* mode)
     // the null device to write to. A directory, a pipe or a socket is refused
     // like a missing file.
     const int fd = sys_open(name, access);
-    if (fd < 0)
+    if (fd < 0) {
+        note_file_failure(name, errno);
         return false;
+    }
     start_file(f, fd, access);
+    copy_name(f.name, name);
     return true;
 }
 
@@ -203,6 +222,7 @@ bool text_open_memory(TextFile& f, std::string& bytes, const char* mode)
     if (access == FileAccess::write_new || access == FileAccess::update_new)
         bytes.clear();
     start_file(f, MEMORY_FD, access);
+    copy_name(f.name, "");
     f.memory = &bytes;
     return true;
 }
@@ -393,7 +413,7 @@ bool text_flush(TextFile& f)
         return !f.failed;
     const bool ok = write_all(f, f.buf.data(), f.pos, f.base);
     if (!ok)
-        f.failed = true;
+        note_failed(f);
     f.base += static_cast<long long>(f.pos);
     f.pos = 0;
     f.len = 0;
@@ -428,7 +448,7 @@ bool text_write(TextFile& f, const void* data, std::size_t n)
             // is, without a copy through the buffer.
             const bool ok = write_all(f, in, n, f.base);
             if (!ok)
-                f.failed = true;
+                note_failed(f);
             f.base += static_cast<long long>(n);
             return ok && !f.failed;
         }
@@ -464,7 +484,7 @@ bool text_write_parts(TextFile& f, iovec* parts, int count)
     while (count > 0) {
         const long long w = write_parts_at(f, parts, count, f.base);
         if (w <= 0) {
-            f.failed = true;
+            note_failed(f);
             return false;
         }
         f.base += w;
@@ -540,4 +560,29 @@ bool text_write_at(TextFile& f, long long offset, const void* data, std::size_t 
     if (f.fd < 0 || !f.writable || !f.binary)
         return false;
     return write_all(f, static_cast<const unsigned char*>(data), n, offset);
+}
+
+const FileFailure& last_file_failure() { return failure; }
+
+void note_file_failure(const char* name, int error, const char* reason)
+{
+    copy_name(failure.name, name);
+    failure.error = error;
+    failure.reason = reason;
+}
+
+void clear_file_failure() { failure = FileFailure{}; }
+
+void describe_file_failure(char* out, std::size_t cap)
+{
+    if (cap == 0)
+        return;
+    out[0] = '\0';
+    if (failure.reason == nullptr && failure.error == 0)
+        return;
+    // The file layer refuses what cannot hold a file of ours (a pipe, a socket).
+    const char* reason = failure.reason ? failure.reason
+                         : failure.error == EINVAL ? "not a regular file"
+                                                   : std::strerror(failure.error);
+    std::snprintf(out, cap, "%s: %s", failure.name.data(), reason);
 }

@@ -16,6 +16,8 @@ constexpr unsigned char CTRL_Z = 0x1A;
 // One block of file data held in memory; large enough that a book is read in
 // a few thousand system calls, small enough to live inside the handle.
 constexpr std::size_t FILE_BLOCK_BYTES = 65536;
+// A file's name as the layer keeps it for reports (PATH_MAX of Linux, NUL included).
+constexpr std::size_t FILE_NAME_BYTES = 4096;
 
 struct TextFile {
     int fd = -1;          // the system's descriptor, MEMORY_FD for bytes in memory, -1 when closed
@@ -39,6 +41,7 @@ struct TextFile {
     std::size_t len = 0;  // bytes of buf filled by the last read
     long long last_get = -1;  // offset before the last text_getc, for text_ungetc
     std::array<unsigned char, FILE_BLOCK_BYTES> buf;
+    std::array<char, FILE_NAME_BYTES> name{};  // as opened; a longer one is cut here
 
     TextFile() = default;
     TextFile(const TextFile&) = delete;
@@ -158,6 +161,20 @@ bool text_is_utf8_file(const char* name);
 // The same choice for a text already open for reading (at any position; it
 // is left at its start): decoded from UTF-8 or read as code page 1251.
 void text_choose_input(TextFile& f);
+
+// The last file of this process that could not be opened, read or written,
+// so a failure can be reported by what it concerns: its name and the system's
+// error number, or a reason of the program's own (error 0 and reason null: none).
+struct FileFailure {
+    std::array<char, FILE_NAME_BYTES> name{};
+    int error = 0;
+    const char* reason = nullptr;  // a static text, in place of the error's
+};
+const FileFailure& last_file_failure();
+void note_file_failure(const char* name, int error, const char* reason = nullptr);
+void clear_file_failure();
+// What the failure says, as "NAME: REASON"; empty when there is none.
+void describe_file_failure(char* out, std::size_t cap);
 
 // Whole size of the file in bytes, pending writes included; -1 on failure.
 long long text_size(TextFile& f);

@@ -1,4 +1,5 @@
 // The settings file vokdar.cfg: loading and repairing it, and the setup dialogue.
+#include <array>
 #include <cstdio>
 #include <cstring>
 
@@ -100,16 +101,82 @@ int Readconfig()
     return 1;
 }
 
-int Setup() { return setup_dialogue(stdin); }
+namespace {
 
-int setup_dialogue(std::FILE* answers)
+// Makes every directory of path up to its last separator.
+bool make_dirs(char* path)
+{
+    for (char* p = path + 1; *p != '\0'; ++p) {
+        if (*p != PATH_SEPARATOR)
+            continue;
+        *p = '\0';
+        const bool made = sys_make_dir(path);
+        *p = PATH_SEPARATOR;
+        if (!made)
+            return false;
+    }
+    return true;
+}
+
+bool copy_file(const char* from, const char* to)
+{
+    TextFile in, out;
+    if (!text_open(in, from, "r") || !text_open(out, to, "w"))
+        return false;
+    text_set_binary(in);
+    text_set_binary(out);
+    std::array<unsigned char, CONFIG_TEXT_BYTES> chunk;
+    bool ok = true;
+    for (std::size_t n; ok && (n = text_read(in, chunk.data(), chunk.size())) > 0;)
+        ok = text_write(out, chunk.data(), n);
+    return text_close(out) && ok && !in.failed;
+}
+
+// The settings file the dialogue edits: the one a run would read, when it is
+// the working directory's or the user's own; else the user's own, made from
+// the system's default where there is one. Without a user directory, the
+// working directory's, as it always was.
+void setup_target(char* target, std::size_t cap)
+{
+    std::snprintf(target, cap, "%s", CONFIG_NAME);
+    char found[DATA_PATH_BYTES];
+    const bool exists = find_data(CONFIG_NAME, DataKind::settings, found, sizeof found);
+    char user[DATA_PATH_BYTES];
+    const bool has_user = user_settings_dir(user, sizeof user);
+    if (exists && (std::strcmp(found, CONFIG_NAME) == 0 || !has_user ||
+                   std::strncmp(found, user, std::strlen(user)) == 0)) {
+        std::snprintf(target, cap, "%s", found);
+        return;
+    }
+    char path[DATA_PATH_BYTES];
+    const int n = has_user ? std::snprintf(path, sizeof path, "%s%s", user, CONFIG_NAME) : -1;
+    if (n < 0 || static_cast<std::size_t>(n) >= sizeof path || !make_dirs(path))
+        return;
+    if (exists && !copy_file(found, path))
+        return;
+    std::snprintf(target, cap, "%s", path);
+}
+
+}  // namespace
+
+int Setup()
+{
+    char target[DATA_PATH_BYTES];
+    setup_target(target, sizeof target);
+    const int status = setup_dialogue(stdin, target);
+    if (status == EXIT_OK)
+        std::printf("Settings saved in %s\n", target);
+    return status;
+}
+
+int setup_dialogue(std::FILE* answers, const char* name)
 {
     TextFile file;
-    if (!text_open(file, CONFIG_NAME, "r+")) {
+    if (!text_open(file, name, "r+")) {
         // A first setup makes the file; one that exists but will not open is left alone.
-        if (sys_exists(CONFIG_NAME) || !text_open(file, CONFIG_NAME, "w+")) {
-            std::printf("Cannot open vokdar.cfg for writing!\n");
-            return 0;
+        if (sys_exists(name) || !text_open(file, name, "w+")) {
+            std::printf("Cannot open %s for writing!\n", name);
+            return EXIT_FAILED;
         }
     }
     voice_as_stored();
@@ -169,7 +236,9 @@ int setup_dialogue(std::FILE* answers)
     const bool fits = n > 0 && static_cast<std::size_t>(n) < sizeof text;
     const bool written = fits && text_puts(file, text) && text_flush(file) &&
                          sys_truncate(file.fd, text_tell(file));
-    if (!text_close(file) || !written)
-        std::printf("Cannot write vokdar.cfg!\n");
-    return 0;
+    if (!text_close(file) || !written) {
+        std::printf("Cannot write %s!\n", name);
+        return EXIT_FAILED;
+    }
+    return EXIT_OK;
 }

@@ -6,6 +6,7 @@
 
 #include "common/console.h"
 #include "common/sysfile.h"
+#include "common/textfile.h"
 #include "driver/driver_internal.h"
 #include "driver/stage_files.h"
 
@@ -16,11 +17,24 @@ const Operations REAL_OPERATIONS = {
 
 namespace {
 
-// A failed stage: its line, one key, and the run ends with nothing deleted.
-int fail_run(const char* message)
+// A failure line, what it concerns and why (standard error, so a pipe of the
+// speech's console lines stays as it was).
+constexpr std::size_t REASON_BYTES = FILE_NAME_BYTES + 128;
+
+// A failed stage: its line, a line naming the file and the reason (or,
+// where no file failed, the stage's own), one key, and the run ends with
+// nothing deleted.
+int fail_run(const char* message, const char* otherwise)
 {
-    fail_wait(message);
-    return 0;
+    std::fputs(message, stdout);
+    // The stage's line ends here, so the shell's prompt does not stick to it.
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+    char reason[REASON_BYTES];
+    describe_file_failure(reason, sizeof reason);
+    std::fprintf(stderr, "vokdar: %s\n", reason[0] != '\0' ? reason : otherwise);
+    wait_key();
+    return EXIT_FAILED;
 }
 
 bool is(const char* arg, const char* option) { return std::strcmp(arg, option) == 0; }
@@ -36,11 +50,9 @@ int drive(int argc, char** argv, const Operations& ops)
             if (ops.readclipboard())
                 input_name = "rech.txt";
         } else if (is(first, "-m")) {
-            ops.convertmp3();
-            return 0;
+            return ops.convertmp3();
         } else if (is(first, "-p")) {
-            ops.playwav();
-            return 0;
+            return ops.playwav();
         } else if (is(first, "-s")) {
             return ops.setup();
         } else if (is(first, "-h")) {
@@ -52,29 +64,36 @@ int drive(int argc, char** argv, const Operations& ops)
 
     if (!ops.readconfig())
         std::printf("There is no vokdar.cfg file! Using Default...");
+    // Each stage's failure is told by what failed in it, not before it.
+    constexpr const char* SEE_ABOVE = "the message above says what went wrong";
+    clear_file_failure();
     if (!ops.firstread(input_name))
-        return fail_run("First read has failed!");
+        return fail_run("First read has failed!", "no text was named");
+    clear_file_failure();
     if (!ops.secondread())
-        return fail_run("Second read has failed!");
+        return fail_run("Second read has failed!", SEE_ABOVE);
+    clear_file_failure();
     if (!ops.slogi())
-        return fail_run("Slogi has failed!");
+        return fail_run("Slogi has failed!", SEE_ABOVE);
+    clear_file_failure();
     if (!ops.zvuki())
-        return fail_run("Zvuki has failed!");
+        return fail_run("Zvuki has failed!", SEE_ABOVE);
     // A missing file is fine: the stage that made it may have had nothing to write.
     sys_remove("slogi.tmp");
     sys_remove("text.tmp");
     sys_remove("text2.tmp");
 
+    int status = EXIT_OK;
     if (argc == 1) {
         std::printf("\nPlay rech.wav, Enjoy!\n\n");
     } else if (argc == 3) {
         if (is(argv[2], "-m"))
-            ops.convertmp3();
+            status = ops.convertmp3();
         else if (is(argv[2], "-p"))
-            ops.playwav();
+            status = ops.playwav();
     }
     std::fflush(stdout);
-    return 0;
+    return status;
 }
 
 bool needs_lock(int argc, char** argv)
@@ -98,7 +117,7 @@ int vokdar_main(int argc, char** argv)
         std::fprintf(stderr, "vokdar is already running in this directory.\n");
         return 1;
     }
-    drive(argc, argv, REAL_OPERATIONS);
+    const int status = drive(argc, argv, REAL_OPERATIONS);
     std::fflush(stdout);
-    return 0;
+    return status;
 }

@@ -8,17 +8,29 @@
 // Loads vokdar.cfg into Settings and repairs it: 1 when read, 0 when the file
 // cannot be opened (Settings then untouched).
 int Readconfig();
-// The setup dialogue on standard input; rewrites vokdar.cfg. Returns 0.
+// The setup dialogue on standard input; rewrites the settings file a run
+// would read (see setup_target) and says which. EXIT_OK, or EXIT_FAILED when
+// it could not be written.
 int Setup();
-// The dialogue with its answers taken from answers (Setup passes stdin).
-int setup_dialogue(std::FILE* answers);
+// The dialogue on the settings file name, with its answers taken from
+// answers (Setup passes stdin).
+int setup_dialogue(std::FILE* answers, const char* name = "vokdar.cfg");
+
+// The exit statuses: a run that spoke its text, or a one-shot action that did
+// what it was asked; one that could not (the line before the status says why);
+// a command line that cannot be understood.
+constexpr int EXIT_OK = 0;
+constexpr int EXIT_FAILED = 1;
+constexpr int EXIT_USAGE = 2;
 
 // The usage text. Returns 0.
 int Printhelp();
-// Hand rech.wav to the encoder or the player. They return only when nothing
-// could be started, after printing why; otherwise the program has ended.
-void Convertmp3();
-void Playwav();
+// Encodes rech.wav into rech.mp3 and waits for the encoder: EXIT_OK when it
+// made it, else EXIT_FAILED after a line saying why.
+int Convertmp3();
+// Hands rech.wav to the player; returns only when nothing could be started
+// (EXIT_FAILED, after printing why); otherwise the program has ended.
+int Playwav();
 
 // Captures the clipboard text into rech.txt: 1 when written, 0 when the
 // clipboard cannot be read (an existing rech.txt is then left as it was).
@@ -43,15 +55,16 @@ struct Operations {
     int (*readclipboard)();
     int (*setup)();
     int (*printhelp)();
-    void (*convertmp3)();
-    void (*playwav)();
+    int (*convertmp3)();
+    int (*playwav)();
 };
 extern const Operations REAL_OPERATIONS;
 
-// The command line's decision and the run over ops; the exit status (0).
+// The command line's decision and the run over ops; the exit status.
 int drive(int argc, char** argv, const Operations& ops);
 
-// The lock of a run in the working directory.
+// The lock of a run in the working directory: on POSIX systems the directory
+// itself, on Windows this file, which goes when the lock does.
 constexpr const char* LOCK_FILE_NAME = "vokdar.lock";
 enum class DirLock {
     held,         // this process holds it until it ends

@@ -9,6 +9,10 @@ bool is_program_file(const char* path);
 // this console, then ends this program at once with status 0; returns only
 // when it could not be started.
 void start_and_exit(const char* path, char* const args[]);
+// Starts the program at path with args in this console and waits for it:
+// its exit status (128 and the signal's number when a signal ended it), or
+// -1 when it could not be started.
+int run_and_wait(const char* path, char* const args[]);
 // Players tried in turn when the user has put no "wav" program of their
 // own; the list ends in nullptr.
 const char* const* fallback_players();

@@ -59,7 +59,7 @@ int Printhelp()
     return 0;
 }
 
-void Convertmp3()
+int Convertmp3()
 {
     // The voice preset of today's encoder: 56 kbit/s mono, as the old "--voice" switch was.
     char name[16], preset[] = "--preset", voice[] = "voice";
@@ -67,12 +67,25 @@ void Convertmp3()
     char wav[] = "rech.wav", mp3[] = "rech.mp3";
     char* const args[] = {name, preset, voice, wav, mp3, nullptr};
     char path[PROGRAM_PATH_BYTES];
-    if (find_program(name, true, path, sizeof path))
-        start_and_exit(path, args);
-    std::printf("\nLame.exe not fownd!!\n\n");
+    if (!find_program(name, true, path, sizeof path)) {
+        std::printf("\nLame.exe not fownd!!\n\n");
+        return EXIT_FAILED;
+    }
+    // Waited for, so rech.mp3 is complete when this program ends and the
+    // encoder's lines come before the shell's prompt.
+    std::fflush(stdout);
+    const int status = run_and_wait(path, args);
+    if (status == 0)
+        return EXIT_OK;
+    if (status < 0)
+        std::fprintf(stderr, "vokdar: %s: could not be started\n", path);
+    else
+        std::fprintf(stderr, "vokdar: %s ended with status %d; rech.mp3 is not complete\n", path,
+                     status);
+    return EXIT_FAILED;
 }
 
-void Playwav()
+int Playwav()
 {
     // "wav" is the player of the user's choosing; without one, a common player.
     char wav[] = "rech.wav";
@@ -89,4 +102,5 @@ void Playwav()
         start_and_exit(path, args);
     }
     std::printf("\nwav.exe not fownd!!\n\n");
+    return EXIT_FAILED;
 }

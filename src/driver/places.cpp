@@ -1,9 +1,12 @@
 // The stages of a run with their read-only files looked for beyond the
 // working directory: vokdar.cfg, replace.txt and the voice directory.
+#include <cerrno>
 #include <cstring>
 
 #include "common/datadirs.h"
 #include "common/settings.h"
+#include "common/sysfile.h"
+#include "common/textfile.h"
 #include "driver/driver_internal.h"
 #include "driver/stage_files.h"
 
@@ -34,6 +37,13 @@ int zvuki_found()
         Places.voice_root[root_len] = '\0';
     } else {
         print_data_places(voice, DataKind::data);
+        // Nothing to speak with: the run fails before rech.wav is touched.
+        note_file_failure(voice, ENOENT);
+        return 0;
+    }
+    if (!sys_dir_has(path, ".pcm")) {
+        note_file_failure(path, 0, "the voice has no recordings (.pcm files)");
+        return 0;
     }
     return zvuki_files();
 }

@@ -1,30 +1,8 @@
-// Inside the normaliser: the number speller and the input opener, shared with
+// Inside the first stage: the two readings and the input opener, shared with
 // the stage's own tests only (the driver sees firstread.h alone).
 #pragma once
 
-#include <cstdint>
-
 #include "common/textfile.h"
-
-// What one number leaves for the next: a decimal fraction is spoken over two
-// calls of the speller (the integer part, then the digits after the point).
-// The normaliser owns one for its whole text.
-struct FractionState {
-    // The integer part of a fraction has been spoken and its denominator is due.
-    bool fraction_pending = false;
-    // Digits of the pending fraction minus one, once its look-ahead is balanced.
-    std::int8_t decimals = 0;
-};
-
-// Speaks the run of digits that starts with first_digit ('0'..'9', already
-// read from in) as Russian number words into out. Reads the rest of the run,
-// the character that ends it and, after a point, looks ahead for a fraction.
-// Returns how many characters it consumed after first_digit (the end of the
-// input counts as one); in is left right after them.
-long long Spellnumber(char first_digit, TextFile& in, TextFile& out, FractionState& state);
-
-// The everyday reading of the whole text (numbers, dates, abbreviations,
-// Latin words, addresses as a Russian reader reads them) into out. false on a
-// NUL byte, with remaining the characters still to come after it.
-bool read_everyday(TextFile& in, TextFile& out, long long count, long long& remaining);
+#include "firstread/everyday/everyday.h"
+#include "firstread/original/original.h"
 

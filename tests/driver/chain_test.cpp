@@ -34,8 +34,8 @@ const Operations STAND_INS = {
     [] { calls += "clipboard;"; return clipboard_result; },
     [] { calls += "setup;"; return 0; },
     [] { calls += "help;"; return 0; },
-    [] { calls += "mp3;"; },
-    [] { calls += "play;"; },
+    [] { calls += "mp3;"; return 0; },
+    [] { calls += "play;"; return 0; },
 };
 
 TEST(Chain, RunsWhatTheCommandLineAsks)
@@ -61,8 +61,11 @@ TEST(Chain, RunsWhatTheCommandLineAsks)
         calls.clear();
         const int waits_before = key_wait_count();
         testing::internal::CaptureStdout();
-        EXPECT_EQ(drive(static_cast<int>(args.size()), argv.data(), STAND_INS), 0);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c[6]);
+        const int status = drive(static_cast<int>(args.size()), argv.data(), STAND_INS);
+        const std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(printed, c[6]);
+        // A failed stage, and only that, ends the program with a failure.
+        EXPECT_EQ(status, printed.find("has failed!\n") != std::string::npos ? EXIT_FAILED : EXIT_OK);
         EXPECT_EQ(calls, c[5]);
         EXPECT_EQ(key_wait_count() - waits_before, std::stoi(c[7]));
         // Only a finished run clears the intermediate files; nothing touches the result.
@@ -117,10 +120,11 @@ TEST(Setup, AsksAndWrites)
         harness::ScopedChdir here(dir.path());
         settings_defaults();
         testing::internal::CaptureStdout();
-        EXPECT_EQ(setup_dialogue(in), 0);
+        const int status = setup_dialogue(in);
         std::fclose(in);
         const std::string prompts = c[3] == "-" ? "" : driver_test::setup_prompts(driver_test::words(c[3]));
         EXPECT_EQ(testing::internal::GetCapturedStdout(), prompts + c[4]);
+        EXPECT_EQ(status, c[4].starts_with("Cannot") ? EXIT_FAILED : EXIT_OK);
         EXPECT_EQ(driver_test::found(dir, "vokdar.cfg"), c[2]);
     });
 }

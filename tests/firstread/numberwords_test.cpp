@@ -7,14 +7,31 @@
 
 #include "case_table.h"
 #include "common/textfile.h"
-#include "firstread/everyday.h"
+#include "firstread/everyday/tables.h"
 #include "harness.h"
 
 namespace {
 
 const char* const FORMS[] = {"nom_m", "nom_f", "nom_n", "gen_m", "dat_m", "prep_m", "obl_f", "acc_f", "nom_pl", "gen_pl"};
 
-// What one call writes, the call chosen by kind: cardinal, cardinal_f,
+const char* const CASES[] = {"nom", "gen", "dat", "acc", "ins", "prep"};
+
+// The case a kind such as "cardinal_dat" or "cardinal_dat_f" names, -1 for other kinds.
+int case_of(const std::string& kind)
+{
+    if (!kind.starts_with("cardinal_"))
+        return -1;
+    std::string name = kind.substr(9);
+    if (name.ends_with("_f"))
+        name.resize(name.size() - 2);
+    for (int c = 0; c < 6; ++c)
+        if (name == CASES[c])
+            return c;
+    return -1;
+}
+
+// What one call writes, the call chosen by kind: cardinal, cardinal_f, a
+// cardinal in a case (cardinal_gen …, cardinal_gen_f … for the feminine),
 // fraction (whole,digits) or an ordinal form.
 std::string words(const std::string& kind, const std::string& number)
 {
@@ -25,6 +42,9 @@ std::string words(const std::string& kind, const std::string& number)
         Speech s{out};
         if (kind == "cardinal" || kind == "cardinal_f") {
             say_cardinal(s, std::stoull(number), kind == "cardinal" ? Gender::masculine : Gender::feminine);
+        } else if (const int c = case_of(kind); c >= 0) {
+            const bool feminine = kind.ends_with("_f");
+            say_cardinal(s, std::stoull(number), feminine ? Gender::feminine : Gender::masculine, static_cast<Case>(c));
         } else if (kind == "fraction") {
             const std::size_t comma = number.find(',');
             const std::string digits = number.substr(comma + 1);

@@ -83,7 +83,15 @@ std::string utf8(const std::string& bytes)
 
 RunResult run_vokdar(const TempDir& dir, const std::vector<std::string>& args, const RunOptions& options)
 {
-    return run_program(VOKDAR_BINARY, dir.path(), args, options);
+    // The settings of whoever runs the tests stay out, and a setup dialogue
+    // writes inside the test's directory, unless the test names a place.
+    RunOptions own = options;
+    bool named = false;
+    for (const std::string& e : own.env)
+        named = named || e.rfind("XDG_CONFIG_HOME=", 0) == 0;
+    if (!named)
+        own.env.push_back("XDG_CONFIG_HOME=" + dir.file(".config"));
+    return run_program(VOKDAR_BINARY, dir.path(), args, own);
 }
 
 ScopedChdir::ScopedChdir(const std::string& dir)

@@ -12,7 +12,7 @@ trap 'rm -rf "$tmp"' EXIT
 fail() { echo "$*"; exit 1; }
 
 cmake --install "$build" --prefix "$tmp/prefix" > "$tmp/install.log" || { cat "$tmp/install.log"; fail "install failed"; }
-for f in bin/vokdar bin/vokdar-dict share/man/man1/vokdar.1 share/man/man1/vokdar-dict.1 share/vokdar/replace.txt; do
+for f in bin/vokdar bin/vokdar-dict share/man/man1/vokdar.1 share/man/man1/vokdar-dict.1 share/vokdar/replace.txt share/vokdar/vokdar.cfg; do
     [ -f "$tmp/prefix/$f" ] || fail "not installed: $f"
 done
 for voice in "$@"; do
@@ -27,7 +27,7 @@ printf '\314\340\354\340 \354\373\353\340 \360\340\354\363.\n' > "$tmp/work/in.t
 cp "$tmp/work/in.txt" "$tmp/ref/in.txt"
 (cd "$tmp/work" && env HOME="$tmp/home" XDG_CONFIG_HOME= XDG_DATA_HOME= XDG_DATA_DIRS="$tmp/none" \
     "$tmp/prefix/bin/vokdar" in.txt < /dev/null > out.log 2>&1) || fail "the installed vokdar failed"
-if grep -q 'slog\|none of\|failed' "$tmp/work/out.log"; then
+if grep -q 'slog\|none of\|failed\|no vokdar.cfg' "$tmp/work/out.log"; then
     cat "$tmp/work/out.log"
     fail "the installed vokdar did not find its data"
 fi

@@ -148,6 +148,21 @@ void data_search_dirs(DataKind kind, DataDirs& dirs)
     add(dirs, VOKDAR_FULL_DATADIR, std::strlen(VOKDAR_FULL_DATADIR), "");
 }
 
+bool user_settings_dir(char* path, std::size_t cap)
+{
+    // As the search has it: $XDG_CONFIG_HOME when absolute, else ~/.config.
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    char dir[DATA_PATH_BYTES];
+    if (config != nullptr && config[0] == '/') {
+        if (!join(config, "", dir, sizeof dir))
+            return false;
+    } else if (home == nullptr || home[0] != '/' || !join(home, ".config", dir, sizeof dir)) {
+        return false;
+    }
+    return join(dir, "vokdar/", path, cap);
+}
+
 bool find_data(const char* name, DataKind kind, char* path, std::size_t cap)
 {
     const std::size_t name_len = std::strlen(name);

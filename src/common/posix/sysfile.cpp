@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +29,8 @@ int sys_open(const char* name, FileAccess access)
     if (fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || (writes_anew && S_ISCHR(st.st_mode))) ||
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         close(fd);
+        // Said as what it is: a directory, or else nothing a file of ours can be.
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         return -1;
     }
     return fd;
@@ -69,6 +73,30 @@ bool sys_exists(const char* name)
 {
     struct stat st;
     return lstat(name, &st) == 0;
+}
+
+bool sys_dir_has(const char* dir, const char* suffix)
+{
+    DIR* d = opendir(dir);
+    if (d == nullptr)
+        return false;
+    const std::size_t suffix_len = std::strlen(suffix);
+    bool found = false;
+    while (const dirent* e = readdir(d)) {
+        const std::size_t len = std::strlen(e->d_name);
+        if (len > suffix_len && std::strcmp(e->d_name + len - suffix_len, suffix) == 0) {
+            found = true;
+            break;
+        }
+    }
+    closedir(d);
+    return found;
+}
+
+bool sys_make_dir(const char* name)
+{
+    struct stat st;
+    return mkdir(name, 0777) == 0 || (errno == EEXIST && stat(name, &st) == 0 && S_ISDIR(st.st_mode));
 }
 
 bool sys_remove(const char* name) { return unlink(name) == 0; }

@@ -35,6 +35,10 @@ void data_search_dirs(DataKind, DataDirs& dirs)
     dirs.count = 1;
 }
 
+// The folder of vokdar.exe is the one place looked in after the current
+// folder; settings of no file are kept where the dialogue runs.
+bool user_settings_dir(char*, std::size_t) { return false; }
+
 bool find_data(const char* name, DataKind kind, char* path, std::size_t cap)
 {
     const std::size_t name_len = std::strlen(name);

@@ -2,8 +2,10 @@
 // always opened in binary: the layer above does the text-mode translation.
 #include "common/sysfile.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -41,6 +43,7 @@ int sys_open(const char* name, FileAccess access)
     const int type = ok ? (st.st_mode & _S_IFMT) : 0;
     if (!(type == _S_IFREG || (writes_anew && type == _S_IFCHR))) {
         _close(fd);
+        errno = type == _S_IFDIR ? EISDIR : EINVAL;
         return -1;
     }
     return fd;
@@ -88,6 +91,30 @@ long long sys_file_size(int fd)
 bool sys_truncate(int fd, long long size) { return _chsize_s(fd, size) == 0; }
 
 bool sys_exists(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
+
+bool sys_dir_has(const char* dir, const char* suffix)
+{
+    char pattern[MAX_PATH];
+    const std::size_t dir_len = std::strlen(dir);
+    const char* sep = dir_len > 0 && dir[dir_len - 1] != '\\' && dir[dir_len - 1] != '/' ? "\\" : "";
+    const int n = std::snprintf(pattern, sizeof pattern, "%s%s*%s", dir, sep, suffix);
+    if (n < 0 || static_cast<std::size_t>(n) >= sizeof pattern)
+        return false;
+    WIN32_FIND_DATAA found;
+    const HANDLE h = FindFirstFileA(pattern, &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(h);
+    return true;
+}
+
+bool sys_make_dir(const char* name)
+{
+    if (CreateDirectoryA(name, nullptr) != 0)
+        return true;
+    const DWORD attributes = GetFileAttributesA(name);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
 
 bool sys_remove(const char* name) { return DeleteFileA(name) != 0; }
 

@@ -170,19 +170,28 @@ bool capture(const ClipboardTool& tool, const char* path)
 
 int Readclipboard()
 {
+    bool display = false;
     for (const ClipboardTool& tool : TOOLS) {
-        const char* display = std::getenv(tool.display);
+        const char* value = std::getenv(tool.display);
         char path[PROGRAM_PATH_BYTES];
-        if (display == nullptr || display[0] == '\0' ||
-            !find_program(tool.args[0], false, path, sizeof path))
+        if (value == nullptr || value[0] == '\0')
+            continue;
+        display = true;
+        if (!find_program(tool.args[0], false, path, sizeof path))
             continue;
         if (capture(tool, path)) {
             if (sys_replace(PARTIAL_NAME, CAPTURE_NAME))
                 return 1;
             std::printf("Cannot write rech.txt!\n");
+        } else {
+            std::fprintf(stderr, "vokdar: the clipboard could not be read: %s failed or did not answer\n",
+                         tool.args[0]);
         }
         sys_remove(PARTIAL_NAME);
         return 0;
     }
+    std::fprintf(stderr, "vokdar: the clipboard could not be read: %s\n",
+                 display ? "none of wl-paste, xclip and xsel is installed"
+                         : "no display (neither WAYLAND_DISPLAY nor DISPLAY is set)");
     return 0;
 }

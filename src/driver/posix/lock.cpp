@@ -1,5 +1,5 @@
-// One run per working directory: an advisory lock on vokdar.lock, held until
-// the process ends, however it ends.
+// One run per working directory: an advisory lock on the directory itself,
+// held until the process ends, however it ends. No file is made for it.
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -11,9 +11,7 @@ DirLock lock_working_directory()
 {
     // Close-on-exec: an encoder or player started at the end of a run must
     // not keep the directory locked after this program has gone.
-    int fd = open(LOCK_FILE_NAME, O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0)
-        fd = open(LOCK_FILE_NAME, O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    const int fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return DirLock::unavailable;
     while (flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -46,17 +46,23 @@ bool capture(const wchar_t* text)
 
 int Readclipboard()
 {
-    if (OpenClipboard(nullptr) == 0)
+    if (OpenClipboard(nullptr) == 0) {
+        std::fprintf(stderr, "vokdar: the clipboard could not be read: another program holds it\n");
         return 0;
+    }
     bool written = false;
+    bool text = false;
     // The system offers any text of the clipboard in this form as well.
     if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-            written = capture(text);
+        if (const auto* unicode = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = true;
+            written = capture(unicode);
             GlobalUnlock(data);
         }
     }
     CloseClipboard();
+    if (!text)
+        std::fprintf(stderr, "vokdar: the clipboard could not be read: it holds no text\n");
     if (written && sys_replace(PARTIAL_NAME, CAPTURE_NAME))
         return 1;
     if (written)

@@ -21,7 +21,10 @@ bool is_program_file(const char* path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-void start_and_exit(const char* path, char* const args[])
+namespace {
+
+// Starts the program in this console; false when it could not be.
+bool start(const char* path, char* const args[], PROCESS_INFORMATION& process)
 {
     // The command line: the arguments joined by single spaces, each quoted
     // where it holds a space.
@@ -32,20 +35,41 @@ void start_and_exit(const char* path, char* const args[])
         const int w = std::snprintf(line + n, sizeof line - n, quote ? "%s\"%s\"" : "%s%s",
                                     i > 0 ? " " : "", args[i]);
         if (w < 0 || static_cast<std::size_t>(w) >= sizeof line - n)
-            return;
+            return false;
         n += static_cast<std::size_t>(w);
     }
     std::fflush(stdout);
     STARTUPINFOA startup;
     std::memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
     if (CreateProcessA(path, line, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                        &process) == 0)
-        return;
+        return false;
     CloseHandle(process.hThread);
+    return true;
+}
+
+}  // namespace
+
+void start_and_exit(const char* path, char* const args[])
+{
+    PROCESS_INFORMATION process;
+    if (!start(path, args, process))
+        return;
     CloseHandle(process.hProcess);
     std::exit(0);
+}
+
+int run_and_wait(const char* path, char* const args[])
+{
+    PROCESS_INFORMATION process;
+    if (!start(path, args, process))
+        return -1;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 1;
+    const bool known = GetExitCodeProcess(process.hProcess, &code) != 0;
+    CloseHandle(process.hProcess);
+    return known ? static_cast<int>(code) : -1;
 }
 
 const char* const* fallback_players()

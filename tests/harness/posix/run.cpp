@@ -71,6 +71,8 @@ RunResult run_program(const std::string& program, const std::string& dir,
         throw std::runtime_error("fork failed");
     if (pid == 0) {
         setsid();  // no controlling terminal: key waits return at once
+        // As a shell starts it: the test's own ignoring of SIGPIPE stays here.
+        signal(SIGPIPE, SIG_DFL);
         dup2(in_pipe[0], 0);
         dup2(out_pipe[1], 1);
         dup2(out_pipe[1], 2);

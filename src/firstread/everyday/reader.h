@@ -1,4 +1,4 @@
-// Inside the normaliser: the input as the everyday reading takes it (a
+// Inside the everyday reading: the input as the everyday reading takes it (a
 // character count, look-ahead by saving and restoring the position) and what
 // it remembers of the words before.
 #pragma once
@@ -8,7 +8,7 @@
 
 #include "common/tables.h"
 #include "common/textfile.h"
-#include "firstread/everyday.h"
+#include "firstread/everyday/tables.h"
 
 struct Reader {
     TextFile& in;
@@ -58,8 +58,6 @@ inline unsigned char fold_cyrillic(int c)
 // White space within a line: space, tab, no-break space, a lone carriage return.
 inline bool is_blank(int c) { return c == ' ' || c == '\t' || c == 0xA0 || c == '\r'; }
 
-// A word, its letters and the NUL; a longer run of letters is read in pieces.
-constexpr std::size_t WORD_BYTES = 64;
 
 struct Context {
     char prev_word[WORD_BYTES] = {};  // the last Cyrillic word, folded; empty after anything else
@@ -67,9 +65,13 @@ struct Context {
     bool prev_shouted = false;        // it was a long word of capitals (a heading)
     bool line_start = false;          // nothing but white space since the last line end
     bool blank_before = false;        // white space came right before this character
+    Case number_case = Case::nom;     // of the last number, carried over "и", "или": "между 2 и 3"
 };
 
 // A number whose first digit has been read, with what it counts after it.
 void read_number(Reader& r, Speech& s, Context& ctx, int first_digit);
+// Whether a number after the word before, followed by noun, names a place in
+// order rather than counts ("на 3 этаже", "во II квартале"); form is then its form.
+bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form);
 // A run of digits inside an address: a number, or its digits one by one.
 void say_plain_number(Speech& s, const char* digits, std::size_t n);

@@ -6,7 +6,7 @@
 #include <initializer_list>
 
 #include "common/cp1251.h"
-#include "firstread/everyday_reader.h"
+#include "firstread/everyday/reader.h"
 
 namespace {
 
@@ -93,6 +93,84 @@ void take_groups(Reader& r, Digits& ds)
 
 bool is_plain(const Digits& ds) { return ds.total == ds.n && ds.n <= SPOKEN_DIGITS && !(ds.n > 1 && ds.d[0] == '0'); }
 
+bool ends_with(const char* word, const char* suffix)
+{
+    const std::size_t n = std::strlen(word);
+    const std::size_t k = std::strlen(suffix);
+    return n >= k && std::strcmp(word + n - k, suffix) == 0;
+}
+
+bool ends_in_one(std::uint64_t v) { return v % 10 == 1 && v % 100 != 11; }
+
+// The case a plural noun form shows: "архитектурах", "друзьями", "странам";
+// the nominative when its ending tells none.
+Case plural_case(const char* noun)
+{
+    if (std::strlen(noun) < 4)
+        return Case::nom;
+    if (ends_with(noun, cp1251_text<"ах">) || ends_with(noun, cp1251_text<"ях">))
+        return Case::prep;
+    if (ends_with(noun, cp1251_text<"ами">) || ends_with(noun, cp1251_text<"ями">))
+        return Case::ins;
+    if (ends_with(noun, cp1251_text<"ам">) || ends_with(noun, cp1251_text<"ям">))
+        return Case::dat;
+    return Case::nom;
+}
+
+// The case of the number v between the word before it and the word after it.
+Case governed_case(const Context& ctx, const char* after, std::uint64_t v)
+{
+    const char* before = ctx.prev_word;
+    if (in_word_list(JOINING_WORDS, before))
+        return ctx.number_case;  // "между 2 и 3 часами"
+    const Governing* g = find_governing(before);
+    if (g == nullptr) {
+        // "позвонил 3 друзьям", "гордится 5 музеями": the noun's plural shows it.
+        const Case shown = ends_in_one(v) || in_word_list(NOT_NOUNS, after) ? Case::nom : plural_case(after);
+        return shown == Case::prep ? Case::nom : shown;
+    }
+    if (g->by_noun && !ends_in_one(v)) {
+        // "на 9 архитектурах": the noun, plural after the number, shows the case.
+        const Case shown = plural_case(after);
+        if (shown != Case::nom)
+            return shown;
+    }
+    if (g->by_noun && ends_in_one(v) && g->asks == Case::acc && std::strlen(after) >= 3 &&
+        ends_with(after, cp1251_text<"е">))
+        return Case::prep;  // "в 1 классе"
+    return g->asks;
+}
+
+// The gender of the noun (or its adjective) after the number v, from the
+// generated table of feminine nouns and, for words it does not know, from the
+// form the word takes after v: "21 книга", "2 конфеты", "1 новое окно".
+Gender noun_gender(const char* word, std::uint64_t v)
+{
+    if (std::strlen(word) < 3 || in_word_list(NOT_NOUNS, word) || in_word_list(MASCULINE_LOOKALIKES, word))
+        return Gender::masculine;
+    if (is_feminine_noun(word))
+        return Gender::feminine;
+    if (ends_in_one(v)) {
+        if (ends_with(word, cp1251_text<"ая">) || ends_with(word, cp1251_text<"яя">))
+            return Gender::feminine;
+        if (ends_with(word, cp1251_text<"ое">) || ends_with(word, cp1251_text<"ее">))
+            return Gender::neuter;
+        if (ends_with(word, cp1251_text<"а">) || ends_with(word, cp1251_text<"я">))
+            return Gender::feminine;
+        if (ends_with(word, cp1251_text<"о">) || ends_with(word, cp1251_text<"е">))
+            return Gender::neuter;
+        return Gender::masculine;
+    }
+    const std::uint64_t last = v % 10;
+    if (last >= 2 && last <= 4 && v % 100 / 10 != 1) {
+        // The genitive singular: "-ы", "-и" only for feminine nouns; "две новые".
+        if (ends_with(word, cp1251_text<"ые">) || ends_with(word, cp1251_text<"ие">) ||
+            ends_with(word, cp1251_text<"ы">) || ends_with(word, cp1251_text<"и">))
+            return Gender::feminine;
+    }
+    return Gender::masculine;
+}
+
 // A dot that closed a shortened word may also close the sentence.
 void keep_sentence_dot(Reader& r, Speech& s, bool dotted)
 {
@@ -150,8 +228,8 @@ bool take_date(Reader& r, Speech& s, std::uint64_t day)
     return true;
 }
 
-// "14:30" (the colon is next).
-bool take_time(Reader& r, Speech& s, std::uint64_t hours)
+// "14:30" (the colon is next); "с 9:00 до 21:00" → с девяти до двадцати одного.
+bool take_time(Reader& r, Speech& s, std::uint64_t hours, Case asked)
 {
     const Mark m = mark(r);
     get(r);
@@ -160,10 +238,14 @@ bool take_time(Reader& r, Speech& s, std::uint64_t hours)
         back(r, m);
         return false;
     }
-    say_cardinal(s, hours);
+    const bool oblique = asked != Case::nom && asked != Case::acc;
+    say_cardinal(s, hours, Gender::masculine, oblique ? asked : Case::nom);
+    if (oblique && minutes == 0)
+        return true;
     if (minutes < 10)
         say(s, cp1251_text<"ноль">);
-    say_cardinal(s, static_cast<std::uint64_t>(minutes));
+    // "с 8:30" → с восьми трицати: the minutes decline with the hour.
+    say_cardinal(s, static_cast<std::uint64_t>(minutes), Gender::feminine, oblique ? asked : Case::nom);
     return true;
 }
 
@@ -177,27 +259,12 @@ bool take_ordinal_ending(Reader& r, Speech& s, std::uint64_t value)
     for (int c = peek(r); is_cyrillic_letter(c) && n < 3; c = peek(r))
         ending[n++] = static_cast<char>(fold_cyrillic(get(r)));
     ending[n] = '\0';
-    struct Ending {
-        const char* text;
-        Ordinal form;
-    };
-    static const Ending ENDINGS[] = {
-        {cp1251_text<"й">, Ordinal::nom_m},   {cp1251_text<"ый">, Ordinal::nom_m},  {cp1251_text<"ой">, Ordinal::nom_m},
-        {cp1251_text<"ий">, Ordinal::nom_m},  {cp1251_text<"я">, Ordinal::nom_f},   {cp1251_text<"ая">, Ordinal::nom_f},
-        {cp1251_text<"ья">, Ordinal::nom_f},  {cp1251_text<"е">, Ordinal::nom_n},   {cp1251_text<"ое">, Ordinal::nom_n},
-        {cp1251_text<"ье">, Ordinal::nom_n},  {cp1251_text<"го">, Ordinal::gen_m},  {cp1251_text<"ого">, Ordinal::gen_m},
-        {cp1251_text<"его">, Ordinal::gen_m}, {cp1251_text<"му">, Ordinal::dat_m},  {cp1251_text<"ому">, Ordinal::dat_m},
-        {cp1251_text<"м">, Ordinal::prep_m},  {cp1251_text<"ом">, Ordinal::prep_m}, {cp1251_text<"х">, Ordinal::gen_pl},
-        {cp1251_text<"ых">, Ordinal::gen_pl}, {cp1251_text<"ю">, Ordinal::acc_f},   {cp1251_text<"ую">, Ordinal::acc_f},
-    };
     if (n == 0 || is_cyrillic_letter(peek(r))) {
         back(r, m);
         return false;
     }
-    for (const Ending& e : ENDINGS) {
-        if (std::strcmp(e.text, ending) != 0)
-            continue;
-        Ordinal form = e.form;
+    if (const OrdinalContext* e = find_context(ORDINAL_SUFFIXES, ending)) {
+        Ordinal form = e->form;
         const bool decade = value >= 10 && value % 10 == 0 && (form == Ordinal::nom_n || form == Ordinal::gen_pl);
         if (decade) {
             // "1990-е" → девяностые: the decade without its century.
@@ -262,6 +329,7 @@ struct Amount {
     std::uint64_t whole = 0;
     const char* fraction = nullptr;  // the digits after the decimal sign
     std::size_t fraction_length = 0;
+    Case grammatical_case = Case::nom;  // asked by the word before
 };
 
 void say_amount(Speech& s, const Amount& a, Gender gender)
@@ -269,9 +337,77 @@ void say_amount(Speech& s, const Amount& a, Gender gender)
     if (a.fraction != nullptr)
         say_fraction(s, a.whole, a.fraction, a.fraction_length);
     else if (a.plain)
-        say_cardinal(s, a.whole, gender);
+        say_cardinal(s, a.whole, gender, a.grammatical_case);
     else
         say_digits(s, a.digits->d, a.digits->n);
+}
+
+}  // namespace
+
+bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form)
+{
+    const std::size_t n = std::strlen(noun);
+    if (n < 3 || in_word_list(NOT_NOUNS, noun) || find_unit(noun) != nullptr || month_of(noun) != 0 ||
+        plural_case(noun) != Case::nom)
+        return false;
+    const bool feminine = is_feminine_noun(noun);
+    const bool singular_e = ends_with(noun, cp1251_text<"е">) && !ends_with(noun, cp1251_text<"ые">) &&
+                            !ends_with(noun, cp1251_text<"ие">) && !ends_with(noun, cp1251_text<"ее">);
+    if (is_one_of(before, {cp1251_text<"в">, cp1251_text<"во">, cp1251_text<"на">, cp1251_text<"о">,
+                           cp1251_text<"об">, cp1251_text<"при">})) {
+        if (singular_e || (feminine && ends_with(noun, cp1251_text<"и">))) {
+            form = feminine ? Ordinal::obl_f : Ordinal::prep_m;  // "на третьем этаже", "в пятой главе"
+            return true;
+        }
+        return false;
+    }
+    if (is_one_of(before, {cp1251_text<"к">, cp1251_text<"ко">, cp1251_text<"по">})) {
+        if (!feminine && (ends_with(noun, cp1251_text<"у">) || ends_with(noun, cp1251_text<"ю">))) {
+            form = Ordinal::dat_m;  // "к пятому уроку", "по третьему каналу"
+            return true;
+        }
+        if (feminine && (singular_e || ends_with(noun, cp1251_text<"и">))) {
+            form = Ordinal::obl_f;  // "к третьей странице"
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+// The accusative singular of a feminine noun in -а, -я: "минуту", "тонну".
+void say_accusative(Speech& s, const char* noun)
+{
+    char word[WORD_BYTES];
+    const std::size_t n = std::strlen(noun);
+    if (n == 0 || n >= WORD_BYTES || !(ends_with(noun, cp1251_text<"а">) || ends_with(noun, cp1251_text<"я">))) {
+        say(s, noun);
+        return;
+    }
+    std::memcpy(word, noun, n + 1);
+    word[n - 1] = ends_with(noun, cp1251_text<"а">) ? cp1251_text<"у">[0] : cp1251_text<"ю">[0];
+    say(s, word);
+}
+
+// A number and the noun it counts, in the case asked of the number when the
+// noun's forms have it (the nominative, accusative and genitive).
+void say_counted(Speech& s, const Amount& a, Gender gender, const NounForms& noun)
+{
+    const bool approximate = a.fraction != nullptr || !a.plain;
+    Amount in_case = a;
+    if (a.grammatical_case != Case::gen && a.grammatical_case != Case::acc)
+        in_case.grammatical_case = Case::nom;
+    say_amount(s, in_case, gender);
+    if (in_case.grammatical_case == Case::gen) {
+        say(s, agree_genitive(noun, a.whole, approximate));
+        return;
+    }
+    const char* form = agree(noun, a.whole, approximate);
+    if (in_case.grammatical_case == Case::acc && gender == Gender::feminine && form == noun.one)
+        say_accusative(s, form);
+    else
+        say(s, form);
 }
 
 // What the number counts, when a sign or a word after it says so; false
@@ -280,14 +416,10 @@ void say_amount(Speech& s, const Amount& a, Gender gender)
 // "€", "°", "°C". true when one was taken and spoken.
 bool take_sign(Reader& r, Speech& s, const Amount& a)
 {
-    const bool fraction = a.fraction != nullptr;
-    const std::uint64_t v = a.whole;
-    const bool plain = fraction || a.plain;
     const int c = peek(r);
     const auto simple = [&](const NounForms& noun) {
         get(r);
-        say_amount(s, a, Gender::masculine);
-        say(s, agree(noun, v, fraction || !plain));
+        say_counted(s, a, Gender::masculine, noun);
         return true;
     };
     if (c == '%')
@@ -298,8 +430,7 @@ bool take_sign(Reader& r, Speech& s, const Amount& a)
         return simple(EUROS);
     if (c == 0xB0) {  // °, °C
         get(r);
-        say_amount(s, a, Gender::masculine);
-        say(s, agree(DEGREES, v, fraction || !plain));
+        say_counted(s, a, Gender::masculine, DEGREES);
         const int scale = peek(r);
         if (scale == 'C' || scale == 0xD1) {  // Latin or Cyrillic C
             get(r);
@@ -316,8 +447,7 @@ bool take_sign(Reader& r, Speech& s, const Amount& a)
     while (is_blank(b))
         b = get(r);
     if (b == '%') {
-        say_amount(s, a, Gender::masculine);
-        say(s, agree(PERCENT, v, fraction || !plain));
+        say_counted(s, a, Gender::masculine, PERCENT);
         return true;
     }
     back(r, m);
@@ -332,11 +462,70 @@ bool take_sign(Reader& r, Speech& s, const Amount& a)
 
 // A plain whole number naming a day or a year before the word w: "1 января",
 // "1990 года", "в 2024 г.". true when it was spoken so.
+// The form of a day before its month, by the word before it: "10 мая",
+// "до 10 мая" → десятого, "по 10 мая", "на 10 мая" → десятое, "к 10 мая" → десятому.
+Ordinal day_form(const char* before)
+{
+    if (is_one_of(before, {cp1251_text<"по">, cp1251_text<"на">, cp1251_text<"про">, cp1251_text<"за">}))
+        return Ordinal::nom_n;
+    if (is_one_of(before, {cp1251_text<"к">, cp1251_text<"ко">}))
+        return Ordinal::dat_m;
+    return Ordinal::gen_m;
+}
+
+// After a day: "по 10 мая", "до 10 мая" or "–10 мая", a second day and its
+// month. The kind of join (the word, or '-' for a dash) when so; 0 otherwise.
+// The position is kept.
+char day_range_ahead(Reader& r)
+{
+    const Mark m = mark(r);
+    char join = 0;
+    const int c = peek(r);
+    if (c == '-' || c == 0x96 || c == 0x97) {
+        get(r);
+        join = '-';
+    } else {
+        const NextWord w = next_word(r);
+        if (std::strcmp(w.text, cp1251_text<"по">) == 0 || std::strcmp(w.text, cp1251_text<"до">) == 0) {
+            back(r, w.end);
+            join = 'w';
+        }
+    }
+    while (is_blank(peek(r)))
+        get(r);
+    long long day = take_exact(r, 2);
+    if (day < 0)
+        day = take_exact(r, 1);
+    const bool range = join != 0 && day >= 1 && day <= 31 && month_of(next_word(r).text) != 0;
+    back(r, m);
+    return range ? join : 0;
+}
+
 bool take_date_word(Reader& r, Speech& s, const Context& ctx, std::uint64_t v, const NextWord& w)
 {
     if (month_of(w.text) != 0 && v >= 1 && v <= 31) {
-        say_ordinal(s, v, Ordinal::gen_m);  // "1 января" → первого января
+        say_ordinal(s, v, day_form(ctx.prev_word));  // "1 января" → первого января
         return true;
+    }
+    if (v >= 1 && v <= 31) {
+        if (const char join = day_range_ahead(r)) {
+            // "с 1 по 10 мая" → с первого по десятое мая; "1–10 мая" the same.
+            if (join == '-') {
+                if (ctx.prev_word[0] == '\0')
+                    say(s, cp1251_text<"с">);
+                say_ordinal(s, v, Ordinal::gen_m);
+                get(r);
+                while (is_blank(peek(r)))
+                    get(r);
+                Digits second;
+                take_digits(r, second);
+                say(s, cp1251_text<"по">);
+                say_ordinal(s, value_of(second.d, second.n), Ordinal::nom_n);
+            } else {
+                say_ordinal(s, v, day_form(ctx.prev_word));
+            }
+            return true;
+        }
     }
     const bool g = std::strcmp(w.text, cp1251_text<"г">) == 0 || std::strcmp(w.text, cp1251_text<"гг">) == 0;
     const bool year_preposition =
@@ -345,7 +534,8 @@ bool take_date_word(Reader& r, Speech& s, const Context& ctx, std::uint64_t v, c
     // "1990 года", "в 988 году" name a year; "21 год", "2 года" count them.
     const OrdinalContext* y = find_context(YEAR_WORDS, w.text);
     if (y != nullptr && (v >= 1000 || year_preposition || y->form == Ordinal::prep_m)) {
-        say_ordinal(s, v, y->form);
+        const bool dative = y->form == Ordinal::prep_m && is_one_of(ctx.prev_word, {cp1251_text<"к">, cp1251_text<"по">});
+        say_ordinal(s, v, dative ? Ordinal::dat_m : y->form);
         return true;
     }
     if (g && (w.dotted || !is_cyrillic_letter(peek(r))) && ((v >= 1000 && v <= 2999) || year_preposition)) {
@@ -398,14 +588,26 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
     const std::uint64_t v = a.whole;
     const bool plain = fraction || a.plain;
     const NextWord w = next_word(r);
-    if (w.text[0] == '\0')
-        return false;
     if (!fraction && plain && take_date_word(r, s, ctx, v, w))
         return true;
+    if (w.text[0] == '\0')
+        return false;
     const CountedUnit* unit = find_unit(w.text);
     // A one-letter unit that is also a word ("5 с половиной") needs its dot.
-    if (unit == nullptr || (w.text[1] == '\0' && in_set(ONE_LETTER_WORDS, static_cast<unsigned char>(w.text[0])) && !w.dotted))
-        return false;
+    if (unit == nullptr || (w.text[1] == '\0' && in_set(ONE_LETTER_WORDS, static_cast<unsigned char>(w.text[0])) && !w.dotted)) {
+        // A noun the tables do not know: the number agrees with its form;
+        // "за 1 минуту": a feminine noun in the accusative.
+        Amount agreed = a;
+        Gender gender = noun_gender(w.text, v);
+        const bool direct = agreed.grammatical_case == Case::nom || agreed.grammatical_case == Case::acc;
+        if (direct && ends_in_one(v) && std::strlen(w.text) >= 4 && !in_word_list(NOT_NOUNS, w.text) &&
+            (ends_with(w.text, cp1251_text<"у">) || ends_with(w.text, cp1251_text<"ю">))) {
+            gender = Gender::feminine;
+            agreed.grammatical_case = Case::acc;
+        }
+        say_amount(s, agreed, gender);
+        return true;
+    }
     back(r, w.end);
     const bool rubles = std::strcmp(unit->forms.one, cp1251_text<"рубль">) == 0;
     if (rubles && fraction && a.fraction_length == 2) {
@@ -417,8 +619,7 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
         say_cardinal(s, kopecks, kopeck->gender);
         say(s, agree(kopeck->forms, kopecks, false));
     } else {
-        say_amount(s, a, unit->gender);
-        say(s, agree(unit->forms, v, fraction || !plain));
+        say_counted(s, a, unit->gender, unit->forms);
     }
     bool dotted = w.dotted;
     if (unit->multiplier) {
@@ -536,7 +737,7 @@ void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
     const std::uint64_t short_value = short_run ? value_of(ds.d, ds.n) : 0;
 
     const int c = peek(r);
-    if (short_run && c == ':' && take_time(r, s, short_value)) {
+    if (short_run && c == ':' && take_time(r, s, short_value, governed_case(ctx, "", short_value))) {
         ctx.prev_word[0] = '\0';
         return;
     }
@@ -578,7 +779,19 @@ void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
         ctx.prev_word[0] = '\0';
         return;
     }
+    const NextWord after = next_word(r);
+    Ordinal form = Ordinal::nom_m;
+    // "на 3 этаже": a number of two or more before a singular noun names its
+    // place; "в 1 экземпляре" counts.
+    if (plain && a.fraction == nullptr && value >= 2 && !(ends_in_one(value) && value < 20) &&
+        ordinal_before_noun(ctx.prev_word, after.text, form)) {
+        say_ordinal(s, value, form);
+        ctx.prev_word[0] = '\0';
+        return;
+    }
+    a.grammatical_case = governed_case(ctx, after.text, value);
     if (!take_counted(r, s, ctx, a))
         say_amount(s, a, Gender::masculine);
     ctx.prev_word[0] = '\0';
+    ctx.number_case = a.grammatical_case;
 }

@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "common/cp1251.h"
-#include "firstread/everyday.h"
+#include "firstread/everyday/tables.h"
+#include "firstread/everyday/feminine_nouns.h"
 
 #define W(text) cp1251_text<text>
 
@@ -145,6 +146,48 @@ const WordPair LATIN_WORDS[] = {
     {nullptr, nullptr},
 };
 
+// Symbols read as a word wherever they stand outside a number.
+const SymbolWord SYMBOL_WORDS[] = {
+    {'@', W("собака")},     {'#', W("номер")},      {'$', W("долларов")},
+    {'%', W("процентов")},  {'*', W("звёздочка")},  {'/', W("слэш")},
+    {'=', W("равно")},      {'&', W("и")},          {'+', W("плюс")},
+    {0xB9, W("номер")},     {0xA7, W("параграф")},  {0xB0, W("градусов")},
+    {0x88, W("евро")},
+    {0, nullptr},
+};
+
+// The characters of an address, read out one by one.
+const SymbolWord ADDRESS_WORDS[] = {
+    {'.', W("точка")},  {'@', W("собака")},   {'/', W("слэш")},
+    {'-', W("дефис")},  {'_', W("подчёркивание")}, {':', W("двоеточие")},
+    {'?', W("вопрос")}, {'=', W("равно")},    {'&', W("и")},
+    {'%', W("процент")}, {'+', W("плюс")},   {'~', W("тильда")},
+    {'#', W("решётка")},
+    {0, nullptr},
+};
+
+// Latin spellings and their Russian sound, tried longest first at each letter.
+const WordPair LATIN_SOUNDS[] = {
+    {"tion", W("шн")}, {"sch", W("ш")}, {"tch", W("ч")},
+    {"sh", W("ш")},    {"ch", W("ч")},  {"th", W("т")},
+    {"ph", W("ф")},    {"kh", W("х")},  {"zh", W("ж")},
+    {"ck", W("к")},    {"qu", W("кв")}, {"oo", W("у")},
+    {"ee", W("и")},    {"ea", W("и")},  {"ou", W("ау")},
+    {"ay", W("эй")},   {"ey", W("эй")}, {"ai", W("эй")},
+    {"oi", W("ой")},   {"oy", W("ой")}, {"au", W("о")},
+    {"ya", W("я")},    {"yu", W("ю")},  {"yo", W("йо")},
+    {"ye", W("е")},    {"x", W("кс")},  {"j", W("дж")},
+    {"w", W("в")},     {"q", W("к")},   {"h", W("х")},
+    {"a", W("а")},     {"b", W("б")},   {"d", W("д")},
+    {"e", W("е")},     {"f", W("ф")},   {"g", W("г")},
+    {"i", W("и")},     {"k", W("к")},   {"l", W("л")},
+    {"m", W("м")},     {"n", W("н")},   {"o", W("о")},
+    {"p", W("п")},     {"r", W("р")},   {"s", W("с")},
+    {"t", W("т")},     {"u", W("у")},   {"v", W("в")},
+    {"z", W("з")},
+    {nullptr, nullptr},
+};
+
 const OrdinalContext ROMAN_AFTER[] = {
     {W("век"), Ordinal::nom_m},       {W("века"), Ordinal::gen_m},      {W("веке"), Ordinal::prep_m},
     {W("веку"), Ordinal::dat_m},      {W("веков"), Ordinal::gen_m},     {W("вв"), Ordinal::gen_m},
@@ -175,6 +218,63 @@ const OrdinalContext YEAR_WORDS[] = {
     {nullptr, Ordinal::nom_m},
 };
 
+const OrdinalContext ORDINAL_SUFFIXES[] = {
+    {W("й"), Ordinal::nom_m},   {W("ый"), Ordinal::nom_m},  {W("ой"), Ordinal::nom_m},
+    {W("ий"), Ordinal::nom_m},  {W("я"), Ordinal::nom_f},   {W("ая"), Ordinal::nom_f},
+    {W("ья"), Ordinal::nom_f},  {W("е"), Ordinal::nom_n},   {W("ое"), Ordinal::nom_n},
+    {W("ье"), Ordinal::nom_n},  {W("го"), Ordinal::gen_m},  {W("ого"), Ordinal::gen_m},
+    {W("его"), Ordinal::gen_m}, {W("му"), Ordinal::dat_m},  {W("ому"), Ordinal::dat_m},
+    {W("м"), Ordinal::prep_m},  {W("ом"), Ordinal::prep_m}, {W("х"), Ordinal::gen_pl},
+    {W("ых"), Ordinal::gen_pl}, {W("ю"), Ordinal::acc_f},   {W("ую"), Ordinal::acc_f},
+    {nullptr, Ordinal::nom_m},
+};
+
+const WordPair CITY_FORMS[] = {
+    {W("в"), W("городе")},    {W("о"), W("городе")},     {W("по"), W("городу")},  {W("к"), W("городу")},
+    {W("из"), W("города")},   {W("до"), W("города")},    {W("от"), W("города")},  {W("около"), W("города")},
+    {W("у"), W("города")},    {W("для"), W("города")},   {W("близ"), W("города")}, {W("жители"), W("города")},
+    {nullptr, nullptr},
+};
+
+const Governing GOVERNING_WORDS[] = {
+    {W("от"), Case::gen, false},      {W("до"), Case::gen, false},      {W("из"), Case::gen, false},
+    {W("для"), Case::gen, false},     {W("без"), Case::gen, false},     {W("около"), Case::gen, false},
+    {W("более"), Case::gen, false},   {W("менее"), Case::gen, false},   {W("свыше"), Case::gen, false},
+    {W("порядка"), Case::gen, false}, {W("после"), Case::gen, false},   {W("кроме"), Case::gen, false},
+    {W("среди"), Case::gen, false},   {W("вместо"), Case::gen, false},  {W("у"), Case::gen, false},
+    {W("больше"), Case::gen, false},  {W("меньше"), Case::gen, false},  {W("против"), Case::gen, false},
+    {W("сверх"), Case::gen, false},   {W("старше"), Case::gen, false},  {W("младше"), Case::gen, false},
+    {W("возле"), Case::gen, false},   {W("ок"), Case::gen, false},      {W("со"), Case::gen, true},
+    {W("с"), Case::gen, true},        {W("к"), Case::dat, false},       {W("ко"), Case::dat, false},
+    {W("благодаря"), Case::dat, false}, {W("согласно"), Case::dat, false}, {W("вопреки"), Case::dat, false},
+    {W("между"), Case::ins, false},   {W("над"), Case::ins, false},     {W("перед"), Case::ins, false},
+    {W("о"), Case::prep, false},      {W("об"), Case::prep, false},     {W("при"), Case::prep, false},
+    {W("в"), Case::acc, true},        {W("во"), Case::acc, true},       {W("на"), Case::acc, true},
+    {W("за"), Case::acc, true},       {W("через"), Case::acc, false},   {W("про"), Case::acc, false},
+    {W("под"), Case::acc, true},      {W("по"), Case::nom, true},
+    {nullptr, Case::nom, false},
+};
+
+const char* const JOINING_WORDS[] = {W("и"), W("или"), W("либо"), nullptr};
+
+const char* const NOT_NOUNS[] = {
+    W("или"), W("либо"), W("при"), W("почти"), W("они"), W("мы"), W("вы"), W("ли"), W("эти"), W("все"),
+    W("сами"), W("свои"), W("мои"), W("ни"), W("из"), W("где"), W("если"), W("раза"), W("их"), W("ими"),
+    W("там"), W("нам"), W("вам"), W("сам"), W("нами"), W("вами"), W("самим"), W("самими"),
+    W("больше"), W("меньше"), W("выше"), W("ниже"), W("дальше"), W("позже"), W("раньше"), W("дороже"),
+    W("дешевле"), W("лучше"), W("хуже"), W("короче"), W("чаще"), W("реже"), W("легче"), W("уже"), W("тоже"),
+    W("также"), W("ещё"), W("еще"), W("вместе"), W("кроме"), W("после"), W("более"), W("менее"), W("свыше"),
+    W("около"),
+    nullptr,
+};
+
+const char* const MASCULINE_LOOKALIKES[] = {
+    W("мужчина"), W("мужчины"), W("мужчину"), W("мужчине"), W("папа"), W("папы"), W("дедушка"), W("дедушки"),
+    W("юноша"), W("юноши"), W("судья"), W("судьи"), W("дядя"), W("дяди"), W("слуга"), W("слуги"), W("кофе"),
+    nullptr,
+};
+
+
 const NounForms PERCENT = {W("процент"), W("процента"), W("процентов")};
 const NounForms DEGREES = {W("градус"), W("градуса"), W("градусов")};
 const NounForms DOLLARS = {W("доллар"), W("доллара"), W("долларов")};
@@ -200,6 +300,53 @@ const CountedUnit* find_unit(const char* key) { return find_in(COUNTED_UNITS, &C
 const OrdinalContext* find_context(const OrdinalContext* table, const char* key)
 {
     return find_in(table, &OrdinalContext::word, key);
+}
+
+const Governing* find_governing(const char* word) { return find_in(GOVERNING_WORDS, &Governing::word, word); }
+
+bool in_word_list(const char* const* list, const char* word)
+{
+    for (; *list != nullptr; ++list)
+        if (std::strcmp(*list, word) == 0)
+            return true;
+    return false;
+}
+
+namespace {
+
+bool ends_with(const char* word, std::size_t n, const char* suffix)
+{
+    const std::size_t k = std::strlen(suffix);
+    return n > k && std::memcmp(word + n - k, suffix, k) == 0;
+}
+
+}  // namespace
+
+bool is_feminine_noun(const char* word)
+{
+    const std::size_t n = std::strlen(word);
+    if (n < 3 || n + 1 >= WORD_BYTES || in_word_list(MASCULINE_LOOKALIKES, word))
+        return false;
+    if (ends_with(word, n, W("ь")))
+        return in_sorted_lines(FEMININE_SOFT_NOUNS, FEMININE_SOFT_NOUNS_BYTES, word, n);
+    // The endings of the singular of книга, неделя, линия; -и, -ью also of ночь.
+    static const char* const ENDINGS[] = {W("ою"), W("ею"), W("ой"), W("ей"), W("ью"), W("а"), W("я"),
+                                          W("ы"),  W("и"),  W("у"),  W("ю"),  W("е")};
+    for (const char* ending : ENDINGS) {
+        if (!ends_with(word, n, ending))
+            continue;
+        const std::size_t stem = n - std::strlen(ending);
+        if (in_sorted_lines(FEMININE_STEMS, FEMININE_STEMS_BYTES, word, stem))
+            return true;
+        if (ending[0] == W("и")[0] || ending[1] == W("ю")[0]) {
+            char soft[WORD_BYTES];  // "ночи", "ночью" → ночь
+            std::memcpy(soft, word, stem);
+            soft[stem] = W("ь")[0];
+            if (in_sorted_lines(FEMININE_SOFT_NOUNS, FEMININE_SOFT_NOUNS_BYTES, soft, stem + 1))
+                return true;
+        }
+    }
+    return false;
 }
 
 int month_of(const char* word)

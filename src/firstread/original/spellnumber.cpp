@@ -1,12 +1,14 @@
-// The number speller: a run of digits of the text as Russian number words.
-// The word tables are written in UTF-8 and stored as code page 1251 at compile time.
-#include "firstread/firstread_internal.h"
+// The number speller of the original rules: a run of digits of the text as
+// Russian number words, in the phrasing of these rules (a comma after each
+// group and after the number, fractions over two calls).
+#include "firstread/original/original.h"
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
 
 #include "common/cp1251.h"
+#include "firstread/number_words.h"
 
 namespace {
 
@@ -14,30 +16,38 @@ namespace {
 constexpr int SPOKEN_DIGITS = 12;
 constexpr int DIGITS_PER_GROUP = 3;
 
-// Row by the digit's place in its group (units, tens, hundreds), column by the digit.
-const char* const PLACE_WORDS[DIGITS_PER_GROUP][10] = {
-    {cp1251_text<"ноль">, cp1251_text<"один">, cp1251_text<"два">, cp1251_text<"три">, cp1251_text<"четыре">, cp1251_text<"пять">, cp1251_text<"шесть">, cp1251_text<"семь">, cp1251_text<"восемь">, cp1251_text<"девять">},
-    {" ", cp1251_text<"десять">, cp1251_text<"двацать">, cp1251_text<"трицать">, cp1251_text<"сорок">, cp1251_text<"пятдесят">, cp1251_text<"шестьдесят">, cp1251_text<"семьдесят">,
-     cp1251_text<"восемьдесят">, cp1251_text<"девяносто">},
-    {" ", cp1251_text<"сто">, cp1251_text<"двести">, cp1251_text<"тристо">, cp1251_text<"четыресто">, cp1251_text<"пятцот">, cp1251_text<"шесот">, cp1251_text<"семсот">, cp1251_text<"восемсот">,
-     cp1251_text<"девятцот">},
-};
-const char* const TEENS[10] = {
-    cp1251_text<"десять">,       cp1251_text<"одинатцать">,  cp1251_text<"двенатцать">,  cp1251_text<"тринатцать">,   cp1251_text<"четырнатцать">,
-    cp1251_text<"пятнатцать">,   cp1251_text<"шеснатцать">,  cp1251_text<"семнатцать">,  cp1251_text<"восемнатцать">, cp1251_text<"девятнатцать">,
-};
+// The words at a digit's place in its group (units, tens, hundreds): a 0
+// among tens or hundreds is a space, spoken so in a number led by zeros.
+const char* place_word(int place, int d)
+{
+    if (place == 0)
+        return UNIT_WORDS[d];
+    if (d == 0)
+        return " ";
+    return place == 1 ? TEN_WORDS[d] : HUNDRED_WORDS[d];
+}
 
-// Group words by the units digit before them (thousands, millions, billions).
-// A 0 never brings a group word; the 5-9 form also follows teens and bare tens.
-const char* const GROUP_WORDS[3][10] = {
-    {nullptr, cp1251_text<"одна тысяча, ">, cp1251_text<"две тысячи, ">, cp1251_text<"тысячи, ">, cp1251_text<"тысячи, ">, cp1251_text<" тысяч, ">, cp1251_text<" тысяч, ">,
-     cp1251_text<" тысяч, ">, cp1251_text<" тысяч, ">, cp1251_text<" тысяч, ">},
-    {nullptr, cp1251_text<" милион, ">, cp1251_text<" милиона, ">, cp1251_text<" милиона, ">, cp1251_text<" милионов, ">, cp1251_text<" милионов, ">,
-     cp1251_text<" милионов, ">, cp1251_text<" милионов, ">, cp1251_text<" милионов, ">, cp1251_text<" милионов, ">},
-    {nullptr, cp1251_text<" милиард, ">, cp1251_text<" милиарда, ">, cp1251_text<" милиарда, ">, cp1251_text<" милиардов, ">, cp1251_text<" милиардов, ">,
-     cp1251_text<" милиардов, ">, cp1251_text<" милиардов, ">, cp1251_text<" милиардов, ">, cp1251_text<" милиардов, ">},
-};
-constexpr int MANY = 5;  // the column of the 5-9 form
+constexpr int MANY = 5;  // a digit that takes the group word's many form
+
+// The group word (thousands, millions, billions) after the units digit d;
+// these rules give "четыре милиона" as "четыре милионов", as they always have.
+const char* group_noun(int group, int d)
+{
+    const NounForms& noun = GROUP_NOUNS[group - 1];
+    if (d == 1)
+        return noun.one;
+    if (d == 2 || d == 3 || (d == 4 && group == 1))
+        return noun.few;
+    return noun.many;
+}
+
+// " тысяч, ": a group word as these rules write it.
+void put_group_word(TextFile& out, int group, int d)
+{
+    text_putc(out, ' ');
+    text_puts(out, group_noun(group, d));
+    text_puts(out, ", ");
+}
 
 // By the number of digits after the point, 1..9; more get DENOMINATOR_TINY.
 const char* const DENOMINATORS[10] = {
@@ -73,14 +83,11 @@ const char* denominator(long long digits_after_point)
 // The units digit d (1..9) of a higher group with its group word.
 void speak_group_units(TextFile& out, int group, int d)
 {
-    const char* word = GROUP_WORDS[group - 1][d];
-    // "одна тысяча" and "две тысячи" carry their numeral inside the group word.
-    if (!(group == 1 && d <= 2)) {
-        text_puts(out, PLACE_WORDS[0][d]);
-        if (word[0] != ' ')
-            text_putc(out, ' ');
-    }
-    text_puts(out, word);
+    const char* unit = UNIT_WORDS[d];
+    if (group == 1 && d <= 2)  // "одна тысяча", "две тысячи"
+        unit = d == 1 ? ONE_FEMININE : TWO_FEMININE;
+    text_puts(out, unit);
+    put_group_word(out, group, d);
 }
 
 // Up to twelve digits, first to last. In a number that begins with 0 every 0
@@ -104,35 +111,35 @@ void speak_integer(TextFile& out, const std::array<int, SPOKEN_DIGITS>& digits, 
         const bool group_word_due = group > 0 && place == 0 && group_has_digit && !group_word_done;
         if (d == 0 && group_word_due) {
             // "двести тысяч": the group still needs its word when its units digit is 0.
-            text_puts(out, GROUP_WORDS[group - 1][MANY]);
+            put_group_word(out, group, MANY);
             text_putc(out, ' ');
             continue;
         }
         if (d == 0 && !zero_led)
             continue;
         if (place == 1 && d == 1) {
-            text_puts(out, TEENS[digits[i + 1]]);
+            text_puts(out, TEEN_WORDS[digits[i + 1]]);
             if (group > 0)
-                text_puts(out, GROUP_WORDS[group - 1][MANY]);
+                put_group_word(out, group, MANY);
             ++i;
             continue;
         }
         if (group == 0) {
-            text_puts(out, PLACE_WORDS[place][d]);
+            text_puts(out, place_word(place, d));
             if (place != 0)
                 text_putc(out, ' ');
             continue;
         }
         if (place == 2) {
-            text_puts(out, PLACE_WORDS[2][d]);
+            text_puts(out, place_word(2, d));
             text_putc(out, ' ');
             continue;
         }
         if (place == 1) {
-            text_puts(out, PLACE_WORDS[1][d]);
+            text_puts(out, place_word(1, d));
             // A number that opens with bare tens ("20000") names its group here.
             if (i == 0 && d != 0 && digits[i + 1] == 0) {
-                text_puts(out, GROUP_WORDS[group - 1][MANY]);
+                put_group_word(out, group, MANY);
                 group_word_done = true;
             }
             text_putc(out, ' ');
@@ -142,7 +149,7 @@ void speak_integer(TextFile& out, const std::array<int, SPOKEN_DIGITS>& digits, 
         if (d != 0)
             speak_group_units(out, group, d);
         else if (group >= 2 && i == 0)
-            text_puts(out, PLACE_WORDS[0][0]);
+            text_puts(out, UNIT_WORDS[0]);
         text_putc(out, ' ');
     }
 }

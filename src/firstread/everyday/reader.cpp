@@ -1,14 +1,14 @@
 // The everyday reading: the text as a Russian reader reads it aloud. Still a
 // stream: a token (a word, a number, an address) is read as it comes, with a
 // bounded look-ahead done by saving and restoring the input position, into
-// fixed buffers. Numbers and what they count are read by everyday_numbers.cpp.
+// fixed buffers. Numbers and what they count are read by numbers.cpp.
 #include <cstdio>
 #include <cstring>
 
 #include "common/cp1251.h"
 #include "common/tables.h"
-#include "firstread/everyday_reader.h"
-#include "firstread/firstread_internal.h"
+#include "firstread/everyday/everyday.h"
+#include "firstread/everyday/reader.h"
 
 namespace {
 
@@ -20,57 +20,6 @@ constexpr std::size_t SHOUTED_LETTERS = 4;
 constexpr std::size_t ABBREVIATION_LETTERS = 5;
 // An address is at most this long; a longer run of its characters is not one.
 constexpr std::size_t ADDRESS_BYTES = 256;
-
-// Symbols read as a word wherever they stand outside a number.
-struct SymbolWord {
-    unsigned char symbol;
-    const char* words;
-};
-const SymbolWord SYMBOL_WORDS[] = {
-    {'@', cp1251_text<"собака">},     {'#', cp1251_text<"номер">},      {'$', cp1251_text<"долларов">},
-    {'%', cp1251_text<"процентов">},  {'*', cp1251_text<"звёздочка">},  {'/', cp1251_text<"слэш">},
-    {'=', cp1251_text<"равно">},      {'&', cp1251_text<"и">},          {'+', cp1251_text<"плюс">},
-    {0xB9, cp1251_text<"номер">},     {0xA7, cp1251_text<"параграф">},  {0xB0, cp1251_text<"градусов">},
-    {0x88, cp1251_text<"евро">},
-};
-
-// The characters of an address, read out one by one.
-const SymbolWord ADDRESS_WORDS[] = {
-    {'.', cp1251_text<"точка">},  {'@', cp1251_text<"собака">},   {'/', cp1251_text<"слэш">},
-    {'-', cp1251_text<"дефис">},  {'_', cp1251_text<"подчёркивание">}, {':', cp1251_text<"двоеточие">},
-    {'?', cp1251_text<"вопрос">}, {'=', cp1251_text<"равно">},    {'&', cp1251_text<"и">},
-    {'%', cp1251_text<"процент">}, {'+', cp1251_text<"плюс">},   {'~', cp1251_text<"тильда">},
-    {'#', cp1251_text<"решётка">},
-};
-
-const char* symbol_words(const SymbolWord* table, std::size_t n, unsigned char c)
-{
-    for (std::size_t i = 0; i < n; ++i)
-        if (table[i].symbol == c)
-            return table[i].words;
-    return nullptr;
-}
-
-// Latin spellings and their Russian sound, tried longest first at each letter.
-const WordPair LATIN_SOUNDS[] = {
-    {"tion", cp1251_text<"шн">}, {"sch", cp1251_text<"ш">}, {"tch", cp1251_text<"ч">},
-    {"sh", cp1251_text<"ш">},    {"ch", cp1251_text<"ч">},  {"th", cp1251_text<"т">},
-    {"ph", cp1251_text<"ф">},    {"kh", cp1251_text<"х">},  {"zh", cp1251_text<"ж">},
-    {"ck", cp1251_text<"к">},    {"qu", cp1251_text<"кв">}, {"oo", cp1251_text<"у">},
-    {"ee", cp1251_text<"и">},    {"ea", cp1251_text<"и">},  {"ou", cp1251_text<"ау">},
-    {"ay", cp1251_text<"эй">},   {"ey", cp1251_text<"эй">}, {"ai", cp1251_text<"эй">},
-    {"oi", cp1251_text<"ой">},   {"oy", cp1251_text<"ой">}, {"au", cp1251_text<"о">},
-    {"ya", cp1251_text<"я">},    {"yu", cp1251_text<"ю">},  {"yo", cp1251_text<"йо">},
-    {"ye", cp1251_text<"е">},    {"x", cp1251_text<"кс">},  {"j", cp1251_text<"дж">},
-    {"w", cp1251_text<"в">},     {"q", cp1251_text<"к">},   {"h", cp1251_text<"х">},
-    {"a", cp1251_text<"а">},     {"b", cp1251_text<"б">},   {"d", cp1251_text<"д">},
-    {"e", cp1251_text<"е">},     {"f", cp1251_text<"ф">},   {"g", cp1251_text<"г">},
-    {"i", cp1251_text<"и">},     {"k", cp1251_text<"к">},   {"l", cp1251_text<"л">},
-    {"m", cp1251_text<"м">},     {"n", cp1251_text<"н">},   {"o", cp1251_text<"о">},
-    {"p", cp1251_text<"п">},     {"r", cp1251_text<"р">},   {"s", cp1251_text<"с">},
-    {"t", cp1251_text<"т">},     {"u", cp1251_text<"у">},   {"v", cp1251_text<"в">},
-    {"z", cp1251_text<"з">},
-};
 
 bool is_latin_vowel(char c) { return std::strchr("aeiouy", c) != nullptr && c != '\0'; }
 
@@ -105,7 +54,8 @@ void transliterate(const char* word, char* out, std::size_t cap)
             continue;
         }
         bool matched = false;
-        for (const WordPair& p : LATIN_SOUNDS) {
+        for (const WordPair* q = LATIN_SOUNDS; q->key != nullptr; ++q) {
+            const WordPair& p = *q;
             const std::size_t len = std::strlen(p.key);
             if (len == 1 && c == 'c') {
                 // Before e, i, y as in "service", elsewhere as in "code".
@@ -335,17 +285,19 @@ void peek_word_after_range(Reader& r, char* word)
 // "г." before a name, in the case the word before asks for.
 const char* city_form(const char* before)
 {
-    static const char* const GENITIVE[] = {cp1251_text<"из">, cp1251_text<"до">, cp1251_text<"от">,
-                                           cp1251_text<"около">, cp1251_text<"у">, cp1251_text<"для">,
-                                           cp1251_text<"близ">, cp1251_text<"жители">};
-    if (std::strcmp(before, cp1251_text<"в">) == 0 || std::strcmp(before, cp1251_text<"о">) == 0)
-        return cp1251_text<"городе">;
-    if (std::strcmp(before, cp1251_text<"по">) == 0 || std::strcmp(before, cp1251_text<"к">) == 0)
-        return cp1251_text<"городу">;
-    for (const char* g : GENITIVE)
-        if (std::strcmp(before, g) == 0)
-            return cp1251_text<"города">;
-    return cp1251_text<"город">;
+    const WordPair* p = find_pair(CITY_FORMS, before);
+    return p != nullptr ? p->words : cp1251_text<"город">;
+}
+
+// A name that ends as a woman's name does: "Екатерина", "Мария" (not "Илья").
+bool is_womans_name(const char* word)
+{
+    const std::size_t n = std::strlen(word);
+    if (n < 3 || in_word_list(MASCULINE_LOOKALIKES, word))
+        return false;
+    const auto last = static_cast<unsigned char>(word[n - 1]);
+    return (last == static_cast<unsigned char>(cp1251_text<"а">[0]) || last == static_cast<unsigned char>(cp1251_text<"я">[0])) &&
+           std::strcmp(word, cp1251_text<"илья">) != 0 && std::strcmp(word, cp1251_text<"никита">) != 0;
 }
 
 bool has_vowel(const char* word)
@@ -419,6 +371,8 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
         say_russian_word(s, w);  // one-letter words too: bound to the next word, no pause
     }
     std::memcpy(ctx.prev_word, w.text, w.length + 1);
+    if (!in_word_list(JOINING_WORDS, w.text))
+        ctx.number_case = Case::nom;
     ctx.prev_capital = w.first_capital;
     ctx.prev_shouted = was_shouted;
 }
@@ -436,10 +390,17 @@ void handle_latin(Reader& r, Speech& s, Context& ctx, int first)
                 peek_word_after_range(r, next);
             const OrdinalContext* after = find_context(ROMAN_AFTER, next);
             const OrdinalContext* before = find_context(ROMAN_BEFORE, ctx.prev_word);
-            if (after != nullptr || before != nullptr || (ctx.prev_capital && ctx.prev_word[0] != '\0')) {
-                // "XX век", "глава IV", "Пётр I".
-                say_ordinal(s, static_cast<std::uint64_t>(value),
-                            after != nullptr ? after->form : before != nullptr ? before->form : Ordinal::nom_m);
+            Ordinal form = Ordinal::nom_m;
+            if (after != nullptr)
+                form = after->form;  // "XX век"
+            else if (before != nullptr)
+                form = before->form;  // "глава IV"
+            if (after != nullptr || before != nullptr || ordinal_before_noun(ctx.prev_word, next, form) ||
+                (ctx.prev_capital && ctx.prev_word[0] != '\0')) {
+                // "во II квартале", "Пётр I", "Екатерина II".
+                if (after == nullptr && before == nullptr && ctx.prev_capital && is_womans_name(ctx.prev_word))
+                    form = Ordinal::nom_f;
+                say_ordinal(s, static_cast<std::uint64_t>(value), form);
                 ctx.prev_word[0] = '\0';
                 return;
             }
@@ -533,7 +494,7 @@ void say_address(Speech& s, const char* text)
                 digits[n++] = p[i];
             say_plain_number(s, digits, n);
         } else {
-            if (const char* words = symbol_words(ADDRESS_WORDS, std::size(ADDRESS_WORDS), c))
+            if (const char* words = symbol_words(ADDRESS_WORDS, c))
                 say(s, words);
             ++i;
         }
@@ -541,41 +502,6 @@ void say_address(Speech& s, const char* text)
 }
 
 }  // namespace
-
-void say(Speech& s, const char* words)
-{
-    if (words[0] == '\0')
-        return;
-    if (s.last != 0 && s.last != ' ' && s.last != PAUSE_MARK && s.last != '-')
-        text_putc(s.out, ' ');
-    text_puts(s.out, words);
-    s.last = static_cast<unsigned char>(words[std::strlen(words) - 1]);
-}
-
-void say_mark(Speech& s, unsigned char mark)
-{
-    if (s.last == 0 && mark != '-')
-        return;  // nothing to attach it to: a text that opens with a comma
-    if (mark == ',' && s.last != 0 && std::strchr(",.!?:;", s.last) != nullptr)
-        return;  // "слово, - сказал": the pause is there already
-    text_putc(s.out, mark);
-    s.last = mark;
-}
-
-void say_space(Speech& s)
-{
-    if (s.last != 0 && s.last != ' ') {
-        text_putc(s.out, ' ');
-        s.last = ' ';
-    }
-}
-
-void say_pause(Speech& s)
-{
-    say_space(s);
-    text_putc(s.out, PAUSE_MARK);
-    s.last = PAUSE_MARK;
-}
 
 bool read_everyday(TextFile& in, TextFile& out, long long count, long long& remaining)
 {
@@ -664,7 +590,7 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
             ctx.prev_word[0] = '\0';
             continue;
         }
-        if (const char* words = symbol_words(SYMBOL_WORDS, std::size(SYMBOL_WORDS), static_cast<unsigned char>(c))) {
+        if (const char* words = symbol_words(SYMBOL_WORDS, static_cast<unsigned char>(c))) {
             say(s, words);
             ctx.prev_word[0] = '\0';
             continue;

@@ -1,63 +1,13 @@
-// Inside the normaliser: the everyday reading's writer, number words and word
-// tables. Words are code page 1251 strings; text.tmp gets only small letters,
-// spaces, the pause mark and the delimiters.
+// The word tables of the everyday reading, kept together in tables.cpp.
+// Words are code page 1251 strings; keys are small letters.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include "firstread/everyday/numerals.h"
+#include "firstread/symbol_words.h"
 
-#include "common/textfile.h"
+// A word, its letters and the NUL; a longer run of letters is read in pieces.
+constexpr std::size_t WORD_BYTES = 64;
 
-// text.tmp as the everyday reading writes it: words separated by one space,
-// punctuation attached to the word before it. A space is a word end that the
-// sound stage joins without a pause; only punctuation and '#' pause.
-struct Speech {
-    TextFile& out;
-    unsigned char last = 0;  // the last byte written; 0 before the first
-};
-// One or more words, a space before them unless a word may not start here.
-void say(Speech& s, const char* words);
-// A delimiter (',' '.' '?' '!' ':' ';' '-') right after the last word.
-void say_mark(Speech& s, unsigned char mark);
-// The word end that a space or a line end in the text makes.
-void say_space(Speech& s);
-// The pause mark '#' (a paragraph break, a dash that opens a phrase).
-void say_pause(Speech& s);
-
-// The forms an ordinal number word takes here.
-enum class Ordinal {
-    nom_m,   // первый
-    nom_f,   // первая
-    nom_n,   // первое
-    gen_m,   // первого
-    dat_m,   // первому
-    prep_m,  // первом
-    obl_f,   // первой
-    acc_f,   // первую
-    nom_pl,  // первые
-    gen_pl,  // первых
-};
-enum class Gender { masculine, feminine, neuter };
-
-// Numbers up to 999 999 999 999 in words.
-constexpr std::uint64_t NUMBER_LIMIT = 1000000000000ULL;
-void say_cardinal(Speech& s, std::uint64_t value, Gender gender = Gender::masculine);
-void say_ordinal(Speech& s, std::uint64_t value, Ordinal form);
-// Each digit by its name ("ноль ноль семь").
-void say_digits(Speech& s, const char* digits, std::size_t n);
-// whole and the k digits after the decimal sign: "три целых четырнатцать сотых".
-void say_fraction(Speech& s, std::uint64_t whole, const char* digits, std::size_t k);
-
-// The three forms of a noun after a number: after 1 (21, 101 …), after 2-4
-// (22 …) and after the rest (0, 5-20, 25 …). After a fraction: the few form.
-struct NounForms {
-    const char* one;
-    const char* few;
-    const char* many;
-};
-const char* agree(const NounForms& noun, std::uint64_t value, bool fraction);
-
-// Word tables, kept together in everyday_tables.cpp. Keys are small letters.
 struct WordPair {
     const char* key;
     const char* words;
@@ -79,6 +29,12 @@ struct TwoPart {
     const char* words;
     bool sentence_end;    // "и т. д." may close a sentence: its dot is then kept
 };
+// A word that asks a case of the number after it: "от", "более", "к".
+struct Governing {
+    const char* word;
+    Case asks;
+    bool by_noun;  // "в", "на", "с": the noun after the number may tell another case
+};
 struct OrdinalContext {
     const char* word;     // the word next to the number
     Ordinal form;
@@ -97,6 +53,15 @@ extern const WordPair LATIN_WORDS[];            // readme → ридми …
 extern const OrdinalContext ROMAN_AFTER[];      // век, века …: "XX век"
 extern const OrdinalContext ROMAN_BEFORE[];     // глава, том …: "глава IV"
 extern const OrdinalContext YEAR_WORDS[];       // год, года, году
+extern const OrdinalContext ORDINAL_SUFFIXES[]; // "5-й", "2-го": the ending after the hyphen
+extern const WordPair CITY_FORMS[];             // в → городе: "г." before a name, by the word before
+extern const SymbolWord SYMBOL_WORDS[];         // @ → собака: symbols outside a number
+extern const SymbolWord ADDRESS_WORDS[];        // . → точка: the characters of an address
+extern const WordPair LATIN_SOUNDS[];           // sh → ш: Latin spellings, longest first
+extern const Governing GOVERNING_WORDS[];       // от, до, более …: the case of the number after them
+extern const char* const JOINING_WORDS[];       // и, или, либо: the next number keeps the case of the last
+extern const char* const NOT_NOUNS[];           // или, при …: words after a number that tell no gender
+extern const char* const MASCULINE_LOOKALIKES[];  // мужчина, кофе …: masculine nouns whose endings say otherwise
 extern const NounForms PERCENT;
 extern const NounForms DEGREES;
 extern const NounForms DOLLARS;
@@ -107,4 +72,9 @@ const WordPair* find_pair(const WordPair* table, const char* key);
 const Abbreviation* find_abbreviation(const char* key);
 const CountedUnit* find_unit(const char* key);
 const OrdinalContext* find_context(const OrdinalContext* table, const char* key);
+const Governing* find_governing(const char* word);
+bool in_word_list(const char* const* list, const char* word);  // a list ended by nullptr
+// Whether word (folded) is a singular form of a feminine noun the generated
+// table knows: "книга", "странице", "ночь", "тетради" (not "день", "мужчина").
+bool is_feminine_noun(const char* word);
 int month_of(const char* word);  // 1..12 for a month name in the genitive, else 0

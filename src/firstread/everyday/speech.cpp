@@ -1,0 +1,41 @@
+// The everyday reading's writer: words, marks and pauses into text.tmp.
+#include "firstread/everyday/speech.h"
+
+#include <cstring>
+
+#include "common/format_text.h"
+
+void say(Speech& s, const char* words)
+{
+    if (words[0] == '\0')
+        return;
+    if (s.last != 0 && s.last != ' ' && s.last != PAUSE_MARK && s.last != '-')
+        text_putc(s.out, ' ');
+    text_puts(s.out, words);
+    s.last = static_cast<unsigned char>(words[std::strlen(words) - 1]);
+}
+
+void say_mark(Speech& s, unsigned char mark)
+{
+    if (s.last == 0 && mark != '-')
+        return;  // nothing to attach it to: a text that opens with a comma
+    if (mark == ',' && s.last != 0 && std::strchr(",.!?:;", s.last) != nullptr)
+        return;  // "слово, - сказал": the pause is there already
+    text_putc(s.out, mark);
+    s.last = mark;
+}
+
+void say_space(Speech& s)
+{
+    if (s.last != 0 && s.last != ' ') {
+        text_putc(s.out, ' ');
+        s.last = ' ';
+    }
+}
+
+void say_pause(Speech& s)
+{
+    say_space(s);
+    text_putc(s.out, PAUSE_MARK);
+    s.last = PAUSE_MARK;
+}
