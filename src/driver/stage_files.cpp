@@ -198,7 +198,7 @@ int zvuki_files()
     TextFile slogi, rech;
     if (!text_open(slogi, "slogi.tmp", "r"))
         return fail_wait("slogi.tmp could not be found");
-    if (!text_open(rech, "rech.wav", "w+"))
+    if (!text_open(rech, Places.speech, "w+"))
         return fail_wait("Output not open\n");
     if (!wav_start(rech))
         return fail_wait("Wavetag failed first call\n");
