@@ -207,7 +207,7 @@ int zvuki_files()
     ZvukiEvents events;
     events.progress = show_progress;
     events.missing = show_missing;
-    const SoundSettings settings{Settings.speed, Settings.volume, Settings.stutter, false};
+    const SoundSettings settings{Settings.speed, Settings.volume, Settings.stutter, false, Settings.reading};
     const ZvukiResult r = Zvuki(slogi, *voice, settings, sink, events);
     if (r.fault != ZvukiFault::none) {
         char message[MESSAGE_BYTES];

@@ -190,6 +190,7 @@ SoundSettings sound_settings(const vokdar_engine& e)
     // default speed, vokdar.cfg's default.
     s.stutter = static_cast<float>(s.speed) * 0.1f;
     s.trim = e.trim;
+    s.reading = e.reading;
     return s;
 }
 

@@ -2,6 +2,7 @@
 #include "zvuki/zvuki.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -17,6 +18,7 @@ struct Voice {
     char prefix[VOICE_BYTES] = "";
     std::size_t root_len = 0;
     std::size_t prefix_len = 0;
+    Rhythm rhythm;  // the voice's own, if it has one
     VoiceStore store;
     TextFile recording;
     SampleSource source;
@@ -312,6 +314,9 @@ bool voice_open(const char* root, const char* prefix, VoicePtr& voice)
     v->prefix_len = strnlen(prefix, VOICE_BYTES - 1);
     std::memcpy(v->prefix, prefix, v->prefix_len);
     v->prefix[v->prefix_len] = '\0';
+    char path[DATA_PATH_BYTES + VOICE_BYTES + sizeof RHYTHM_FILE];
+    std::snprintf(path, sizeof path, "%s%s%s", v->root, v->prefix, RHYTHM_FILE);
+    read_rhythm(path, v->rhythm);
     voice = std::move(v);
     return true;
 }
@@ -337,6 +342,9 @@ ZvukiResult Zvuki(TextFile& slogi, Voice& voice, const SoundSettings& settings, 
     voice.next = SlogToken{};
     voice.cur = SlogToken{};
     join_start(voice.join, settings);
+    // In the everyday reading a voice may bring its own rhythm.
+    if (settings.reading == READING_EVERYDAY)
+        voice.join.rhythm = voice.rhythm;
     writer_start(voice.out, sink);
     if (!settings.trim)
         put_silence(voice.out, LEAD_IN_SAMPLES);

@@ -10,16 +10,19 @@
 #include <memory>
 
 #include "common/format_samples.h"
+#include "common/settings.h"
 #include "common/textfile.h"
 #include "platform.h"  // struct iovec
 #include "zvuki/recording_name.h"
 
 struct SoundSettings {
-    int speed = 100;         // percent; outside SPEED_MIN..SPEED_MAX read as 100
-    float volume = 3.0f;     // loudness factor
-    float stutter = 10.0f;   // a recording's samples divided by it give its length unit
+    int speed = DEFAULT_SPEED;  // percent; outside SPEED_MIN..SPEED_MAX read as 100
+    float volume = DEFAULT_VOLUME;  // loudness factor
+    float stutter = DEFAULT_STUTTER;  // a recording's samples divided by it give its length unit
     // No silence before the first syllable and none after the last one.
     bool trim = false;
+    // READING_EVERYDAY: a voice that brings its own rhythm is joined by it.
+    int reading = DEFAULT_READING;
 };
 
 // The recordings of a voice and the working memory of the stage, for as many

@@ -94,7 +94,10 @@ inline void expect_true_header(const std::string& wav)
 }
 
 // The sound settings of the settings record, as the program hands them to the stage.
-inline SoundSettings settings_now() { return {Settings.speed, Settings.volume, Settings.stutter, false}; }
+inline SoundSettings settings_now()
+{
+    return {Settings.speed, Settings.volume, Settings.stutter, false, Settings.reading};
+}
 
 // A run: its result, what it printed, rech.wav (and its samples), the key
 // waits and the marks of the progress bar.
