@@ -20,6 +20,9 @@ enum class FileAccess {
 // missing file, and opening never blocks. -1 when it cannot open.
 int sys_open(const char* name, FileAccess access);
 void sys_close(int fd);
+// A file of no name for reading and writing, gone when it is closed (or the
+// program ends); -1 when none can be made.
+int sys_open_scratch();
 // Reads up to n bytes at offset: how many were read (0 at the end), -1 on an error.
 long long sys_read_at(int fd, void* data, std::size_t n, long long offset);
 // Writes some of the count parts in order at offset: how many bytes were

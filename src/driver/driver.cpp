@@ -15,7 +15,7 @@
 
 const Operations REAL_OPERATIONS = {
     readconfig_found, Firstread, secondread_found, Slogi, zvuki_found,
-    Readclipboard, Setup, Printhelp, Convertmp3, Playwav,
+    Readclipboard, read_standard_input, Setup, Printhelp, Convertmp3, Playwav,
 };
 
 namespace {
@@ -42,6 +42,15 @@ int fail_run(const char* message, const char* otherwise)
 
 bool is(const char* arg, const char* option) { return std::strcmp(arg, option) == 0; }
 
+// A UTF-8 text with a few bytes that are not: said once, before it is read.
+void warn_stray_bytes(const char* input_name)
+{
+    long long stray = 0;
+    if (input_name[0] != '\0' && text_input_form(input_name, &stray) == TextForm::utf8 && stray > 0)
+        std::fprintf(stderr, "vokdar: %s: %lld byte%s that %s not UTF-8 read as code page 1251\n",
+                     input_name, stray, stray == 1 ? "" : "s", stray == 1 ? "is" : "are");
+}
+
 }  // namespace
 
 int drive(int argc, char** argv, const Operations& ops)
@@ -60,6 +69,12 @@ int drive(int argc, char** argv, const Operations& ops)
             return ops.setup();
         } else if (is(first, "-h")) {
             return ops.printhelp();
+        } else if (is(first, "-") && !sys_exists(first)) {
+            // The text on standard input, kept as rech.txt as the clipboard's is;
+            // a file named "-" is still read as one.
+            if (!ops.readstdin())
+                return EXIT_FAILED;
+            input_name = "rech.txt";
         } else {
             input_name = first;
         }
@@ -69,6 +84,7 @@ int drive(int argc, char** argv, const Operations& ops)
         std::printf("There is no vokdar.cfg file! Using Default...");
     // Each stage's failure is told by what failed in it, not before it.
     constexpr const char* SEE_ABOVE = "the message above says what went wrong";
+    warn_stray_bytes(input_name);
     clear_file_failure();
     if (!ops.firstread(input_name))
         return fail_run("First read has failed!", "no text was named");

@@ -35,6 +35,9 @@ int Playwav();
 // Captures the clipboard text into rech.txt: 1 when written, 0 when the
 // clipboard cannot be read (an existing rech.txt is then left as it was).
 int Readclipboard();
+// Captures standard input, bytes as they come, into rech.txt: 1 when written,
+// 0 after a line saying why not (an existing rech.txt is then left as it was).
+int read_standard_input();
 
 // A path name of the program's own making: a directory entry and a name.
 constexpr std::size_t PROGRAM_PATH_BYTES = 4096;  // PATH_MAX of Linux, NUL included
@@ -53,6 +56,7 @@ struct Operations {
     int (*slogi)();
     int (*zvuki)();
     int (*readclipboard)();
+    int (*readstdin)();
     int (*setup)();
     int (*printhelp)();
     int (*convertmp3)();

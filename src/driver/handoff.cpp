@@ -1,9 +1,13 @@
 // The help text and the hand-off of rech.wav to the MP3 encoder or a player.
+#include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform.h"
+#include "common/sysfile.h"
+#include "common/textfile.h"
 #include "driver/driver_internal.h"
 #include "driver/driver_system.h"
 
@@ -45,6 +49,30 @@ bool find_program(const char* name, bool look_here, char* path, std::size_t cap)
             return false;
         dir = end;
     }
+}
+
+int read_standard_input()
+{
+    // Written first and put in the place of rech.txt only when the whole text is in.
+    constexpr const char* PARTIAL = "rech.tmp";
+    TextFile out;
+    if (!text_open(out, PARTIAL, "w") || !text_set_binary(out)) {
+        std::fprintf(stderr, "vokdar: rech.txt: %s\n", std::strerror(errno));
+        return 0;
+    }
+    sys_binary_stream(stdin);
+    std::array<char, FILE_BLOCK_BYTES> block;
+    bool ok = true;
+    for (std::size_t n; ok && (n = std::fread(block.data(), 1, block.size(), stdin)) > 0;)
+        ok = text_write(out, block.data(), n);
+    const bool read = !std::ferror(stdin);
+    ok = text_close(out) && ok;
+    if (ok && read && sys_replace(PARTIAL, "rech.txt"))
+        return 1;
+    std::fprintf(stderr, "vokdar: %s\n",
+                 read ? "rech.txt: the text could not be written" : "standard input could not be read");
+    sys_remove(PARTIAL);
+    return 0;
 }
 
 int Printhelp()

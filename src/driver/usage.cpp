@@ -7,16 +7,17 @@
 namespace {
 
 constexpr const char* USAGE =
-    "Usage: vokdar [FILE [-m | -p]]\n"
+    "Usage: vokdar [FILE | - [-m | -p]]\n"
     "  or:  vokdar -c [-m | -p]\n"
     "  or:  vokdar -m | -p | -s | -h | --help | --version\n"
-    "Speak a Russian text (code page 1251 or UTF-8) into rech.wav in the current\n"
-    "directory, from prerecorded syllables.\n"
+    "Speak a Russian text (code page 1251, UTF-8 or UTF-16) into rech.wav in the\n"
+    "current directory, from prerecorded syllables.\n"
     "\n"
     "  vokdar            ask for the name of the text, speak it, say where the result is\n"
     "  vokdar FILE       speak FILE into rech.wav\n"
     "  vokdar FILE -m    the same, then encode rech.wav into rech.mp3 with lame\n"
     "  vokdar FILE -p    the same, then play rech.wav\n"
+    "  vokdar -          speak standard input (kept as rech.txt)\n"
     "  vokdar -c         speak the text on the clipboard (kept as rech.txt)\n"
     "  vokdar -m         encode the existing rech.wav into rech.mp3\n"
     "  vokdar -p         play the existing rech.wav\n"

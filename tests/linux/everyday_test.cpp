@@ -7,6 +7,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "common/textfile.h"
 #include "harness.h"
 
 namespace {
@@ -170,3 +171,88 @@ TEST(HandOff, TheEncoderIsWaitedFor)
 }
 
 }  // namespace
+
+namespace {
+
+// What the first stage made of a text given by args (and standard input),
+// with rech.wav barred so the stage files stay; and what was printed.
+struct Read {
+    std::string printed, text_tmp;
+};
+Read first_stage(const std::string& file_bytes, const std::vector<std::string>& args,
+                 const std::string& input = "")
+{
+    harness::TempDir dir;
+    make_run_files(dir);
+    if (!file_bytes.empty())
+        dir.write("in.txt", file_bytes);
+    std::filesystem::create_directories(dir.file("rech.wav"));
+    harness::RunOptions o;
+    o.input = input;
+    const auto r = harness::run_vokdar(dir, args, o);
+    return {r.out, dir.exists("text.tmp") ? dir.read("text.tmp") : ""};
+}
+
+// The UTF-16 form of a UTF-8 text (Cyrillic and ASCII only), with its mark.
+std::string utf16(const std::string& utf8, bool little_endian)
+{
+    std::string out = little_endian ? "\xFF\xFE" : "\xFE\xFF";
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        std::uint32_t point = c;
+        if (c >= 0xC0) {
+            point = (c & 0x1Fu) << 6 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
+            i += 2;
+        } else {
+            ++i;
+        }
+        const char lo = static_cast<char>(point & 0xFF), hi = static_cast<char>(point >> 8);
+        out += little_endian ? std::string{lo, hi} : std::string{hi, lo};
+    }
+    return out;
+}
+
+}  // namespace
+
+// A UTF-8 text with a stray byte, the same text in UTF-16 either way round,
+// and on standard input: each is read as its code page 1251 twin.
+TEST(TextInput, EveryFormReadsAsItsCodePage1251Twin)
+{
+    const std::string utf8 = "Мама мыла раму.\r\nЁжик в тумане, 25 лет!\r\n";
+    const Read twin = first_stage(cp1251(utf8), {"in.txt"});
+    ASSERT_NE(twin.text_tmp, "") << twin.printed;
+
+    // One no-break space of code page 1251 among the UTF-8: read as what it is, and told.
+    std::string stray = utf8;
+    stray.replace(stray.find(' '), 1, "\xA0");
+    std::string stray_twin = cp1251(utf8);
+    stray_twin.replace(stray_twin.find(' '), 1, "\xA0");
+    const Read mixed = first_stage(stray, {"in.txt"});
+    EXPECT_EQ(mixed.text_tmp, first_stage(stray_twin, {"in.txt"}).text_tmp);
+    EXPECT_NE(mixed.printed.find("vokdar: in.txt: 1 byte that is not UTF-8 read as code page 1251\n"),
+              std::string::npos) << mixed.printed;
+    EXPECT_EQ(twin.printed.find("not UTF-8"), std::string::npos);
+
+    for (const bool little : {true, false}) {
+        const Read wide = first_stage(utf16(utf8, little), {"in.txt"});
+        EXPECT_EQ(wide.text_tmp, twin.text_tmp) << (little ? "UTF-16LE" : "UTF-16BE") << wide.printed;
+    }
+
+    // Standard input, read once: no prompt, whatever it holds.
+    const Read piped = first_stage("", {"-"}, utf8);
+    EXPECT_EQ(piped.text_tmp, twin.text_tmp) << piped.printed;
+    EXPECT_EQ(piped.printed.find("Which file"), std::string::npos) << piped.printed;
+    EXPECT_EQ(piped.printed.find("VALID"), std::string::npos) << piped.printed;
+}
+
+// A code page 1251 text is never taken for UTF-8 for a few chance sequences:
+// "Р°" (D0 B0) is the UTF-8 of "а".
+TEST(TextInput, CodePage1251WithChanceSequencesStaysCodePage1251)
+{
+    const std::string text = cp1251("Угол 90° и Р° здесь, мама мыла раму.");
+    harness::TempDir dir;
+    dir.write("t.txt", text);
+    long long stray = -1;
+    EXPECT_EQ(text_input_form(dir.file("t.txt").c_str(), &stray), TextForm::cp1251);
+    EXPECT_EQ(stray, 0);
+}

@@ -51,6 +51,17 @@ int sys_open(const char* name, FileAccess access)
 
 void sys_close(int fd) { _close(fd); }
 
+int sys_open_scratch()
+{
+    char dir[MAX_PATH + 1];
+    char name[MAX_PATH + 1];
+    const DWORD n = GetTempPathA(sizeof dir, dir);
+    if (n == 0 || n > sizeof dir || GetTempFileNameA(dir, "vok", 0, name) == 0)
+        return -1;
+    // Deleted by the system when the last descriptor closes.
+    return _open(name, _O_RDWR | _O_BINARY | _O_NOINHERIT | _O_TEMPORARY, _S_IREAD | _S_IWRITE);
+}
+
 long long sys_read_at(int fd, void* data, std::size_t n, long long offset)
 {
     if (!seek_to(fd, offset))

@@ -142,11 +142,14 @@ Case governed_case(const Context& ctx, const char* after, std::uint64_t v)
 }
 
 // The gender of the noun (or its adjective) after the number v, from the
-// form it takes after v: "21 книга", "2 конфеты", "1 новое окно".
+// generated table of feminine nouns and, for words it does not know, from the
+// form the word takes after v: "21 книга", "2 конфеты", "1 новое окно".
 Gender noun_gender(const char* word, std::uint64_t v)
 {
-    if (std::strlen(word) < 3 || in_word_list(NOT_NOUNS, word) || in_word_list(MASCULINE_IN_A, word))
+    if (std::strlen(word) < 3 || in_word_list(NOT_NOUNS, word) || in_word_list(MASCULINE_LOOKALIKES, word))
         return Gender::masculine;
+    if (is_feminine_noun(word))
+        return Gender::feminine;
     if (ends_in_one(v)) {
         if (ends_with(word, cp1251_text<"ая">) || ends_with(word, cp1251_text<"яя">))
             return Gender::feminine;
@@ -156,8 +159,6 @@ Gender noun_gender(const char* word, std::uint64_t v)
             return Gender::feminine;
         if (ends_with(word, cp1251_text<"о">) || ends_with(word, cp1251_text<"е">))
             return Gender::neuter;
-        if (ends_with(word, cp1251_text<"ь">) && is_feminine_soft(word))
-            return Gender::feminine;
         return Gender::masculine;
     }
     const std::uint64_t last = v % 10;
@@ -340,6 +341,40 @@ void say_amount(Speech& s, const Amount& a, Gender gender)
     else
         say_digits(s, a.digits->d, a.digits->n);
 }
+
+}  // namespace
+
+bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form)
+{
+    const std::size_t n = std::strlen(noun);
+    if (n < 3 || in_word_list(NOT_NOUNS, noun) || find_unit(noun) != nullptr || month_of(noun) != 0 ||
+        plural_case(noun) != Case::nom)
+        return false;
+    const bool feminine = is_feminine_noun(noun);
+    const bool singular_e = ends_with(noun, cp1251_text<"е">) && !ends_with(noun, cp1251_text<"ые">) &&
+                            !ends_with(noun, cp1251_text<"ие">) && !ends_with(noun, cp1251_text<"ее">);
+    if (is_one_of(before, {cp1251_text<"в">, cp1251_text<"во">, cp1251_text<"на">, cp1251_text<"о">,
+                           cp1251_text<"об">, cp1251_text<"при">})) {
+        if (singular_e || (feminine && ends_with(noun, cp1251_text<"и">))) {
+            form = feminine ? Ordinal::obl_f : Ordinal::prep_m;  // "на третьем этаже", "в пятой главе"
+            return true;
+        }
+        return false;
+    }
+    if (is_one_of(before, {cp1251_text<"к">, cp1251_text<"ко">, cp1251_text<"по">})) {
+        if (!feminine && (ends_with(noun, cp1251_text<"у">) || ends_with(noun, cp1251_text<"ю">))) {
+            form = Ordinal::dat_m;  // "к пятому уроку", "по третьему каналу"
+            return true;
+        }
+        if (feminine && (singular_e || ends_with(noun, cp1251_text<"и">))) {
+            form = Ordinal::obl_f;  // "к третьей странице"
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
 
 // The accusative singular of a feminine noun in -а, -я: "минуту", "тонну".
 void say_accusative(Speech& s, const char* noun)
@@ -744,7 +779,17 @@ void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
         ctx.prev_word[0] = '\0';
         return;
     }
-    a.grammatical_case = governed_case(ctx, next_word(r).text, value);
+    const NextWord after = next_word(r);
+    Ordinal form = Ordinal::nom_m;
+    // "на 3 этаже": a number of two or more before a singular noun names its
+    // place; "в 1 экземпляре" counts.
+    if (plain && a.fraction == nullptr && value >= 2 && !(ends_in_one(value) && value < 20) &&
+        ordinal_before_noun(ctx.prev_word, after.text, form)) {
+        say_ordinal(s, value, form);
+        ctx.prev_word[0] = '\0';
+        return;
+    }
+    a.grammatical_case = governed_case(ctx, after.text, value);
     if (!take_counted(r, s, ctx, a))
         say_amount(s, a, Gender::masculine);
     ctx.prev_word[0] = '\0';

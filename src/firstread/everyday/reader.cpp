@@ -289,6 +289,17 @@ const char* city_form(const char* before)
     return p != nullptr ? p->words : cp1251_text<"город">;
 }
 
+// A name that ends as a woman's name does: "Екатерина", "Мария" (not "Илья").
+bool is_womans_name(const char* word)
+{
+    const std::size_t n = std::strlen(word);
+    if (n < 3 || in_word_list(MASCULINE_LOOKALIKES, word))
+        return false;
+    const auto last = static_cast<unsigned char>(word[n - 1]);
+    return (last == static_cast<unsigned char>(cp1251_text<"а">[0]) || last == static_cast<unsigned char>(cp1251_text<"я">[0])) &&
+           std::strcmp(word, cp1251_text<"илья">) != 0 && std::strcmp(word, cp1251_text<"никита">) != 0;
+}
+
 bool has_vowel(const char* word)
 {
     for (const char* p = word; *p != '\0'; ++p)
@@ -379,10 +390,17 @@ void handle_latin(Reader& r, Speech& s, Context& ctx, int first)
                 peek_word_after_range(r, next);
             const OrdinalContext* after = find_context(ROMAN_AFTER, next);
             const OrdinalContext* before = find_context(ROMAN_BEFORE, ctx.prev_word);
-            if (after != nullptr || before != nullptr || (ctx.prev_capital && ctx.prev_word[0] != '\0')) {
-                // "XX век", "глава IV", "Пётр I".
-                say_ordinal(s, static_cast<std::uint64_t>(value),
-                            after != nullptr ? after->form : before != nullptr ? before->form : Ordinal::nom_m);
+            Ordinal form = Ordinal::nom_m;
+            if (after != nullptr)
+                form = after->form;  // "XX век"
+            else if (before != nullptr)
+                form = before->form;  // "глава IV"
+            if (after != nullptr || before != nullptr || ordinal_before_noun(ctx.prev_word, next, form) ||
+                (ctx.prev_capital && ctx.prev_word[0] != '\0')) {
+                // "во II квартале", "Пётр I", "Екатерина II".
+                if (after == nullptr && before == nullptr && ctx.prev_capital && is_womans_name(ctx.prev_word))
+                    form = Ordinal::nom_f;
+                say_ordinal(s, static_cast<std::uint64_t>(value), form);
                 ctx.prev_word[0] = '\0';
                 return;
             }

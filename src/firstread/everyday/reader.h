@@ -58,8 +58,6 @@ inline unsigned char fold_cyrillic(int c)
 // White space within a line: space, tab, no-break space, a lone carriage return.
 inline bool is_blank(int c) { return c == ' ' || c == '\t' || c == 0xA0 || c == '\r'; }
 
-// A word, its letters and the NUL; a longer run of letters is read in pieces.
-constexpr std::size_t WORD_BYTES = 64;
 
 struct Context {
     char prev_word[WORD_BYTES] = {};  // the last Cyrillic word, folded; empty after anything else
@@ -72,5 +70,8 @@ struct Context {
 
 // A number whose first digit has been read, with what it counts after it.
 void read_number(Reader& r, Speech& s, Context& ctx, int first_digit);
+// Whether a number after the word before, followed by noun, names a place in
+// order rather than counts ("на 3 этаже", "во II квартале"); form is then its form.
+bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form);
 // A run of digits inside an address: a number, or its digits one by one.
 void say_plain_number(Speech& s, const char* digits, std::size_t n);

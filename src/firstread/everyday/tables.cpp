@@ -4,6 +4,7 @@
 
 #include "common/cp1251.h"
 #include "firstread/everyday/tables.h"
+#include "firstread/everyday/feminine_nouns.h"
 
 #define W(text) cp1251_text<text>
 
@@ -260,19 +261,19 @@ const char* const NOT_NOUNS[] = {
     W("или"), W("либо"), W("при"), W("почти"), W("они"), W("мы"), W("вы"), W("ли"), W("эти"), W("все"),
     W("сами"), W("свои"), W("мои"), W("ни"), W("из"), W("где"), W("если"), W("раза"), W("их"), W("ими"),
     W("там"), W("нам"), W("вам"), W("сам"), W("нами"), W("вами"), W("самим"), W("самими"),
+    W("больше"), W("меньше"), W("выше"), W("ниже"), W("дальше"), W("позже"), W("раньше"), W("дороже"),
+    W("дешевле"), W("лучше"), W("хуже"), W("короче"), W("чаще"), W("реже"), W("легче"), W("уже"), W("тоже"),
+    W("также"), W("ещё"), W("еще"), W("вместе"), W("кроме"), W("после"), W("более"), W("менее"), W("свыше"),
+    W("около"),
     nullptr,
 };
 
-const char* const MASCULINE_IN_A[] = {
-    W("мужчина"), W("мужчины"), W("папа"), W("дедушка"), W("юноша"), W("судья"), W("дядя"), W("слуга"),
+const char* const MASCULINE_LOOKALIKES[] = {
+    W("мужчина"), W("мужчины"), W("мужчину"), W("мужчине"), W("папа"), W("папы"), W("дедушка"), W("дедушки"),
+    W("юноша"), W("юноши"), W("судья"), W("судьи"), W("дядя"), W("дяди"), W("слуга"), W("слуги"), W("кофе"),
     nullptr,
 };
 
-const char* const FEMININE_SOFT[] = {
-    W("ночь"), W("тетрадь"), W("дверь"), W("вещь"), W("часть"), W("площадь"), W("область"), W("мышь"),
-    W("лошадь"), W("дочь"), W("мать"), W("печь"), W("речь"), W("ложь"), W("соль"), W("роль"),
-    nullptr,
-};
 
 const NounForms PERCENT = {W("процент"), W("процента"), W("процентов")};
 const NounForms DEGREES = {W("градус"), W("градуса"), W("градусов")};
@@ -311,7 +312,42 @@ bool in_word_list(const char* const* list, const char* word)
     return false;
 }
 
-bool is_feminine_soft(const char* word) { return in_word_list(FEMININE_SOFT, word); }
+namespace {
+
+bool ends_with(const char* word, std::size_t n, const char* suffix)
+{
+    const std::size_t k = std::strlen(suffix);
+    return n > k && std::memcmp(word + n - k, suffix, k) == 0;
+}
+
+}  // namespace
+
+bool is_feminine_noun(const char* word)
+{
+    const std::size_t n = std::strlen(word);
+    if (n < 3 || n + 1 >= WORD_BYTES || in_word_list(MASCULINE_LOOKALIKES, word))
+        return false;
+    if (ends_with(word, n, W("ь")))
+        return in_sorted_lines(FEMININE_SOFT_NOUNS, FEMININE_SOFT_NOUNS_BYTES, word, n);
+    // The endings of the singular of книга, неделя, линия; -и, -ью also of ночь.
+    static const char* const ENDINGS[] = {W("ою"), W("ею"), W("ой"), W("ей"), W("ью"), W("а"), W("я"),
+                                          W("ы"),  W("и"),  W("у"),  W("ю"),  W("е")};
+    for (const char* ending : ENDINGS) {
+        if (!ends_with(word, n, ending))
+            continue;
+        const std::size_t stem = n - std::strlen(ending);
+        if (in_sorted_lines(FEMININE_STEMS, FEMININE_STEMS_BYTES, word, stem))
+            return true;
+        if (ending[0] == W("и")[0] || ending[1] == W("ю")[0]) {
+            char soft[WORD_BYTES];  // "ночи", "ночью" → ночь
+            std::memcpy(soft, word, stem);
+            soft[stem] = W("ь")[0];
+            if (in_sorted_lines(FEMININE_SOFT_NOUNS, FEMININE_SOFT_NOUNS_BYTES, soft, stem + 1))
+                return true;
+        }
+    }
+    return false;
+}
 
 int month_of(const char* word)
 {

@@ -5,6 +5,9 @@
 #include "firstread/everyday/numerals.h"
 #include "firstread/symbol_words.h"
 
+// A word, its letters and the NUL; a longer run of letters is read in pieces.
+constexpr std::size_t WORD_BYTES = 64;
+
 struct WordPair {
     const char* key;
     const char* words;
@@ -58,7 +61,7 @@ extern const WordPair LATIN_SOUNDS[];           // sh → ш: Latin spellings, l
 extern const Governing GOVERNING_WORDS[];       // от, до, более …: the case of the number after them
 extern const char* const JOINING_WORDS[];       // и, или, либо: the next number keeps the case of the last
 extern const char* const NOT_NOUNS[];           // или, при …: words after a number that tell no gender
-extern const char* const MASCULINE_IN_A[];      // мужчина, папа …: masculine nouns that look feminine
+extern const char* const MASCULINE_LOOKALIKES[];  // мужчина, кофе …: masculine nouns whose endings say otherwise
 extern const NounForms PERCENT;
 extern const NounForms DEGREES;
 extern const NounForms DOLLARS;
@@ -71,6 +74,7 @@ const CountedUnit* find_unit(const char* key);
 const OrdinalContext* find_context(const OrdinalContext* table, const char* key);
 const Governing* find_governing(const char* word);
 bool in_word_list(const char* const* list, const char* word);  // a list ended by nullptr
-// A feminine noun in -ь in the nominative ("ночь", "тетрадь"), as against "день".
-bool is_feminine_soft(const char* word);
+// Whether word (folded) is a singular form of a feminine noun the generated
+// table knows: "книга", "странице", "ночь", "тетради" (not "день", "мужчина").
+bool is_feminine_noun(const char* word);
 int month_of(const char* word);  // 1..12 for a month name in the genitive, else 0
