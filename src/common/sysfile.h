@@ -37,6 +37,10 @@ bool sys_truncate(int fd, long long size);
 bool sys_exists(const char* name);
 // Whether the directory holds a file whose name ends in suffix.
 bool sys_dir_has(const char* dir, const char* suffix);
+// Calls visit with the name of each directory inside dir (not "." or ".."),
+// in no particular order; false when dir cannot be read.
+bool sys_each_subdir(const char* dir, void (*visit)(const char* dir, const char* name, void* context),
+                     void* context);
 // Makes a directory; true when it exists afterwards.
 bool sys_make_dir(const char* name);
 // Deletes a file; false when it could not (a missing file included).

@@ -102,11 +102,11 @@ int drive(int argc, char** argv, const Operations& ops)
     sys_remove("text.tmp");
     sys_remove("text2.tmp");
 
-    int status = EXIT_OK;
+    int status = finish_mp3_output();
     if (argc == 1) {
         std::printf("\nPlay rech.wav, Enjoy!\n\n");
     } else if (argc == 3) {
-        if (is(argv[2], "-m"))
+        if (is(argv[2], "-m") && !output_is_mp3())
             status = ops.convertmp3();
         else if (is(argv[2], "-p"))
             status = ops.playwav();
@@ -125,6 +125,12 @@ bool needs_lock(int argc, char** argv)
 
 int vokdar_main(int argc, char** argv)
 {
+    const int taken = take_long_options(argc, argv);
+    if (taken != EXIT_OK)
+        return taken;
+    if (Options.list_voices)
+        return list_voices();
+    apply_long_options();
     // Whole arguments, as the other switches: a text named --help is ./--help.
     if (argc > 1 && is(argv[1], "--help"))
         return print_usage();

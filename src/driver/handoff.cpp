@@ -92,7 +92,9 @@ int Convertmp3()
     // The voice preset of today's encoder: 56 kbit/s mono, as the old "--voice" switch was.
     char name[16], preset[] = "--preset", voice[] = "voice";
     std::snprintf(name, sizeof name, "lame%s", EXECUTABLE_SUFFIX);
-    char wav[] = "rech.wav", mp3[] = "rech.mp3";
+    // The names as the encoder gets them; it writes through none of them.
+    char* wav = const_cast<char*>(speech_wav());
+    char* mp3 = const_cast<char*>(speech_mp3());
     char* const args[] = {name, preset, voice, wav, mp3, nullptr};
     char path[PROGRAM_PATH_BYTES];
     if (!find_program(name, true, path, sizeof path)) {
@@ -116,7 +118,7 @@ int Convertmp3()
 int Playwav()
 {
     // "wav" is the player of the user's choosing; without one, a common player.
-    char wav[] = "rech.wav";
+    char* wav = const_cast<char*>(output_is_mp3() ? speech_mp3() : speech_wav());
     char name[16];
     std::snprintf(name, sizeof name, "wav%s", EXECUTABLE_SUFFIX);
     char path[PROGRAM_PATH_BYTES];

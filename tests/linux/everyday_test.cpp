@@ -256,3 +256,70 @@ TEST(TextInput, CodePage1251WithChanceSequencesStaysCodePage1251)
     EXPECT_EQ(text_input_form(dir.file("t.txt").c_str(), &stray), TextForm::cp1251);
     EXPECT_EQ(stray, 0);
 }
+
+// The long options, wherever they stand: each gives what the settings file
+// or a renamed rech.wav would, and touches nothing else.
+TEST(LongOptions, OutputVoiceAndSpeed)
+{
+    harness::TempDir dir;
+    make_run_files(dir);
+    std::filesystem::copy(dir.file("torvy"), dir.file("other"));
+    dir.write("other/ma.pcm", dir.read("torvy/ma.pcm").substr(0, 2000));
+    dir.write("in.txt", cp1251("мама мама."));
+    const auto speech_with = [&](const std::string& settings) {
+        dir.write("vokdar.cfg", settings);
+        EXPECT_EQ(harness::run_vokdar(dir, {"in.txt"}).status, 0);
+        return dir.read("rech.wav");
+    };
+    const std::string slow_other = speech_with("50 3 10 other");
+    const std::string plain = speech_with("100 3 10 torvy");
+    ASSERT_NE(slow_other, plain);
+
+    dir.write("rech.wav", "previous speech");
+    auto r = harness::run_vokdar(dir, {"--speed", "50", "in.txt", "--voice=other", "--output", "out.wav"});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(dir.read("out.wav") == slow_other);
+    EXPECT_EQ(dir.read("rech.wav"), "previous speech");
+    EXPECT_EQ(dir.read("vokdar.cfg"), "100 3 10 torvy");
+
+    // An MP3 by its extension: the encoder makes it from a WAV file beside
+    // it, which goes once it has.
+    make_script(dir, "lame", "printf '%s\\n' \"$@\" > lame.args; cat \"$3\" > \"$4\"");
+    r = harness::run_vokdar(dir, {"in.txt", "--output=book.MP3"});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(dir.read("lame.args"), "--preset\nvoice\nbook.MP3.wav\nbook.MP3\n");
+    EXPECT_TRUE(dir.read("book.MP3") == plain);
+    EXPECT_FALSE(dir.exists("book.MP3.wav"));
+    EXPECT_EQ(dir.read("rech.wav"), "previous speech");
+
+    // -m after a WAV output encodes that file into its MP3 twin.
+    r = harness::run_vokdar(dir, {"--output", "ch1.wav", "in.txt", "-m"});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(dir.read("lame.args"), "--preset\nvoice\nch1.wav\nch1.mp3\n");
+
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"in.txt", "--speed", "0"}, {"in.txt", "--speed=fast"}, {"in.txt", "--voice"},
+          {"--voice", std::string(31, 'v'), "in.txt"}, {"in.txt", "--output="}}) {
+        r = harness::run_vokdar(dir, bad);
+        EXPECT_EQ(r.status, 2) << bad.back();
+        EXPECT_NE(r.out.find("Try 'vokdar --help'.\n"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("initialized"), std::string::npos) << r.out;
+    }
+}
+
+// --voices: each voice a run could take, the first place's of a name only.
+TEST(LongOptions, VoicesListsWhatARunCouldUse)
+{
+    harness::TempDir work, data;
+    make_run_files(work);
+    std::filesystem::create_directories(work.file("empty"));
+    std::filesystem::create_directories(data.file("vokdar/torvy"));
+    std::filesystem::create_directories(data.file("vokdar/anna"));
+    data.write("vokdar/torvy/ma.pcm", "xx");
+    data.write("vokdar/anna/ma.pcm", "xx");
+    harness::RunOptions o;
+    o.env = {"XDG_DATA_HOME=" + data.path(), "XDG_DATA_DIRS=/nonexistent"};
+    const auto r = harness::run_vokdar(work, {"--voices"}, o);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "torvy\t./torvy/\nanna\t" + data.file("vokdar/anna/") + "\n");
+}

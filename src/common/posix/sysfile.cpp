@@ -118,6 +118,25 @@ bool sys_dir_has(const char* dir, const char* suffix)
     return found;
 }
 
+bool sys_each_subdir(const char* dir, void (*visit)(const char* dir, const char* name, void* context),
+                     void* context)
+{
+    DIR* d = opendir(dir);
+    if (d == nullptr)
+        return false;
+    while (const dirent* e = readdir(d)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        char path[SCRATCH_NAME_BYTES];
+        struct stat st;
+        const int n = std::snprintf(path, sizeof path, "%s/%s", dir, e->d_name);
+        if (n > 0 && static_cast<std::size_t>(n) < sizeof path && stat(path, &st) == 0 && S_ISDIR(st.st_mode))
+            visit(dir, e->d_name, context);
+    }
+    closedir(d);
+    return true;
+}
+
 bool sys_make_dir(const char* name)
 {
     struct stat st;
