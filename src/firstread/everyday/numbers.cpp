@@ -687,6 +687,56 @@ bool take_dotted(Reader& r, Speech& s, const Digits& first)
     return true;
 }
 
+// "15.03", "в 13.00", "раздел 12.1", "USB 3.0" (the point is next): two
+// numbers joined by a point read as a day and month, a time, or a section or
+// version number, by what stands around them; false when they are a decimal
+// fraction.
+bool take_dotted_pair(Reader& r, Speech& s, const Context& ctx, const Digits& first)
+{
+    const Mark m = mark(r);
+    get(r);
+    Digits second;
+    take_digits(r, second);
+    const Mark after = mark(r);
+    const NextWord w = next_word(r);
+    const int next = peek(r);
+    back(r, m);
+    if (second.n == 0 || second.total != second.n)
+        return false;
+    // What a fraction counts makes it one: "1.5 кг", "2.5%".
+    if (find_unit(w.text) != nullptr || next == '%' || next == '$' || next == 0x88 || next == 0xB0)
+        return false;
+    const std::uint64_t a = value_of(first.d, first.n);
+    const std::uint64_t b = value_of(second.d, second.n);
+    const bool two = second.n == 2 && first.n <= 2;
+    const char* before = ctx.prev_word;
+    const bool section = ctx.after_code || find_context(ROMAN_BEFORE, before) != nullptr ||
+                         is_section_word(before) || (ctx.at_line_start && w.capital);
+    if (section) {
+        get(r);
+        back(r, after);
+        say_plain_number(s, first.d, first.n);
+        say(s, cp1251_text<"точка">);
+        say_plain_number(s, second.d, second.n);
+        return true;
+    }
+    const bool time_word = is_one_of(before, {cp1251_text<"в">, cp1251_text<"во">, cp1251_text<"к">, cp1251_text<"около">,
+                                              cp1251_text<"после">, cp1251_text<"с">, cp1251_text<"до">});
+    const bool date = two && a >= 1 && a <= 31 && b >= 1 && b <= 12 &&
+                      (second.d[0] == '0' || find_governing(before) != nullptr);
+    const bool at_time = is_one_of(before, {cp1251_text<"в">, cp1251_text<"во">, cp1251_text<"к">, cp1251_text<"около">});
+    const bool time = two && a <= 24 && b <= 59 && time_word && (!date || at_time);
+    if (time)
+        return take_time(r, s, a, governed_case(ctx, "", a));
+    if (date) {
+        back(r, after);
+        say_ordinal(s, a, day_form(before));  // "с 15.03" → с пятнатцатого марта
+        say(s, MONTHS_GENITIVE[b - 1]);
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void say_plain_number(Speech& s, const char* digits, std::size_t n)
@@ -746,6 +796,10 @@ void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
         return;
     }
     if (c == '.' && plain && take_dotted(r, s, ds)) {
+        ctx.prev_word[0] = '\0';
+        return;
+    }
+    if (c == '.' && (plain || short_run) && take_dotted_pair(r, s, ctx, ds)) {
         ctx.prev_word[0] = '\0';
         return;
     }

@@ -356,6 +356,7 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
     const bool shouted = w.all_capital && w.length >= 2 &&
                          (!has_vowel(w.text) || (w.length <= ABBREVIATION_LETTERS && !next_shouted && !ctx.prev_shouted));
     const bool was_shouted = w.all_capital && w.length >= SHOUTED_LETTERS;
+    ctx.prev_code = w.all_capital && w.length >= 2;
     if (shouted) {
         if (const WordPair* p = find_pair(READ_AS_WORDS, w.text))
             say(s, p->words);
@@ -408,6 +409,7 @@ void handle_latin(Reader& r, Speech& s, Context& ctx, int first)
     }
     say_latin_word(s, w);
     ctx.prev_word[0] = '\0';
+    ctx.prev_code = true;
 }
 
 bool is_address_char(int c)
@@ -535,6 +537,9 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
         }
         const bool line_start = ctx.line_start;
         ctx.line_start = false;
+        ctx.at_line_start = line_start;
+        ctx.after_code = ctx.prev_code && ctx.blank_before;
+        ctx.prev_code = false;
         const bool blank_before = ctx.blank_before || s.last == 0;
         ctx.blank_before = false;
 

@@ -66,6 +66,9 @@ struct Context {
     bool line_start = false;          // nothing but white space since the last line end
     bool blank_before = false;        // white space came right before this character
     Case number_case = Case::nom;     // of the last number, carried over "и", "или": "между 2 и 3"
+    bool prev_code = false;           // the last token was a Latin word or an acronym ("USB", "ГОСТ")
+    bool after_code = false;          // the token being read follows one, with only blanks between
+    bool at_line_start = false;       // the token being read opens its line
 };
 
 // A number whose first digit has been read, with what it counts after it.

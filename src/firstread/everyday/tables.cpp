@@ -255,6 +255,17 @@ const Governing GOVERNING_WORDS[] = {
     {nullptr, Case::nom, false},
 };
 
+const char* const SECTION_WORDS[] = {
+    W("п"), W("пп"), W("ст"), W("ч"), W("рис"), W("табл"), W("гл"), W("разд"), W("прил"),
+    nullptr,
+};
+
+const char* const SECTION_STEMS[] = {
+    W("пункт"), W("подпункт"), W("раздел"), W("подраздел"), W("стать"), W("глав"), W("рисун"), W("таблиц"),
+    W("формул"), W("верси"), W("выпуск"), W("приложени"), W("параграф"), W("схем"), W("част"),
+    nullptr,
+};
+
 const char* const JOINING_WORDS[] = {W("и"), W("или"), W("либо"), nullptr};
 
 const char* const NOT_NOUNS[] = {
@@ -303,6 +314,16 @@ const OrdinalContext* find_context(const OrdinalContext* table, const char* key)
 }
 
 const Governing* find_governing(const char* word) { return find_in(GOVERNING_WORDS, &Governing::word, word); }
+
+bool is_section_word(const char* word)
+{
+    if (in_word_list(SECTION_WORDS, word))
+        return true;
+    for (const char* const* stem = SECTION_STEMS; *stem != nullptr; ++stem)
+        if (std::strncmp(word, *stem, std::strlen(*stem)) == 0)
+            return true;
+    return false;
+}
 
 bool in_word_list(const char* const* list, const char* word)
 {

@@ -59,6 +59,8 @@ extern const SymbolWord SYMBOL_WORDS[];         // @ → собака: symbols o
 extern const SymbolWord ADDRESS_WORDS[];        // . → точка: the characters of an address
 extern const WordPair LATIN_SOUNDS[];           // sh → ш: Latin spellings, longest first
 extern const Governing GOVERNING_WORDS[];       // от, до, более …: the case of the number after them
+extern const char* const SECTION_WORDS[];       // п, рис, табл …: "п. 3.2" is a section number
+extern const char* const SECTION_STEMS[];       // пункт, раздел, верси …: and so are these words' forms
 extern const char* const JOINING_WORDS[];       // и, или, либо: the next number keeps the case of the last
 extern const char* const NOT_NOUNS[];           // или, при …: words after a number that tell no gender
 extern const char* const MASCULINE_LOOKALIKES[];  // мужчина, кофе …: masculine nouns whose endings say otherwise
@@ -74,6 +76,7 @@ const CountedUnit* find_unit(const char* key);
 const OrdinalContext* find_context(const OrdinalContext* table, const char* key);
 const Governing* find_governing(const char* word);
 bool in_word_list(const char* const* list, const char* word);  // a list ended by nullptr
+bool is_section_word(const char* word);  // in SECTION_WORDS or a form of SECTION_STEMS
 // Whether word (folded) is a singular form of a feminine noun the generated
 // table knows: "книга", "странице", "ночь", "тетради" (not "день", "мужчина").
 bool is_feminine_noun(const char* word);
