@@ -85,6 +85,22 @@ bool put_byte(TextFile& f, unsigned char b)
 
 constexpr unsigned char UTF8_BOM[3] = {0xEF, 0xBB, 0xBF};
 
+// The Latin letter an accented one of U+00C0..U+017F is written on ("é" → 'e',
+// "Ö" → 'O'); 0 for the others (×, ÷, and letters with no plain twin).
+char plain_latin_letter(std::uint32_t point)
+{
+    // U+00C0..U+00FF, then U+0100..U+017F; '.' where no plain letter fits.
+    static const char* const LATIN1 = "AAAAAAACEEEEIIIIDNOOOOO.OUUUUYTsaaaaaaaceeeeiiiidnooooo.ouuuuyty";
+    static const char* const EXTENDED_A =
+        "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIi..JjKkkLlLlLlLlLlNnNnNnnNnOoOoOo..RrRrRrSsSsSsSsTtTtTtUuUuUuUuUuUuWwYyYZzZzZzs";
+    char c = '.';
+    if (point >= 0xC0 && point <= 0xFF)
+        c = LATIN1[point - 0xC0];
+    else if (point >= 0x100 && point <= 0x17F)
+        c = EXTENDED_A[point - 0x100];
+    return c == '.' ? '\0' : c;
+}
+
 // One character of a UTF-8 text as a code page 1251 byte. The lead byte has
 // been read; a sequence that breaks off leaves its next byte unread.
 int decode_utf8(TextFile& f, int lead)
@@ -103,11 +119,17 @@ int decode_utf8(TextFile& f, int lead)
             break;
         }
     }
-    if (f.typographic && points[0] == 0x2212)
+    const std::uint32_t point = points[0];
+    const unsigned char byte = cp1251_from_unicode(point);
+    if (!f.typographic || (byte != '?' || point == '?'))
+        return byte;
+    if (point == 0x2212)
         return '-';
-    if (f.typographic && (points[0] == 0x2009 || points[0] == 0x202F))
+    if (point == 0x2009 || point == 0x202F)
         return 0xA0;
-    return cp1251_from_unicode(points[0]);
+    if (const char plain = plain_latin_letter(point))
+        return static_cast<unsigned char>(plain);
+    return TEXT_WIDE + static_cast<int>(point);
 }
 
 }  // namespace
