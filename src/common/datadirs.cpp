@@ -12,6 +12,7 @@ void data_places_reset()
     std::strcpy(Places.settings, "vokdar.cfg");
     std::strcpy(Places.dictionary, "replace.txt");
     Places.voice_root[0] = '\0';
+    std::strcpy(Places.speech, "rech.wav");
 }
 
 void print_data_places(const char* name, DataKind kind)

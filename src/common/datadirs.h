@@ -17,6 +17,7 @@ struct DataPlaces {
     char settings[DATA_PATH_BYTES] = "vokdar.cfg";    // as it is opened
     char dictionary[DATA_PATH_BYTES] = "replace.txt";  // as it is opened
     char voice_root[DATA_PATH_BYTES] = "";  // put before the voice prefix: "" or a directory and '/'
+    char speech[DATA_PATH_BYTES] = "rech.wav";  // where the sound stage writes the speech
 };
 extern DataPlaces Places;
 

@@ -20,6 +20,9 @@ enum class FileAccess {
 // missing file, and opening never blocks. -1 when it cannot open.
 int sys_open(const char* name, FileAccess access);
 void sys_close(int fd);
+// A file of no name for reading and writing, gone when it is closed (or the
+// program ends); -1 when none can be made.
+int sys_open_scratch();
 // Reads up to n bytes at offset: how many were read (0 at the end), -1 on an error.
 long long sys_read_at(int fd, void* data, std::size_t n, long long offset);
 // Writes some of the count parts in order at offset: how many bytes were
@@ -34,6 +37,10 @@ bool sys_truncate(int fd, long long size);
 bool sys_exists(const char* name);
 // Whether the directory holds a file whose name ends in suffix.
 bool sys_dir_has(const char* dir, const char* suffix);
+// Calls visit with the name of each directory inside dir (not "." or ".."),
+// in no particular order; false when dir cannot be read.
+bool sys_each_subdir(const char* dir, void (*visit)(const char* dir, const char* name, void* context),
+                     void* context);
 // Makes a directory; true when it exists afterwards.
 bool sys_make_dir(const char* name);
 // Deletes a file; false when it could not (a missing file included).

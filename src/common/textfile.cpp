@@ -4,6 +4,8 @@
 #include "common/cp1251.h"
 #include "common/sysfile.h"
 
+#include <array>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -101,27 +103,45 @@ char plain_latin_letter(std::uint32_t point)
     return c == '.' ? '\0' : c;
 }
 
-// One character of a UTF-8 text as a code page 1251 byte. The lead byte has
-// been read; a sequence that breaks off leaves its next byte unread.
-int decode_utf8(TextFile& f, int lead)
+// The length of the UTF-8 sequence that starts seq (n bytes of it at hand)
+// with its code point, or 0 when the lead byte starts no whole, well-formed
+// sequence: a stray byte.
+int utf8_sequence(const unsigned char* seq, std::size_t n, std::uint32_t& point)
 {
     Utf8Decoder d;
     std::uint32_t points[2];
-    int n = utf8_feed(d, static_cast<unsigned char>(lead), points);
-    while (n == 0) {
-        const long long before = text_tell(f);
-        const int c = raw_getc(f);
-        if (c == TEXT_EOF)
-            return '?';
-        n = utf8_feed(d, static_cast<unsigned char>(c), points);
-        if (n == 2) {  // c starts something new: leave it for the next read
-            text_seek(f, before, SEEK_SET);
-            break;
-        }
+    for (std::size_t i = 0; i < n; ++i) {
+        const int got = utf8_feed(d, seq[i], points);
+        if (got == 0)
+            continue;
+        // The decoder's mark of a broken sequence, unless it is the character itself.
+        const bool replacement = i == 2 && seq[0] == 0xEF && seq[1] == 0xBF && seq[2] == 0xBD;
+        if (got != 1 || (points[0] == 0xFFFD && !replacement))
+            return 0;
+        point = points[0];
+        return static_cast<int>(i + 1);
     }
-    const std::uint32_t point = points[0];
+    return 0;
+}
+
+// One character of a UTF-8 text as a code page 1251 byte. The lead byte has
+// been read. A byte that starts no whole sequence is a stray one: it reads as
+// the code page 1251 character it would be there, and the next byte is read
+// afresh.
+int decode_utf8(TextFile& f, int lead)
+{
+    const long long after_lead = text_tell(f);
+    std::array<unsigned char, UTF8_MAX_BYTES> seq{static_cast<unsigned char>(lead)};
+    std::size_t n = 1;
+    for (int c; n < seq.size() && (c = raw_getc(f)) != TEXT_EOF;)
+        seq[n++] = static_cast<unsigned char>(c);
+    std::uint32_t point = 0;
+    const int length = utf8_sequence(seq.data(), n, point);
+    text_seek(f, after_lead + (length > 0 ? length - 1 : 0), SEEK_SET);
+    if (length == 0)
+        return lead;
     const unsigned char byte = cp1251_from_unicode(point);
-    if (!f.typographic || (byte != '?' || point == '?'))
+    if (!f.typographic || byte != '?' || point == '?')
         return byte;
     if (point == 0x2212)
         return '-';
@@ -130,6 +150,64 @@ int decode_utf8(TextFile& f, int lead)
     if (const char plain = plain_latin_letter(point))
         return static_cast<unsigned char>(plain);
     return TEXT_WIDE + static_cast<int>(point);
+}
+
+constexpr unsigned char UTF16LE_BOM[2] = {0xFF, 0xFE};
+constexpr unsigned char UTF16BE_BOM[2] = {0xFE, 0xFF};
+
+// The code points of a UTF-16 text, its byte order mark passed over, written
+// as UTF-8 into a scratch file the text is then read from; a lone surrogate
+// reads as '?', an odd last byte is dropped.
+int utf16_as_utf8(const char* name, bool little_endian)
+{
+    TextFile in;
+    if (!text_open(in, name, "r"))
+        return -1;
+    text_set_binary(in);
+    const int out = sys_open_scratch();
+    if (out < 0) {
+        note_file_failure(name, errno);
+        return -1;
+    }
+    std::array<unsigned char, FILE_BLOCK_BYTES> block;
+    std::size_t held = 0;
+    long long at = 0;
+    std::uint32_t high = 0;  // a high surrogate waiting for its low half
+    bool ok = true;
+    const auto put = [&](std::uint32_t point) {
+        char bytes[UTF8_MAX_BYTES];
+        const std::size_t k = utf8_encode(point, bytes);
+        if (held + k > block.size()) {
+            ok = ok && write_all(out, block.data(), held, at);
+            at += static_cast<long long>(held);
+            held = 0;
+        }
+        std::memcpy(block.data() + held, bytes, k);
+        held += k;
+    };
+    text_read(in, block.data(), 2);  // the mark
+    for (unsigned char unit[2]; text_read(in, unit, 2) == 2;) {
+        const std::uint32_t u = little_endian ? unit[0] | unit[1] << 8 : unit[1] | unit[0] << 8;
+        if (u >= 0xDC00 && u <= 0xDFFF && high != 0) {
+            put(0x10000 + ((high - 0xD800) << 10) + (u - 0xDC00));
+            high = 0;
+            continue;
+        }
+        if (high != 0)
+            put('?');
+        high = u >= 0xD800 && u <= 0xDBFF ? u : 0;
+        if (high == 0)
+            put(u >= 0xDC00 && u <= 0xDFFF ? '?' : u);
+    }
+    if (high != 0)
+        put('?');
+    ok = ok && write_all(out, block.data(), held, at) && !in.failed;
+    if (!ok) {
+        note_file_failure(name, errno);
+        sys_close(out);
+        return -1;
+    }
+    return out;
 }
 
 }  // namespace
@@ -178,39 +256,80 @@ bool text_open(TextFile& f, const char* name, const char* mode)
     return true;
 }
 
-bool text_is_utf8_file(const char* name)
+TextForm text_input_form(const char* name, long long* stray)
 {
+    *stray = 0;
     TextFile f;
     if (!text_open(f, name, "r"))
-        return false;
+        return TextForm::cp1251;
     text_set_binary(f);
-    unsigned char head[3];
-    const std::size_t got = text_read(f, head, 3);
-    if (got == 3 && std::memcmp(head, UTF8_BOM, 3) == 0)
-        return true;
-    text_seek(f, 0, SEEK_SET);
-    Utf8Decoder d;
-    std::uint32_t points[2];
+    std::array<unsigned char, FILE_BLOCK_BYTES> block;
+    std::size_t got = text_read(f, block.data(), block.size());
+    if (got >= 2 && std::memcmp(block.data(), UTF16LE_BOM, 2) == 0)
+        return TextForm::utf16le;
+    if (got >= 2 && std::memcmp(block.data(), UTF16BE_BOM, 2) == 0)
+        return TextForm::utf16be;
+    const bool bom = got >= 3 && std::memcmp(block.data(), UTF8_BOM, 3) == 0;
+    // The sequences counted as the reader will meet them: a stray byte is one
+    // character and the next byte is looked at afresh. A sequence cut by the
+    // block's end is looked at again with the next block.
+    long long sequences = 0;
     bool cyrillic = false;
-    for (int c; (c = text_getc(f)) != TEXT_EOF;) {
-        const int n = utf8_feed(d, static_cast<unsigned char>(c), points);
-        for (int i = 0; i < n; ++i) {
-            if (points[i] == 0xFFFD)
-                return false;
-            if (points[i] >= 0x0400 && points[i] <= 0x04FF)
-                cyrillic = true;
+    std::size_t i = bom ? 3 : 0;
+    for (;;) {
+        for (; i < got; ++i) {
+            const unsigned char c = block[i];
+            if (c < 0x80)
+                continue;
+            if (got - i < UTF8_MAX_BYTES && got == block.size())
+                break;  // perhaps cut: read on first
+            std::uint32_t point = 0;
+            const int length = utf8_sequence(block.data() + i, got - i, point);
+            if (length == 0) {
+                ++*stray;
+                continue;
+            }
+            ++sequences;
+            cyrillic = cyrillic || (point >= 0x0400 && point <= 0x04FF);
+            i += static_cast<std::size_t>(length - 1);
         }
+        if (got < block.size())
+            break;
+        const std::size_t keep = got - i;
+        std::memmove(block.data(), block.data() + i, keep);
+        got = keep + text_read(f, block.data() + keep, block.size() - keep);
+        i = 0;
+        if (got == keep && keep == 0)
+            break;
     }
-    return cyrillic && utf8_finish(d, points) == 0;
+    // UTF-8 when nearly every sequence is one: a code page 1251 Russian text
+    // has almost none, while a UTF-8 text with a few stray bytes has them
+    // by the thousand.
+    if (bom || (cyrillic && *stray * UTF8_STRAY_SHARE <= sequences))
+        return TextForm::utf8;
+    *stray = 0;
+    return TextForm::cp1251;
 }
 
 bool text_open_input(TextFile& f, const char* name)
 {
-    const bool utf8 = text_is_utf8_file(name);
+    long long stray = 0;
+    const TextForm form = text_input_form(name, &stray);
+    if (form == TextForm::utf16le || form == TextForm::utf16be) {
+        text_close(f);
+        const int fd = utf16_as_utf8(name, form == TextForm::utf16le);
+        if (fd < 0 || !text_open(f, name, "r"))
+            return false;
+        // The name stays the text's own (for reports); the bytes are the scratch file's.
+        sys_close(f.fd);
+        f.fd = fd;
+        f.utf8 = true;
+        return true;
+    }
     if (!text_open(f, name, "r"))
         return false;
-    f.utf8 = utf8;
-    if (utf8) {
+    f.utf8 = form == TextForm::utf8;
+    if (f.utf8) {
         unsigned char head[3] = {0, 0, 0};
         for (unsigned char& b : head) {
             const int c = raw_getc(f);

@@ -141,14 +141,20 @@ bool text_seek(TextFile& f, long long offset, int whence);
 // From now on no line-end translation and no Ctrl-Z end on this file.
 bool text_set_binary(TextFile& f);
 
-// Opens an input text for reading: a file that starts with the UTF-8 byte
-// order mark, or that is wholly valid UTF-8 and holds a Cyrillic letter, is
-// decoded into code page 1251 as it is read (the mark dropped, a character
-// without a code page 1251 form read as '?'); any other file is read as code
-// page 1251, byte for byte. Text-mode rules apply either way.
+// How an input text is written. UTF-8 is taken when the text starts with its
+// byte order mark, or holds a Cyrillic letter and at most one stray byte (one
+// that starts no whole sequence) for every UTF8_STRAY_SHARE sequences.
+enum class TextForm { cp1251, utf8, utf16le, utf16be };
+constexpr long long UTF8_STRAY_SHARE = 20;
+// The form of the named text; *stray gets the stray bytes of a UTF-8 one.
+TextForm text_input_form(const char* name, long long* stray);
+
+// Opens an input text for reading, decoded into code page 1251 as it is read
+// when it is not in it already: UTF-8 (the mark dropped, a character without
+// a code page 1251 form read as '?', a stray byte as the code page 1251
+// character it is) or UTF-16 with its byte order mark (read through a
+// scratch copy in UTF-8). Text-mode rules apply either way.
 bool text_open_input(TextFile& f, const char* name);
-// Whether the named file would be read as UTF-8 by text_open_input.
-bool text_is_utf8_file(const char* name);
 
 // The last file of this process that could not be opened, read or written,
 // so a failure can be reported by what it concerns: its name and the system's

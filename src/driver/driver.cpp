@@ -15,7 +15,7 @@
 
 const Operations REAL_OPERATIONS = {
     readconfig_found, Firstread, secondread_found, Slogi, zvuki_found,
-    Readclipboard, Setup, Printhelp, Convertmp3, Playwav,
+    Readclipboard, read_standard_input, Setup, Printhelp, Convertmp3, Playwav,
 };
 
 namespace {
@@ -42,6 +42,15 @@ int fail_run(const char* message, const char* otherwise)
 
 bool is(const char* arg, const char* option) { return std::strcmp(arg, option) == 0; }
 
+// A UTF-8 text with a few bytes that are not: said once, before it is read.
+void warn_stray_bytes(const char* input_name)
+{
+    long long stray = 0;
+    if (input_name[0] != '\0' && text_input_form(input_name, &stray) == TextForm::utf8 && stray > 0)
+        std::fprintf(stderr, "vokdar: %s: %lld byte%s that %s not UTF-8 read as code page 1251\n",
+                     input_name, stray, stray == 1 ? "" : "s", stray == 1 ? "is" : "are");
+}
+
 }  // namespace
 
 int drive(int argc, char** argv, const Operations& ops)
@@ -60,6 +69,12 @@ int drive(int argc, char** argv, const Operations& ops)
             return ops.setup();
         } else if (is(first, "-h")) {
             return ops.printhelp();
+        } else if (is(first, "-") && !sys_exists(first)) {
+            // The text on standard input, kept as rech.txt as the clipboard's is;
+            // a file named "-" is still read as one.
+            if (!ops.readstdin())
+                return EXIT_FAILED;
+            input_name = "rech.txt";
         } else {
             input_name = first;
         }
@@ -69,6 +84,7 @@ int drive(int argc, char** argv, const Operations& ops)
         std::printf("There is no vokdar.cfg file! Using Default...");
     // Each stage's failure is told by what failed in it, not before it.
     constexpr const char* SEE_ABOVE = "the message above says what went wrong";
+    warn_stray_bytes(input_name);
     clear_file_failure();
     if (!ops.firstread(input_name))
         return fail_run("First read has failed!", "no text was named");
@@ -86,11 +102,11 @@ int drive(int argc, char** argv, const Operations& ops)
     sys_remove("text.tmp");
     sys_remove("text2.tmp");
 
-    int status = EXIT_OK;
+    int status = finish_mp3_output();
     if (argc == 1) {
         std::printf("\nPlay rech.wav, Enjoy!\n\n");
     } else if (argc == 3) {
-        if (is(argv[2], "-m"))
+        if (is(argv[2], "-m") && !output_is_mp3())
             status = ops.convertmp3();
         else if (is(argv[2], "-p"))
             status = ops.playwav();
@@ -109,6 +125,12 @@ bool needs_lock(int argc, char** argv)
 
 int vokdar_main(int argc, char** argv)
 {
+    const int taken = take_long_options(argc, argv);
+    if (taken != EXIT_OK)
+        return taken;
+    if (Options.list_voices)
+        return list_voices();
+    apply_long_options();
     // Whole arguments, as the other switches: a text named --help is ./--help.
     if (argc > 1 && is(argv[1], "--help"))
         return print_usage();

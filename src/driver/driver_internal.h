@@ -35,6 +35,9 @@ int Playwav();
 // Captures the clipboard text into rech.txt: 1 when written, 0 when the
 // clipboard cannot be read (an existing rech.txt is then left as it was).
 int Readclipboard();
+// Captures standard input, bytes as they come, into rech.txt: 1 when written,
+// 0 after a line saying why not (an existing rech.txt is then left as it was).
+int read_standard_input();
 
 // A path name of the program's own making: a directory entry and a name.
 constexpr std::size_t PROGRAM_PATH_BYTES = 4096;  // PATH_MAX of Linux, NUL included
@@ -53,6 +56,7 @@ struct Operations {
     int (*slogi)();
     int (*zvuki)();
     int (*readclipboard)();
+    int (*readstdin)();
     int (*setup)();
     int (*printhelp)();
     int (*convertmp3)();
@@ -62,6 +66,31 @@ extern const Operations REAL_OPERATIONS;
 
 // The command line's decision and the run over ops; the exit status.
 int drive(int argc, char** argv, const Operations& ops);
+
+// The long options, taken out of the command line wherever they stand
+// (--NAME VALUE or --NAME=VALUE); the rest is decided as ever.
+struct LongOptions {
+    const char* output = nullptr;  // --output FILE: the speech there (MP3 by its extension)
+    const char* voice = nullptr;   // --voice NAME: over the settings' voice
+    int speed = 0;                 // --speed N: over the settings' speed (0: not given)
+    bool list_voices = false;      // --voices: list the installed voices
+};
+extern LongOptions Options;
+// Takes the long options out of argv, leaving the other arguments in order:
+// EXIT_OK, or EXIT_USAGE after a line saying what is wrong.
+int take_long_options(int& argc, char** argv);
+// The options' part of a run: the settings they override (after the
+// settings file is read) and where the speech goes.
+void apply_long_options();
+// The WAV file a run writes and the hand-offs use, and its MP3 twin.
+const char* speech_wav();
+const char* speech_mp3();
+bool output_is_mp3();
+// Encodes the WAV file of an --output FILE.mp3 run into FILE.mp3 and
+// removes it: EXIT_OK or EXIT_FAILED after saying why.
+int finish_mp3_output();
+// --voices: every voice a run could use, one a line (name, then where). EXIT_OK.
+int list_voices();
 
 // The lock of a run in the working directory: on POSIX systems the directory
 // itself, on Windows this file, which goes when the lock does.

@@ -1,9 +1,13 @@
 // The help text and the hand-off of rech.wav to the MP3 encoder or a player.
+#include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform.h"
+#include "common/sysfile.h"
+#include "common/textfile.h"
 #include "driver/driver_internal.h"
 #include "driver/driver_system.h"
 
@@ -47,6 +51,30 @@ bool find_program(const char* name, bool look_here, char* path, std::size_t cap)
     }
 }
 
+int read_standard_input()
+{
+    // Written first and put in the place of rech.txt only when the whole text is in.
+    constexpr const char* PARTIAL = "rech.tmp";
+    TextFile out;
+    if (!text_open(out, PARTIAL, "w") || !text_set_binary(out)) {
+        std::fprintf(stderr, "vokdar: rech.txt: %s\n", std::strerror(errno));
+        return 0;
+    }
+    sys_binary_stream(stdin);
+    std::array<char, FILE_BLOCK_BYTES> block;
+    bool ok = true;
+    for (std::size_t n; ok && (n = std::fread(block.data(), 1, block.size(), stdin)) > 0;)
+        ok = text_write(out, block.data(), n);
+    const bool read = !std::ferror(stdin);
+    ok = text_close(out) && ok;
+    if (ok && read && sys_replace(PARTIAL, "rech.txt"))
+        return 1;
+    std::fprintf(stderr, "vokdar: %s\n",
+                 read ? "rech.txt: the text could not be written" : "standard input could not be read");
+    sys_remove(PARTIAL);
+    return 0;
+}
+
 int Printhelp()
 {
     std::printf("***HELP***\n\n");
@@ -64,7 +92,9 @@ int Convertmp3()
     // The voice preset of today's encoder: 56 kbit/s mono, as the old "--voice" switch was.
     char name[16], preset[] = "--preset", voice[] = "voice";
     std::snprintf(name, sizeof name, "lame%s", EXECUTABLE_SUFFIX);
-    char wav[] = "rech.wav", mp3[] = "rech.mp3";
+    // The names as the encoder gets them; it writes through none of them.
+    char* wav = const_cast<char*>(speech_wav());
+    char* mp3 = const_cast<char*>(speech_mp3());
     char* const args[] = {name, preset, voice, wav, mp3, nullptr};
     char path[PROGRAM_PATH_BYTES];
     if (!find_program(name, true, path, sizeof path)) {
@@ -88,7 +118,7 @@ int Convertmp3()
 int Playwav()
 {
     // "wav" is the player of the user's choosing; without one, a common player.
-    char wav[] = "rech.wav";
+    char* wav = const_cast<char*>(output_is_mp3() ? speech_mp3() : speech_wav());
     char name[16];
     std::snprintf(name, sizeof name, "wav%s", EXECUTABLE_SUFFIX);
     char path[PROGRAM_PATH_BYTES];

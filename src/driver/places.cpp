@@ -15,7 +15,9 @@ int readconfig_found()
 {
     // Not found anywhere: Readconfig meets the missing file and says so.
     find_data("vokdar.cfg", DataKind::settings, Places.settings, sizeof Places.settings);
-    return Readconfig();
+    const int read = Readconfig();
+    apply_long_options();
+    return read;
 }
 
 int secondread_found()

@@ -305,7 +305,7 @@ int Zvuki()
     Stage& s = *stage;
     if (!text_open(s.slogi, "slogi.tmp", "r"))
         return fail_wait("slogi.tmp could not be found");
-    if (!text_open(s.rech, "rech.wav", "w+")) {
+    if (!text_open(s.rech, Places.speech, "w+")) {
         text_close(s.slogi);
         return fail_wait("Output not open\n");
     }

@@ -49,11 +49,15 @@ TEST(TextFile, ReadsAsTheModeAndTheTextSay)
         {true, "Ёлка, ёж.\r\nЯ и ты — «да»!", cp1251("Ёлка, ёж.\nЯ и ты — «да»!")},
         {true, BOM + "Ёлка, ёж.\nЯ и ты — «да»!", cp1251("Ёлка, ёж.\nЯ и ты — «да»!")},
         {true, "АЯаяёЁ№«»—…€", "\xC0\xDF\xE0\xFF\xB8\xA8\xB9\xAB\xBB\x97\x85\x88"},  // the code page's bytes
-        {true, "мир 日本 😀", cp1251("мир ?? ?")},  // no code page form: '?' a character
+        {true, "мир 日本 😀 \xEF\xBF\xBD", cp1251("мир ?? ? ?")},  // no code page form: '?' a character
         {true, std::string("да\0\x1Aнет", 8), cp1251("да") + std::string(1, '\0')},
         {true, BOM, ""},
-        // Broken UTF-8 after the mark: broken off, stray, overlong, cut by the end.
-        {true, BOM + "a\xD0" "b\x80z\xC0\xAFx\xE2\x82", "a?b?z?x?"},
+        // Broken UTF-8 after the mark: broken off, stray, overlong, cut by the
+        // end; each stray byte reads as the code page 1251 character it is.
+        {true, BOM + "a\xD0" "b\x80z\xC0\xAFx\xE2\x82", "a\xD0" "b\x80z\xC0\xAFx\xE2\x82"},
+        {true, BOM + "\xED\xA0\x80я", "\xED\xA0\x80\xFF"},  // a surrogate's form is no character
+        // Without the mark: a stray byte among many sequences is still UTF-8.
+        {true, "Мама\xA0мыла раму, мама мыла раму, мама мыла раму.", cp1251("Мама") + "\xA0" + cp1251("мыла раму, мама мыла раму, мама мыла раму.")},
         // Code page 1251 (never valid UTF-8) and other files stay bytes.
         {true, cp1251("Мама мыла раму. Ёж!"), cp1251("Мама мыла раму. Ёж!")},
         {true, "plain ascii\r\ntext", "plain ascii\ntext"},

@@ -32,6 +32,7 @@ const Operations STAND_INS = {
     [] { return stage("slogi", 3); },
     [] { return stage("zvuki", 4); },
     [] { calls += "clipboard;"; return clipboard_result; },
+    [] { calls += "stdin;"; return 1; },
     [] { calls += "setup;"; return 0; },
     [] { calls += "help;"; return 0; },
     [] { calls += "mp3;"; return 0; },

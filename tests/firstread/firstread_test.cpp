@@ -172,10 +172,10 @@ TEST(Firstread, NulByteIsAReadError)
     expect_failure(dir, "\nError imposible to read text!7\n");
     EXPECT_EQ(harness::utf8(dir.read("text.tmp")), "аб");  // no end marker
 
-    // Text in UTF-16 fails at its first NUL byte.
-    const Outcome wide = normalise(std::string("\xFF\xFE\r\n\x00z", 6));
-    EXPECT_EQ(wide.result, 0);
-    EXPECT_EQ(harness::utf8(wide.tmp), "яю ");
+    // Text in UTF-16 with its mark is read as UTF-16, NUL bytes and all.
+    const Outcome wide = normalise(std::string("\xFF\xFE\x4F\x04\x20\x00\x4E\x04", 8));
+    EXPECT_EQ(wide.result, 1);
+    EXPECT_EQ(wide.tmp, normalise(cp1251("я ю")).tmp);
 }
 
 TEST(Firstread, OutputThatCannotBeCreatedOrWritten)

@@ -7,6 +7,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "common/textfile.h"
 #include "harness.h"
 
 namespace {
@@ -170,3 +171,155 @@ TEST(HandOff, TheEncoderIsWaitedFor)
 }
 
 }  // namespace
+
+namespace {
+
+// What the first stage made of a text given by args (and standard input),
+// with rech.wav barred so the stage files stay; and what was printed.
+struct Read {
+    std::string printed, text_tmp;
+};
+Read first_stage(const std::string& file_bytes, const std::vector<std::string>& args,
+                 const std::string& input = "")
+{
+    harness::TempDir dir;
+    make_run_files(dir);
+    if (!file_bytes.empty())
+        dir.write("in.txt", file_bytes);
+    std::filesystem::create_directories(dir.file("rech.wav"));
+    harness::RunOptions o;
+    o.input = input;
+    const auto r = harness::run_vokdar(dir, args, o);
+    return {r.out, dir.exists("text.tmp") ? dir.read("text.tmp") : ""};
+}
+
+// The UTF-16 form of a UTF-8 text (Cyrillic and ASCII only), with its mark.
+std::string utf16(const std::string& utf8, bool little_endian)
+{
+    std::string out = little_endian ? "\xFF\xFE" : "\xFE\xFF";
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        std::uint32_t point = c;
+        if (c >= 0xC0) {
+            point = (c & 0x1Fu) << 6 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
+            i += 2;
+        } else {
+            ++i;
+        }
+        const char lo = static_cast<char>(point & 0xFF), hi = static_cast<char>(point >> 8);
+        out += little_endian ? std::string{lo, hi} : std::string{hi, lo};
+    }
+    return out;
+}
+
+}  // namespace
+
+// A UTF-8 text with a stray byte, the same text in UTF-16 either way round,
+// and on standard input: each is read as its code page 1251 twin.
+TEST(TextInput, EveryFormReadsAsItsCodePage1251Twin)
+{
+    const std::string utf8 = "Мама мыла раму.\r\nЁжик в тумане, 25 лет!\r\n";
+    const Read twin = first_stage(cp1251(utf8), {"in.txt"});
+    ASSERT_NE(twin.text_tmp, "") << twin.printed;
+
+    // One no-break space of code page 1251 among the UTF-8: read as what it is, and told.
+    std::string stray = utf8;
+    stray.replace(stray.find(' '), 1, "\xA0");
+    std::string stray_twin = cp1251(utf8);
+    stray_twin.replace(stray_twin.find(' '), 1, "\xA0");
+    const Read mixed = first_stage(stray, {"in.txt"});
+    EXPECT_EQ(mixed.text_tmp, first_stage(stray_twin, {"in.txt"}).text_tmp);
+    EXPECT_NE(mixed.printed.find("vokdar: in.txt: 1 byte that is not UTF-8 read as code page 1251\n"),
+              std::string::npos) << mixed.printed;
+    EXPECT_EQ(twin.printed.find("not UTF-8"), std::string::npos);
+
+    for (const bool little : {true, false}) {
+        const Read wide = first_stage(utf16(utf8, little), {"in.txt"});
+        EXPECT_EQ(wide.text_tmp, twin.text_tmp) << (little ? "UTF-16LE" : "UTF-16BE") << wide.printed;
+    }
+
+    // Standard input, read once: no prompt, whatever it holds.
+    const Read piped = first_stage("", {"-"}, utf8);
+    EXPECT_EQ(piped.text_tmp, twin.text_tmp) << piped.printed;
+    EXPECT_EQ(piped.printed.find("Which file"), std::string::npos) << piped.printed;
+    EXPECT_EQ(piped.printed.find("VALID"), std::string::npos) << piped.printed;
+}
+
+// A code page 1251 text is never taken for UTF-8 for a few chance sequences:
+// "Р°" (D0 B0) is the UTF-8 of "а".
+TEST(TextInput, CodePage1251WithChanceSequencesStaysCodePage1251)
+{
+    const std::string text = cp1251("Угол 90° и Р° здесь, мама мыла раму.");
+    harness::TempDir dir;
+    dir.write("t.txt", text);
+    long long stray = -1;
+    EXPECT_EQ(text_input_form(dir.file("t.txt").c_str(), &stray), TextForm::cp1251);
+    EXPECT_EQ(stray, 0);
+}
+
+// The long options, wherever they stand: each gives what the settings file
+// or a renamed rech.wav would, and touches nothing else.
+TEST(LongOptions, OutputVoiceAndSpeed)
+{
+    harness::TempDir dir;
+    make_run_files(dir);
+    std::filesystem::copy(dir.file("torvy"), dir.file("other"));
+    dir.write("other/ma.pcm", dir.read("torvy/ma.pcm").substr(0, 2000));
+    dir.write("in.txt", cp1251("мама мама."));
+    const auto speech_with = [&](const std::string& settings) {
+        dir.write("vokdar.cfg", settings);
+        EXPECT_EQ(harness::run_vokdar(dir, {"in.txt"}).status, 0);
+        return dir.read("rech.wav");
+    };
+    const std::string slow_other = speech_with("50 3 10 other");
+    const std::string plain = speech_with("100 3 10 torvy");
+    ASSERT_NE(slow_other, plain);
+
+    dir.write("rech.wav", "previous speech");
+    auto r = harness::run_vokdar(dir, {"--speed", "50", "in.txt", "--voice=other", "--output", "out.wav"});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(dir.read("out.wav") == slow_other);
+    EXPECT_EQ(dir.read("rech.wav"), "previous speech");
+    EXPECT_EQ(dir.read("vokdar.cfg"), "100 3 10 torvy");
+
+    // An MP3 by its extension: the encoder makes it from a WAV file beside
+    // it, which goes once it has.
+    make_script(dir, "lame", "printf '%s\\n' \"$@\" > lame.args; cat \"$3\" > \"$4\"");
+    r = harness::run_vokdar(dir, {"in.txt", "--output=book.MP3"});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(dir.read("lame.args"), "--preset\nvoice\nbook.MP3.wav\nbook.MP3\n");
+    EXPECT_TRUE(dir.read("book.MP3") == plain);
+    EXPECT_FALSE(dir.exists("book.MP3.wav"));
+    EXPECT_EQ(dir.read("rech.wav"), "previous speech");
+
+    // -m after a WAV output encodes that file into its MP3 twin.
+    r = harness::run_vokdar(dir, {"--output", "ch1.wav", "in.txt", "-m"});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(dir.read("lame.args"), "--preset\nvoice\nch1.wav\nch1.mp3\n");
+
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"in.txt", "--speed", "0"}, {"in.txt", "--speed=fast"}, {"in.txt", "--voice"},
+          {"--voice", std::string(31, 'v'), "in.txt"}, {"in.txt", "--output="}}) {
+        r = harness::run_vokdar(dir, bad);
+        EXPECT_EQ(r.status, 2) << bad.back();
+        EXPECT_NE(r.out.find("Try 'vokdar --help'.\n"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("initialized"), std::string::npos) << r.out;
+    }
+}
+
+// --voices: each voice a run could take, the first place's of a name only.
+TEST(LongOptions, VoicesListsWhatARunCouldUse)
+{
+    harness::TempDir work, data;
+    make_run_files(work);
+    std::filesystem::create_directories(work.file("empty"));
+    std::filesystem::create_directories(data.file("vokdar/torvy"));
+    std::filesystem::create_directories(data.file("vokdar/anna"));
+    data.write("vokdar/torvy/ma.pcm", "xx");
+    data.write("vokdar/anna/ma.pcm", "xx");
+    harness::RunOptions o;
+    o.env = {"XDG_DATA_HOME=" + data.path(), "XDG_DATA_DIRS=/nonexistent"};
+    const auto r = harness::run_vokdar(work, {"--voices"}, o);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "torvy\t./torvy/\nanna\t" + data.file("vokdar/anna/") + "\n");
+}

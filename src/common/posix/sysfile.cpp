@@ -4,11 +4,18 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+constexpr std::size_t SCRATCH_NAME_BYTES = 4096;  // PATH_MAX of Linux, NUL included
+
+}  // namespace
 
 int sys_open(const char* name, FileAccess access)
 {
@@ -37,6 +44,24 @@ int sys_open(const char* name, FileAccess access)
 }
 
 void sys_close(int fd) { close(fd); }
+
+int sys_open_scratch()
+{
+    const char* dir = std::getenv("TMPDIR");
+    if (dir == nullptr || dir[0] == '\0')
+        dir = "/tmp";
+    const int fd = open(dir, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        return fd;
+    // A file system without unnamed files: a named one, unlinked at once.
+    char name[SCRATCH_NAME_BYTES];
+    if (std::snprintf(name, sizeof name, "%s/vokdar-XXXXXX", dir) >= static_cast<int>(sizeof name))
+        return -1;
+    const int named = mkostemp(name, O_CLOEXEC);
+    if (named >= 0)
+        unlink(name);
+    return named;
+}
 
 long long sys_read_at(int fd, void* data, std::size_t n, long long offset)
 {
@@ -91,6 +116,25 @@ bool sys_dir_has(const char* dir, const char* suffix)
     }
     closedir(d);
     return found;
+}
+
+bool sys_each_subdir(const char* dir, void (*visit)(const char* dir, const char* name, void* context),
+                     void* context)
+{
+    DIR* d = opendir(dir);
+    if (d == nullptr)
+        return false;
+    while (const dirent* e = readdir(d)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        char path[SCRATCH_NAME_BYTES];
+        struct stat st;
+        const int n = std::snprintf(path, sizeof path, "%s/%s", dir, e->d_name);
+        if (n > 0 && static_cast<std::size_t>(n) < sizeof path && stat(path, &st) == 0 && S_ISDIR(st.st_mode))
+            visit(dir, e->d_name, context);
+    }
+    closedir(d);
+    return true;
 }
 
 bool sys_make_dir(const char* name)

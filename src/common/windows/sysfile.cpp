@@ -51,6 +51,17 @@ int sys_open(const char* name, FileAccess access)
 
 void sys_close(int fd) { _close(fd); }
 
+int sys_open_scratch()
+{
+    char dir[MAX_PATH + 1];
+    char name[MAX_PATH + 1];
+    const DWORD n = GetTempPathA(sizeof dir, dir);
+    if (n == 0 || n > sizeof dir || GetTempFileNameA(dir, "vok", 0, name) == 0)
+        return -1;
+    // Deleted by the system when the last descriptor closes.
+    return _open(name, _O_RDWR | _O_BINARY | _O_NOINHERIT | _O_TEMPORARY, _S_IREAD | _S_IWRITE);
+}
+
 long long sys_read_at(int fd, void* data, std::size_t n, long long offset)
 {
     if (!seek_to(fd, offset))
@@ -92,18 +103,45 @@ bool sys_truncate(int fd, long long size) { return _chsize_s(fd, size) == 0; }
 
 bool sys_exists(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
 
-bool sys_dir_has(const char* dir, const char* suffix)
+namespace {
+
+// The first entry of dir whose name ends in suffix ("*" + suffix as the
+// system's pattern); INVALID_HANDLE_VALUE when there is none.
+HANDLE find_first(const char* dir, const char* suffix, WIN32_FIND_DATAA& found)
 {
     char pattern[MAX_PATH];
     const std::size_t dir_len = std::strlen(dir);
     const char* sep = dir_len > 0 && dir[dir_len - 1] != '\\' && dir[dir_len - 1] != '/' ? "\\" : "";
     const int n = std::snprintf(pattern, sizeof pattern, "%s%s*%s", dir, sep, suffix);
     if (n < 0 || static_cast<std::size_t>(n) >= sizeof pattern)
-        return false;
+        return INVALID_HANDLE_VALUE;
+    return FindFirstFileA(pattern, &found);
+}
+
+}  // namespace
+
+bool sys_dir_has(const char* dir, const char* suffix)
+{
     WIN32_FIND_DATAA found;
-    const HANDLE h = FindFirstFileA(pattern, &found);
+    const HANDLE h = find_first(dir, suffix, found);
     if (h == INVALID_HANDLE_VALUE)
         return false;
+    FindClose(h);
+    return true;
+}
+
+bool sys_each_subdir(const char* dir, void (*visit)(const char* dir, const char* name, void* context),
+                     void* context)
+{
+    WIN32_FIND_DATAA found;
+    const HANDLE h = find_first(dir, "", found);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    do {
+        const bool is_dir = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (is_dir && std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
+            visit(dir, found.cFileName, context);
+    } while (FindNextFileA(h, &found) != 0);
     FindClose(h);
     return true;
 }
