@@ -117,6 +117,15 @@ TEST(Everyday, MinusSignAndThinSpacesOfUtf8Texts)
               "было ?двенатцать,  и, один,     ноль, рублей` ");
 }
 
+// Characters code page 1251 lacks are named or dropped in the everyday
+// reading and stay question marks in the original one.
+TEST(Everyday, WideCharactersOfUtf8TextsAreNamedOrDropped)
+{
+    const std::string text = "Площадь 50 м\xC2\xB2 \xF0\x9F\x99\x82 и \xE2\x82\xBD";
+    EXPECT_EQ(harness::utf8(normalise(text, READING_EVERYDAY).tmp), "площадь пятдесят квадратных метров и рублей` ");
+    EXPECT_EQ(harness::utf8(normalise(text, READING_ORIGINAL).tmp), "площадь пятдесят ,  эм,? ?  и, ?` ");
+}
+
 TEST(Everyday, NulByteIsAReadErrorToo)
 {
     const Outcome o = normalise(cp1251("аб 12") + '\0' + cp1251("вгд"), READING_EVERYDAY);
