@@ -44,6 +44,21 @@ struct SlogToken {
 // The tail of the last syllable held back for the next crossfade, in samples.
 constexpr int TAIL_SAMPLES = 8192;
 
+// The voice's own rhythm for the everyday reading, from the file RHYTHM_FILE
+// in its directory (written by voicegen; one "name value" a line, lengths in
+// samples): crossfade, how long neighbouring syllables overlap; closure, the
+// silence before a voiceless stop; pause, the speaker's pause between phrases.
+// crossfade 0: the voice has none, and is joined by the original rules.
+constexpr char RHYTHM_FILE[] = "prosody.txt";
+struct Rhythm {
+    int crossfade = 0;
+    int closure = 0;
+    int pause = 0;
+};
+// Reads the rhythm from path; false (and r as it was) when the file is
+// missing or gives no usable crossfade. Lines it does not know are passed over.
+bool read_rhythm(const char* path, Rhythm& r);
+
 // What lives from one syllable to the next during one run of the stage.
 struct JoinState {
     std::array<std::int16_t, TAIL_SAMPLES> tail_buffer{};
@@ -54,6 +69,7 @@ struct JoinState {
     int speed = 100;
     float stutter = 10.0f;
     float volume = 3.0f;
+    Rhythm rhythm;  // the voice's, in the everyday reading; else none
 };
 // The state at the start of a run, with the settings of the run.
 void join_start(JoinState& st);
@@ -77,7 +93,16 @@ struct JoinPlan {
     float class_gain = 1.0f;       // loudness by the syllable's letters
     float gain = 1.0f;             // the volume times class_gain
 };
+// By the original rules, or by the voice's rhythm when the state has one.
 JoinPlan plan_join(const JoinState& st, const SlogToken& current, long long samples, const SlogToken& next);
+// The join by the voice's rhythm: every syllable whole, crossfaded over the
+// rhythm's crossfade (at most a third of either recording) into the next; a
+// syllable before a voiceless stop fades out and the closure's silence
+// follows; punctuation pauses at least as long as the speaker's (the longer
+// marks keep their own lengths).
+JoinPlan plan_rhythm_join(const JoinState& st, const SlogToken& current, long long samples, const SlogToken& next);
+// The pause after a punctuation mark of code in the rhythm.
+int rhythm_pause(const Rhythm& r, int code);
 
 // The letter rules: the overlap's divisor (and the shrink factor of the
 // halving) after a syllable boundary, and the loudness of a syllable.

@@ -295,6 +295,8 @@ float class_gain_for(const Slog& cur, int cur_code)
 
 JoinPlan plan_join(const JoinState& st, const SlogToken& current, long long samples, const SlogToken& next)
 {
+    if (st.rhythm.crossfade > 0)
+        return plan_rhythm_join(st, current, samples, next);
     JoinPlan p;
     p.code = current.code;
     p.recording = samples;

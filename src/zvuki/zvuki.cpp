@@ -210,6 +210,15 @@ int speak(Stage& s)
     std::fflush(stdout);
 
     join_start(s.join);
+    // In the everyday reading a voice may bring its own rhythm.
+    if (Settings.reading == READING_EVERYDAY) {
+        char path[DATA_PATH_BYTES + sizeof RHYTHM_FILE];
+        const std::size_t root_len = strnlen(Places.voice_root, DATA_PATH_BYTES - VOICE_BYTES);
+        std::memcpy(path, Places.voice_root, root_len);
+        std::memcpy(path + root_len, Settings.voice, s.prefix_len);
+        std::memcpy(path + root_len + s.prefix_len, RHYTHM_FILE, sizeof RHYTHM_FILE);
+        read_rhythm(path, s.join.rhythm);
+    }
     double progress_step = PROGRESS_STEP;
     bool last = false;
     while (!last) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -17,6 +18,8 @@
 #include "resample.h"
 #include "select.h"
 #include "units.h"
+#include "voicefile.h"
+#include "zvuki/join.h"
 
 namespace {
 
@@ -372,6 +375,40 @@ TEST(Timbre, DifferenceFromThePairsTypicalSound)
     learn_unit(found, s, pair);
     part_difference(s[found[0].sentence], 2, 0.2, 0.4, pair[1], d0);
     EXPECT_LT(cepstral_distance(d0, Cepstrum{}), 0.05 * apart);
+}
+
+// The rhythm beside the recordings: the speaker's phrase pause is the median
+// of the pauses inside sentences; those that open or close one do not count.
+TEST(Rhythm, PhrasePauseIsTheMedianPauseInsideSentences)
+{
+    const auto sentence = [](std::vector<std::pair<const char*, double>> phones) {
+        Sentence s;
+        double at = 0;
+        for (const auto& [name, length] : phones) {
+            Phone p;
+            std::strncpy(p.name.data(), name, PHONE_NAME_BYTES - 1);
+            p.start = at;
+            p.end = at += length;
+            s.phone.push_back(p);
+        }
+        return s;
+    };
+    EXPECT_EQ(phrase_pause({}), 0.0);
+    EXPECT_EQ(phrase_pause({sentence({{"pau", 0.5}, {"a", 0.1}, {"pau", 0.9}})}), 0.0);
+    const std::vector<Sentence> corpus = {
+        sentence({{"pau", 2.0}, {"m", 0.1}, {"pau", 0.2}, {"aa", 0.1}, {"pau", 0.4}, {"a", 0.1}, {"pau", 2.0}}),
+        sentence({{"m", 0.1}, {"pau", 0.3}, {"a", 0.1}}),
+    };
+    EXPECT_NEAR(phrase_pause(corpus), 0.3, 1e-9);
+
+    harness::TempDir dir;
+    ASSERT_TRUE(write_rhythm(dir.path().c_str(), 221, 1103, 6615));
+    Rhythm r;
+    ASSERT_TRUE(read_rhythm(dir.file("prosody.txt").c_str(), r));
+    EXPECT_EQ(r.crossfade, 221);
+    EXPECT_EQ(r.closure, 1103);
+    EXPECT_EQ(r.pause, 6615);
+    EXPECT_FALSE(write_rhythm(dir.file("missing/dir").c_str(), 1, 1, 1));
 }
 
 #ifdef VOKDAR_CORPUS_DIR

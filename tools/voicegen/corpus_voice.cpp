@@ -169,6 +169,19 @@ bool unit_occurrences(const Token& t, const std::vector<Sentence>& sentences, st
     return !found.empty();
 }
 
+double phrase_pause(const std::vector<Sentence>& sentences)
+{
+    std::vector<double> pauses;
+    for (const Sentence& s : sentences)
+        for (std::size_t i = 1; i + 1 < s.phone.size(); ++i)
+            if (phone_is(s.phone[i], "pau"))
+                pauses.push_back(s.phone[i].end - s.phone[i].start);
+    if (pauses.empty())
+        return 0;
+    std::sort(pauses.begin(), pauses.end());
+    return pauses[pauses.size() / 2];
+}
+
 bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSettings& settings)
 {
     std::vector<Sentence> sentences;
@@ -225,6 +238,10 @@ bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutS
         if (!write_recording(voice_dir, t, r))
             return false;
     }
+    const auto samples = [](double seconds) { return long(std::lround(seconds * VOICE_RATE)); };
+    if (!write_rhythm(voice_dir, samples(RHYTHM_CROSSFADE), samples(RHYTHM_CLOSURE),
+                      samples(phrase_pause(sentences))))
+        return false;
     std::printf("voicegen: %zu recordings cut from %zu sentences of %s into %s\n", tokens.count, sentences.size(),
                 corpus_dir, voice_dir);
     return true;

@@ -15,8 +15,19 @@ struct CutSettings {
 // fallbacks when the corpus has none; false when it has none at all.
 bool unit_occurrences(const Token& t, const std::vector<Sentence>& sentences, std::vector<Occurrence>& found);
 
+// The voice's rhythm for the sound stage's everyday joins (the file
+// prosody.txt of the voice, in samples at the voice's rate): the crossfade
+// and the closure before a voiceless stop, tuned on the sentences ending in
+// 5 (voicegen --keep-out 5, bench/prosody.sh), and the pause between
+// phrases, the median of the speaker's pauses inside a sentence.
+constexpr double RHYTHM_CROSSFADE = 0.010;  // seconds
+constexpr double RHYTHM_CLOSURE = 0.050;
+// The median length in seconds of the pauses ("pau") that stand between two
+// other phones of a sentence; 0 when there is none.
+double phrase_pause(const std::vector<Sentence>& sentences);
+
 // Cuts, resamples, trims, fades and levels one recording per token into
-// voice_dir. Prints its progress and failures; false on a failure.
+// voice_dir, and writes the voice's rhythm beside them. Prints its progress and failures; false on a failure.
 bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSettings& settings);
 
 // The command line of the corpus voice:

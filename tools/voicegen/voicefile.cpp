@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "common/textfile.h"
+#include "zvuki/join.h"
 
 bool write_recording(const char* dir, const Token& t, const Recording& r)
 {
@@ -28,6 +29,28 @@ bool write_recording(const char* dir, const Token& t, const Recording& r)
         text_write(f, le, 2);
     }
     if (!text_close(f)) {
+        std::fprintf(stderr, "voicegen: cannot write %s\n", path.data());
+        return false;
+    }
+    return true;
+}
+
+bool write_rhythm(const char* dir, long crossfade, long closure, long pause)
+{
+    std::array<char, 4096> path{};
+    std::snprintf(path.data(), path.size(), "%s/%s", dir, RHYTHM_FILE);
+    char text[256];
+    const int n = std::snprintf(text, sizeof text,
+                                "# The rhythm of this voice for the everyday reading, in samples at 22050 Hz.\n"
+                                "crossfade %ld\nclosure %ld\npause %ld\n",
+                                crossfade, closure, pause);
+    TextFile f;
+    bool ok = text_open(f, path.data(), "w");
+    if (ok) {
+        text_write(f, text, std::size_t(n));
+        ok = text_close(f);
+    }
+    if (!ok) {
         std::fprintf(stderr, "voicegen: cannot write %s\n", path.data());
         return false;
     }

@@ -1,0 +1,140 @@
+// The everyday joins of a voice that brings its own rhythm (prosody.txt): the
+// file's reading, the plan of a join, and the samples of whole runs, with the
+// original joins kept for the original reading and for voices without one.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/settings.h"
+#include "zvuki_fixture.h"
+
+namespace {
+
+using namespace zt;
+
+const Samples MA = ramp(4000, 1000);
+const Samples KA = ramp(2000, 500);
+constexpr char RHYTHM[] = "# a test voice\r\ncrossfade 300\r\nclosure 1000\r\npause 6000\r\n";
+
+class RhythmTest : public ZvukiTest {
+protected:
+    void SetUp() override
+    {
+        ZvukiTest::SetUp();
+        voice("ma.pcm", MA);
+        voice("ka.pcm", KA);
+        dir.write("v/prosody.txt", RHYTHM);
+    }
+};
+
+TEST_F(RhythmTest, SyllablesSoundWholeWithAShortCrossfade)
+{
+    // The first syllable keeps its last 300 samples for the crossfade into
+    // the second, which sounds from its start; the last one's tail is kept
+    // for a join that never comes, as in the original rules.
+    Samples expected = zeros(998);
+    append(expected, gained(MA, 0, 3700, 3.0f * 1.15f));
+    append(expected, crossfade(gained(MA, 3700, 4000, 3.0f * 1.15f), MA, 0, 300, 3.0f));
+    append(expected, gained(MA, 300, 3700, 3.0f));
+    EXPECT_EQ(run_text("ма-ма_`").samples, expected);
+}
+
+TEST_F(RhythmTest, AVoicelessStopFollowsItsClosure)
+{
+    Samples expected = zeros(998);
+    append(expected, faded(MA, 0, 4000, 4000, 300, 3.0f));
+    append(expected, zeros(998));
+    append(expected, gained(KA, 0, 1700, 3.0f));
+    EXPECT_EQ(run_text("ма+ка_`").samples, expected);
+}
+
+TEST_F(RhythmTest, PausesAtLeastThePhrasePause)
+{
+    // A comma's pause (3000 samples by the original rules) grows to the
+    // speaker's 6000; a full stop's 15000 is longer and stays.
+    for (const auto& [text, silence] : {std::pair{"ма,`", 5998}, std::pair{"ма.`", 14998}}) {
+        SCOPED_TRACE(text);
+        Samples expected = zeros(998);
+        append(expected, faded(MA, 0, 4000, 4000, 300, 3.0f));
+        append(expected, zeros(silence));
+        EXPECT_EQ(run_text(text).samples, expected);
+    }
+    const Rhythm r{300, 1000, 6000};
+    EXPECT_EQ(rhythm_pause(r, 500), 1000);     // the shortest pause mark in proportion
+    EXPECT_EQ(rhythm_pause(r, 6000), 6000);    // ";" reaches the phrase pause
+    EXPECT_EQ(rhythm_pause(r, 12500), 12500);  // ":" keeps its own
+    EXPECT_EQ(rhythm_pause(r, SHORTEST_PAUSE), SHORTEST_PAUSE);
+}
+
+TEST_F(RhythmTest, OriginalReadingAndVoicesWithoutRhythmJoinAsBefore)
+{
+    Settings.reading = READING_ORIGINAL;
+    const Samples original = run_text("ма-ма_`").samples;
+    Settings.reading = READING_EVERYDAY;
+    dir.write("v/prosody.txt", "crossfade 0\n");  // no usable rhythm
+    EXPECT_EQ(run_text("ма-ma_`").samples.size(), 998u + 2400u);  // "ma" has no recording
+    EXPECT_EQ(run_text("ма-ма_`").samples, original);
+    std::filesystem::remove(dir.file("v/prosody.txt"));
+    EXPECT_EQ(run_text("ма-ма_`").samples, original);
+    EXPECT_EQ(original.size(), 6565u);  // the worked example of the original rules
+}
+
+TEST_F(RhythmTest, ShortRecordingsCrossfadeOverAThird)
+{
+    JoinState st;
+    join_start(st);
+    st.rhythm = {300, 1000, 6000};
+    SlogToken cur, next;
+    cur.text = {'\xEC', '\xE0'};  // ма
+    cur.code = 0;
+    next.text = {'\xEC', '\xE0'};
+    next.length = 2;
+    const JoinPlan a = plan_join(st, cur, 600, next);
+    EXPECT_EQ(a.tail_len, 200);
+    EXPECT_FALSE(a.crossfade);
+    st.prev_code = 0;
+    st.held = 300;
+    const JoinPlan b = plan_join(st, cur, 600, next);
+    EXPECT_TRUE(b.crossfade);
+    EXPECT_EQ(b.passed, 100);  // the held samples beyond the overlap go out unchanged
+    EXPECT_EQ(b.overlap_len, 200);
+    EXPECT_EQ(b.skip, 0);
+}
+
+TEST_F(RhythmTest, ReadsTheRhythmFileAndRefusesWhatItCannotUse)
+{
+    Rhythm r;
+    EXPECT_TRUE(read_rhythm(dir.file("v/prosody.txt").c_str(), r));
+    EXPECT_EQ(r.crossfade, 300);
+    EXPECT_EQ(r.closure, 1000);
+    EXPECT_EQ(r.pause, 6000);
+    const struct {
+        const char* text;
+        bool usable;
+        int crossfade, closure;
+    } rows[] = {
+        {"crossfade 220\nclosure 50\n", true, 220, 50},
+        {"tempo 3\ncrossfade 10 samples\n", true, 10, 0},  // unknown names and trailing words are passed over
+        {"crossfade 220", true, 220, 0},                   // no line feed at the end
+        {"", false, 0, 0},
+        {"crossfade -5\n", false, 0, 0},
+        {"crossfade x\n", false, 0, 0},
+        {"crossfade 9999999999\n", false, 0, 0},
+        {"#crossfade 220\n", false, 0, 0},
+        {"crossfade 220 closure 5\n", true, 220, 0},
+        {"crossfade\n220\n", false, 0, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        dir.write("r.txt", row.text);
+        Rhythm got;
+        EXPECT_EQ(read_rhythm(dir.file("r.txt").c_str(), got), row.usable);
+        EXPECT_EQ(got.crossfade, row.crossfade);
+        EXPECT_EQ(got.closure, row.closure);
+    }
+    Rhythm none;
+    EXPECT_FALSE(read_rhythm(dir.file("missing.txt").c_str(), none));
+    EXPECT_FALSE(read_rhythm(dir.file("v").c_str(), none));  // a directory
+}
+
+}  // namespace
