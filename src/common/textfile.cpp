@@ -133,6 +133,22 @@ bool put_byte(TextFile& f, unsigned char b)
 
 constexpr unsigned char UTF8_BOM[3] = {0xEF, 0xBB, 0xBF};
 
+// The Latin letter an accented one of U+00C0..U+017F is written on ("é" → 'e',
+// "Ö" → 'O'); 0 for the others (×, ÷, and letters with no plain twin).
+char plain_latin_letter(std::uint32_t point)
+{
+    // U+00C0..U+00FF, then U+0100..U+017F; '.' where no plain letter fits.
+    static const char* const LATIN1 = "AAAAAAACEEEEIIIIDNOOOOO.OUUUUYTsaaaaaaaceeeeiiiidnooooo.ouuuuyty";
+    static const char* const EXTENDED_A =
+        "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIi..JjKkkLlLlLlLlLlNnNnNnnNnOoOoOo..RrRrRrSsSsSsSsTtTtTtUuUuUuUuUuUuWwYyYZzZzZzs";
+    char c = '.';
+    if (point >= 0xC0 && point <= 0xFF)
+        c = LATIN1[point - 0xC0];
+    else if (point >= 0x100 && point <= 0x17F)
+        c = EXTENDED_A[point - 0x100];
+    return c == '.' ? '\0' : c;
+}
+
 // The length of the UTF-8 sequence that starts seq (n bytes of it at hand)
 // with its code point, or 0 when the lead byte starts no whole, well-formed
 // sequence: a stray byte.
@@ -170,11 +186,16 @@ int decode_utf8(TextFile& f, int lead)
     text_seek(f, after_lead + (length > 0 ? length - 1 : 0), SEEK_SET);
     if (length == 0)
         return lead;
-    if (f.typographic && point == 0x2212)
+    const unsigned char byte = cp1251_from_unicode(point);
+    if (!f.typographic || byte != '?' || point == '?')
+        return byte;
+    if (point == 0x2212)
         return '-';
-    if (f.typographic && (point == 0x2009 || point == 0x202F))
+    if (point == 0x2009 || point == 0x202F)
         return 0xA0;
-    return cp1251_from_unicode(point);
+    if (const char plain = plain_latin_letter(point))
+        return static_cast<unsigned char>(plain);
+    return TEXT_WIDE + static_cast<int>(point);
 }
 
 constexpr unsigned char UTF16LE_BOM[2] = {0xFF, 0xFE};

@@ -12,6 +12,9 @@
 #include "platform.h"  // struct iovec
 
 constexpr int TEXT_EOF = -1;
+// A typographic UTF-8 text delivers a character code page 1251 lacks (² ½ ₽ ≈,
+// emoji) as TEXT_WIDE plus its code point, for the reader to name or drop.
+constexpr int TEXT_WIDE = 0x200000;
 constexpr unsigned char CTRL_Z = 0x1A;
 // One block of file data held in memory; large enough that a book is read in
 // a few thousand system calls, small enough to live inside the handle.
@@ -30,8 +33,10 @@ struct TextFile {
     bool binary = false;
     bool utf8 = false;    // text decoded from UTF-8 into code page 1251 as it is read
     bool utf8_bom = false;  // the file starts with the UTF-8 byte order mark
-    // UTF-8 text only: the minus sign U+2212 reads as '-' and the thin spaces
-    // (U+2009, U+202F) as the no-break space 0xA0 instead of '?'.
+    // UTF-8 text only: the minus sign U+2212 reads as '-', the thin spaces
+    // (U+2009, U+202F) as the no-break space 0xA0, an accented Latin letter
+    // as its plain letter and any other character code page 1251 lacks as
+    // TEXT_WIDE plus its code point, instead of '?'.
     bool typographic = false;
     bool at_end = false;  // a read met the physical end or Ctrl-Z; cleared by a seek
     bool failed = false;  // a read or write of the system failed

@@ -96,7 +96,7 @@ TEST_P(EverydayTable, TextBecomesTheBodyOfTextTmp)
 
 INSTANTIATE_TEST_SUITE_P(Kinds, EverydayTable,
                          testing::Values("numbers", "dates", "roman", "letters", "abbreviations", "latin",
-                                         "addresses", "pauses", "grammar"),
+                                         "addresses", "pauses", "grammar", "dotted", "units", "money", "compounds"),
                          [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 // Only what the later stages read: small letters, spaces, the pause mark and
@@ -127,6 +127,15 @@ TEST(Everyday, MinusSignAndThinSpacesOfUtf8Texts)
               "было минус двенатцать и тысяча рублей` ");
     EXPECT_EQ(harness::utf8(normalise(text, READING_ORIGINAL).tmp),
               "было ?двенатцать,  и, один,     ноль, рублей` ");
+}
+
+// Characters code page 1251 lacks are named or dropped in the everyday
+// reading and stay question marks in the original one.
+TEST(Everyday, WideCharactersOfUtf8TextsAreNamedOrDropped)
+{
+    const std::string text = "Площадь 50 м\xC2\xB2 \xF0\x9F\x99\x82 и \xE2\x82\xBD";
+    EXPECT_EQ(harness::utf8(normalise(text, READING_EVERYDAY).tmp), "площадь пятдесят квадратных метров и рублей` ");
+    EXPECT_EQ(harness::utf8(normalise(text, READING_ORIGINAL).tmp), "площадь пятдесят ,  эм,? ?  и, ?` ");
 }
 
 TEST(Everyday, NulByteIsAReadErrorToo)
