@@ -58,6 +58,8 @@ if [ "$run_tests" = yes ] && [ ! -f "$WINEPREFIX/system.reg" ]; then
     # Made once, before the test programs are first run in parallel.
     mkdir -p "$win"
     wineboot -i > /dev/null 2>&1 || true
+    # The registry is on disk once the wine server has ended.
+    wineserver -w > /dev/null 2>&1 || true
     [ -f "$WINEPREFIX/system.reg" ] || fail "wineboot could not make the wine prefix $WINEPREFIX"
 fi
 step "configuring the Windows build in $win" \

@@ -15,12 +15,12 @@ void data_places_reset()
     std::strcpy(Places.speech, "rech.wav");
 }
 
-void print_data_places(const char* name, DataKind kind)
+void print_data_places(const char* name, DataKind kind, std::FILE* to)
 {
     static DataDirs dirs;  // too large for the stack
     data_search_dirs(kind, dirs);
-    std::printf("%s is in none of: the current directory", name);
+    std::fprintf(to, "%s is in none of: the current directory", name);
     for (int i = 0; i < dirs.count; ++i)
-        std::printf(", %s", dirs.dir[i]);
-    std::printf("\n");
+        std::fprintf(to, ", %s", dirs.dir[i]);
+    std::fprintf(to, "\n");
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 
 // A path of the program's own making, NUL included (PATH_MAX of Linux).
 constexpr std::size_t DATA_PATH_BYTES = 4096;
@@ -44,4 +45,4 @@ bool find_data(const char* name, DataKind kind, char* path, std::size_t cap);
 bool user_settings_dir(char* path, std::size_t cap);
 
 // One line saying that name is in none of the places looked in.
-void print_data_places(const char* name, DataKind kind);
+void print_data_places(const char* name, DataKind kind, std::FILE* to = stdout);

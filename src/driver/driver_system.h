@@ -3,6 +3,9 @@
 
 // Sets the process up before anything runs.
 void prepare_process();
+// The command line as the program reads it: on Windows its Unicode form in
+// UTF-8 (a file named in any script then opens), elsewhere as given.
+void program_arguments(int& argc, char**& argv);
 // Whether path names a program this system can start.
 bool is_program_file(const char* path);
 // Starts the program at path with args (its name first, then nullptr) in

@@ -5,5 +5,6 @@
 int main(int argc, char** argv)
 {
     prepare_process();
+    program_arguments(argc, argv);
     return vokdar_main(argc, argv);
 }

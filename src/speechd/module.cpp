@@ -83,11 +83,12 @@ int speed_for_rate(int rate)
     return static_cast<int>(std::lround(100.0 * std::exp2(clamp_setting(rate) / 100.0)));
 }
 
-// 0 is vokdar's default loudness (3.0); -100 is silence, +100 the engine's top (4.0).
+// +100, speech-dispatcher's default volume ("DefaultVolume 100": the
+// synthesizer's own loudness), is vokdar's default loudness factor 3.0, as in
+// rech.wav; -100 is silence, linearly between.
 double volume_for(int volume)
 {
-    const int v = clamp_setting(volume);
-    return v <= 0 ? 3.0 * (100 + v) / 100.0 : 3.0 + v / 100.0;
+    return 3.0 * (clamp_setting(volume) + 100) / 200.0;
 }
 
 // A step of 100 is an octave.
@@ -144,7 +145,7 @@ private:
 struct Settings {
     int rate = 0;
     int pitch = 0;
-    int volume = 0;
+    int volume = 100;  // speech-dispatcher's default: the synthesizer's own loudness
     Punctuation punctuation = Punctuation::none;
     bool spelling = false;
     Capitals capitals = Capitals::none;

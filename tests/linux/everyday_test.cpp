@@ -323,3 +323,23 @@ TEST(LongOptions, VoicesListsWhatARunCouldUse)
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "torvy\t./torvy/\nanna\t" + data.file("vokdar/anna/") + "\n");
 }
+
+// vokdar-dict check with no file checks the dictionary vokdar would use,
+// wherever the run is; with none anywhere, it names where it looked.
+TEST(DictTool, CheckFindsTheDictionaryAsVokdarDoes)
+{
+    harness::TempDir work, data;
+    std::filesystem::create_directories(data.file("vokdar"));
+    data.write("vokdar/replace.txt", "$\n");
+    harness::RunOptions o;
+    o.env = {"XDG_DATA_HOME=" + data.path(), "XDG_DATA_DIRS=/nonexistent"};
+    auto r = harness::run_program(VOKDAR_DICT_BINARY, work.path(), {"check"}, o);
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out, data.file("vokdar/replace.txt") + ": no problems found\n");
+
+    std::filesystem::remove(data.file("vokdar/replace.txt"));
+    r = harness::run_program(VOKDAR_DICT_BINARY, work.path(), {"check"}, o);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out.rfind("vokdar-dict: replace.txt is in none of: the current directory, " + data.file("vokdar/"), 0), 0u)
+        << r.out;
+}

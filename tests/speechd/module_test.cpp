@@ -23,7 +23,7 @@ TEST(SpeechdModule, SpeaksAMessageAsTheEngineDoesWithEventsInOrder)
 {
     ModuleSession m(test_module_config());
     m.start();
-    m.set("rate=0\npitch=0\nvolume=0\npunctuation_mode=none\nspelling_mode=off\ncap_let_recogn=none\n"
+    m.set("rate=0\npitch=0\nvolume=100\npunctuation_mode=none\nspelling_mode=off\ncap_let_recogn=none\n"
           "voice=male1\nlanguage=ru\nsynthesis_voice=NULL");
     m.speak("SPEAK", "<speak>Мама мыла раму.</speak>");
     std::vector<std::int16_t> played;

@@ -75,9 +75,10 @@ TEST(SpeechdSettings, RatePitchAndVolumeMapOntoTheEngine)
     EXPECT_EQ(speed_for_rate(100), 200);
     EXPECT_EQ(speed_for_rate(1000), 200);
     EXPECT_DOUBLE_EQ(volume_for(-100), 0.0);
-    EXPECT_DOUBLE_EQ(volume_for(-50), 1.5);
-    EXPECT_DOUBLE_EQ(volume_for(0), 3.0);
-    EXPECT_DOUBLE_EQ(volume_for(100), 4.0);
+    EXPECT_DOUBLE_EQ(volume_for(-50), 0.75);
+    EXPECT_DOUBLE_EQ(volume_for(0), 1.5);
+    EXPECT_DOUBLE_EQ(volume_for(100), 3.0);
+    EXPECT_DOUBLE_EQ(volume_for(500), 3.0);
     EXPECT_DOUBLE_EQ(pitch_factor_for(-100), 0.5);
     EXPECT_DOUBLE_EQ(pitch_factor_for(0), 1.0);
     EXPECT_DOUBLE_EQ(pitch_factor_for(100), 2.0);

@@ -46,5 +46,5 @@ private:
 ModuleConfig test_module_config();
 // What the engine makes of text with the module's mapping of the settings,
 // the silences trimmed, as the module speaks a message of one part.
-std::vector<std::int16_t> engine_speech(const std::string& text, int rate = 0, int volume = 0,
+std::vector<std::int16_t> engine_speech(const std::string& text, int rate = 0, int volume = 100,
                                         const std::string& voice = "torvy");

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/datadirs.h"
 #include "vokdar_dict.h"
 
 namespace {
@@ -23,7 +24,9 @@ const char* const HELP =
     "                        itself); what moved is said on standard error\n"
     "  -h, --help            this text\n"
     "\n"
-    "The file is replace.txt in the current directory unless named.\n"
+    "Unless named, the file is the replace.txt vokdar would use: the current\n"
+    "directory's, else the first of $XDG_DATA_HOME/vokdar, $XDG_DATA_DIRS (each\n"
+    "with vokdar/) and the installed data directory that has one.\n"
     "Exit status: 0 clean (check) or written (sort), 1 problems found (check),\n"
     "2 a file could not be read or written, or bad arguments.\n";
 
@@ -68,8 +71,15 @@ int dict_main(int argc, char** argv)
             return usage();
         }
     }
-    if (name == nullptr)
-        name = DEFAULT_DICTIONARY;
+    static char found[DATA_PATH_BYTES];  // the dictionary vokdar would use
+    if (name == nullptr) {
+        if (!find_data(DEFAULT_DICTIONARY, DataKind::data, found, sizeof found)) {
+            std::fputs("vokdar-dict: ", stderr);
+            print_data_places(DEFAULT_DICTIONARY, DataKind::data, stderr);
+            return DICT_UNREADABLE;
+        }
+        name = found;
+    }
     if (sort)
         return dict_sort(name, out_name, stderr);
     return dict_check(name, stdout);

@@ -7,11 +7,14 @@
 #include <cstring>
 #include <windows.h>
 
+#include "common/sysfile.h"
+#include "widename.h"
+
 namespace {
 
 
 // A file or a folder; a folder's name may end in its separator.
-bool exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+bool exists(const char* path) { return sys_exists(path); }
 
 bool is_absolute(const char* name)
 {
@@ -24,9 +27,11 @@ bool is_absolute(const char* name)
 void data_search_dirs(DataKind, DataDirs& dirs)
 {
     dirs.count = 0;
+    // In UTF-8, as every name of the program's making: a folder of any script.
     char* own = dirs.dir[0];
-    const DWORD n = GetModuleFileNameA(nullptr, own, DATA_PATH_BYTES);
-    if (n == 0 || n >= DATA_PATH_BYTES)
+    wchar_t wide[WIDE_PATH_CHARS];
+    const DWORD n = GetModuleFileNameW(nullptr, wide, WIDE_PATH_CHARS);
+    if (n == 0 || n >= WIDE_PATH_CHARS || !utf8_name(wide, own, DATA_PATH_BYTES))
         return;
     char* slash = std::strrchr(own, '\\');
     if (slash == nullptr)

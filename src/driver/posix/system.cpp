@@ -44,6 +44,8 @@ void prepare_process()
     std::signal(SIGPIPE, SIG_IGN);
 }
 
+void program_arguments(int&, char**&) {}
+
 bool is_program_file(const char* path)
 {
     struct stat st;

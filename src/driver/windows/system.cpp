@@ -4,7 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <shellapi.h>
+
+#include "widename.h"
 
 #include "driver/driver_internal.h"
 
@@ -13,6 +19,32 @@ void prepare_process()
     // No dialogue box of the system's for a drive without a medium or a crash:
     // a console program reports and goes on.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+}
+
+void program_arguments(int& argc, char**& argv)
+{
+    // The ANSI arguments turn a name in another script into question marks.
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr)
+        return;
+    // Kept for the whole run, as the runtime keeps its own arguments.
+    static std::vector<std::string> text;
+    static std::vector<char*> pointers;
+    for (int i = 0; i < count; ++i) {
+        char name[WIDE_PATH_CHARS * 3];  // UTF-8 takes up to three bytes a unit
+        if (!utf8_name(wide[i], name, sizeof name)) {
+            LocalFree(wide);
+            return;  // the runtime's arguments, then
+        }
+        text.emplace_back(name);
+    }
+    LocalFree(wide);
+    for (std::string& t : text)
+        pointers.push_back(t.data());
+    pointers.push_back(nullptr);
+    argc = count;
+    argv = pointers.data();
 }
 
 bool is_program_file(const char* path)
