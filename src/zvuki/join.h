@@ -41,7 +41,6 @@ constexpr int TAIL_SAMPLES = 8192;
 // percent (100: as recorded), which the speed setting then divides by the
 // pace it asks for (see rhythm_stretch).
 // crossfade 0: the voice has none, and is joined by the original rules.
-constexpr char RHYTHM_FILE[] = "prosody.txt";
 struct Rhythm {
     int crossfade = 0;
     int closure = 0;
