@@ -538,6 +538,8 @@ void Module::speak(MessageKind kind)
             body += '\n';
         body += line;
     }
+    // A NUL byte would end the text for the chain: read as a space.
+    std::replace(body.begin(), body.end(), '\0', ' ');
     {
         std::lock_guard lock(mutex_);
         if (!speaker_.joinable()) {
