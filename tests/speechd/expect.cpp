@@ -1,7 +1,8 @@
 // What the speech-dispatcher test compares with, from the library itself:
 //   speechd_expect speak VOICE_DIR DICTIONARY RATE VOLUME TEXT > out.raw
 //     the samples of TEXT as sd_vokdar speaks a message of one part (the
-//     module's mapping of rate and volume, silences trimmed), raw 16-bit
+//     module's tempo for the rate, its loudness for the volume, silences
+//     trimmed), raw 16-bit
 //     little-endian mono
 //   speechd_expect played ...the same...
 //     those samples as speech-dispatcher plays a module's audio: at its fixed
@@ -11,6 +12,7 @@
 //     of the voiced stretches (autocorrelation over 40 ms frames)
 #include "libvokdar/vokdar.h"
 #include "speechd/module.h"
+#include "speechd/tempo.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,6 +26,17 @@ namespace {
 // The factor speech-dispatcher's own audio output applies to what a module hands it.
 double gain = 1.0;
 
+void write_samples(const std::int16_t* s, std::size_t n)
+{
+    std::vector<unsigned char> bytes;
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto u = static_cast<std::uint16_t>(static_cast<int>(s[i] * gain));
+        bytes.push_back(static_cast<unsigned char>(u & 0xFF));
+        bytes.push_back(static_cast<unsigned char>(u >> 8));
+    }
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+
 int speak(char** argv)
 {
     vokdar_engine* engine = nullptr;
@@ -32,22 +45,30 @@ int speak(char** argv)
         std::fprintf(stderr, "speechd_expect: %s\n", vokdar_strerror(status));
         return 1;
     }
-    vokdar_set_speed(engine, speed_for_rate(std::atoi(argv[4])));
+    // As the module speaks a message of one part: the rate as the tempo.
+    Tempo tempo(tempo_for_rate(std::atoi(argv[4])));
     vokdar_set_volume(engine, volume_for(std::atoi(argv[5])));
     vokdar_set_trim(engine, 1);
     status = vokdar_speak(engine, argv[6], std::strlen(argv[6]), VOKDAR_TEXT_UTF8,
-                          [](void*, const std::int16_t* s, std::size_t n) {
-                              std::vector<unsigned char> bytes;
-                              for (std::size_t i = 0; i < n; ++i) {
-                                  const auto u = static_cast<std::uint16_t>(static_cast<int>(s[i] * gain));
-                                  bytes.push_back(static_cast<unsigned char>(u & 0xFF));
-                                  bytes.push_back(static_cast<unsigned char>(u >> 8));
+                          [](void* user, const std::int16_t* s, std::size_t n) {
+                              auto& t = *static_cast<Tempo*>(user);
+                              if (!t.active()) {
+                                  write_samples(s, n);
+                                  return 0;
                               }
-                              return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() ? 0 : 1;
+                              std::vector<std::int16_t> out;
+                              t.put(s, n, out);
+                              write_samples(out.data(), out.size());
+                              return 0;
                           },
-                          nullptr);
+                          &tempo);
     vokdar_close(engine);
-    return status == VOKDAR_OK ? 0 : 1;
+    if (tempo.active()) {
+        std::vector<std::int16_t> out;
+        tempo.finish(out);
+        write_samples(out.data(), out.size());
+    }
+    return status == VOKDAR_OK && std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 int measure(const char* path)

@@ -3,16 +3,16 @@
 # directory, socket, log and HOME, whose .asoundrc makes the default ALSA
 # device the file plugin over the null device, so everything the server plays
 # is captured in $played (raw 16-bit mono at 22050 Hz) with no sound card.
-#   speechd_start TMP MODULE CONF   sets server, played, SPEECHD_ADDRESS
+#   speechd_start TMP MODULE CONF   sets server, played, SPEECHD_ADDRESS (the
+#                                   module is run where it is installed)
 #   speechd_stop
 #   played_size                     the bytes captured so far
 speechd_start() {
     sd_tmp=$1
-    mkdir -p "$sd_tmp/conf/modules" "$sd_tmp/log" "$sd_tmp/home" "$sd_tmp/run" "$sd_tmp/msgtmp" "$sd_tmp/modules"
+    mkdir -p "$sd_tmp/conf/modules" "$sd_tmp/log" "$sd_tmp/home" "$sd_tmp/run" "$sd_tmp/msgtmp"
     played="$sd_tmp/played.raw"
     : > "$played"
     cp "$3" "$sd_tmp/conf/modules/vokdar.conf"
-    cp "$2" "$sd_tmp/modules/sd_vokdar"
     cat > "$sd_tmp/conf/speechd.conf" <<CONF
 LogLevel ${SPEECHD_LOGLEVEL:-3}
 LogDir "$sd_tmp/log"
@@ -31,7 +31,7 @@ pcm.!default {
 ASOUND
     env HOME="$sd_tmp/home" XDG_CONFIG_HOME= XDG_DATA_HOME= XDG_DATA_DIRS="$sd_tmp/none" \
         TMPDIR="$sd_tmp/msgtmp" \
-        speech-dispatcher -s -t 0 -C "$sd_tmp/conf" -m "$sd_tmp/modules" -L "$sd_tmp/log" \
+        speech-dispatcher -s -t 0 -C "$sd_tmp/conf" -m "$(dirname "$2")" -L "$sd_tmp/log" \
         -c unix_socket -S "$sd_tmp/run/socket" -P "$sd_tmp/run/pid" > "$sd_tmp/log/server.out" 2>&1 &
     server=$!
     SPEECHD_ADDRESS="unix_socket:$sd_tmp/run/socket"
