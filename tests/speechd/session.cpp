@@ -135,7 +135,10 @@ void ModuleSession::speak(const std::string& command, const std::string& body)
     for (;;) {
         const std::size_t lf = body.find('\n', start);
         const std::string line = body.substr(start, lf == std::string::npos ? std::string::npos : lf - start);
-        stuffed += (line.starts_with(".") ? "." : "") + line + "\n";
+        if (line.starts_with("."))
+            stuffed += '.';
+        stuffed += line;
+        stuffed += '\n';
         if (lf == std::string::npos)
             break;
         start = lf + 1;
