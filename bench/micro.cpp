@@ -1,13 +1,13 @@
-// Micro-benchmarks of the hot paths: Firstread and Slogi per megabyte,
-// Secondread per word with dictionaries of three sizes, the sound stage and
-// join_slog per syllable. The inputs are made by bench/run.sh into the
-// directory named by VOKDAR_BENCH_DATA.
+// Micro-benchmarks of the hot paths, each stage run in memory through its
+// public function: Firstread and Slogi per megabyte, Secondread per word with
+// dictionaries of three sizes, the sound stage per syllable and per call of
+// one word. The inputs are made by bench/run.sh into the directory named by
+// VOKDAR_BENCH_DATA.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,7 +19,6 @@
 #include "secondread/secondread.h"
 #include "slogi/slogi.h"
 #include "zvuki/zvuki.h"
-#include "zvuki/zvuki_internal.h"
 
 namespace fs = std::filesystem;
 
@@ -36,25 +35,6 @@ std::string slurp(const fs::path& p)
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-// The stages print their start lines; the benchmark's own table stays clean.
-struct Quiet {
-    int saved;
-    Quiet()
-    {
-        std::fflush(stdout);
-        saved = dup(1);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        close(null);
-    }
-    ~Quiet()
-    {
-        std::fflush(stdout);
-        dup2(saved, 1);
-        close(saved);
-    }
-};
 
 // A scratch working directory holding the bench inputs; the stages run in it.
 struct Work {
@@ -103,26 +83,59 @@ long long count_bytes(const std::string& s, const char* set)
     return n;
 }
 
+// The text of in.txt through the first stage, into out.
+void fold(const std::string& text, std::string& out, int reading = DEFAULT_READING)
+{
+    std::string in_bytes = text;
+    TextFile in, o;
+    text_open_memory(in, in_bytes, "r");
+    text_choose_input(in);
+    text_open_memory(o, out, "w");
+    Firstread(in, o, FirstreadSettings{reading});
+}
+
+// bytes through a stage of two texts: in is read, out is written anew.
+template <typename Stage>
+void through(std::string& in_bytes, std::string& out_bytes, Stage stage)
+{
+    TextFile in, out;
+    text_open_memory(in, in_bytes, "r");
+    text_open_memory(out, out_bytes, "w");
+    stage(in, out);
+}
+
+// The text of the first three stages of the named input with replace.txt here.
+std::string syllables_of(const std::string& input)
+{
+    std::string text, text2, slogi;
+    fold(slurp(input), text);
+    DictionaryPtr dictionary;
+    dictionary_open("replace.txt", dictionary);
+    through(text, text2, [&](TextFile& i, TextFile& o) { Secondread(i, o, *dictionary); });
+    through(text2, slogi, [](TextFile& i, TextFile& o) { Slogi(i, o); });
+    return slogi;
+}
+
+// A sink that takes every sample and keeps none.
+bool drop_samples(void*, iovec*, int) { return true; }
+
 // Firstread over the 1 MB text, bytes counted per second, by the reading
 // rules range(0) (0 the original ones, 1 the everyday ones).
 void BM_Firstread(benchmark::State& state)
 {
     if (!have_data(state))
         return;
-    Work w;
-    fs::copy_file(fs::path(data_dir()) / "in1m.txt", "in.txt");
-    const int kept = Settings.reading;
-    Settings.reading = static_cast<int>(state.range(0));
+    const std::string text = slurp(fs::path(data_dir()) / "in1m.txt");
+    std::string out;
     for (auto _ : state) {
-        Quiet q;
-        benchmark::DoNotOptimize(Firstread("in.txt"));
+        fold(text, out, static_cast<int>(state.range(0)));
+        benchmark::DoNotOptimize(out.data());
     }
-    Settings.reading = kept;
-    state.SetBytesProcessed(state.iterations() * static_cast<long long>(fs::file_size("in.txt")));
+    state.SetBytesProcessed(state.iterations() * static_cast<long long>(text.size()));
 }
 
 // Secondread over the words of the 100 KB (range(1) 0) or 1 MB text (1) with
-// a dictionary of range(0) entries. Each run reads the dictionary anew, so the
+// a dictionary of range(0) entries. Each run opens the dictionary anew, so the
 // shorter text weighs that more.
 void BM_Secondread(benchmark::State& state)
 {
@@ -131,15 +144,15 @@ void BM_Secondread(benchmark::State& state)
     Work w;
     take_inputs(state.range(1) == 0 ? "in100k.txt" : "in1m.txt",
                 "dict" + std::to_string(state.range(0)) + ".txt");
-    {
-        Quiet q;
-        Firstread("in.txt");
-    }
+    std::string text, text2;
+    fold(slurp("in.txt"), text);
     // Every delimiter closes one word.
-    const long long words = count_bytes(slurp("text.tmp"), " ,.-~\n?!:;");
+    const long long words = count_bytes(text, " ,.-~\n?!:;");
     for (auto _ : state) {
-        Quiet q;
-        benchmark::DoNotOptimize(Secondread());
+        DictionaryPtr dictionary;
+        dictionary_open("replace.txt", dictionary);
+        through(text, text2, [&](TextFile& i, TextFile& o) { Secondread(i, o, *dictionary); });
+        benchmark::DoNotOptimize(text2.data());
     }
     state.SetItemsProcessed(state.iterations() * words);
 }
@@ -151,16 +164,27 @@ void BM_Slogi(benchmark::State& state)
         return;
     Work w;
     take_inputs("in1m.txt", "dict1.txt");
-    {
-        Quiet q;
-        Firstread("in.txt");
-        Secondread();
-    }
+    std::string text, text2, slogi;
+    fold(slurp("in.txt"), text);
+    DictionaryPtr dictionary;
+    dictionary_open("replace.txt", dictionary);
+    through(text, text2, [&](TextFile& i, TextFile& o) { Secondread(i, o, *dictionary); });
     for (auto _ : state) {
-        Quiet q;
-        benchmark::DoNotOptimize(Slogi());
+        through(text2, slogi, [](TextFile& i, TextFile& o) { Slogi(i, o); });
+        benchmark::DoNotOptimize(slogi.data());
     }
-    state.SetBytesProcessed(state.iterations() * static_cast<long long>(fs::file_size("text2.tmp")));
+    state.SetBytesProcessed(state.iterations() * static_cast<long long>(text2.size()));
+}
+
+// The sound stage over slogi of the voice in the bench inputs, into a sink
+// that drops the samples.
+void speak(std::string& slogi, Voice& voice)
+{
+    TextFile in;
+    text_open_memory(in, slogi, "r");
+    SampleSink sink;
+    sink.write = drop_samples;
+    Zvuki(in, voice, SoundSettings{}, sink, ZvukiEvents{});
 }
 
 // The whole sound stage over the 100 KB text, per syllable token.
@@ -170,61 +194,28 @@ void BM_ZvukiPerSyllable(benchmark::State& state)
         return;
     Work w;
     take_inputs("in100k.txt", "dict1.txt");
-    {
-        Quiet q;
-        Firstread("in.txt");
-        Secondread();
-        Slogi();
-    }
-    const long long syllables = count_bytes(slurp("slogi.tmp"), "+-_");
-    for (auto _ : state) {
-        Quiet q;
-        benchmark::DoNotOptimize(Zvuki());
-    }
+    std::string slogi = syllables_of("in.txt");
+    const long long syllables = count_bytes(slogi, "+-_");
+    VoicePtr voice;
+    voice_open("", DEFAULT_VOICE, voice);
+    for (auto _ : state)
+        speak(slogi, *voice);
     state.SetItemsProcessed(state.iterations() * syllables);
 }
 
-// join_slog alone: a word of two syllables of the default voice, again and
-// again, onto /dev/null.
-void BM_JoinSlog(benchmark::State& state)
+// One word of two syllables ("мама") through the sound stage, again and
+// again, with its voice already held: the cost of a call.
+void BM_ZvukiWord(benchmark::State& state)
 {
     if (!have_data(state))
         return;
     Work w;
-    TextFile out;
-    text_open(out, "/dev/null", "w");
-    text_set_binary(out);
-    static SampleWriter writer;
-    writer_start(writer, out);
-    static JoinState st;
-    st = JoinState{};
-    join_start(st);
-    static SampleSource source;
-    SlogToken ma;
-    SlogToken ra;
-    ma.text = {'\xEC', '\xE0'};  // "ма"
-    ra.text = {'\xF0', '\xE0'};  // "ра"
-    // Held in memory, as the stage holds them.
-    const std::string ma_pcm = slurp("torvy/ma.pcm");
-    const std::string ra_pcm = slurp("torvy/ra.pcm");
-    long long n = 0;
-    for (auto _ : state) {
-        for (SlogToken* s : {&ma, &ra}) {
-            const bool first = s == &ma;
-            const std::string& bytes = first ? ma_pcm : ra_pcm;
-            source.file = nullptr;
-            source.bytes = reinterpret_cast<const unsigned char*>(bytes.data());
-            source.size = static_cast<long long>(bytes.size());
-            source.start = 0;
-            source.name = first ? "ma.pcm" : "ra.pcm";
-            s->code = first ? 1 : 2;
-            (first ? ra : ma).code = first ? 2 : 1;
-            join_slog(st, source, *s, first ? ra : ma, writer);
-            ++n;
-        }
-    }
-    flush_samples(writer);
-    state.SetItemsProcessed(n);
+    std::string slogi = "\xEC\xE0-\xEC\xE0_`";  // "ма-ма_"
+    VoicePtr voice;
+    voice_open("", DEFAULT_VOICE, voice);
+    for (auto _ : state)
+        speak(slogi, *voice);
+    state.SetItemsProcessed(state.iterations());
 }
 
 }  // namespace
@@ -236,6 +227,6 @@ BENCHMARK(BM_Secondread)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Slogi)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZvukiPerSyllable)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_JoinSlog)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ZvukiWord)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -7,6 +7,16 @@
 // The voice prefix: a directory name and its separator, NUL included.
 constexpr int VOICE_BYTES = 32;
 
+// The settings' ranges: speed in percent, the loudness factor, and the
+// stutter control (a recording's samples divided by it give its length unit).
+constexpr int SPEED_MIN = 1;
+constexpr int SPEED_MAX = 200;
+constexpr float VOLUME_MIN = 0.0f;
+constexpr float VOLUME_MAX = 4.0f;
+constexpr float STUTTER_MIN = 1.0f;
+constexpr float STUTTER_MAX = 21.0f;
+constexpr bool speed_in_range(int speed) { return speed >= SPEED_MIN && speed <= SPEED_MAX; }
+
 constexpr int DEFAULT_SPEED = 100;
 constexpr float DEFAULT_VOLUME = 3.0f;
 constexpr float DEFAULT_STUTTER = 10.0f;

@@ -4,15 +4,16 @@
 #include "common/cp1251.h"
 #include "common/sysfile.h"
 
+#include <algorithm>
 #include <array>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-FileFailure failure;
+// Per thread: two engines of the library may fail at once.
+thread_local FileFailure failure;
 
 void copy_name(std::array<char, FILE_NAME_BYTES>& to, const char* name)
 {
@@ -26,11 +27,56 @@ void note_failed(TextFile& f)
     f.failed = true;
 }
 
-bool write_all(int fd, const unsigned char* data, std::size_t n, long long offset)
+bool stopped(const TextFile& f) { return f.stop != nullptr && f.stop->load(std::memory_order_relaxed); }
+
+// The system's reads and writes, or their like on bytes in memory.
+long long read_at(const TextFile& f, void* data, std::size_t n, long long offset)
+{
+    if (f.memory == nullptr)
+        return sys_read_at(f.fd, data, n, offset);
+    if (stopped(f))
+        return -1;
+    const std::string& m = *f.memory;
+    if (offset >= static_cast<long long>(m.size()))
+        return 0;
+    const std::size_t take = std::min(n, m.size() - static_cast<std::size_t>(offset));
+    std::memcpy(data, m.data() + offset, take);
+    return static_cast<long long>(take);
+}
+
+long long write_parts_at(const TextFile& f, const iovec* parts, int count, long long offset)
+{
+    if (f.memory == nullptr)
+        return sys_write_parts_at(f.fd, parts, count, offset);
+    if (stopped(f))
+        return -1;
+    std::string& m = *f.memory;
+    std::size_t total = 0;
+    for (int i = 0; i < count; ++i)
+        total += parts[i].iov_len;
+    const auto at = static_cast<std::size_t>(offset);
+    if (m.size() < at + total)
+        m.resize(at + total);  // a gap before at (never made by the program) reads as zeros
+    std::size_t to = at;
+    for (int i = 0; i < count; ++i) {
+        std::memcpy(m.data() + to, parts[i].iov_base, parts[i].iov_len);
+        to += parts[i].iov_len;
+    }
+    return static_cast<long long>(total);
+}
+
+long long file_size(const TextFile& f)
+{
+    return f.memory == nullptr ? sys_file_size(f.fd) : static_cast<long long>(f.memory->size());
+}
+
+// n bytes at offset of the descriptor fd (-1: of the file f, which may be in memory).
+bool write_all(const TextFile* f, int fd, const unsigned char* data, std::size_t n, long long offset)
 {
     while (n > 0) {
         iovec part = {const_cast<unsigned char*>(data), n};
-        const long long w = sys_write_parts_at(fd, &part, 1, offset);
+        const long long w =
+            f != nullptr ? write_parts_at(*f, &part, 1, offset) : sys_write_parts_at(fd, &part, 1, offset);
         if (w <= 0)
             return false;
         data += w;
@@ -57,7 +103,7 @@ bool fill(TextFile& f)
     f.base += static_cast<long long>(f.len);
     f.pos = 0;
     f.len = 0;
-    const long long r = sys_read_at(f.fd, f.buf.data(), f.buf.size(), f.base);
+    const long long r = read_at(f, f.buf.data(), f.buf.size(), f.base);
     if (r < 0) {
         note_failed(f);
         return false;
@@ -86,6 +132,22 @@ bool put_byte(TextFile& f, unsigned char b)
 }
 
 constexpr unsigned char UTF8_BOM[3] = {0xEF, 0xBB, 0xBF};
+
+// The Latin letter an accented one of U+00C0..U+017F is written on ("é" → 'e',
+// "Ö" → 'O'); 0 for the others (×, ÷, and letters with no plain twin).
+char plain_latin_letter(std::uint32_t point)
+{
+    // U+00C0..U+00FF, then U+0100..U+017F; '.' where no plain letter fits.
+    static const char* const LATIN1 = "AAAAAAACEEEEIIIIDNOOOOO.OUUUUYTsaaaaaaaceeeeiiiidnooooo.ouuuuyty";
+    static const char* const EXTENDED_A =
+        "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIi..JjKkkLlLlLlLlLlNnNnNnnNnOoOoOo..RrRrRrSsSsSsSsTtTtTtUuUuUuUuUuUuWwYyYZzZzZzs";
+    char c = '.';
+    if (point >= 0xC0 && point <= 0xFF)
+        c = LATIN1[point - 0xC0];
+    else if (point >= 0x100 && point <= 0x17F)
+        c = EXTENDED_A[point - 0x100];
+    return c == '.' ? '\0' : c;
+}
 
 // The length of the UTF-8 sequence that starts seq (n bytes of it at hand)
 // with its code point, or 0 when the lead byte starts no whole, well-formed
@@ -124,11 +186,16 @@ int decode_utf8(TextFile& f, int lead)
     text_seek(f, after_lead + (length > 0 ? length - 1 : 0), SEEK_SET);
     if (length == 0)
         return lead;
-    if (f.typographic && point == 0x2212)
+    const unsigned char byte = cp1251_from_unicode(point);
+    if (!f.typographic || byte != '?' || point == '?')
+        return byte;
+    if (point == 0x2212)
         return '-';
-    if (f.typographic && (point == 0x2009 || point == 0x202F))
+    if (point == 0x2009 || point == 0x202F)
         return 0xA0;
-    return cp1251_from_unicode(point);
+    if (const char plain = plain_latin_letter(point))
+        return static_cast<unsigned char>(plain);
+    return TEXT_WIDE + static_cast<int>(point);
 }
 
 constexpr unsigned char UTF16LE_BOM[2] = {0xFF, 0xFE};
@@ -157,7 +224,7 @@ int utf16_as_utf8(const char* name, bool little_endian)
         char bytes[UTF8_MAX_BYTES];
         const std::size_t k = utf8_encode(point, bytes);
         if (held + k > block.size()) {
-            ok = ok && write_all(out, block.data(), held, at);
+            ok = ok && write_all(nullptr, out, block.data(), held, at);
             at += static_cast<long long>(held);
             held = 0;
         }
@@ -180,7 +247,7 @@ int utf16_as_utf8(const char* name, bool little_endian)
     }
     if (high != 0)
         put('?');
-    ok = ok && write_all(out, block.data(), held, at) && !in.failed;
+    ok = ok && write_all(nullptr, out, block.data(), held, at) && !in.failed;
     if (!ok) {
         note_file_failure(name, errno);
         sys_close(out);
@@ -189,14 +256,8 @@ int utf16_as_utf8(const char* name, bool little_endian)
     return out;
 }
 
-}  // namespace
-
-TextFile::~TextFile() { text_close(*this); }
-
-bool text_open(TextFile& f, const char* name, const char* mode)
+bool access_of(const char* mode, FileAccess& access)
 {
-    text_close(f);
-    FileAccess access;
     if (std::strcmp(mode, "r") == 0)
         access = FileAccess::read;
     else if (std::strcmp(mode, "w") == 0)
@@ -207,17 +268,14 @@ bool text_open(TextFile& f, const char* name, const char* mode)
         access = FileAccess::update_new;
     else
         return false;
-    if (name == nullptr || name[0] == '\0')
-        return false;
-    // Only what can hold a file of ours: a regular file, or a device such as
-    // the null device to write to. A directory, a pipe or a socket is refused
-    // like a missing file.
-    const int fd = sys_open(name, access);
-    if (fd < 0) {
-        note_file_failure(name, errno);
-        return false;
-    }
+    return true;
+}
+
+void start_file(TextFile& f, int fd, FileAccess access, const char* name)
+{
     f.fd = fd;
+    f.memory = nullptr;
+    f.stop = nullptr;
     copy_name(f.name, name);
     f.readable = access != FileAccess::write_new;
     f.writable = access != FileAccess::read;
@@ -232,8 +290,61 @@ bool text_open(TextFile& f, const char* name, const char* mode)
     f.utf8 = false;
     f.utf8_bom = false;
     f.typographic = false;
+}
+
+// Whether the text starts with the UTF-8 byte order mark; it is left at its start.
+bool starts_with_utf8_bom(TextFile& f)
+{
+    unsigned char head[3] = {0, 0, 0};
+    for (unsigned char& b : head) {
+        const int c = raw_getc(f);
+        if (c == TEXT_EOF)
+            break;
+        b = static_cast<unsigned char>(c);
+    }
+    text_seek(f, 0, SEEK_SET);
+    return std::memcmp(head, UTF8_BOM, 3) == 0;
+}
+
+}  // namespace
+
+TextFile::~TextFile() { text_close(*this); }
+
+bool text_open(TextFile& f, const char* name, const char* mode)
+{
+    text_close(f);
+    FileAccess access;
+    if (!access_of(mode, access) || name == nullptr || name[0] == '\0')
+        return false;
+    // Only what can hold a file of ours: a regular file, or a device such as
+    // the null device to write to. A directory, a pipe or a socket is refused
+    // like a missing file.
+    const int fd = sys_open(name, access);
+    if (fd < 0) {
+        note_file_failure(name, errno);
+        return false;
+    }
+    start_file(f, fd, access, name);
     return true;
 }
+
+bool text_open_memory(TextFile& f, std::string& bytes, const char* mode)
+{
+    text_close(f);
+    FileAccess access;
+    if (!access_of(mode, access))
+        return false;
+    if (access == FileAccess::write_new || access == FileAccess::update_new)
+        bytes.clear();
+    start_file(f, MEMORY_FD, access, "");
+    f.memory = &bytes;
+    return true;
+}
+
+namespace {
+// The form of the bytes of f, read from where it stands as plain bytes.
+TextForm form_of_bytes(TextFile& f, long long* stray);
+}  // namespace
 
 TextForm text_input_form(const char* name, long long* stray)
 {
@@ -241,7 +352,32 @@ TextForm text_input_form(const char* name, long long* stray)
     TextFile f;
     if (!text_open(f, name, "r"))
         return TextForm::cp1251;
-    text_set_binary(f);
+    return text_form_of(f, stray);
+}
+
+TextForm text_form_of(TextFile& f, long long* stray)
+{
+    *stray = 0;
+    const bool binary = f.binary;
+    f.binary = true;
+    text_seek(f, 0, SEEK_SET);
+    const TextForm form = form_of_bytes(f, stray);
+    f.binary = binary;
+    text_seek(f, 0, SEEK_SET);
+    return form;
+}
+
+void text_choose_input(TextFile& f)
+{
+    long long stray = 0;
+    f.utf8 = text_form_of(f, &stray) == TextForm::utf8;
+    f.utf8_bom = f.utf8 && starts_with_utf8_bom(f);
+}
+
+namespace {
+
+TextForm form_of_bytes(TextFile& f, long long* stray)
+{
     std::array<unsigned char, FILE_BLOCK_BYTES> block;
     std::size_t got = text_read(f, block.data(), block.size());
     if (got >= 2 && std::memcmp(block.data(), UTF16LE_BOM, 2) == 0)
@@ -290,6 +426,8 @@ TextForm text_input_form(const char* name, long long* stray)
     return TextForm::cp1251;
 }
 
+}  // namespace
+
 bool text_open_input(TextFile& f, const char* name)
 {
     long long stray = 0;
@@ -308,17 +446,7 @@ bool text_open_input(TextFile& f, const char* name)
     if (!text_open(f, name, "r"))
         return false;
     f.utf8 = form == TextForm::utf8;
-    if (f.utf8) {
-        unsigned char head[3] = {0, 0, 0};
-        for (unsigned char& b : head) {
-            const int c = raw_getc(f);
-            if (c == TEXT_EOF)
-                break;
-            b = static_cast<unsigned char>(c);
-        }
-        f.utf8_bom = std::memcmp(head, UTF8_BOM, 3) == 0;
-        text_seek(f, 0, SEEK_SET);
-    }
+    f.utf8_bom = f.utf8 && starts_with_utf8_bom(f);
     return true;
 }
 
@@ -328,8 +456,10 @@ bool text_close(TextFile& f)
         return true;
     text_flush(f);
     const bool ok = !f.failed;
-    sys_close(f.fd);
+    if (f.memory == nullptr)
+        sys_close(f.fd);
     f.fd = -1;
+    f.memory = nullptr;
     f.readable = f.writable = false;
     f.pos = f.len = 0;
     f.dirty = false;
@@ -436,7 +566,7 @@ bool text_flush(TextFile& f)
 {
     if (f.fd < 0 || !f.dirty)
         return !f.failed;
-    const bool ok = write_all(f.fd, f.buf.data(), f.pos, f.base);
+    const bool ok = write_all(&f, -1, f.buf.data(), f.pos, f.base);
     if (!ok)
         note_failed(f);
     f.base += static_cast<long long>(f.pos);
@@ -471,7 +601,7 @@ bool text_write(TextFile& f, const void* data, std::size_t n)
         if (f.pos == 0 && n >= f.buf.size()) {
             // A block or more with nothing pending goes to the system as it
             // is, without a copy through the buffer.
-            const bool ok = write_all(f.fd, in, n, f.base);
+            const bool ok = write_all(&f, -1, in, n, f.base);
             if (!ok)
                 note_failed(f);
             f.base += static_cast<long long>(n);
@@ -507,7 +637,7 @@ bool text_write_parts(TextFile& f, iovec* parts, int count)
     if (!text_flush(f))
         return false;
     while (count > 0) {
-        const long long w = sys_write_parts_at(f.fd, parts, count, f.base);
+        const long long w = write_parts_at(f, parts, count, f.base);
         if (w <= 0) {
             note_failed(f);
             return false;
@@ -539,7 +669,7 @@ long long text_size(TextFile& f)
 {
     if (f.fd < 0 || (f.dirty && !text_flush(f)))
         return -1;
-    return sys_file_size(f.fd);
+    return file_size(f);
 }
 
 bool text_seek(TextFile& f, long long offset, int whence)
@@ -584,7 +714,7 @@ bool text_write_at(TextFile& f, long long offset, const void* data, std::size_t 
 {
     if (f.fd < 0 || !f.writable || !f.binary)
         return false;
-    return write_all(f.fd, static_cast<const unsigned char*>(data), n, offset);
+    return write_all(&f, -1, static_cast<const unsigned char*>(data), n, offset);
 }
 
 const FileFailure& last_file_failure() { return failure; }

@@ -5,11 +5,16 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
+#include <string>
 
 #include "platform.h"  // struct iovec
 
 constexpr int TEXT_EOF = -1;
+// A typographic UTF-8 text delivers a character code page 1251 lacks (² ½ ₽ ≈,
+// emoji) as TEXT_WIDE plus its code point, for the reader to name or drop.
+constexpr int TEXT_WIDE = 0x200000;
 constexpr unsigned char CTRL_Z = 0x1A;
 // One block of file data held in memory; large enough that a book is read in
 // a few thousand system calls, small enough to live inside the handle.
@@ -18,14 +23,20 @@ constexpr std::size_t FILE_BLOCK_BYTES = 65536;
 constexpr std::size_t FILE_NAME_BYTES = 4096;
 
 struct TextFile {
-    int fd = -1;
+    int fd = -1;          // the system's descriptor, MEMORY_FD for bytes in memory, -1 when closed
+    std::string* memory = nullptr;  // the bytes of a file held in memory
+    // A file in memory: once this is set, every read and write fails (a
+    // caller's cancel reaches a stage within one block of its data).
+    const std::atomic<bool>* stop = nullptr;
     bool readable = false;
     bool writable = false;
     bool binary = false;
     bool utf8 = false;    // text decoded from UTF-8 into code page 1251 as it is read
     bool utf8_bom = false;  // the file starts with the UTF-8 byte order mark
-    // UTF-8 text only: the minus sign U+2212 reads as '-' and the thin spaces
-    // (U+2009, U+202F) as the no-break space 0xA0 instead of '?'.
+    // UTF-8 text only: the minus sign U+2212 reads as '-', the thin spaces
+    // (U+2009, U+202F) as the no-break space 0xA0, an accented Latin letter
+    // as its plain letter and any other character code page 1251 lacks as
+    // TEXT_WIDE plus its code point, instead of '?'.
     bool typographic = false;
     bool at_end = false;  // a read met the physical end or Ctrl-Z; cleared by a seek
     bool failed = false;  // a read or write of the system failed
@@ -43,9 +54,17 @@ struct TextFile {
     ~TextFile();
 };
 
+// The descriptor of a file whose bytes are held in memory.
+constexpr int MEMORY_FD = 0x7FFFFFFF;
+
 // mode is "r", "w", "r+" or "w+", with the meanings of the C library; files open
 // in text mode. A directory is never opened. Returns false when it cannot open.
 bool text_open(TextFile& f, const char* name, const char* mode);
+// Opens bytes held in memory as a file, with the same modes ("w" and "w+"
+// empty them); the text-mode rules apply as to a file on disk, so a chain run
+// in memory passes the same bytes from stage to stage as one run over files.
+// bytes must outlive the handle.
+bool text_open_memory(TextFile& f, std::string& bytes, const char* mode);
 // Writes what is pending and closes; false when any write since opening failed.
 // Closing a closed handle does nothing and returns true.
 bool text_close(TextFile& f);
@@ -150,6 +169,13 @@ TextForm text_input_form(const char* name, long long* stray);
 // character it is) or UTF-16 with its byte order mark (read through a
 // scratch copy in UTF-8). Text-mode rules apply either way.
 bool text_open_input(TextFile& f, const char* name);
+// The form of a text already open for reading, read from its start as plain
+// bytes and left there.
+TextForm text_form_of(TextFile& f, long long* stray);
+// Chooses how a text already open for reading (bytes in memory, say) is
+// decoded, as text_open_input does for a named file; it is left at its
+// start. A UTF-16 text, which needs a scratch copy, is read as code page 1251.
+void text_choose_input(TextFile& f);
 
 // The last file of this process that could not be opened, read or written,
 // so a failure can be reported by what it concerns: its name and the system's

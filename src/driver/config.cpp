@@ -87,12 +87,12 @@ int Readconfig()
     src.file = &file;
     read_values(src);
 
-    if (Settings.speed < 1 || Settings.speed > 200)
+    if (!speed_in_range(Settings.speed))
         Settings.speed = DEFAULT_SPEED;
-    if (!(Settings.volume >= 0.0f) || Settings.volume > 4.0f)
+    if (!(Settings.volume >= VOLUME_MIN) || Settings.volume > VOLUME_MAX)
         Settings.volume = DEFAULT_VOLUME;
     // The suggested stutter for the speed as repaired, kept as it comes out.
-    if (!(Settings.stutter >= 1.0f) || Settings.stutter > 21.0f)
+    if (!(Settings.stutter >= STUTTER_MIN) || Settings.stutter > STUTTER_MAX)
         Settings.stutter = static_cast<float>(Settings.speed) * 0.1f;
     repair_reading();
     // Always appended, so a file without a voice gives the default a second one.
@@ -209,18 +209,18 @@ int setup_dialogue(std::FILE* answers, const char* name)
         std::printf("The voice name is longer than %d characters! Keeping %s\n",
                     static_cast<int>(VOICE_NAME_CHARS), Settings.voice);
 
-    if (Settings.volume > 4.0f)
-        Settings.volume = 4.0f;
+    if (Settings.volume > VOLUME_MAX)
+        Settings.volume = VOLUME_MAX;
     else if (!(Settings.volume >= 1.0f))
         Settings.volume = 1.0f;
-    if (!(Settings.stutter >= 1.0f))
-        Settings.stutter = 1.0f;
-    else if (Settings.stutter > 21.0f)
-        Settings.stutter = 21.0f;
-    if (Settings.speed > 200)
-        Settings.speed = 200;
-    else if (Settings.speed < 1)
-        Settings.speed = 1;
+    if (!(Settings.stutter >= STUTTER_MIN))
+        Settings.stutter = STUTTER_MIN;
+    else if (Settings.stutter > STUTTER_MAX)
+        Settings.stutter = STUTTER_MAX;
+    if (Settings.speed > SPEED_MAX)
+        Settings.speed = SPEED_MAX;
+    else if (Settings.speed < SPEED_MIN)
+        Settings.speed = SPEED_MIN;
 
     // The file is cut after the new values: the reader looks past the fourth
     // value now, and the tail of a longer old content could read as the fifth.

@@ -8,13 +8,10 @@
 #include "common/sysfile.h"
 #include "common/textfile.h"
 #include "driver/driver_internal.h"
-#include "firstread/firstread.h"
-#include "secondread/secondread.h"
-#include "slogi/slogi.h"
-#include "zvuki/zvuki.h"
+#include "driver/stage_files.h"
 
 const Operations REAL_OPERATIONS = {
-    readconfig_found, Firstread, secondread_found, Slogi, zvuki_found,
+    readconfig_found, firstread_files, secondread_found, slogi_files, zvuki_found,
     Readclipboard, read_standard_input, Setup, Printhelp, Convertmp3, Playwav,
 };
 

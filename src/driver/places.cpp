@@ -8,8 +8,7 @@
 #include "common/sysfile.h"
 #include "common/textfile.h"
 #include "driver/driver_internal.h"
-#include "secondread/secondread.h"
-#include "zvuki/zvuki.h"
+#include "driver/stage_files.h"
 
 int readconfig_found()
 {
@@ -24,7 +23,7 @@ int secondread_found()
 {
     if (!find_data("replace.txt", DataKind::data, Places.dictionary, sizeof Places.dictionary))
         print_data_places("replace.txt", DataKind::data);
-    return Secondread();
+    return secondread_files();
 }
 
 int zvuki_found()
@@ -48,5 +47,5 @@ int zvuki_found()
         note_file_failure(path, 0, "the voice has no recordings (.pcm files)");
         return 0;
     }
-    return Zvuki();
+    return zvuki_files();
 }

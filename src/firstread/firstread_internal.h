@@ -6,5 +6,3 @@
 #include "firstread/everyday/everyday.h"
 #include "firstread/original/original.h"
 
-// Opens the text to be read aloud.
-bool open_input(TextFile& f, const char* name);

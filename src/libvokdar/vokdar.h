@@ -21,6 +21,8 @@ extern "C" {
 #endif
 
 #define VOKDAR_SAMPLE_RATE 22050
+/* The most samples one call of a sample callback receives. */
+#define VOKDAR_BLOCK_SAMPLES 2048
 
 typedef struct vokdar_engine vokdar_engine;
 
@@ -34,7 +36,8 @@ enum vokdar_status {
     VOKDAR_ERR_WRITE = 5,       /* the WAV file could not be written */
     VOKDAR_ERR_CANCELLED = 6,   /* vokdar_cancel, or the callback asked to stop */
     VOKDAR_ERR_BUSY = 7,        /* the engine is already speaking */
-    VOKDAR_ERR_UNSUPPORTED = 8  /* accepted by the interface, not by this voice or build */
+    VOKDAR_ERR_UNSUPPORTED = 8, /* accepted by the interface, not by this voice or build */
+    VOKDAR_ERR_TEXT = 9         /* the text holds a NUL byte, which ends a text the program reads */
 };
 
 /* How the bytes of a text are to be read. AUTO reads UTF-8 when the text is
@@ -67,7 +70,9 @@ int vokdar_open(const char* voice_dir, const char* dictionary, vokdar_engine** e
 void vokdar_close(vokdar_engine* engine);
 
 /* Settings; each applies from the next vokdar_speak call. */
-int vokdar_set_speed(vokdar_engine* engine, int speed);       /* percent, 1..200, as vokdar.cfg */
+/* Percent, 1..200, as vokdar.cfg; the stutter control follows it as the
+ * setup dialogue suggests (speed / 10, vokdar.cfg's 10 at speed 100). */
+int vokdar_set_speed(vokdar_engine* engine, int speed);
 int vokdar_set_volume(vokdar_engine* engine, double volume);  /* loudness factor, 0.0..4.0 */
 int vokdar_set_reading(vokdar_engine* engine, int reading);   /* enum vokdar_reading */
 /* Pitch as a factor of the voice's own, 0.5..2.0 (1.0: the speaker's). */
@@ -80,9 +85,23 @@ int vokdar_set_trim(vokdar_engine* engine, int trim);
  * stops the speaking, which then returns VOKDAR_ERR_CANCELLED. */
 typedef int (*vokdar_sample_fn)(void* user, const int16_t* samples, size_t count);
 
-/* Speaks length bytes of text (NUL bytes in it are read as the program reads
- * them in a file) into the callback. Returns when the whole text is spoken,
- * on cancel, or on failure. */
+/* Receives each pause of the speaking as it comes, after every sample before
+ * it has been handed over: mark is the byte that made it ('.', ',', ';', ':',
+ * '!', '?', '\n' at a line end, '#' at a paragraph break or a dash, '~',
+ * '_' for the short stop after a word before a pause; '`' at the end of the
+ * text), at the samples made before it (counted from the start of the
+ * speaking), length its samples of silence. Lets a caller report progress or
+ * cut a long text at a sentence's end. */
+typedef void (*vokdar_pause_fn)(void* user, int mark, uint64_t at, uint64_t length);
+/* Sets (or, with NULL, clears) the pause callback of the speakings that
+ * follow, by vokdar_speak and vokdar_speak_to_wav alike. */
+int vokdar_set_pause_callback(vokdar_engine* engine, vokdar_pause_fn callback, void* user);
+
+/* Speaks length bytes of text into the callback, in blocks of at most
+ * VOKDAR_BLOCK_SAMPLES samples as they are made. A NUL byte in the text is
+ * read as the program reads it in a file: the text is refused
+ * (VOKDAR_ERR_TEXT) and nothing is spoken. Returns when the whole text is
+ * spoken, on cancel, or on failure. */
 int vokdar_speak(vokdar_engine* engine, const char* text, size_t length, int encoding,
                  vokdar_sample_fn callback, void* user);
 /* The same into a WAV file at path, written as the program writes rech.wav. */

@@ -1,10 +1,10 @@
 // Stage two: word endings of text.tmp rewritten from replace.txt into text2.tmp.
 #include "secondread/secondread.h"
 
-#include <cstdio>
+#include <new>
+#include <string>
+#include <utility>
 
-#include "common/console.h"
-#include "common/datadirs.h"
 #include "common/tables.h"
 #include "secondread/secondread_internal.h"
 
@@ -216,21 +216,39 @@ void process_word_indexed(DictIndex& ix, Word& word)
     each_tail(word, [&](std::size_t p) { return try_tail_indexed(ix, word, p); });
 }
 
-// The dictionary of the run, too large for the stack.
-DictIndex run_index;
+struct Dictionary {
+    TextFile file;
+    std::string bytes;  // the empty dictionary of dictionary_open(nullptr)
+    DictIndex index;
+};
 
-int Secondread()
+void DictionaryFree::operator()(Dictionary* d) const { delete d; }
+
+DictionaryOpen dictionary_open(const char* path, DictionaryPtr& dictionary)
 {
-    std::printf("Secondread initialized...\n");
-    TextFile text, out, dict;
-    if (!text_open(text, "text.tmp", "r"))
-        return fail_wait("Input open fail on second read!");
-    if (!text_open(out, "text2.tmp", "w"))
-        return fail_wait("Output open fail on second read!");
-    if (!text_open_input(dict, Places.dictionary))
-        return fail_wait("Replacement open fail on second read!");
+    DictionaryPtr d(new (std::nothrow) Dictionary);
+    if (!d)
+        return DictionaryOpen::no_memory;
+    if (path == nullptr)
+        text_open_memory(d->file, d->bytes, "r");
+    else if (!text_open_input(d->file, path))
+        return DictionaryOpen::unreadable;
+    dict_index_start(d->index, d->file);
+    dictionary = std::move(d);
+    return DictionaryOpen::opened;
+}
 
-    dict_index_start(run_index, dict);
+void dictionary_load(Dictionary& dictionary)
+{
+    // The index reads every entry at its first lookup.
+    dict_index_first(dictionary.index, SMALL_A, 1);
+}
+
+bool dictionary_failed(const Dictionary& dictionary) { return dictionary.file.failed; }
+
+SecondreadStatus Secondread(TextFile& text, TextFile& out, Dictionary& dictionary)
+{
+    DictIndex& index = dictionary.index;
     Word word;
     for (;;) {
         const int got = read_word(text, word);
@@ -242,7 +260,7 @@ int Secondread()
             continue;
         }
         if (word.length > 0)
-            process_word_indexed(run_index, word);
+            process_word_indexed(index, word);
         text_write(out, word.bytes.data(), word.length);
         if (got == WORD_LAST)
             break;
@@ -250,13 +268,9 @@ int Secondread()
     text_putc(out, END_MARKER);
 
     // A text cut short by a failed read or write must not pass for a done one.
-    const bool read_ok = !text.failed && !dict.failed;
-    const bool written = text_close(out);
-    text_close(text);
-    text_close(dict);
-    if (!written)
-        return fail_wait("Output write fail on second read!");
-    if (!read_ok)
-        return fail_wait("Input read fail on second read!");
-    return 1;
+    if (!text_flush(out) || out.failed)
+        return SecondreadStatus::write_failed;
+    if (text.failed || dictionary.file.failed)
+        return SecondreadStatus::read_failed;
+    return SecondreadStatus::done;
 }

@@ -1,4 +1,36 @@
-// Stage two: word endings of text.tmp rewritten from replace.txt into text2.tmp.
+// Stage two: word endings of text.tmp rewritten from the replacement
+// dictionary (replace.txt's format) into text2.tmp; both texts in the form of
+// src/common/format_text.h.
 #pragma once
 
-int Secondread();
+#include <memory>
+
+#include "common/textfile.h"
+
+// A replacement dictionary, opened once and read as it is used (its entries
+// at the first word looked up), for as many texts as need it.
+struct Dictionary;
+struct DictionaryFree {
+    void operator()(Dictionary* d) const;
+};
+using DictionaryPtr = std::unique_ptr<Dictionary, DictionaryFree>;
+
+enum class DictionaryOpen { opened, unreadable, no_memory };
+// Opens the dictionary file at path (code page 1251, or UTF-8 as an input
+// text); path nullptr gives an empty dictionary, which rewrites nothing.
+DictionaryOpen dictionary_open(const char* path, DictionaryPtr& dictionary);
+// Reads every entry now, rather than at the first word of the first text.
+void dictionary_load(Dictionary& dictionary);
+// Whether a read of the dictionary's file has failed.
+bool dictionary_failed(const Dictionary& dictionary);
+
+enum class SecondreadStatus {
+    done,
+    write_failed,  // out refused a write
+    read_failed,   // the text or the dictionary could not be read to its end
+};
+
+// Rewrites the words of text (open for reading, from its position to its end
+// marker) into out (open for writing), closed by the end marker. Neither is
+// closed; out is flushed.
+SecondreadStatus Secondread(TextFile& text, TextFile& out, Dictionary& dictionary);

@@ -1,9 +1,7 @@
 // Stage three: syllable boundaries of text2.tmp marked into slogi.tmp.
 #include "slogi/slogi.h"
 
-#include <cstdio>
-
-#include "common/console.h"
+#include "common/format_slogi.h"
 #include "common/tables.h"
 #include "slogi/slogi_internal.h"
 
@@ -12,9 +10,6 @@ const char WORD_ENDINGS[] = " \n-+~1";
 namespace {
 
 constexpr unsigned char CHE = 0xF7;        // "ч"
-constexpr unsigned char JOINED = '+';      // a new syllable joined close to the last
-constexpr unsigned char SPLIT = '-';       // a new syllable after an open one
-constexpr unsigned char SPACE_OUT = '_';   // what a space (and the end of the text) becomes
 
 bool vowel(int c) { return c != NO_BYTE && is_vowel(static_cast<unsigned char>(c)); }
 bool delimiter(int c) { return c != NO_BYTE && is_delimiter(static_cast<unsigned char>(c)); }
@@ -33,7 +28,7 @@ bool is_word_ending(unsigned char c) { return in_set(WORD_ENDINGS, c); }
 std::size_t mark_byte(int prev, unsigned char c, int next, std::array<unsigned char, 2>& out)
 {
     if (c == HARD_SIGN) {
-        out[0] = JOINED;
+        out[0] = SYLLABLE_JOINED;
         return 1;
     }
     if (c == SOFT_SIGN) {
@@ -49,11 +44,11 @@ std::size_t mark_byte(int prev, unsigned char c, int next, std::array<unsigned c
     unsigned char mark = 0;
     if (is_vowel(c)) {
         if (vowel(prev) || prev == SOFT_SIGN)
-            mark = JOINED;
+            mark = SYLLABLE_JOINED;
     } else if (!vowel(prev) || next == SOFT_SIGN || delimiter(next)) {
-        mark = JOINED;
+        mark = SYLLABLE_JOINED;
     } else {
-        mark = SPLIT;
+        mark = SYLLABLE_SPLIT;
     }
     if (mark == 0) {
         out[0] = c;
@@ -88,31 +83,22 @@ void mark_text(TextFile& text, TextFile& out)
             prev = c;
             c = next;
         }
-        text_putc(out, (next == NO_BYTE || next == ' ') ? SPACE_OUT : static_cast<unsigned char>(next));
+        text_putc(out, (next == NO_BYTE || next == ' ') ? WORD_END : static_cast<unsigned char>(next));
         if (next == NO_BYTE)
             return;
         c = next_text_byte(text);
     }
 }
 
-int Slogi()
+SlogiStatus Slogi(TextFile& text, TextFile& out)
 {
-    std::printf("Slogi initialized...\n");
-    TextFile text, out;
-    if (!text_open(text, "text2.tmp", "r"))
-        return fail_wait("\nThere is no text2.tmp!\n");
-    if (!text_open(out, "slogi.tmp", "w"))
-        return fail_wait("\nFailed to create file \"slogi.tmp\"!\n");
     mark_text(text, out);
     text_putc(out, END_MARKER);
 
     // Syllables cut short by a failed read or write must not pass for a done file.
-    const bool read_ok = !text.failed;
-    const bool written = text_close(out);
-    text_close(text);
-    if (!written)
-        return fail_wait("\nFailed to write file \"slogi.tmp\"!\n");
-    if (!read_ok)
-        return fail_wait("\nFailed to read file \"text2.tmp\"!\n");
-    return 1;
+    if (!text_flush(out) || out.failed)
+        return SlogiStatus::write_failed;
+    if (text.failed)
+        return SlogiStatus::read_failed;
+    return SlogiStatus::done;
 }

@@ -6,27 +6,15 @@
 #include <array>
 #include <cstdint>
 
+#include "common/format_slogi.h"
 #include "zvuki/recording_name.h"
+#include "zvuki/zvuki.h"
 
 struct SampleWriter;
 struct SampleSource;
 
 using Slog = std::array<char, SLOG_BYTES>;
 
-// A token's join code is a kind of join or, above word_end, the length of the
-// pause after it in samples at speed 100.
-enum class JoinKind : int {
-    joined = 0,    // "+": a syllable boundary inside a word, the next syllable joined close
-    split = 1,     // "-": a syllable boundary inside a word after an open syllable
-    word_end = 2,  // "_": the end of a word
-};
-constexpr int code_of(JoinKind kind) { return static_cast<int>(kind); }
-constexpr bool is_kind(int code, JoinKind kind) { return code == code_of(kind); }
-constexpr bool is_pause(int code) { return code > code_of(JoinKind::word_end); }
-constexpr bool is_inside_word(int code) { return code < code_of(JoinKind::word_end); }
-// One step of pause, in samples at speed 100; the pause codes of the
-// punctuation marks are multiples of it.
-constexpr int PAUSE_UNIT = 500;
 // The shortest pause code: what a word end before a pause mark becomes, and
 // the state before the first syllable (as after a pause: nothing to join to).
 constexpr int SHORTEST_PAUSE = 3;
@@ -37,6 +25,7 @@ constexpr int SHORTEST_PAUSE = 3;
 struct SlogToken {
     Slog text{};
     int code = 0;
+    unsigned char mark = 0;  // the byte that ended it
     int length = 0;         // characters, or TOKEN_END
     bool too_long = false;  // more than 9 characters; text holds the first 9
 };
@@ -72,7 +61,7 @@ struct JoinState {
     Rhythm rhythm;  // the voice's, in the everyday reading; else none
 };
 // The state at the start of a run, with the settings of the run.
-void join_start(JoinState& st);
+void join_start(JoinState& st, const SoundSettings& settings);
 
 // How one syllable is joined: every length and factor, worked out from the
 // state, the syllable and the token after it before a sample is touched.
@@ -111,12 +100,13 @@ float class_gain_for(const Slog& cur, int cur_code);
 
 // Sounds the recording in samples onto out by the plan: the held tail
 // crossfaded into its start, its body, and its own tail held back (in state).
-// false after a failure (message printed, key awaited). The recording is
-// closed either way.
-bool emit_join(JoinState& st, const JoinPlan& plan, SampleSource& samples, SampleWriter& out);
+// false after a failure, which fault then describes. The recording is closed
+// either way.
+bool emit_join(JoinState& st, const JoinPlan& plan, SampleSource& samples, SampleWriter& out,
+               ZvukiResult& fault);
 // Plans and emits one syllable and makes it the previous one; its code may
 // come back as a pause length.
 bool join_slog(JoinState& st, SampleSource& samples, SlogToken& current, const SlogToken& next,
-               SampleWriter& out);
+               SampleWriter& out, ZvukiResult& fault);
 // Writes the held tail unchanged and empties it; called before every pause.
 void flush_held(JoinState& st, SampleWriter& out);

@@ -2,17 +2,13 @@
 // syllable, its body with the fade-out before a pause, and its own tail held
 // back for the next one.
 #include <algorithm>
-#include <cstdio>
+#include <cstring>
 
-#include "common/console.h"
 #include "zvuki/join.h"
 #include "zvuki/recordings.h"
 #include "zvuki/sample_writer.h"
 
 namespace {
-
-// Room for the longest message of the joiner with its numbers and file name.
-constexpr std::size_t MESSAGE_BYTES = 160;
 
 // Held samples from position from on, 0 outside the buffer.
 void tail_range(const JoinState& st, long long from, std::int16_t* to, std::size_t m)
@@ -30,14 +26,15 @@ long long chunk_of(long long want) { return std::min<long long>(want, CHUNK_SAMP
 
 // One emission under way: the samples still to sound and where the new tail goes.
 struct Emission {
-    Emission(JoinState& s, const JoinPlan& p, SampleSource& from, SampleWriter& to)
-        : st(s), plan(p), src(from), out(to), n(p.samples)
+    Emission(JoinState& s, const JoinPlan& p, SampleSource& from, SampleWriter& to, ZvukiResult& f)
+        : st(s), plan(p), src(from), out(to), fault(f), n(p.samples)
     {
     }
     JoinState& st;
     const JoinPlan& plan;
     SampleSource& src;
     SampleWriter& out;
+    ZvukiResult& fault;
     long long n;             // samples of the recording still to sound
     long long faded = 0;     // samples faded so far
     std::size_t store = 0;   // the next place in the tail buffer
@@ -51,17 +48,15 @@ struct Emission {
             std::copy_n(v, std::min(m, st.tail_buffer.size() - store), st.tail_buffer.data() + store);
         store += m;
     }
-    bool fail(const char* message)
+    // The recording is closed and the fault says what went wrong where.
+    bool fail(ZvukiFault what, long long first = 0, long long second = 0)
     {
         source_close(src);
-        fail_wait(message);
+        fault.fault = what;
+        fault.first = first;
+        fault.second = second;
+        std::strncpy(fault.recording.data(), src.name, fault.recording.size() - 1);
         return false;
-    }
-    bool fail_on_file(const char* format)
-    {
-        char message[MESSAGE_BYTES];
-        std::snprintf(message, sizeof message, format, src.name);
-        return fail(message);
     }
 };
 
@@ -88,17 +83,13 @@ bool emit_crossfade(Emission& e)
         // The steps before t go out, the rest is held.
         const auto sent = static_cast<std::size_t>(std::clamp<long long>(t - j, 0, static_cast<long long>(got)));
         if (sent > 0 && !put_samples(e.out, e.chunk.data(), sent))
-            return e.fail("\nError imposible to write to output on morph!\n");
+            return e.fail(ZvukiFault::write_on_morph);
         e.keep(e.chunk.data() + sent, got - sent);
         e.n -= static_cast<long long>(got);
         j += static_cast<long long>(got);
         if (got < want) {
             --e.n;
-            char message[MESSAGE_BYTES];
-            std::snprintf(message, sizeof message,
-                          "\nError imposible to read from slogtmp on morph second!%lld %lld\n", p.overlap_len,
-                          e.n);
-            return e.fail(message);
+            return e.fail(ZvukiFault::read_on_morph, p.overlap_len, e.n);
         }
     }
     return true;
@@ -117,7 +108,7 @@ bool emit_body(Emission& e)
             e.n -= m;
             unfaded -= m;
             if (!ok)
-                return e.fail_on_file("\nError imposible to write to output on main1 %s!\n");
+                return e.fail(ZvukiFault::write_on_main);
             if (m > 0)
                 continue;
         }
@@ -132,11 +123,11 @@ bool emit_body(Emission& e)
             e.faded += static_cast<long long>(got);
         }
         if (got > 0 && !put_samples(e.out, from, got))
-            return e.fail_on_file("\nError imposible to write to output on main1 %s!\n");
+            return e.fail(ZvukiFault::write_on_main);
         e.n -= static_cast<long long>(got);
         unfaded -= static_cast<long long>(got);
         if (got < want)
-            return e.fail_on_file("\nError imposible to read from slogtmp on main1 %s!\n");
+            return e.fail(ZvukiFault::read_on_main);
     }
     return true;
 }
@@ -161,29 +152,25 @@ bool emit_tail(Emission& e)
         e.faded += static_cast<long long>(faded);
         const std::size_t got = plain + faded;
         e.n -= static_cast<long long>(got);
-        if (got < want) {
-            char message[MESSAGE_BYTES];
-            std::snprintf(message, sizeof message, "\nError imposible to read from slogtmp buffer read! %lld %s\n",
-                          e.n, e.src.name);
-            return e.fail(message);
-        }
+        if (got < want)
+            return e.fail(ZvukiFault::read_on_tail, e.n);
     }
     return true;
 }
 
 }  // namespace
 
-bool emit_join(JoinState& st, const JoinPlan& plan, SampleSource& samples, SampleWriter& out)
+bool emit_join(JoinState& st, const JoinPlan& plan, SampleSource& samples, SampleWriter& out, ZvukiResult& fault)
 {
-    Emission e(st, plan, samples, out);
+    Emission e(st, plan, samples, out, fault);
     long long available = plan.recording;
     if (plan.skip > 0) {
-        if (source_skip(samples, plan.skip)) {
-            e.n -= plan.skip;
-            available -= plan.skip;
-        } else {
-            fail_wait("\nError imposible to read from slogtmp on skips!\n");
-        }
+        // A recording that cannot be positioned would be sounded from the
+        // wrong sample on: the stage stops instead.
+        if (!source_skip(samples, plan.skip))
+            return e.fail(ZvukiFault::read_on_skip);
+        e.n -= plan.skip;
+        available -= plan.skip;
     }
     source_start(samples, available, plan.gain);
     if (plan.crossfade && !emit_crossfade(e))
@@ -195,11 +182,12 @@ bool emit_join(JoinState& st, const JoinPlan& plan, SampleSource& samples, Sampl
     return true;
 }
 
-bool join_slog(JoinState& st, SampleSource& samples, SlogToken& current, const SlogToken& next, SampleWriter& out)
+bool join_slog(JoinState& st, SampleSource& samples, SlogToken& current, const SlogToken& next, SampleWriter& out,
+               ZvukiResult& fault)
 {
     const JoinPlan plan = plan_join(st, current, samples.size / 2, next);
     current.code = plan.code;
-    if (!emit_join(st, plan, samples, out))
+    if (!emit_join(st, plan, samples, out, fault))
         return false;
     for (std::size_t i = 0; i < st.prev_slog.size(); ++i) {
         st.prev_slog[i] = current.text[i];

@@ -35,7 +35,6 @@ constexpr unsigned char LETTER_F = 0xF4;     // ф
 constexpr unsigned char LETTER_KH = 0xF5;    // х
 constexpr unsigned char LETTER_Y = 0xFB;     // ы
 constexpr unsigned char LETTER_YU = 0xFE;    // ю
-constexpr unsigned char PAUSE_MARK = '#';
 
 // Pause lengths the joiner gives a syllable, at speed 100.
 constexpr int WORD_PAUSE = PAUSE_UNIT * 100;  // before "и" or a voiceless stop
@@ -216,13 +215,14 @@ void plan_overlap(const JoinState& st, const SlogToken& current, JoinPlan& p)
 
 }  // namespace
 
-void join_start(JoinState& st)
+void join_start(JoinState& st, const SoundSettings& settings)
 {
+    st = JoinState{};
     // The stage divides by the speed; a value the settings loader would have
     // repaired gets the same repair here.
-    st.speed = (Settings.speed < 1 || Settings.speed > 200) ? DEFAULT_SPEED : Settings.speed;
-    st.stutter = Settings.stutter;
-    st.volume = Settings.volume;
+    st.speed = speed_in_range(settings.speed) ? settings.speed : DEFAULT_SPEED;
+    st.stutter = settings.stutter;
+    st.volume = settings.volume;
 }
 
 float class_factor_for(const Slog& cur, const Slog& prev, int cur_code, float& shrink_factor)

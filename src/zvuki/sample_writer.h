@@ -3,12 +3,12 @@
 #pragma once
 
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#include "common/textfile.h"
+#include "common/format_samples.h"
+#include "zvuki/zvuki.h"
 
 // A floating value as a 16-bit sample: truncated toward zero and clamped to
 // -32768..32767, so loud speech saturates instead of wrapping into clicks; NaN
@@ -34,49 +34,25 @@ inline std::int16_t int_to_sample(double value)
 // Whether every sample times g lies within the range of int.
 inline bool gain_in_int_range(double g) { return g > -65536.0 && g < 65536.0; }
 
-// Little-endian sample bytes as samples and back; on a little-endian machine
-// plain copies.
-inline void samples_from_bytes(const unsigned char* from, std::int16_t* to, std::size_t m)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(to, from, 2 * m);
-    } else {
-        for (std::size_t i = 0; i < m; ++i)
-            to[i] = static_cast<std::int16_t>(
-                static_cast<std::uint16_t>(from[2 * i] | (from[2 * i + 1] << 8)));
-    }
-}
-
-inline void samples_to_bytes(const std::int16_t* from, unsigned char* to, std::size_t m)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(to, from, 2 * m);
-    } else {
-        for (std::size_t i = 0; i < m; ++i) {
-            const auto u = static_cast<std::uint16_t>(from[i]);
-            to[2 * i] = static_cast<unsigned char>(u & 0xFF);
-            to[2 * i + 1] = static_cast<unsigned char>(u >> 8);
-        }
-    }
-}
-
-// Samples bound for rech.wav, gathered into writes of about OUT_BLOCK_BYTES.
+// Samples bound for the sink, gathered into writes of the sink's block_bytes.
 // Computed samples are copied into the block; bytes that stay put for the
 // whole run (a syllable's samples already at their loudness, silence) are
 // only listed, and the system takes all of them from where they lie in one
 // call. Once a write has failed, every later put reports failure too.
-constexpr std::size_t OUT_BLOCK_BYTES = std::size_t{256} << 10;
+constexpr std::size_t OUT_BLOCK_BYTES = SAMPLE_BLOCK_BYTES;
 constexpr int OUT_PARTS = 1024;
 struct SampleWriter {
-    TextFile* file = nullptr;
+    SampleSink* sink = nullptr;
+    std::size_t write_bytes = OUT_BLOCK_BYTES;  // a write is due when the parts hold this much
     std::array<unsigned char, OUT_BLOCK_BYTES> block;
     std::size_t used = 0;     // bytes of block taken
     std::array<iovec, OUT_PARTS> parts;
     int part_count = 0;
     std::size_t pending = 0;  // bytes the parts hold
+    long long listed = 0;     // bytes handed to the writer since the start
     bool failed = false;
 };
-void writer_start(SampleWriter& w, TextFile& file);
+void writer_start(SampleWriter& w, SampleSink& sink);
 // Writes what is pending; false once any write has failed.
 bool flush_samples(SampleWriter& w);
 // count zero samples; false at a failed write.

@@ -1,13 +1,13 @@
 // The 44-byte RIFF WAVE header of rech.wav: 16-bit mono PCM at 22050 samples per second.
 #include <cstdio>
 
-#include "common/console.h"
+#include "zvuki/sample_writer.h"
 #include "zvuki/wav_header.h"
 
 namespace {
 
-constexpr std::uint16_t CHANNELS = 1;
-constexpr std::uint16_t BITS_PER_SAMPLE = 16;
+constexpr std::uint16_t CHANNELS = SAMPLE_CHANNELS;
+constexpr std::uint16_t BITS_PER_SAMPLE = 8 * SAMPLE_BYTES;
 constexpr std::uint16_t BLOCK_ALIGN = CHANNELS * BITS_PER_SAMPLE / 8;
 constexpr std::uint16_t FORMAT_PCM = 1;
 constexpr std::uint32_t FORMAT_CHUNK_BYTES = 16;
@@ -64,13 +64,58 @@ void wav_header_bytes(WavHeader& h, std::int64_t total_length)
     put_u32_le(&h[40], data_size);                     // total_length - 44: the sample bytes
 }
 
-int Wavetag(TextFile& out, std::int64_t total_length)
+bool Wavetag(TextFile& out, std::int64_t total_length)
 {
     if (!text_set_binary(out))
-        return fail_wait("Error on mode set");
+        return false;
     text_seek(out, 0, SEEK_SET);
     WavHeader h;
     wav_header_bytes(h, total_length);
     text_write(out, h.data(), h.size());
-    return 1;
+    return true;
+}
+
+namespace {
+
+// The samples go after everything the file holds; then the header's two
+// sizes follow (also after a write the disk took only part of): a run killed
+// at any moment, or stopped by a full disk, leaves a file that describes what
+// it holds. Both sizes in one write: a run killed between two writes would
+// leave them disagreeing.
+bool write_to_wav(void* user, iovec* parts, int count)
+{
+    TextFile& f = *static_cast<TextFile*>(user);
+    const bool ok = text_write_parts(f, parts, count);
+    const long long length = text_tell(f);
+    if (f.binary && f.pos == 0 && length >= WAV_HEADER_BYTES) {
+        WavHeader h;
+        wav_header_bytes(h, length);
+        text_write_at(f, WAV_SIZES_FROM, h.data() + WAV_SIZES_FROM, h.size() - WAV_SIZES_FROM);
+    }
+    return ok;
+}
+
+}  // namespace
+
+bool wav_start(TextFile& file) { return Wavetag(file, 0); }
+
+SampleSink wav_sink(TextFile& file)
+{
+    SampleSink sink;
+    sink.user = &file;
+    sink.write = write_to_wav;
+    return sink;
+}
+
+bool wav_finish(TextFile& file, long long& total_length)
+{
+    // Everything goes to the disk first, so the length measured is what the
+    // file really holds even when the disk filled up.
+    const bool flushed = text_flush(file);
+    const long long pos = text_tell(file);
+    text_seek(file, 0, SEEK_END);
+    total_length = text_tell(file);
+    text_seek(file, pos, SEEK_SET);
+    Wavetag(file, total_length);
+    return text_flush(file) && flushed && !file.failed;
 }

@@ -1,10 +1,9 @@
 // The sound stage's output: computed samples gathered into a block, lasting
-// ones listed where they lie, all of it written by one pwritev per block's
-// worth.
+// ones listed where they lie, all of it handed to the sink (for rech.wav one
+// pwritev) per block's worth.
 #include <algorithm>
 
 #include "zvuki/sample_writer.h"
-#include "zvuki/wav_header.h"
 
 namespace {
 
@@ -16,6 +15,7 @@ constexpr std::size_t LASTING_MIN_BYTES = 1024;
 // Lists n bytes at data; those right behind the last part join it.
 void add_part(SampleWriter& w, const unsigned char* data, std::size_t n)
 {
+    w.listed += static_cast<long long>(n);
     if (w.part_count > 0) {
         iovec& last = w.parts[static_cast<std::size_t>(w.part_count - 1)];
         if (static_cast<unsigned char*>(last.iov_base) + last.iov_len == data) {
@@ -33,7 +33,7 @@ void add_part(SampleWriter& w, const unsigned char* data, std::size_t n)
 // boundaries by the header's 44 bytes. Lined up with them, they cost the
 // system a sixth less up to a few gigabytes, but half again as much for a
 // book of 14 GB once the page cache is under pressure.
-std::size_t room_in_write(const SampleWriter& w) { return OUT_BLOCK_BYTES - w.pending; }
+std::size_t room_in_write(const SampleWriter& w) { return w.write_bytes - w.pending; }
 
 // n bytes copied into the block from from, or zeros for a null from.
 bool copy_bytes(SampleWriter& w, const unsigned char* from, std::size_t n)
@@ -55,9 +55,13 @@ bool copy_bytes(SampleWriter& w, const unsigned char* from, std::size_t n)
 
 }  // namespace
 
-void writer_start(SampleWriter& w, TextFile& file)
+void writer_start(SampleWriter& w, SampleSink& sink)
 {
-    w.file = &file;
+    w.sink = &sink;
+    // Whole samples in every write, none larger than the block.
+    const std::size_t asked = sink.block_bytes - sink.block_bytes % SAMPLE_BYTES;
+    w.write_bytes = asked < SAMPLE_BYTES || asked > OUT_BLOCK_BYTES ? OUT_BLOCK_BYTES : asked;
+    w.listed = 0;
     w.used = 0;
     w.part_count = 0;
     w.pending = 0;
@@ -66,25 +70,11 @@ void writer_start(SampleWriter& w, TextFile& file)
 
 bool flush_samples(SampleWriter& w)
 {
-    if (w.part_count > 0 && !text_write_parts(*w.file, w.parts.data(), w.part_count))
+    if (w.part_count > 0 && !w.failed && !w.sink->write(w.sink->user, w.parts.data(), w.part_count))
         w.failed = true;
     w.used = 0;
     w.part_count = 0;
     w.pending = 0;
-    // The header's two sizes follow every write, after its samples (also
-    // after a write the disk took only part of): a run killed at any moment,
-    // or stopped by a full disk, leaves a file that describes what it holds.
-    if (w.file == nullptr)
-        return !w.failed;
-    TextFile& f = *w.file;
-    const long long length = text_tell(f);
-    if (f.binary && f.pos == 0 && length >= WAV_HEADER_BYTES) {
-        // Both sizes in one write: a run killed between two writes would
-        // leave them disagreeing.
-        WavHeader h;
-        wav_header_bytes(h, length);
-        text_write_at(f, WAV_SIZES_FROM, h.data() + WAV_SIZES_FROM, h.size() - WAV_SIZES_FROM);
-    }
     return !w.failed;
 }
 

@@ -1,55 +1,39 @@
-// Stage four: the syllables of slogi.tmp spoken into rech.wav from the voice's recordings.
+// Stage four: the syllables of slogi.tmp spoken into samples from the voice's recordings.
 #include "zvuki/zvuki.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <new>
 
-#include "common/console.h"
 #include "common/datadirs.h"
 #include "common/settings.h"
 #include "common/tables.h"
 #include "zvuki/recording_name.h"
 #include "zvuki/zvuki_internal.h"
 
-namespace {
+// The recordings, and everything one run of the stage works with.
+struct Voice {
+    char root[DATA_PATH_BYTES] = "";
+    char prefix[VOICE_BYTES] = "";
+    std::size_t root_len = 0;
+    std::size_t prefix_len = 0;
+    Rhythm rhythm;  // the voice's own, if it has one
+    VoiceStore store;
+    TextFile recording;
+    SampleSource source;
+    SampleWriter out;
+    JoinState join;
+    SlogToken next;
+    SlogToken cur;
+};
 
-// The terminators of a token and the join codes they give it.
-struct JoinCode {
-    char terminator;
-    int code;
-};
-constexpr JoinCode JOIN_CODES[] = {
-    {'+', code_of(JoinKind::joined)},
-    {'-', code_of(JoinKind::split)},
-    {'_', code_of(JoinKind::word_end)},
-    {'~', 1 * PAUSE_UNIT},    // pause
-    {'\n', 6 * PAUSE_UNIT},   // end of a paragraph
-    {',', 6 * PAUSE_UNIT},
-    {';', 12 * PAUSE_UNIT},
-    {'#', 20 * PAUSE_UNIT},   // a pause of its own; the "#" stays in the token
-    {':', 25 * PAUSE_UNIT},
-    {'!', 27 * PAUSE_UNIT},
-    {'.', 30 * PAUSE_UNIT},
-    {'?', 35 * PAUSE_UNIT},
-    {static_cast<char>(END_MARKER), 0},  // end of the stream
-};
+void VoiceFree::operator()(Voice* v) const { delete v; }
+
+namespace {
 
 // The marks of the progress bar: one per twentieth of slogi.tmp.
 constexpr double PROGRESS_STEP = 0.05;
-const char WRITE_FAILED[] = "\nError imposible to write to output!\n";
-
-// The join code of every byte, -1 for a byte that is no terminator.
-constexpr std::array<int, 256> JOIN_CODE_TABLE = [] {
-    std::array<int, 256> t{};
-    t.fill(-1);
-    for (const JoinCode& j : JOIN_CODES)
-        t[static_cast<unsigned char>(j.terminator)] = j.code;
-    return t;
-}();
-int join_code_of(int c) { return c >= 0 && c < 256 ? JOIN_CODE_TABLE[static_cast<std::size_t>(c)] : -1; }
 
 // The end of slogi.tmp counts as its end marker: a file cut short ends the
 // speech where it stops.
@@ -61,196 +45,207 @@ int next_byte(TextFile& in)
 
 enum class Sound { sounded, dropped, failed };
 
-// Everything one run of the stage works with.
-struct Stage {
-    TextFile slogi;
-    TextFile rech;
-    TextFile recording;
-    SampleWriter out;
-    SlogToken next;
-    SlogToken cur;
-    std::size_t prefix_len = 0;
-    JoinState join;
-    VoiceStore voices;
-    SampleSource source;
+// The path of a recording: the voice's root, its prefix, the name. false when
+// the prefix and the name pass the voice setting's room.
+bool recording_path(const Voice& v, const char* name, char (&path)[DATA_PATH_BYTES])
+{
+    const std::size_t name_len = std::strlen(name);
+    if (v.prefix_len + name_len > VOICE_BYTES - 1)
+        return false;
+    std::memcpy(path, v.root, v.root_len);
+    std::memcpy(path + v.root_len, v.prefix, v.prefix_len);
+    std::memcpy(path + v.root_len + v.prefix_len, name, name_len + 1);
+    return true;
+}
+
+// One run: the text, the voice, where the samples go and who hears of it.
+struct Run {
+    TextFile& slogi;
+    Voice& v;
+    const SoundSettings& settings;
+    const ZvukiEvents& events;
+    ZvukiResult result;
+    long long silence_due = 0;  // trimmed speech: the pauses not yet written
+    bool sounded = false;       // a syllable has been sounded
 };
 
-void write_silence(Stage& s, long long count)
+void progress(const Run& r, ZvukiProgress what)
 {
-    if (!put_silence(s.out, count))
-        fail_wait(WRITE_FAILED);
+    if (r.events.progress != nullptr)
+        r.events.progress(r.events.user, what);
 }
 
-// The length of rech.wav goes into its header; then both files are closed.
-// false when any write to rech.wav failed.
-bool close_stage(Stage& s)
-{
-    TextFile& rech = s.rech;
-    // Everything goes to the disk first, so the length measured is what the
-    // file really holds even when the disk filled up.
-    flush_samples(s.out);
-    text_flush(rech);
-    const long long pos = text_tell(rech);
-    text_seek(rech, 0, SEEK_END);
-    const long long total_length = text_tell(rech);
-    text_seek(rech, pos, SEEK_SET);
-    Wavetag(rech, total_length);
-    if (wav_too_long(total_length))
-        std::printf("%s", WAV_TOO_LONG_MESSAGE);
-    text_close(s.slogi);
-    return text_close(rech) && !s.out.failed;
-}
+bool stopped(const Run& r) { return r.events.stop != nullptr && r.events.stop->load(std::memory_order_relaxed); }
 
-int fail_stage(Stage& s)
+// Silence goes out at once, or, when the speech is trimmed, only once a
+// syllable follows it.
+void write_silence(Run& r, long long count)
 {
-    close_stage(s);
-    return 0;
+    if (r.settings.trim)
+        r.silence_due += r.sounded ? count : 0;
+    else
+        put_silence(r.v.out, count);
 }
 
 // The recording of the current syllable as a source of samples: held in the
 // store, or opened (and then kept in the store when there is room).
-Sound open_recording(Stage& s, const char* name, const char* path)
+Sound open_recording(Run& r, const char* name, const char* path)
 {
-    SampleSource& src = s.source;
-    KeptRecording& slot = voice_slot(s.voices, name);
+    Voice& v = r.v;
+    SampleSource& src = v.source;
+    KeptRecording& slot = voice_slot(v.store, name);
     src.file = nullptr;
     src.start = 0;
-    src.store = &s.voices;
+    src.store = &v.store;
     src.kept = nullptr;
     src.name = name;
     if (slot.name[0] == '\0') {
         // Read-only: a voice installed where the user cannot write is still a voice.
-        TextFile& file = s.recording;
+        TextFile& file = v.recording;
         if (!text_open(file, path, "r")) {
-            std::printf("\nNo %s slog\n", name);
+            if (r.events.missing != nullptr)
+                r.events.missing(r.events.user, name);
             return Sound::dropped;
         }
         if (!text_set_binary(file)) {
             text_close(file);
-            fail_wait("Error on mode set");
+            r.result.fault = ZvukiFault::mode_set;
             return Sound::failed;
         }
         const long long pos = text_tell(file);
         text_seek(file, 0, SEEK_END);
         src.size = text_tell(file);
         text_seek(file, pos, SEEK_SET);
-        if (!voice_keep(s.voices, slot, name, file, src.size)) {
+        if (!voice_keep(v.store, slot, name, file, src.size)) {
             src.file = &file;
             return Sound::sounded;
         }
     }
-    src.bytes = s.voices.arena.data() + slot.at;
+    src.bytes = v.store.arena.data() + slot.at;
     src.size = static_cast<long long>(slot.size);
     src.kept = &slot;
     return Sound::sounded;
 }
 
-Sound sound_syllable(Stage& s)
+Sound sound_syllable(Run& r)
 {
-    const SlogToken& cur = s.cur;
+    Voice& v = r.v;
+    const SlogToken& cur = v.cur;
     std::array<char, RECORDING_NAME_BYTES> file_name;
     // An over-long token or path is dropped like a syllable without a recording name.
     if (cur.too_long || !recording_file_name(cur.text.data(), strnlen(cur.text.data(), SLOG_BYTES - 1), file_name))
         return Sound::dropped;
     const char* name = file_name.data();
-    const std::size_t name_len = std::strlen(name);
-    if (s.prefix_len + name_len > VOICE_BYTES - 1)
-        return Sound::dropped;
-    // The directory the driver found the voice in, if not here, goes first.
     char path[DATA_PATH_BYTES];
-    const std::size_t root_len = strnlen(Places.voice_root, DATA_PATH_BYTES - VOICE_BYTES);
-    std::memcpy(path, Places.voice_root, root_len);
-    std::memcpy(path + root_len, Settings.voice, s.prefix_len);
-    std::memcpy(path + root_len + s.prefix_len, name, name_len + 1);
-
-    const Sound opened = open_recording(s, name, path);
+    if (!recording_path(v, name, path))
+        return Sound::dropped;
+    const Sound opened = open_recording(r, name, path);
     if (opened != Sound::sounded)
         return opened;
-    return join_slog(s.join, s.source, s.cur, s.next, s.out) ? Sound::sounded : Sound::failed;
+    if (r.silence_due > 0) {
+        put_silence(v.out, r.silence_due);
+        r.silence_due = 0;
+    }
+    r.sounded = true;
+    return join_slog(v.join, v.source, v.cur, v.next, v.out, r.result) ? Sound::sounded : Sound::failed;
 }
 
 // The held tail goes out before a pause; a pause code becomes silence.
-void pause_step(Stage& s)
+void pause_step(Run& r)
 {
-    JoinState& st = s.join;
-    const int code = s.cur.code;
+    Voice& v = r.v;
+    JoinState& st = v.join;
+    const int code = v.cur.code;
     if (is_pause(code)) {
-        flush_held(st, s.out);
+        flush_held(st, v.out);
         st.prev_code = code * 100 / st.speed;
     } else {
         st.prev_code = code;
     }
-    if (is_pause(st.prev_code))
-        write_silence(s, st.prev_code - 2);
+    if (!is_pause(st.prev_code))
+        return;
+    const long long length = st.prev_code - 2;
+    SampleSink& sink = *v.out.sink;
+    if (sink.pause != nullptr && flush_samples(v.out))
+        sink.pause(sink.pause_user, v.cur.mark, v.out.listed / SAMPLE_BYTES + r.silence_due, length);
+    write_silence(r, length);
 }
 
-void shift_token(Stage& s)
+void shift_token(Voice& v)
 {
-    SlogToken& cur = s.cur;
-    const SlogToken& next = s.next;
+    SlogToken& cur = v.cur;
+    const SlogToken& next = v.next;
     for (std::size_t i = 0; i < cur.text.size(); ++i) {
         cur.text[i] = next.text[i];
         if (next.text[i] == '\0')
             break;
     }
     cur.code = next.code;
+    cur.mark = next.mark;
     cur.length = next.length;
     cur.too_long = next.too_long;
 }
 
-// The main loop: each step sounds the token read by the step before, so the
-// joiner can look one token ahead.
-int speak(Stage& s)
-{
-    const long long pos = text_tell(s.slogi);
-    text_seek(s.slogi, 0, SEEK_END);
-    const double size = static_cast<double>(text_tell(s.slogi));
-    text_seek(s.slogi, pos, SEEK_SET);
-    std::printf("\n[");
-    std::fflush(stdout);
+// Where the reader stands in slogi, as a fraction of the whole.
+struct Progress {
+    double size = 0;
+    double step = PROGRESS_STEP;
+};
 
-    join_start(s.join);
-    // In the everyday reading a voice may bring its own rhythm.
-    if (Settings.reading == READING_EVERYDAY) {
-        char path[DATA_PATH_BYTES + sizeof RHYTHM_FILE];
-        const std::size_t root_len = strnlen(Places.voice_root, DATA_PATH_BYTES - VOICE_BYTES);
-        std::memcpy(path, Places.voice_root, root_len);
-        std::memcpy(path + root_len, Settings.voice, s.prefix_len);
-        std::memcpy(path + root_len + s.prefix_len, RHYTHM_FILE, sizeof RHYTHM_FILE);
-        read_rhythm(path, s.join.rhythm);
+void progress_step(Run& r, Progress& p)
+{
+    if (p.size > 0 && static_cast<double>(text_tell(r.slogi)) / p.size > p.step) {
+        p.step += PROGRESS_STEP;
+        progress(r, ZvukiProgress::step);
     }
-    double progress_step = PROGRESS_STEP;
+}
+
+// The main loop: each step sounds the token read by the step before, so the
+// joiner can look one token ahead. false when the run stops early.
+bool speak(Run& r)
+{
+    Voice& v = r.v;
+    Progress p;
+    const long long pos = text_tell(r.slogi);
+    text_seek(r.slogi, 0, SEEK_END);
+    p.size = static_cast<double>(text_tell(r.slogi));
+    text_seek(r.slogi, pos, SEEK_SET);
+    progress(r, ZvukiProgress::start);
+
     bool last = false;
     while (!last) {
-        if (size > 0 && static_cast<double>(text_tell(s.slogi)) / size > progress_step) {
-            progress_step += PROGRESS_STEP;
-            console_mark();
+        if (stopped(r)) {
+            r.result.fault = ZvukiFault::stopped;
+            return false;
         }
-        shift_token(s);
-        if (s.cur.length == TOKEN_END) {
+        progress_step(r, p);
+        shift_token(v);
+        if (v.cur.length == TOKEN_END) {
             last = true;
-            s.cur.code = END_CODE;
+            v.cur.code = END_CODE;
         } else {
-            read_slog_token(s.slogi, s.next);
+            read_slog_token(r.slogi, v.next);
             // A token that ended at its first byte makes neither sound nor pause.
-            if (s.cur.length == 0)
+            if (v.cur.length == 0)
                 continue;
         }
-        if (s.cur.text[0] == '\0')
+        if (v.cur.text[0] == '\0')
             continue;
-        if (s.cur.text[0] != '#') {
-            const Sound result = sound_syllable(s);
+        if (v.cur.text[0] != PAUSE_MARK) {
+            const Sound result = sound_syllable(r);
             if (result == Sound::failed)
-                return fail_stage(s);
+                return false;
             if (result == Sound::dropped)
                 continue;
         }
-        pause_step(s);
+        pause_step(r);
+        if (v.out.failed) {
+            r.result.fault = ZvukiFault::write;
+            return false;
+        }
     }
-    std::printf("]\n\n");
-    if (!close_stage(s))
-        return fail_wait(WRITE_FAILED);
-    return 1;
+    progress(r, ZvukiProgress::end);
+    return true;
 }
 
 }  // namespace
@@ -271,9 +266,10 @@ void read_slog_token(TextFile& in, SlogToken& token)
         const int code = join_code_of(c);
         if (code >= 0) {
             token.code = code;
-            if (c == '#') {
+            token.mark = static_cast<unsigned char>(c);
+            if (c == PAUSE_MARK) {
                 if (i < SLOG_BYTES - 1)
-                    token.text[static_cast<std::size_t>(i)] = '#';
+                    token.text[static_cast<std::size_t>(i)] = static_cast<char>(PAUSE_MARK);
                 ++i;
             }
             if (i > SLOG_BYTES - 1) {
@@ -304,28 +300,59 @@ void read_slog_token(TextFile& in, SlogToken& token)
     }
 }
 
-int Zvuki()
+bool voice_open(const char* root, const char* prefix, VoicePtr& voice)
 {
-    std::printf("Zvuki initialized...\n");
-    // Over 12 MiB, most of it touched only as the voice fills it.
-    const std::unique_ptr<Stage> stage(new (std::nothrow) Stage);
-    if (!stage)
-        return fail_wait("Not enough memory for the sound stage\n");
-    Stage& s = *stage;
-    if (!text_open(s.slogi, "slogi.tmp", "r"))
-        return fail_wait("slogi.tmp could not be found");
-    if (!text_open(s.rech, Places.speech, "w+")) {
-        text_close(s.slogi);
-        return fail_wait("Output not open\n");
+    const std::size_t root_len = std::strlen(root);
+    // Room for the prefix and the longest recording name behind the root.
+    if (root_len >= DATA_PATH_BYTES - VOICE_BYTES)
+        return false;
+    VoicePtr v(new (std::nothrow) Voice);
+    if (!v)
+        return false;
+    std::memcpy(v->root, root, root_len + 1);
+    v->root_len = root_len;
+    v->prefix_len = strnlen(prefix, VOICE_BYTES - 1);
+    std::memcpy(v->prefix, prefix, v->prefix_len);
+    v->prefix[v->prefix_len] = '\0';
+    char path[DATA_PATH_BYTES + VOICE_BYTES + sizeof RHYTHM_FILE];
+    std::snprintf(path, sizeof path, "%s%s%s", v->root, v->prefix, RHYTHM_FILE);
+    read_rhythm(path, v->rhythm);
+    voice = std::move(v);
+    return true;
+}
+
+bool voice_has_recordings(Voice& voice)
+{
+    for (const char* p = VOWELS; *p != '\0'; ++p) {
+        std::array<char, RECORDING_NAME_BYTES> name;
+        if (!recording_file_name(p, 1, name))
+            continue;
+        char path[DATA_PATH_BYTES];
+        TextFile f;
+        if (recording_path(voice, name.data(), path) && text_open(f, path, "r"))
+            return true;
     }
-    writer_start(s.out, s.rech);
-    if (!Wavetag(s.rech, 0)) {
-        fail_wait("Wavetag failed first call\n");
-        return fail_stage(s);
-    }
-    // From here on the header's sizes describe what the file holds.
-    flush_samples(s.out);
-    write_silence(s, LEAD_IN_SAMPLES);
-    s.prefix_len = strnlen(Settings.voice, VOICE_BYTES);
-    return speak(s);
+    return false;
+}
+
+ZvukiResult Zvuki(TextFile& slogi, Voice& voice, const SoundSettings& settings, SampleSink& sink,
+                  const ZvukiEvents& events)
+{
+    Run r{slogi, voice, settings, events, {}};
+    voice.next = SlogToken{};
+    voice.cur = SlogToken{};
+    join_start(voice.join, settings);
+    // In the everyday reading a voice may bring its own rhythm.
+    if (settings.reading == READING_EVERYDAY)
+        voice.join.rhythm = voice.rhythm;
+    writer_start(voice.out, sink);
+    if (!settings.trim)
+        put_silence(voice.out, LEAD_IN_SAMPLES);
+    const bool spoken = speak(r);
+    // What was made goes out, also after a failure: a file then holds the
+    // speech up to it.
+    const bool written = flush_samples(voice.out);
+    if (spoken && !written)
+        r.result.fault = ZvukiFault::write;
+    return r.result;
 }

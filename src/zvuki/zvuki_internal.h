@@ -11,8 +11,6 @@
 constexpr int LEAD_IN_SAMPLES = 998;
 // The length mark of the token that met the end of slogi.tmp.
 constexpr int TOKEN_END = -1;
-// The code of the text that stood right before the end marker.
-constexpr int END_CODE = 1000;
 
 // Reads the next token of slogi.tmp into token (see SlogToken).
 void read_slog_token(TextFile& in, SlogToken& token);

@@ -13,6 +13,7 @@
 #include "case_table.h"
 #include "common/settings.h"
 #include "common/tables.h"
+#include "driver/stage_files.h"
 #include "harness.h"
 #include "zvuki/recording_name.h"
 #include "zvuki/zvuki.h"
@@ -351,7 +352,7 @@ TEST(BadInput, SlogiTokensOfHundredCharacters)
         w.voice("ma.pcm", recording(1000));
         w.dir.write("slogi.tmp", token + "+" + cp1251("ма.") + "_`");
         settings_defaults();
-        const harness::StageRun run = harness::run_stage(w.dir, Zvuki);
+        const harness::StageRun run = harness::run_stage(w.dir, zvuki_files);
         EXPECT_EQ(run.result, 1) << run.printed;
         const std::string wav = w.dir.read("rech.wav");
         // Lead-in, "ма" (1000 samples, faded) and the full stop's 14,998 zero samples.

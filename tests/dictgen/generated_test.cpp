@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "driver/stage_files.h"
 #include "harness.h"
 #include "secondread/secondread.h"
 #include "secondread/secondread_internal.h"
@@ -39,7 +40,7 @@ protected:
         harness::TempDir dir;
         dir.write("text.tmp", cp1251(text));
         dir.write("replace.txt", bytes);
-        EXPECT_EQ(harness::run_stage(dir, Secondread).result, 1);
+        EXPECT_EQ(harness::run_stage(dir, secondread_files).result, 1);
         return utf8(dir.read("text2.tmp"));
     }
     std::string bytes;

@@ -18,6 +18,7 @@
 #include "common/tables.h"
 #include "common/textfile.h"
 #include "driver/driver_internal.h"
+#include "driver/stage_files.h"
 #include "firstread/firstread.h"
 #include "firstread/everyday/reader.h"
 #include "firstread/firstread_internal.h"
@@ -53,7 +54,7 @@ TextChars read_text(const char* name, bool input = false)
 {
     TextChars t;
     TextFile f;
-    check(input ? open_input(f, name) : text_open(f, name, "r"), std::string(name) + " does not open");
+    check(input ? text_open_input(f, name) : text_open(f, name, "r"), std::string(name) + " does not open");
     for (int c; t.offsets.push_back(text_tell(f)), (c = text_getc(f)) != TEXT_EOF;)
         t.chars.push_back(c);
     return t;
@@ -96,7 +97,7 @@ bool run_firstread(const std::string& input, int reading, std::vector<int>& text
     write_file("in.txt", input);
     const SettingsRecord kept = Settings;
     Settings.reading = reading;
-    const int result = Firstread("in.txt");
+    const int result = firstread_files("in.txt");
     Settings = kept;
 
     // The text as the stage reads it: the same opener, the same text mode.
@@ -145,7 +146,7 @@ void everyday_numbers(const std::string& input)
 {
     write_file("num.txt", input);
     TextFile in, out;
-    check(open_input(in, "num.txt"), "num.txt does not open");
+    check(text_open_input(in, "num.txt"), "num.txt does not open");
     check(text_open(out, "num.tmp", "w"), "num.tmp does not open");
     long long count = 0;
     while (text_getc(in) != TEXT_EOF)
@@ -185,7 +186,7 @@ void spellnumber(const std::string& input)
     const long long total = static_cast<long long>(chars.size());
 
     TextFile in, out;
-    check(open_input(in, "num.txt"), "num.txt does not open");
+    check(text_open_input(in, "num.txt"), "num.txt does not open");
     check(text_open(out, "num.tmp", "w"), "num.tmp does not open");
     std::vector<std::pair<long long, long long>> calls;  // output span of each call
     for (long long i = 0; i < total;) {
@@ -224,7 +225,7 @@ void secondread(const std::string& input)
     const std::string replace = at == std::string::npos ? "" : input.substr(at + SPLIT.size());
     write_file("text.tmp", input.substr(0, at));
     write_file("replace.txt", replace);
-    check(Secondread() == 1, "Secondread failed on files it can read and write");
+    check(secondread_files() == 1, "Secondread failed on files it can read and write");
 
     const std::vector<int> out = marked_output("text2.tmp");
     // A dictionary without a closed replacement changes nothing: every byte passes.
@@ -238,7 +239,7 @@ void secondread(const std::string& input)
 void slogi(const std::string& input)
 {
     write_file("text2.tmp", input);
-    check(Slogi() == 1, "Slogi failed on files it can read and write");
+    check(slogi_files() == 1, "Slogi failed on files it can read and write");
 
     const std::vector<int> out = marked_output("slogi.tmp");
     check(std::find(out.begin(), out.end(), ' ') == out.end(), "slogi.tmp holds a space");
@@ -321,7 +322,7 @@ void zvuki(const std::string& input)
 
     make_voice();
     write_file("slogi.tmp", slogi_tmp);
-    check(Zvuki() == 1, "Zvuki failed on a voice and files it can read and write");
+    check(zvuki_files() == 1, "Zvuki failed on a voice and files it can read and write");
 
     const std::string wav = read_file("rech.wav");
     const auto u32 = [&](std::size_t at) {

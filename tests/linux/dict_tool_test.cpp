@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "case_table.h"
+#include "driver/stage_files.h"
 #include "harness.h"
 #include "secondread/secondread.h"
 
@@ -87,7 +88,7 @@ std::string second_read(const std::string& dictionary, const std::string& text)
     TempDir dir;
     dir.write("replace.txt", dictionary);
     dir.write("text.tmp", text + "` ");
-    EXPECT_EQ(harness::run_stage(dir, Secondread).result, 1);
+    EXPECT_EQ(harness::run_stage(dir, secondread_files).result, 1);
     return dir.read("text2.tmp");
 }
 

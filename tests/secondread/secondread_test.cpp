@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "driver/stage_files.h"
 #include "secondread/secondread.h"
 #include "support.h"
 
@@ -36,11 +37,31 @@ harness::StageRun run(const TempDir& dir, const std::string& text, const std::st
 {
     dir.write("text.tmp", text);
     dir.write("replace.txt", dict);
-    return harness::run_stage(dir, Secondread);
+    return harness::run_stage(dir, secondread_files);
+}
+
+// The stage in memory: text.tmp's bytes in, text2.tmp's out, with the
+// dictionary written to a file.
+std::string rewritten(const std::string& text, const std::string& dict)
+{
+    TempDir dir;
+    dir.write("replace.txt", dict);
+    DictionaryPtr dictionary;
+    EXPECT_EQ(dictionary_open(dir.file("replace.txt").c_str(), dictionary), DictionaryOpen::opened);
+    std::string in_bytes = text, out_bytes;
+    TextFile in, out;
+    text_open_memory(in, in_bytes, "r");
+    text_open_memory(out, out_bytes, "w");
+    EXPECT_EQ(Secondread(in, out, *dictionary), SecondreadStatus::done);
+    text_close(out);
+    return out_bytes;
 }
 
 TEST(SecondreadStage, StageTable)
 {
+    for (const CaseRow& row : case_table("secondread/stage.cases"))
+        EXPECT_EQ(rewritten(row.field.at(0), row.field.at(1)), row.field.at(2)) << row.where;
+    // Bound to its files, as the program runs it.
     for (const CaseRow& row : case_table("secondread/stage.cases")) {
         TempDir dir;
         const harness::StageRun r = run(dir, row.field.at(0), row.field.at(1));
@@ -90,7 +111,7 @@ TEST(SecondreadStage, FailuresPrintTheirMessageAndWaitForAKey)
             ASSERT_EQ(*c.text2 == 'd' ? mkdir(dir.file("text2.tmp").c_str(), 0700)
                                       : symlink("/dev/full", dir.file("text2.tmp").c_str()), 0);
         }
-        const harness::StageRun r = harness::run_stage(dir, Secondread);
+        const harness::StageRun r = harness::run_stage(dir, secondread_files);
         EXPECT_EQ(r.result, 0) << c.message;
         EXPECT_EQ(r.printed, "Secondread initialized...\n" + c.message);
         EXPECT_EQ(r.key_waits, 1) << c.message;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "case_table.h"
+#include "driver/stage_files.h"
 #include "harness.h"
 #include "secondread/secondread.h"
 
@@ -32,7 +33,7 @@ std::string second_read(const std::string& body)
     harness::TempDir dir;
     dir.write("text.tmp", body + "` ");
     dir.write("replace.txt", dictionary_bytes());
-    EXPECT_EQ(harness::run_stage(dir, Secondread).result, 1);
+    EXPECT_EQ(harness::run_stage(dir, secondread_files).result, 1);
     const std::string out = dir.read("text2.tmp");
     return out.substr(0, out.size() - 1);
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/tables.h"
+#include "driver/stage_files.h"
 #include "harness.h"
 #include "inventory.h"
 #include "shape.h"
@@ -55,7 +56,7 @@ TEST(Inventory, IsWhatTheMarkerCutsFromWordsRussianSpells)
     }
     harness::TempDir dir;
     dir.write("text2.tmp", text + "`");
-    ASSERT_EQ(harness::run_stage(dir, Slogi).result, 1);
+    ASSERT_EQ(harness::run_stage(dir, slogi_files).result, 1);
     const auto marked = tokens_of(dir.read("slogi.tmp"));
     TokenList list;
     derive_tokens(list);

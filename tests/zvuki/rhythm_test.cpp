@@ -82,7 +82,7 @@ TEST_F(RhythmTest, OriginalReadingAndVoicesWithoutRhythmJoinAsBefore)
 TEST_F(RhythmTest, ShortRecordingsCrossfadeOverAThird)
 {
     JoinState st;
-    join_start(st);
+    join_start(st, settings_now());
     st.rhythm = {300, 1000, 6000};
     SlogToken cur, next;
     cur.text = {'\xEC', '\xE0'};  // ма

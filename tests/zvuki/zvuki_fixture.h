@@ -14,6 +14,7 @@
 #include "case_table.h"
 #include "common/console.h"
 #include "common/settings.h"
+#include "driver/stage_files.h"
 #include "harness.h"
 #include "zvuki/zvuki.h"
 #include "zvuki/zvuki_internal.h"
@@ -92,6 +93,12 @@ inline void expect_true_header(const std::string& wav)
     EXPECT_EQ(u32_at(wav, 40), wav.size() - 44);
 }
 
+// The sound settings of the settings record, as the program hands them to the stage.
+inline SoundSettings settings_now()
+{
+    return {Settings.speed, Settings.volume, Settings.stutter, false, Settings.reading};
+}
+
 // A run: its result, what it printed, rech.wav (and its samples), the key
 // waits and the marks of the progress bar.
 struct StageRun {
@@ -127,7 +134,7 @@ protected:
         testing::internal::CaptureStdout();
         {
             harness::ScopedChdir in(dir.path());
-            r.result = Zvuki();
+            r.result = zvuki_files();
         }
         r.out = testing::internal::GetCapturedStdout();
         r.waits = key_wait_count() - waits_before;

@@ -2,6 +2,7 @@
 // files and the failures around them.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 #include "common/settings.h"
+#include "driver/stage_files.h"
 #include "zvuki/zvuki.h"
 #include "zvuki_fixture.h"
 
@@ -173,7 +175,7 @@ TEST_F(ZvukiTest, MissingInputAndUnopenableOutput)
     testing::internal::CaptureStdout();
     {
         harness::ScopedChdir in(dir.path());
-        EXPECT_EQ(Zvuki(), 0);
+        EXPECT_EQ(zvuki_files(), 0);
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Zvuki initialized...\nslogi.tmp could not be found");
     EXPECT_FALSE(dir.exists("rech.wav"));
@@ -205,7 +207,7 @@ TEST_F(ZvukiTest, WriteFailureKeepsATrueHeader)
             signal(SIGXFSZ, SIG_IGN);
             const struct rlimit lim = {LIMIT, LIMIT};
             setrlimit(RLIMIT_FSIZE, &lim);
-            const int result = Zvuki();
+            const int result = zvuki_files();
             std::fflush(stdout);
             _exit(result == 0 ? 0 : 1);
         }
@@ -218,6 +220,113 @@ TEST_F(ZvukiTest, WriteFailureKeepsATrueHeader)
         EXPECT_EQ(dir.read("rech.wav").size(), LIMIT);
         expect_true_header(dir.read("rech.wav"));
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The stage in memory, into a sink that keeps what it is handed.
+struct Heard {
+    Samples samples;
+    int writes = 0;
+    std::vector<std::string> pauses;  // "mark at length"
+    std::atomic<bool> stop{false};
+    int stop_after_writes = -1;
+};
+
+bool hear_samples(void* user, iovec* parts, int count)
+{
+    auto& h = *static_cast<Heard*>(user);
+    for (int i = 0; i < count; ++i) {
+        const auto* b = static_cast<const unsigned char*>(parts[i].iov_base);
+        for (std::size_t k = 0; k + 1 < parts[i].iov_len; k += 2)
+            h.samples.push_back(static_cast<std::int16_t>(b[k] | b[k + 1] << 8));
+    }
+    if (++h.writes == h.stop_after_writes)
+        h.stop = true;
+    return true;
+}
+
+void hear_pause(void* user, unsigned char mark, long long at, long long length)
+{
+    auto& h = *static_cast<Heard*>(user);
+    // Everything before the pause has been handed over.
+    EXPECT_EQ(static_cast<long long>(h.samples.size()), at);
+    h.pauses.push_back(std::string(1, static_cast<char>(mark)) + " " + std::to_string(at) + " " +
+                       std::to_string(length));
+}
+
+ZvukiResult speak_in_memory(const std::string& dir, const std::string& slogi_utf8, const SoundSettings& settings,
+                            Heard& heard, std::size_t block_bytes = 4096)
+{
+    std::string bytes = harness::cp1251(slogi_utf8);
+    TextFile slogi;
+    text_open_memory(slogi, bytes, "r");
+    VoicePtr voice;
+    EXPECT_TRUE(voice_open((dir + "/").c_str(), "v/", voice));
+    SampleSink sink;
+    sink.user = &heard;
+    sink.write = hear_samples;
+    sink.pause = hear_pause;
+    sink.pause_user = &heard;
+    sink.block_bytes = block_bytes;
+    ZvukiEvents events;
+    events.stop = &heard.stop;
+    return Zvuki(slogi, *voice, settings, sink, events);
+}
+
+// The samples handed to a sink are rech.wav's, in blocks of the size it asks
+// for; each pause is announced with its mark, where it starts and its length.
+TEST_F(ZvukiTest, SinkHearsWhatTheFileHoldsAndEachPause)
+{
+    voice("ma.pcm", MA);
+    voice("ra.pcm", ramp(3000, -500));
+    const std::string text = "ма-ма_ра,ма.ра`";
+    const StageRun file = run_text(text);
+    ASSERT_EQ(file.result, 1);
+    Heard heard;
+    const ZvukiResult r = speak_in_memory(dir.path(), text, settings_now(), heard);
+    EXPECT_EQ(r.fault, ZvukiFault::none);
+    EXPECT_EQ(heard.samples, file.samples);
+    EXPECT_GT(heard.writes, 10);  // 4096-byte blocks of about 40000 samples
+    ASSERT_EQ(heard.pauses.size(), 3u);
+    EXPECT_EQ(heard.pauses[0].substr(0, 2), ", ");
+    EXPECT_EQ(heard.pauses[1].substr(0, 2), ". ");
+    EXPECT_EQ(heard.pauses[2].substr(0, 2), "` ");  // the end of the text
+    EXPECT_NE(heard.pauses[1].find(" 14998"), std::string::npos) << heard.pauses[1];
+}
+
+// Trimmed: no lead-in, no silence after the last syllable, the pauses between
+// syllables as they were.
+TEST_F(ZvukiTest, TrimDropsTheSilenceAroundTheSpeech)
+{
+    voice("ma.pcm", MA);
+    Heard whole, trimmed;
+    SoundSettings settings = settings_now();
+    speak_in_memory(dir.path(), "#ма,ма.`", settings, whole);
+    settings.trim = true;
+    speak_in_memory(dir.path(), "#ма,ма.`", settings, trimmed);
+    ASSERT_GT(whole.samples.size(), 998u + 10000 + 2998 + 14998);
+    // The lead-in, the paragraph's pause before the first word and the full stop's after the last go.
+    const Samples middle(whole.samples.begin() + 998 + 9998, whole.samples.end() - 14998);
+    EXPECT_EQ(trimmed.samples, middle);
+    EXPECT_NE(trimmed.samples.front(), 0);
+    EXPECT_NE(trimmed.samples.back(), 0);
+}
+
+// A stop asked for from outside ends the speaking within a syllable.
+TEST_F(ZvukiTest, StopEndsTheSpeakingSoon)
+{
+    voice("ma.pcm", MA);
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text += "ма-ма_";
+    Heard heard;
+    heard.stop_after_writes = 3;
+    const ZvukiResult r = speak_in_memory(dir.path(), text + "`", settings_now(), heard);
+    EXPECT_EQ(r.fault, ZvukiFault::stopped);
+    EXPECT_LT(heard.writes, 8);
 }
 
 }  // namespace

@@ -82,33 +82,21 @@ std::string festvox_training_text(const std::string& data)
 }
 
 // What the first stage makes of a text: text.tmp up to its end marker, made
-// in a directory of its own. Empty when the stage fails.
+// in memory. Empty when the stage fails.
 std::string firstread_of(const std::string& text)
 {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string dir = std::string(tmp != nullptr && *tmp != 0 ? tmp : "/tmp") + "/dictgenXXXXXX";
-    if (mkdtemp(dir.data()) == nullptr)
-        return std::string();
-    std::string cwd(4096, '\0');
-    if (getcwd(cwd.data(), cwd.size()) == nullptr || chdir(dir.c_str()) != 0)
-        return std::string();
-    cwd.resize(std::strlen(cwd.c_str()));
+    std::string in_bytes = text;
     std::string out;
-    {
-        std::ofstream in("in.txt", std::ios::binary);
-        in << text;
-    }
-    std::fflush(stdout);
-    if (Firstread("in.txt") != 0)
-        read_file("text.tmp", out);
+    TextFile in, tmp;
+    text_open_memory(in, in_bytes, "r");
+    text_choose_input(in);
+    text_open_memory(tmp, out, "w");
+    if (Firstread(in, tmp, FirstreadSettings{}).status != FirstreadStatus::done)
+        return std::string();
+    text_close(tmp);
     const std::size_t end = out.find('`');
     if (end != std::string::npos)
         out.resize(end);
-    std::remove("in.txt");
-    std::remove("text.tmp");
-    if (chdir(cwd.c_str()) != 0)
-        return std::string();
-    rmdir(dir.c_str());
     return out;
 }
 

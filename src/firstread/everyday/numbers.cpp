@@ -124,6 +124,9 @@ Case governed_case(const Context& ctx, const char* after, std::uint64_t v)
     if (in_word_list(JOINING_WORDS, before))
         return ctx.number_case;  // "между 2 и 3 часами"
     const Governing* g = find_governing(before);
+    const std::size_t n = std::strlen(before);
+    if (g == nullptr && n >= 5 && ends_with(before, cp1251_text<"те">) && plural_case(after) == Case::nom)
+        return Case::acc;  // "добавьте 1 ч. л.", "возьмите 1 луковицу": the object of a request
     if (g == nullptr) {
         // "позвонил 3 друзьям", "гордится 5 музеями": the noun's plural shows it.
         const Case shown = ends_in_one(v) || in_word_list(NOT_NOUNS, after) ? Case::nom : plural_case(after);
@@ -249,20 +252,82 @@ bool take_time(Reader& r, Speech& s, std::uint64_t hours, Case asked)
     return true;
 }
 
-// "1990-е", "5-й", "2-го" (the hyphen is next): true when an ordinal ending followed.
+// The number as the first part of a compound word: "пяти" (пятилетний),
+// "двацатипяти", "одно" (однокомнатная); empty when it makes none.
+void compound_prefix(std::uint64_t value, char* out, std::size_t cap)
+{
+    out[0] = '\0';
+    const auto add = [&](const char* part) { std::strncat(out, part, cap - 1 - std::strlen(out)); };
+    if (value == 1) {
+        add(ONE_NEUTER);
+        return;
+    }
+    if (value == 100 || value == 90) {
+        add(value == 100 ? HUNDRED_WORDS[1] : TEN_WORDS[9]);  // столетний, девяностолетний
+        return;
+    }
+    if (value == 0 || value >= 100)
+        return;
+    if (value >= 10 && value < 20) {
+        add(TEEN_CASES[value - 10].gen);
+        return;
+    }
+    if (value >= 20)
+        add(TEN_CASES[value / 10].gen);
+    if (value % 10 == 1)
+        add(ONE_NEUTER);
+    else if (value % 10 != 0)
+        add(UNIT_CASES[value % 10].gen);
+}
+
+// "2-х", "5-ти", "3-мя": a case ending written after a cardinal. true when
+// ending is one and the number was said in its case.
+bool say_cardinal_ending(Speech& s, std::uint64_t value, const char* ending)
+{
+    const std::uint64_t last = value % 10;
+    const bool few = last >= 2 && last <= 4 && value % 100 / 10 != 1;
+    Case c = Case::nom;
+    if (std::strcmp(ending, cp1251_text<"х">) == 0 && few)
+        c = Case::gen;  // "2-х" → двух
+    else if ((std::strcmp(ending, cp1251_text<"ти">) == 0 || std::strcmp(ending, cp1251_text<"ми">) == 0) && !few && last != 1)
+        c = Case::gen;  // "5-ти" → пяти, "8-ми" → восьми
+    else if (std::strcmp(ending, cp1251_text<"мя">) == 0 && few)
+        c = Case::ins;  // "2-мя" → двумя
+    if (c == Case::nom)
+        return false;
+    say_cardinal(s, value, Gender::masculine, c);
+    return true;
+}
+
+// "1990-е", "5-й", "2-го", "2-х", "5-летний" (the hyphen is next): true when
+// an ending or the rest of a compound word followed, said with the number.
 bool take_ordinal_ending(Reader& r, Speech& s, std::uint64_t value)
 {
     const Mark m = mark(r);
     get(r);
-    char ending[4];
+    char ending[WORD_BYTES];
     std::size_t n = 0;
-    for (int c = peek(r); is_cyrillic_letter(c) && n < 3; c = peek(r))
+    for (int c = peek(r); is_cyrillic_letter(c) && n + 1 < WORD_BYTES; c = peek(r))
         ending[n++] = static_cast<char>(fold_cyrillic(get(r)));
     ending[n] = '\0';
     if (n == 0 || is_cyrillic_letter(peek(r))) {
         back(r, m);
         return false;
     }
+    if (n >= 4) {
+        // "5-летний" → пятилетний, "3-комнатная" → трёхкомнатная.
+        char word[WORD_BYTES * 2];
+        compound_prefix(value, word, sizeof word);
+        if (word[0] == '\0') {
+            back(r, m);
+            return false;
+        }
+        std::strncat(word, ending, sizeof word - 1 - std::strlen(word));
+        say(s, word);
+        return true;
+    }
+    if (say_cardinal_ending(s, value, ending))
+        return true;
     if (const OrdinalContext* e = find_context(ORDINAL_SUFFIXES, ending)) {
         Ordinal form = e->form;
         const bool decade = value >= 10 && value % 10 == 0 && (form == Ordinal::nom_n || form == Ordinal::gen_pl);
@@ -278,6 +343,27 @@ bool take_ordinal_ending(Reader& r, Speech& s, std::uint64_t value)
     }
     back(r, m);
     return false;
+}
+
+// "3/4" (the slash is next): a common fraction, "три четвёртых"; false when
+// the slash joins something else ("1/2/3", "24/7" reads on as it stands).
+bool take_common_fraction(Reader& r, Speech& s, std::uint64_t numerator)
+{
+    const Mark m = mark(r);
+    get(r);
+    Digits d;
+    take_digits(r, d);
+    const std::uint64_t denominator = d.n > 0 && d.n <= 2 ? value_of(d.d, d.n) : 0;
+    const int next = peek(r);
+    if (denominator < 2 || denominator > 20 || numerator == 0 || numerator >= denominator || next == '/' ||
+        (d.n > 1 && d.d[0] == '0')) {
+        back(r, m);
+        return false;
+    }
+    const bool one = ends_in_one(numerator);
+    say_cardinal(s, numerator, Gender::feminine);
+    say_ordinal(s, denominator, one ? Ordinal::nom_f : Ordinal::gen_pl);
+    return true;
 }
 
 // The word after the number, past blanks: folded letters, whether a dot
@@ -376,17 +462,31 @@ bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form)
 
 namespace {
 
-// The accusative singular of a feminine noun in -а, -я: "минуту", "тонну".
-void say_accusative(Speech& s, const char* noun)
+// The accusative singular of a feminine noun phrase in -а, -я: "минуту",
+// "чайную ложку".
+void say_accusative(Speech& s, const char* phrase)
 {
     char word[WORD_BYTES];
-    const std::size_t n = std::strlen(noun);
-    if (n == 0 || n >= WORD_BYTES || !(ends_with(noun, cp1251_text<"а">) || ends_with(noun, cp1251_text<"я">))) {
-        say(s, noun);
+    const std::size_t n = std::strlen(phrase);
+    if (n == 0 || n >= WORD_BYTES) {
+        say(s, phrase);
         return;
     }
-    std::memcpy(word, noun, n + 1);
-    word[n - 1] = ends_with(noun, cp1251_text<"а">) ? cp1251_text<"у">[0] : cp1251_text<"ю">[0];
+    std::memcpy(word, phrase, n + 1);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (word[i + 1] != ' ' && word[i + 1] != '\0')
+            continue;  // not the last letter of a word
+        const char a = cp1251_text<"а">[0];
+        const char ya = cp1251_text<"я">[0];
+        if (word[i] == a)
+            word[i] = cp1251_text<"у">[0];
+        else if (word[i] == ya)
+            word[i] = cp1251_text<"ю">[0];
+        else
+            continue;
+        if (i > 0 && (word[i - 1] == a || word[i - 1] == ya))  // "-ая" → "-ую", "-яя" → "-юю"
+            word[i - 1] = word[i - 1] == a ? cp1251_text<"у">[0] : cp1251_text<"ю">[0];
+    }
     say(s, word);
 }
 
@@ -424,10 +524,8 @@ bool take_sign(Reader& r, Speech& s, const Amount& a)
     };
     if (c == '%')
         return simple(PERCENT);
-    if (c == '$')
-        return simple(DOLLARS);
-    if (c == 0x88)
-        return simple(EUROS);
+    if (const NounForms* money = currency_of(c))
+        return simple(*money);
     if (c == 0xB0) {  // °, °C
         get(r);
         say_counted(s, a, Gender::masculine, DEGREES);
@@ -446,8 +544,9 @@ bool take_sign(Reader& r, Speech& s, const Amount& a)
     int b = get(r);
     while (is_blank(b))
         b = get(r);
-    if (b == '%') {
-        say_counted(s, a, Gender::masculine, PERCENT);
+    if (b == '%' || currency_of(b) != nullptr) {
+        // "50 %", "3 $", "100 ₽"
+        say_counted(s, a, Gender::masculine, b == '%' ? PERCENT : *currency_of(b));
         return true;
     }
     back(r, m);
@@ -580,8 +679,40 @@ void take_rate(Reader& r, Speech& s, bool& dotted)
     }
 }
 
+// "1 ч. л.", "150 л. с.", "50 кв. м" (w is the first word): a unit of two
+// shortened words, said in agreement. true when one was taken.
+bool take_two_word_unit(Reader& r, Speech& s, const Amount& a, const NextWord& w)
+{
+    const Mark m = mark(r);
+    back(r, w.end);
+    const NextWord second = next_word(r);
+    const TwoWordUnit* unit = find_two_word_unit(w.text, second.text);
+    if (unit == nullptr || !(w.dotted || std::strcmp(w.text, cp1251_text<"кв">) == 0)) {
+        back(r, m);
+        return false;
+    }
+    back(r, second.end);
+    say_counted(s, a, unit->gender, unit->forms);
+    keep_sentence_dot(r, s, second.dotted);
+    return true;
+}
+
 bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
 {
+    if (ctx.currency != nullptr) {
+        // "$100" → сто долларов; "$5 млн" → пять милионов долларов.
+        const NextWord w = next_word(r);
+        const CountedUnit* unit = find_unit(w.text);
+        if (unit != nullptr && unit->multiplier) {
+            back(r, w.end);
+            say_counted(s, a, unit->gender, unit->forms);
+            say(s, ctx.currency->many);
+            keep_sentence_dot(r, s, w.dotted);
+        } else {
+            say_counted(s, a, Gender::masculine, *ctx.currency);
+        }
+        return true;
+    }
     if (take_sign(r, s, a))
         return true;
     const bool fraction = a.fraction != nullptr;
@@ -592,6 +723,8 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
         return true;
     if (w.text[0] == '\0')
         return false;
+    if (take_two_word_unit(r, s, a, w))
+        return true;
     const CountedUnit* unit = find_unit(w.text);
     // A one-letter unit that is also a word ("5 с половиной") needs its dot.
     if (unit == nullptr || (w.text[1] == '\0' && in_set(ONE_LETTER_WORDS, static_cast<unsigned char>(w.text[0])) && !w.dotted)) {
@@ -618,6 +751,17 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
         const CountedUnit* kopeck = find_unit(cp1251_text<"коп">);
         say_cardinal(s, kopecks, kopeck->gender);
         say(s, agree(kopeck->forms, kopecks, false));
+    } else if (const int power = w.dotted ? 0 : peek(r); power == TEXT_WIDE + 0xB2 || power == TEXT_WIDE + 0xB3) {
+        // "50 м²" → пятдесят квадратных метров.
+        get(r);
+        const bool square = power == TEXT_WIDE + 0xB2;
+        const NounForms adjective = square ? NounForms{cp1251_text<"квадратный">, cp1251_text<"квадратных">, cp1251_text<"квадратных">}
+                                           : NounForms{cp1251_text<"кубический">, cp1251_text<"кубических">, cp1251_text<"кубических">};
+        Amount in_case = a;
+        in_case.grammatical_case = Case::nom;
+        say_amount(s, in_case, unit->gender);
+        say(s, agree(adjective, v, fraction || !plain));
+        say(s, agree(unit->forms, v, fraction || !plain));
     } else {
         say_counted(s, a, unit->gender, unit->forms);
     }
@@ -687,6 +831,56 @@ bool take_dotted(Reader& r, Speech& s, const Digits& first)
     return true;
 }
 
+// "15.03", "в 13.00", "раздел 12.1", "USB 3.0" (the point is next): two
+// numbers joined by a point read as a day and month, a time, or a section or
+// version number, by what stands around them; false when they are a decimal
+// fraction.
+bool take_dotted_pair(Reader& r, Speech& s, const Context& ctx, const Digits& first)
+{
+    const Mark m = mark(r);
+    get(r);
+    Digits second;
+    take_digits(r, second);
+    const Mark after = mark(r);
+    const NextWord w = next_word(r);
+    const int next = peek(r);
+    back(r, m);
+    if (second.n == 0 || second.total != second.n)
+        return false;
+    // What a fraction counts makes it one: "1.5 кг", "2.5%".
+    if (find_unit(w.text) != nullptr || next == '%' || next == '$' || next == 0x88 || next == 0xB0)
+        return false;
+    const std::uint64_t a = value_of(first.d, first.n);
+    const std::uint64_t b = value_of(second.d, second.n);
+    const bool two = second.n == 2 && first.n <= 2;
+    const char* before = ctx.prev_word;
+    const bool section = ctx.after_code || find_context(ROMAN_BEFORE, before) != nullptr ||
+                         is_section_word(before) || (ctx.at_line_start && w.capital);
+    if (section) {
+        get(r);
+        back(r, after);
+        say_plain_number(s, first.d, first.n);
+        say(s, cp1251_text<"точка">);
+        say_plain_number(s, second.d, second.n);
+        return true;
+    }
+    const bool time_word = is_one_of(before, {cp1251_text<"в">, cp1251_text<"во">, cp1251_text<"к">, cp1251_text<"около">,
+                                              cp1251_text<"после">, cp1251_text<"с">, cp1251_text<"до">});
+    const bool date = two && a >= 1 && a <= 31 && b >= 1 && b <= 12 &&
+                      (second.d[0] == '0' || find_governing(before) != nullptr);
+    const bool at_time = is_one_of(before, {cp1251_text<"в">, cp1251_text<"во">, cp1251_text<"к">, cp1251_text<"около">});
+    const bool time = two && a <= 24 && b <= 59 && time_word && (!date || at_time);
+    if (time)
+        return take_time(r, s, a, governed_case(ctx, "", a));
+    if (date) {
+        back(r, after);
+        say_ordinal(s, a, day_form(before));  // "с 15.03" → с пятнатцатого марта
+        say(s, MONTHS_GENITIVE[b - 1]);
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void say_plain_number(Speech& s, const char* digits, std::size_t n)
@@ -749,6 +943,10 @@ void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
         ctx.prev_word[0] = '\0';
         return;
     }
+    if (c == '.' && (plain || short_run) && take_dotted_pair(r, s, ctx, ds)) {
+        ctx.prev_word[0] = '\0';
+        return;
+    }
     Amount a;
     a.digits = &ds;
     a.plain = plain;
@@ -776,6 +974,10 @@ void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
         }
     }
     if (a.fraction == nullptr && plain && c == '-' && take_ordinal_ending(r, s, value)) {
+        ctx.prev_word[0] = '\0';
+        return;
+    }
+    if (a.fraction == nullptr && plain && c == '/' && take_common_fraction(r, s, value)) {
         ctx.prev_word[0] = '\0';
         return;
     }

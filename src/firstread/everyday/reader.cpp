@@ -271,7 +271,7 @@ void peek_word_after_range(Reader& r, char* word)
     const int dash = get(r);
     if (dash == '-' || dash == 0x96 || dash == 0x97) {
         bool numeral = false;
-        while (std::strchr("IVXLCDM", peek(r)) != nullptr && peek(r) > 0) {
+        while (peek(r) > 0 && peek(r) < 0x80 && std::strchr("IVXLCDM", peek(r)) != nullptr) {
             get(r);
             numeral = true;
         }
@@ -298,6 +298,29 @@ bool is_womans_name(const char* word)
     const auto last = static_cast<unsigned char>(word[n - 1]);
     return (last == static_cast<unsigned char>(cp1251_text<"а">[0]) || last == static_cast<unsigned char>(cp1251_text<"я">[0])) &&
            std::strcmp(word, cp1251_text<"илья">) != 0 && std::strcmp(word, cp1251_text<"никита">) != 0;
+}
+
+// A line no longer than a heading that ends without a mark, before a line
+// that opens with a capital or a digit, ends a sentence: a heading.
+bool heading_ends(Reader& r, const Speech& s, long long line_length)
+{
+    constexpr long long HEADING_CHARS = 80;
+    const int next = peek(r);
+    const bool word_before = s.last != 0 && std::strchr(",.!?:;-#", s.last) == nullptr && s.last != ' ';
+    return word_before && line_length <= HEADING_CHARS &&
+           (is_capital_cyrillic(next) || (next >= 'A' && next <= 'Z') || is_digit(next));
+}
+
+// A shortened noun in the case of the word before it: "согласно ст." →
+// статье, "из п." → пункта, "в ч." → части.
+const char* cased_form(const CasedAbbreviation& a, const Governing& g)
+{
+    switch (g.asks) {
+    case Case::gen: return a.gen;
+    case Case::dat: return a.dat;
+    case Case::prep: return a.prep;
+    default: return g.by_noun && g.asks == Case::acc ? a.prep : a.nom;  // "в п. 3": в пункте
+    }
 }
 
 bool has_vowel(const char* word)
@@ -333,9 +356,12 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
                 char next[WORD_BYTES];
                 bool capital = false;
                 peek_word(r, next, &capital);
+                const CasedAbbreviation* cased = find_cased_abbreviation(w.text);
                 if (std::strcmp(w.text, cp1251_text<"г">) == 0 && capital) {
                     // "г. Москва", "в г. Москве"
                     say(s, city_form(ctx.prev_word));
+                } else if (cased != nullptr && find_governing(ctx.prev_word) != nullptr) {
+                    say(s, cased_form(*cased, *find_governing(ctx.prev_word)));  // "в ст. 15" → в статье
                 } else {
                     say(s, a->words);
                     if (a->sentence_end && sentence_follows(r))
@@ -356,6 +382,7 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
     const bool shouted = w.all_capital && w.length >= 2 &&
                          (!has_vowel(w.text) || (w.length <= ABBREVIATION_LETTERS && !next_shouted && !ctx.prev_shouted));
     const bool was_shouted = w.all_capital && w.length >= SHOUTED_LETTERS;
+    ctx.prev_code = w.all_capital && w.length >= 2;
     if (shouted) {
         if (const WordPair* p = find_pair(READ_AS_WORDS, w.text))
             say(s, p->words);
@@ -408,11 +435,12 @@ void handle_latin(Reader& r, Speech& s, Context& ctx, int first)
     }
     say_latin_word(s, w);
     ctx.prev_word[0] = '\0';
+    ctx.prev_code = true;
 }
 
 bool is_address_char(int c)
 {
-    return is_latin_letter(c) || is_digit(c) || (c != 0 && c != TEXT_EOF && std::strchr("._-@/:?=&%+~#", c) != nullptr);
+    return is_latin_letter(c) || is_digit(c) || (c > 0 && c < 0x80 && std::strchr("._-@/:?=&%+~#", c) != nullptr);
 }
 
 bool starts_with(const char* s, const char* prefix) { return std::strncmp(s, prefix, std::strlen(prefix)) == 0; }
@@ -524,17 +552,29 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
             return false;
         }
         if (c == '\n' || is_blank(c)) {
-            int line_ends = c == '\n' ? 1 : 0;
-            while (peek(r) == '\n' || is_blank(peek(r)))
-                line_ends += get(r) == '\n' ? 1 : 0;
+            const long long line_length = r.taken - 1 - ctx.line_begin;  // up to this run
+            int line_ends = 0;
+            for (int b = c;; b = get(r)) {
+                if (b == '\n') {
+                    ++line_ends;
+                    ctx.line_begin = r.taken;
+                }
+                if (!(peek(r) == '\n' || is_blank(peek(r))))
+                    break;
+            }
             if (line_ends >= 2)
                 say_pause(s);  // a paragraph
+            else if (line_ends == 1 && heading_ends(r, s, line_length))
+                say_mark(s, '.');  // "Установка\nПрограмма ставится …": a heading without its mark
             ctx.line_start = ctx.line_start || line_ends > 0;
             ctx.blank_before = true;
             continue;
         }
         const bool line_start = ctx.line_start;
         ctx.line_start = false;
+        ctx.at_line_start = line_start;
+        ctx.after_code = ctx.prev_code && ctx.blank_before;
+        ctx.prev_code = false;
         const bool blank_before = ctx.blank_before || s.last == 0;
         ctx.blank_before = false;
 
@@ -562,6 +602,12 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
             read_number(r, s, ctx, c);
             continue;
         }
+        if (const NounForms* money = currency_of(c); money != nullptr && is_digit(peek(r))) {
+            ctx.currency = money;  // "$100": the amount, then its currency
+            read_number(r, s, ctx, get(r));
+            ctx.currency = nullptr;
+            continue;
+        }
         if ((c == '-' || c == '+') && is_digit(peek(r)) && blank_before) {
             say(s, c == '-' ? cp1251_text<"минус"> : cp1251_text<"плюс">);
             read_number(r, s, ctx, get(r));
@@ -578,6 +624,18 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
             else
                 say_mark(s, '-');
             ctx.prev_word[0] = '\0';
+            continue;
+        }
+        if (is_wide(c)) {
+            // A character code page 1251 lacks: its name, a pause, or nothing.
+            if (const WideSymbol* w = find_wide(c - TEXT_WIDE)) {
+                if (w->words[0] == ',')
+                    say_mark(s, ',');
+                else
+                    say(s, w->words);
+            }
+            ctx.prev_word[0] = '\0';
+            ctx.blank_before = true;
             continue;
         }
         if (c == 0x85) {  // the ellipsis character

@@ -48,7 +48,9 @@ inline int peek(Reader& r)
 inline bool is_digit(int c) { return c >= '0' && c <= '9'; }
 inline bool is_latin_letter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 inline bool is_capital_cyrillic(int c) { return (c >= CAPITAL_A && c < SMALL_A) || c == CAPITAL_YO; }
-inline bool is_cyrillic_letter(int c) { return c >= CAPITAL_A || c == CAPITAL_YO || c == SMALL_YO; }
+inline bool is_cyrillic_letter(int c) { return (c >= CAPITAL_A && c <= 0xFF) || c == CAPITAL_YO || c == SMALL_YO; }
+// A character code page 1251 lacks, as the text layer delivers it.
+inline bool is_wide(int c) { return c >= TEXT_WIDE; }
 inline unsigned char fold_cyrillic(int c)
 {
     if (c >= CAPITAL_A && c < SMALL_A)
@@ -66,6 +68,11 @@ struct Context {
     bool line_start = false;          // nothing but white space since the last line end
     bool blank_before = false;        // white space came right before this character
     Case number_case = Case::nom;     // of the last number, carried over "и", "или": "между 2 и 3"
+    bool prev_code = false;           // the last token was a Latin word or an acronym ("USB", "ГОСТ")
+    bool after_code = false;          // the token being read follows one, with only blanks between
+    bool at_line_start = false;       // the token being read opens its line
+    const NounForms* currency = nullptr;  // a currency sign before the number being read: "$100"
+    long long line_begin = 0;         // the character count where the current line began
 };
 
 // A number whose first digit has been read, with what it counts after it.

@@ -3,11 +3,7 @@
 
 #include <cstring>
 
-namespace {
-
-constexpr unsigned char PAUSE_MARK = '#';
-
-}  // namespace
+#include "common/format_text.h"
 
 void say(Speech& s, const char* words)
 {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/cp1251.h"
+#include "common/textfile.h"
 #include "firstread/everyday/tables.h"
 #include "firstread/everyday/feminine_nouns.h"
 
@@ -86,7 +87,12 @@ const Abbreviation ABBREVIATIONS[] = {
     {W("р"), W("рублей"), true},
     {W("мин"), W("минут"), true},
     {W("сек"), W("секунд"), true},
-    {W("ч"), W("часов"), true},
+    {W("ч"), W("часть"), false},
+    {W("п"), W("пункт"), false},
+    {W("пп"), W("пункты"), false},
+    {W("ст"), W("статья"), false},
+    {W("табл"), W("таблица"), false},
+    {W("трлн"), W("трилионов"), true},
     {nullptr, nullptr, false},
 };
 
@@ -113,6 +119,23 @@ const CountedUnit COUNTED_UNITS[] = {
     {W("шт"), {W("штука"), W("штуки"), W("штук")}, Gender::feminine, false},
     {W("чел"), {W("человек"), W("человека"), W("человек")}, Gender::masculine, false},
     {W("га"), {W("гектар"), W("гектара"), W("гектаров")}, Gender::masculine, false},
+    {W("трлн"), {W("трилион"), W("трилиона"), W("трилионов")}, Gender::masculine, true},
+    {W("гц"), {W("герц"), W("герца"), W("герц")}, Gender::masculine, false},
+    {W("кгц"), {W("килогерц"), W("килогерца"), W("килогерц")}, Gender::masculine, false},
+    {W("мгц"), {W("мегагерц"), W("мегагерца"), W("мегагерц")}, Gender::masculine, false},
+    {W("ггц"), {W("гигагерц"), W("гигагерца"), W("гигагерц")}, Gender::masculine, false},
+    {W("кб"), {W("килобайт"), W("килобайта"), W("килобайт")}, Gender::masculine, false},
+    {W("мб"), {W("мегабайт"), W("мегабайта"), W("мегабайт")}, Gender::masculine, false},
+    {W("гб"), {W("гигабайт"), W("гигабайта"), W("гигабайт")}, Gender::masculine, false},
+    {W("тб"), {W("терабайт"), W("терабайта"), W("терабайт")}, Gender::masculine, false},
+    {W("вт"), {W("ват"), W("вата"), W("ват")}, Gender::masculine, false},
+    {W("квт"), {W("киловат"), W("киловата"), W("киловат")}, Gender::masculine, false},
+    {W("мл"), {W("милилитр"), W("милилитра"), W("милилитров")}, Gender::masculine, false},
+    {W("мг"), {W("милиграм"), W("милиграма"), W("милиграмов")}, Gender::masculine, false},
+    {W("дм"), {W("дециметр"), W("дециметра"), W("дециметров")}, Gender::masculine, false},
+    {W("сут"), {W("сутки"), W("суток"), W("суток")}, Gender::feminine, false},
+    {W("мес"), {W("месяц"), W("месяца"), W("месяцев")}, Gender::masculine, false},
+    {W("атм"), {W("атмосфера"), W("атмосферы"), W("атмосфер")}, Gender::feminine, false},
     {nullptr, {nullptr, nullptr, nullptr}, Gender::masculine, false},
 };
 
@@ -124,6 +147,11 @@ const TwoPart TWO_PART_ABBREVIATIONS[] = {
     {W("т"), W("н"), W("так называемый"), false},
     {W("н"), W("э"), W("нашей эры"), true},
     {W("р"), W("х"), W("рождества христова"), true},
+    {W("т"), W("ч"), W("том числе"), false},
+    {W("ч"), W("л"), W("чайная ложка"), false},
+    {W("ст"), W("л"), W("столовая ложка"), false},
+    {W("л"), W("с"), W("лошадиных сил"), false},
+    {W("п"), W("п"), W("пункты"), false},
     {nullptr, nullptr, nullptr, false},
 };
 
@@ -152,7 +180,8 @@ const SymbolWord SYMBOL_WORDS[] = {
     {'%', W("процентов")},  {'*', W("звёздочка")},  {'/', W("слэш")},
     {'=', W("равно")},      {'&', W("и")},          {'+', W("плюс")},
     {0xB9, W("номер")},     {0xA7, W("параграф")},  {0xB0, W("градусов")},
-    {0x88, W("евро")},
+    {0x88, W("евро")},      {0x89, W("промиле")},  {0xB1, W("плюс минус")},
+    {0xA9, W("копирайт")},
     {0, nullptr},
 };
 
@@ -255,6 +284,17 @@ const Governing GOVERNING_WORDS[] = {
     {nullptr, Case::nom, false},
 };
 
+const char* const SECTION_WORDS[] = {
+    W("п"), W("пп"), W("ст"), W("ч"), W("рис"), W("табл"), W("гл"), W("разд"), W("прил"),
+    nullptr,
+};
+
+const char* const SECTION_STEMS[] = {
+    W("пункт"), W("подпункт"), W("раздел"), W("подраздел"), W("стать"), W("глав"), W("рисун"), W("таблиц"),
+    W("формул"), W("верси"), W("выпуск"), W("приложени"), W("параграф"), W("схем"), W("част"),
+    nullptr,
+};
+
 const char* const JOINING_WORDS[] = {W("и"), W("или"), W("либо"), nullptr};
 
 const char* const NOT_NOUNS[] = {
@@ -275,6 +315,49 @@ const char* const MASCULINE_LOOKALIKES[] = {
 };
 
 
+// Characters a UTF-8 text may hold that code page 1251 lacks. Any other is
+// dropped quietly (emoji, pictographs, letters of other scripts).
+const WideSymbol WIDE_SYMBOLS[] = {
+    {0x00B2, W("в квадрате")},      {0x00B3, W("в кубе")},            {0x00BD, W("одна вторая")},
+    {0x00BC, W("одна четвёртая")},  {0x00BE, W("три четвёртых")},     {0x2153, W("одна третья")},
+    {0x2154, W("две третьих")},     {0x00D7, W("на")},                {0x00F7, W("разделить на")},
+    {0x2248, W("примерно")},        {0x2264, W("меньше или равно")},  {0x2265, W("больше или равно")},
+    {0x2260, W("не равно")},        {0x221E, W("бесконечность")},     {0x221A, W("корень из")},
+    {0x2211, W("сумма")},           {0x0394, W("дельта")},            {0x03B1, W("альфа")},
+    {0x03B2, W("бета")},            {0x03B3, W("гамма")},             {0x03B4, W("дельта")},
+    {0x03BB, W("лямбда")},          {0x03BC, W("мю")},                {0x03C0, W("пи")},
+    {0x03C3, W("сигма")},           {0x03A9, W("омега")},             {0x03C9, W("омега")},
+    {0x20BD, W("рублей")},          {0x00A3, W("фунтов")},            {0x00A5, W("иен")},
+    {0x20B4, W("гривен")},          {0x2032, W("минут")},             {0x2033, W("секунд")},
+    {0x2190, ","},                  {0x2192, ","},                    {0x2191, ","},
+    {0x2193, ","},                  {0x21D2, ","},                    {0x2015, ","},
+    {0x25CF, ","},                  {0x2023, ","},                    {0x25AA, ","},
+    {0x2043, ","},                  {0x25A0, ","},                    {0x2713, ","},
+    {0, nullptr},
+};
+
+const TwoWordUnit TWO_WORD_UNITS[] = {
+    {W("ч"), W("л"), {W("чайная ложка"), W("чайные ложки"), W("чайных ложек")}, Gender::feminine},
+    {W("ст"), W("л"), {W("столовая ложка"), W("столовые ложки"), W("столовых ложек")}, Gender::feminine},
+    {W("л"), W("с"), {W("лошадиная сила"), W("лошадиные силы"), W("лошадиных сил")}, Gender::feminine},
+    {W("кв"), W("м"), {W("квадратный метр"), W("квадратных метра"), W("квадратных метров")}, Gender::masculine},
+    {W("кв"), W("км"), {W("квадратный километр"), W("квадратных километра"), W("квадратных километров")}, Gender::masculine},
+    {W("куб"), W("м"), {W("кубический метр"), W("кубических метра"), W("кубических метров")}, Gender::masculine},
+    {nullptr, nullptr, {nullptr, nullptr, nullptr}, Gender::masculine},
+};
+
+const CasedAbbreviation CASED_ABBREVIATIONS[] = {
+    {W("п"), W("пункт"), W("пункта"), W("пункту"), W("пункте")},
+    {W("ст"), W("статья"), W("статьи"), W("статье"), W("статье")},
+    {W("ч"), W("часть"), W("части"), W("части"), W("части")},
+    {W("гл"), W("глава"), W("главы"), W("главе"), W("главе")},
+    {W("рис"), W("рисунок"), W("рисунка"), W("рисунку"), W("рисунке")},
+    {W("табл"), W("таблица"), W("таблицы"), W("таблице"), W("таблице")},
+    {W("стр"), W("страница"), W("страницы"), W("странице"), W("странице")},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+const NounForms RUBLES = {W("рубль"), W("рубля"), W("рублей")};
 const NounForms PERCENT = {W("процент"), W("процента"), W("процентов")};
 const NounForms DEGREES = {W("градус"), W("градуса"), W("градусов")};
 const NounForms DOLLARS = {W("доллар"), W("доллара"), W("долларов")};
@@ -302,7 +385,49 @@ const OrdinalContext* find_context(const OrdinalContext* table, const char* key)
     return find_in(table, &OrdinalContext::word, key);
 }
 
+const WideSymbol* find_wide(int code_point)
+{
+    for (const WideSymbol* w = WIDE_SYMBOLS; w->words != nullptr; ++w)
+        if (static_cast<int>(w->code_point) == code_point)
+            return w;
+    return nullptr;
+}
+
+const TwoWordUnit* find_two_word_unit(const char* first, const char* second)
+{
+    for (const TwoWordUnit* u = TWO_WORD_UNITS; u->first != nullptr; ++u)
+        if (std::strcmp(u->first, first) == 0 && std::strcmp(u->second, second) == 0)
+            return u;
+    return nullptr;
+}
+
+const CasedAbbreviation* find_cased_abbreviation(const char* key)
+{
+    return find_in(CASED_ABBREVIATIONS, &CasedAbbreviation::key, key);
+}
+
+const NounForms* currency_of(int c)
+{
+    if (c == '$')
+        return &DOLLARS;
+    if (c == 0x88)
+        return &EUROS;
+    if (c == TEXT_WIDE + 0x20BD)
+        return &RUBLES;
+    return nullptr;
+}
+
 const Governing* find_governing(const char* word) { return find_in(GOVERNING_WORDS, &Governing::word, word); }
+
+bool is_section_word(const char* word)
+{
+    if (in_word_list(SECTION_WORDS, word))
+        return true;
+    for (const char* const* stem = SECTION_STEMS; *stem != nullptr; ++stem)
+        if (std::strncmp(word, *stem, std::strlen(*stem)) == 0)
+            return true;
+    return false;
+}
 
 bool in_word_list(const char* const* list, const char* word)
 {

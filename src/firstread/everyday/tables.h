@@ -23,12 +23,33 @@ struct CountedUnit {
     Gender gender;        // of the noun: "одна копейка"
     bool multiplier;      // тыс., млн: a unit after it takes the many form
 };
+// "1 ч. л.", "150 л. с.", "50 кв. м": a unit of two shortened words.
+struct TwoWordUnit {
+    const char* first;
+    const char* second;
+    NounForms forms;
+    Gender gender;
+};
+// "ст. 15", "в ст. 15": a shortened noun in the case the word before asks.
+struct CasedAbbreviation {
+    const char* key;
+    const char* nom;
+    const char* gen;
+    const char* dat;
+    const char* prep;
+};
 struct TwoPart {
     const char* first;
     const char* second;
     const char* words;
     bool sentence_end;    // "и т. д." may close a sentence: its dot is then kept
 };
+// A character code page 1251 lacks and its Russian name ("," for a pause).
+struct WideSymbol {
+    unsigned code_point;
+    const char* words;
+};
+
 // A word that asks a case of the number after it: "от", "более", "к".
 struct Governing {
     const char* word;
@@ -59,9 +80,15 @@ extern const SymbolWord SYMBOL_WORDS[];         // @ → собака: symbols o
 extern const SymbolWord ADDRESS_WORDS[];        // . → точка: the characters of an address
 extern const WordPair LATIN_SOUNDS[];           // sh → ш: Latin spellings, longest first
 extern const Governing GOVERNING_WORDS[];       // от, до, более …: the case of the number after them
+extern const char* const SECTION_WORDS[];       // п, рис, табл …: "п. 3.2" is a section number
+extern const char* const SECTION_STEMS[];       // пункт, раздел, верси …: and so are these words' forms
 extern const char* const JOINING_WORDS[];       // и, или, либо: the next number keeps the case of the last
 extern const char* const NOT_NOUNS[];           // или, при …: words after a number that tell no gender
 extern const char* const MASCULINE_LOOKALIKES[];  // мужчина, кофе …: masculine nouns whose endings say otherwise
+extern const TwoWordUnit TWO_WORD_UNITS[];      // ч. л. → чайная ложка …
+extern const CasedAbbreviation CASED_ABBREVIATIONS[];  // п., ст., ч. …: пункт, пункта, пункту, пункте
+extern const WideSymbol WIDE_SYMBOLS[];         // ² → в квадрате, ≈ → примерно …: characters outside code page 1251
+extern const NounForms RUBLES;
 extern const NounForms PERCENT;
 extern const NounForms DEGREES;
 extern const NounForms DOLLARS;
@@ -73,7 +100,13 @@ const Abbreviation* find_abbreviation(const char* key);
 const CountedUnit* find_unit(const char* key);
 const OrdinalContext* find_context(const OrdinalContext* table, const char* key);
 const Governing* find_governing(const char* word);
+const TwoWordUnit* find_two_word_unit(const char* first, const char* second);
+const CasedAbbreviation* find_cased_abbreviation(const char* key);
+const WideSymbol* find_wide(int code_point);  // nullptr: the character is dropped
+// The currency a sign names ($, €, ₽ as the reader gets them), else nullptr.
+const NounForms* currency_of(int c);
 bool in_word_list(const char* const* list, const char* word);  // a list ended by nullptr
+bool is_section_word(const char* word);  // in SECTION_WORDS or a form of SECTION_STEMS
 // Whether word (folded) is a singular form of a feminine noun the generated
 // table knows: "книга", "странице", "ночь", "тетради" (not "день", "мужчина").
 bool is_feminine_noun(const char* word);

@@ -13,7 +13,6 @@ namespace {
 
 // The letter before the text: no delimiter, no space, no Cyrillic letter.
 constexpr unsigned char START_CHAR = 'a';
-constexpr unsigned char PAUSE_MARK = '#';
 constexpr unsigned char DOUBLE_QUOTE = '"';
 constexpr unsigned char TAB = '\t';
 // Doubled letters that are pronounced double and so kept.

@@ -1,0 +1,227 @@
+// The stages bound to the files of a run: the input text, text.tmp,
+// text2.tmp, slogi.tmp and rech.wav in the working directory, replace.txt and
+// the voice where the driver found them, the settings of vokdar.cfg, and the
+// console for what the stages have to say.
+#include "driver/stage_files.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "common/console.h"
+#include "common/datadirs.h"
+#include "common/settings.h"
+#include "firstread/firstread.h"
+#include "secondread/secondread.h"
+#include "slogi/slogi.h"
+#include "zvuki/zvuki.h"
+
+namespace {
+
+// A typed name: anything the system could open, and the NUL.
+constexpr std::size_t NAME_BYTES = PATH_MAX + 1;
+// The longest failure message with its numbers and a recording's name.
+constexpr std::size_t MESSAGE_BYTES = 160;
+
+const char* const PROMPT_FIRST = "Which file do you whish to read: ";
+const char* const PROMPT_AGAIN = "\nPlease enter a VALID file name: ";
+const char* const QUIT_WORD = "exit";
+
+// One whitespace-delimited word from standard input into name. false when the
+// user typed "exit" or standard input has ended: either way the stage gives up.
+bool ask_name(char* name)
+{
+    std::fflush(stdout);
+    CharSource console{.stream = stdin};
+    std::size_t length = 0;
+    if (!scan_word(console, name, NAME_BYTES, &length))
+        return false;
+    if (length >= NAME_BYTES)
+        name[0] = '\0';  // longer than any path: no file has that name
+    return std::strcmp(name, QUIT_WORD) != 0;
+}
+
+// The input text: the name given, or names asked for until one opens.
+bool open_text(TextFile& in, const char* input_name)
+{
+    char typed[NAME_BYTES];
+    const char* name = input_name;
+    if (name == nullptr || name[0] == '\0') {
+        std::fputs(PROMPT_FIRST, stdout);
+        if (!ask_name(typed))
+            return false;
+        name = typed;
+    }
+    while (!text_open_input(in, name)) {
+        std::fputs(PROMPT_AGAIN, stdout);
+        if (!ask_name(typed))
+            return false;
+        name = typed;
+    }
+    return true;
+}
+
+// The console's side of the sound stage: the progress bar and the syllables
+// the voice lacks.
+void show_progress(void*, ZvukiProgress what)
+{
+    if (what == ZvukiProgress::start) {
+        std::printf("\n[");
+        std::fflush(stdout);
+    } else if (what == ZvukiProgress::step) {
+        console_mark();
+    } else {
+        std::printf("]\n\n");
+    }
+}
+
+void show_missing(void*, const char* recording) { std::printf("\nNo %s slog\n", recording); }
+
+const char WRITE_FAILED[] = "\nError imposible to write to output!\n";
+
+// The message of a failed sound stage, as it has always read.
+void zvuki_message(const ZvukiResult& r, char* message, std::size_t cap)
+{
+    const char* name = r.recording.data();
+    switch (r.fault) {
+    case ZvukiFault::no_memory:
+        std::snprintf(message, cap, "Not enough memory for the sound stage\n");
+        break;
+    case ZvukiFault::mode_set:
+        std::snprintf(message, cap, "Error on mode set");
+        break;
+    case ZvukiFault::write_on_morph:
+        std::snprintf(message, cap, "\nError imposible to write to output on morph!\n");
+        break;
+    case ZvukiFault::write_on_main:
+        std::snprintf(message, cap, "\nError imposible to write to output on main1 %s!\n", name);
+        break;
+    case ZvukiFault::read_on_morph:
+        std::snprintf(message, cap, "\nError imposible to read from slogtmp on morph second!%lld %lld\n", r.first,
+                      r.second);
+        break;
+    case ZvukiFault::read_on_main:
+        std::snprintf(message, cap, "\nError imposible to read from slogtmp on main1 %s!\n", name);
+        break;
+    case ZvukiFault::read_on_tail:
+        std::snprintf(message, cap, "\nError imposible to read from slogtmp buffer read! %lld %s\n", r.first, name);
+        break;
+    case ZvukiFault::read_on_skip:
+        std::snprintf(message, cap, "\nError imposible to read from slogtmp on skips!\n");
+        break;
+    default:
+        std::snprintf(message, cap, "%s", WRITE_FAILED);
+        break;
+    }
+}
+
+// A file of a stage and what is said when it does not open.
+struct StageFile {
+    const char* name;
+    const char* failed;
+};
+
+// The text a stage reads and the one it writes, opened in turn: nullptr, or
+// the message of the first that does not open.
+const char* open_texts(TextFile& in, StageFile in_file, TextFile& out, StageFile out_file)
+{
+    if (!text_open(in, in_file.name, "r"))
+        return in_file.failed;
+    if (!text_open(out, out_file.name, "w"))
+        return out_file.failed;
+    return nullptr;
+}
+
+}  // namespace
+
+int firstread_files(const char* input_name)
+{
+    TextFile in;
+    if (!open_text(in, input_name))
+        return 0;
+    std::fputs("Firstread initialized...\n", stdout);
+    TextFile out;
+    if (!text_open(out, "text.tmp", "w"))
+        return fail_wait("\nImpocible to open text.tmp!\n");
+    const FirstreadResult r = Firstread(in, out, FirstreadSettings{Settings.reading});
+    const bool closed = text_close(out);
+    if (r.status == FirstreadStatus::read_failed) {
+        char message[MESSAGE_BYTES];
+        std::snprintf(message, sizeof message, "\nError imposible to read text!%lld\n", r.remaining);
+        return fail_wait(message);
+    }
+    if (r.status != FirstreadStatus::done || !closed)
+        return fail_wait("\nError imposible to write to text.tmp!\n");
+    return 1;
+}
+
+int secondread_files()
+{
+    std::printf("Secondread initialized...\n");
+    TextFile text, out;
+    if (const char* failed = open_texts(text, {"text.tmp", "Input open fail on second read!"}, out,
+                                        {"text2.tmp", "Output open fail on second read!"}))
+        return fail_wait(failed);
+    DictionaryPtr dictionary;
+    if (dictionary_open(Places.dictionary, dictionary) != DictionaryOpen::opened)
+        return fail_wait("Replacement open fail on second read!");
+    const SecondreadStatus status = Secondread(text, out, *dictionary);
+    if (!text_close(out) || status == SecondreadStatus::write_failed)
+        return fail_wait("Output write fail on second read!");
+    if (status != SecondreadStatus::done)
+        return fail_wait("Input read fail on second read!");
+    return 1;
+}
+
+int slogi_files()
+{
+    std::printf("Slogi initialized...\n");
+    TextFile text, out;
+    if (const char* failed = open_texts(text, {"text2.tmp", "\nThere is no text2.tmp!\n"}, out,
+                                        {"slogi.tmp", "\nFailed to create file \"slogi.tmp\"!\n"}))
+        return fail_wait(failed);
+    const SlogiStatus status = Slogi(text, out);
+    if (!text_close(out) || status == SlogiStatus::write_failed)
+        return fail_wait("\nFailed to write file \"slogi.tmp\"!\n");
+    if (status != SlogiStatus::done)
+        return fail_wait("\nFailed to read file \"text2.tmp\"!\n");
+    return 1;
+}
+
+int zvuki_files()
+{
+    std::printf("Zvuki initialized...\n");
+    // Over 12 MiB, most of it touched only as the voice fills it.
+    VoicePtr voice;
+    if (!voice_open(Places.voice_root, Settings.voice, voice))
+        return fail_wait("Not enough memory for the sound stage\n");
+    TextFile slogi, rech;
+    if (!text_open(slogi, "slogi.tmp", "r"))
+        return fail_wait("slogi.tmp could not be found");
+    if (!text_open(rech, Places.speech, "w+"))
+        return fail_wait("Output not open\n");
+    if (!wav_start(rech))
+        return fail_wait("Wavetag failed first call\n");
+
+    SampleSink sink = wav_sink(rech);
+    ZvukiEvents events;
+    events.progress = show_progress;
+    events.missing = show_missing;
+    const SoundSettings settings{Settings.speed, Settings.volume, Settings.stutter, false, Settings.reading};
+    const ZvukiResult r = Zvuki(slogi, *voice, settings, sink, events);
+    if (r.fault != ZvukiFault::none) {
+        char message[MESSAGE_BYTES];
+        zvuki_message(r, message, sizeof message);
+        fail_wait(message);
+    }
+    // The header states what the file holds, after a failure too.
+    long long total_length = 0;
+    const bool written = wav_finish(rech, total_length) && text_close(rech);
+    if (wav_too_long(total_length))
+        std::printf("%s", WAV_TOO_LONG_MESSAGE);
+    if (r.fault != ZvukiFault::none)
+        return 0;
+    if (!written)
+        return fail_wait(WRITE_FAILED);
+    return 1;
+}
