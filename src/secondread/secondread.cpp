@@ -1,6 +1,7 @@
 // Stage two: word endings of text.tmp rewritten from replace.txt into text2.tmp.
 #include "secondread/secondread.h"
 
+#include <cstring>
 #include <new>
 #include <string>
 #include <utility>
@@ -245,6 +246,19 @@ void dictionary_load(Dictionary& dictionary)
 }
 
 bool dictionary_failed(const Dictionary& dictionary) { return dictionary.file.failed; }
+
+std::string respell_word(Dictionary& dictionary, const std::string& word)
+{
+    if (word.size() + 1 > WORD_MAX_LENGTH)
+        return word;
+    Word w;
+    std::memcpy(w.bytes.data(), word.data(), word.size());
+    w.bytes[word.size()] = ' ';
+    w.length = word.size() + 1;
+    w.bytes[w.length] = 0;
+    process_word_indexed(dictionary.index, w);
+    return std::string(reinterpret_cast<const char*>(w.bytes.data()), w.length - 1);
+}
 
 SecondreadStatus Secondread(TextFile& text, TextFile& out, Dictionary& dictionary)
 {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "common/textfile.h"
 
@@ -23,6 +24,11 @@ DictionaryOpen dictionary_open(const char* path, DictionaryPtr& dictionary);
 void dictionary_load(Dictionary& dictionary);
 // Whether a read of the dictionary's file has failed.
 bool dictionary_failed(const Dictionary& dictionary);
+
+// What the pass makes of one word of small letters said alone, a space after
+// it: the word as rewritten, without the space. A word over 62 bytes stays
+// as it is, as in a text.
+std::string respell_word(Dictionary& dictionary, const std::string& word);
 
 enum class SecondreadStatus {
     done,

@@ -1,6 +1,12 @@
 // The dictionary pass's own helpers, shared only with its tests.
 #pragma once
 
+// Private to the dictionary pass and its tests (the CMake target vokdar_secondread_internal);
+// everything else includes secondread/secondread.h.
+#ifndef VOKDAR_SECONDREAD_INSIDE
+#error "secondread_internal.h is private to the dictionary pass: include secondread/secondread.h"
+#endif
+
 #include <array>
 #include <cstddef>
 

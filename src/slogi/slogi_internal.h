@@ -1,6 +1,12 @@
 // The syllable marker's own helpers, shared only with its tests.
 #pragma once
 
+// Private to the syllable marker and its tests (the CMake target vokdar_slogi_internal);
+// everything else includes slogi/slogi.h.
+#ifndef VOKDAR_SLOGI_INSIDE
+#error "slogi_internal.h is private to the syllable marker: include slogi/slogi.h"
+#endif
+
 #include <array>
 #include <cstddef>
 

@@ -38,7 +38,6 @@ constexpr int TAIL_SAMPLES = 8192;
 // samples): crossfade, how long neighbouring syllables overlap; closure, the
 // silence before a voiceless stop; pause, the speaker's pause between phrases.
 // crossfade 0: the voice has none, and is joined by the original rules.
-constexpr char RHYTHM_FILE[] = "prosody.txt";
 struct Rhythm {
     int crossfade = 0;
     int closure = 0;

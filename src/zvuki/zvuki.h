@@ -45,6 +45,10 @@ bool voice_has_recordings(Voice& voice);
 // The most the stage gathers into one write.
 constexpr std::size_t SAMPLE_BLOCK_BYTES = std::size_t{256} << 10;
 
+// A voice's own rhythm for the everyday reading: this file in its directory,
+// written by voicegen (one "name value" a line, lengths in samples).
+constexpr char RHYTHM_FILE[] = "prosody.txt";
+
 // Where the stage's samples go. The stage gathers them into writes of
 // block_bytes (an even number, at most SAMPLE_BLOCK_BYTES) and hands each over as parts, in
 // order, of little-endian sample bytes.

@@ -2,6 +2,12 @@
 // sources, its tests and the benchmarks.
 #pragma once
 
+// Private to the sound stage and its tests (the CMake target vokdar_zvuki_internal);
+// everything else includes zvuki/zvuki.h.
+#ifndef VOKDAR_ZVUKI_INSIDE
+#error "zvuki_internal.h is private to the sound stage: include zvuki/zvuki.h"
+#endif
+
 #include "zvuki/join.h"
 #include "zvuki/recordings.h"
 #include "zvuki/sample_writer.h"

@@ -147,6 +147,7 @@ void everyday_numbers(const std::string& input)
     write_file("num.txt", input);
     TextFile in, out;
     check(text_open_input(in, "num.txt"), "num.txt does not open");
+    in.typographic = true;  // as the everyday reading opens its text: characters beyond code page 1251 come through
     check(text_open(out, "num.tmp", "w"), "num.tmp does not open");
     long long count = 0;
     while (text_getc(in) != TEXT_EOF)

@@ -34,7 +34,7 @@
 #include "compact.h"
 #include "letters.h"
 #include "phonemize.h"
-#include "secondread/secondread_internal.h"
+#include "secondread/secondread.h"
 #include "spoken.h"
 #include "vokdar_dict.h"
 
@@ -195,27 +195,15 @@ std::string notes_of(const std::string& text)
     return std::string();
 }
 
-// The dictionary held by the pass itself.
-DictIndex check_index;
-
 // What the dictionary pass makes of each word said alone (with a space after it).
 std::vector<std::string> pass_words(const std::string& dictionary_file, const std::vector<std::string>& words)
 {
     std::vector<std::string> out;
-    TextFile dict;
-    if (!text_open_input(dict, dictionary_file.c_str()))
+    DictionaryPtr dictionary;
+    if (dictionary_open(dictionary_file.c_str(), dictionary) != DictionaryOpen::opened)
         return out;
-    dict_index_start(check_index, dict);
-    for (const std::string& w : words) {
-        Word word;
-        std::memcpy(word.bytes.data(), w.data(), w.size());
-        word.bytes[w.size()] = ' ';
-        word.length = w.size() + 1;
-        word.bytes[word.length] = 0;
-        process_word_indexed(check_index, word);
-        out.emplace_back(reinterpret_cast<const char*>(word.bytes.data()), word.length - 1);
-    }
-    text_close(dict);
+    for (const std::string& w : words)
+        out.push_back(respell_word(*dictionary, w));
     return out;
 }
 

@@ -2,9 +2,11 @@
 #include "inventory.h"
 
 #include <cstring>
+#include <string>
 
+#include "common/format_slogi.h"
 #include "common/tables.h"
-#include "slogi/slogi_internal.h"
+#include "slogi/slogi.h"
 
 namespace {
 
@@ -75,26 +77,20 @@ void add_token(TokenList& list, const unsigned char* token, std::size_t length)
     ++list.count;
 }
 
-// Marks the word as Slogi does and adds the tokens between its marks.
-void add_tokens_of(TokenList& list, const unsigned char* word, std::size_t length)
+// Adds the tokens of slogi.tmp's text: the letters between its marks.
+void add_tokens_of(TokenList& list, const std::string& syllables)
 {
     std::array<unsigned char, TOKEN_BYTES> token{};
     std::size_t used = 0;
-    for (std::size_t i = 0; i < length; ++i) {
-        const int prev = i == 0 ? NO_BYTE : word[i - 1];
-        const int next = i + 1 == length ? NO_BYTE : word[i + 1];
-        std::array<unsigned char, 2> marked{};
-        const std::size_t n = mark_byte(prev, word[i], next, marked);
-        for (std::size_t k = 0; k < n; ++k) {
-            if (marked[k] == '+' || marked[k] == '-') {
-                add_token(list, token.data(), used);
-                used = 0;
-            } else if (used < TOKEN_BYTES - 1) {
-                token[used++] = marked[k];
-            }
+    for (const char ch : syllables) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == SYLLABLE_JOINED || c == SYLLABLE_SPLIT || c == WORD_END || c == END_MARKER) {
+            add_token(list, token.data(), used);
+            used = 0;
+        } else if (used < TOKEN_BYTES - 1) {
+            token[used++] = c;
         }
     }
-    add_token(list, token.data(), used);
 }
 
 }  // namespace
@@ -107,6 +103,8 @@ bool is_consonant(unsigned char c)
 void derive_tokens(TokenList& list)
 {
     list.count = 0;
+    // Every word, a space after each, marked by the syllable stage itself.
+    std::string words;
     const auto letters = all_letters();
     std::array<std::size_t, LONGEST_WORD> index{};
     std::array<unsigned char, LONGEST_WORD> word{};
@@ -115,8 +113,10 @@ void derive_tokens(TokenList& list)
         for (;;) {
             for (std::size_t i = 0; i < length; ++i)
                 word[i] = letters[index[i]];
-            if (spelled(word.data(), length))
-                add_tokens_of(list, word.data(), length);
+            if (spelled(word.data(), length)) {
+                words.append(reinterpret_cast<const char*>(word.data()), length);
+                words += ' ';
+            }
             std::size_t d = length;
             while (d > 0 && ++index[d - 1] == LETTER_COUNT)
                 index[--d] = 0;
@@ -124,6 +124,14 @@ void derive_tokens(TokenList& list)
                 break;
         }
     }
+    words += static_cast<char>(END_MARKER);
+    std::string syllables;
+    TextFile in, out;
+    text_open_memory(in, words, "r");
+    text_open_memory(out, syllables, "w");
+    Slogi(in, out);
+    text_close(out);
+    add_tokens_of(list, syllables);
 }
 
 bool in_inventory(const TokenList& list, const unsigned char* token, std::size_t length)

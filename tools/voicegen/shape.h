@@ -6,7 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int VOICE_RATE = 22050;
+#include "common/format_samples.h"
+
+// The voice's recordings are at the rate of the sound stage.
+constexpr int VOICE_RATE = SAMPLE_RATE;
 // The longest rendering kept: two seconds, far more than any syllable takes.
 constexpr std::size_t MAX_SAMPLES = 2 * VOICE_RATE;
 // The loudest sample of a recording: at volume 4.0 and the largest class gain

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "common/textfile.h"
-#include "zvuki/join.h"
+#include "zvuki/zvuki.h"
 
 bool write_recording(const char* dir, const Token& t, const Recording& r)
 {

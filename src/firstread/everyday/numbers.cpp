@@ -600,8 +600,52 @@ char day_range_ahead(Reader& r)
     return range ? join : 0;
 }
 
+// "1941–1945 гг.", "в 1990–2000 годах" (the dash is next): a range of years
+// with their shared word, in the case of the word before. true when said.
+bool take_year_range(Reader& r, Speech& s, const Context& ctx, std::uint64_t first)
+{
+    const Mark m = mark(r);
+    const int dash = get(r);
+    if (first < 1000 || first > 2999 || !(dash == '-' || dash == 0x96 || dash == 0x97)) {
+        back(r, m);
+        return false;
+    }
+    const long long second = take_exact(r, 4);
+    const NextWord w = next_word(r);
+    const bool years_word = (std::strcmp(w.text, cp1251_text<"гг">) == 0 && w.dotted) ||
+                            is_one_of(w.text, {cp1251_text<"годы">, cp1251_text<"годах">, cp1251_text<"годов">,
+                                               cp1251_text<"годам">, cp1251_text<"годами">});
+    if (second < 1000 || !years_word) {
+        back(r, m);
+        return false;
+    }
+    Ordinal form = Ordinal::nom_m;
+    const char* years = cp1251_text<"годы">;
+    if (is_one_of(ctx.prev_word, {cp1251_text<"в">, cp1251_text<"во">})) {
+        form = Ordinal::prep_m;
+        years = cp1251_text<"годах">;
+    } else if (find_governing(ctx.prev_word) != nullptr && find_governing(ctx.prev_word)->asks == Case::gen) {
+        form = Ordinal::gen_m;
+        years = cp1251_text<"годов">;
+    } else if (is_one_of(ctx.prev_word, {cp1251_text<"к">, cp1251_text<"по">})) {
+        form = Ordinal::dat_m;
+        years = cp1251_text<"годам">;
+    }
+    say_ordinal(s, first, form);
+    say_mark(s, ',');
+    say_ordinal(s, static_cast<std::uint64_t>(second), form);
+    if (std::strcmp(w.text, cp1251_text<"гг">) == 0) {
+        say(s, years);
+        back(r, w.end);
+        keep_sentence_dot(r, s, true);
+    }
+    return true;
+}
+
 bool take_date_word(Reader& r, Speech& s, const Context& ctx, std::uint64_t v, const NextWord& w)
 {
+    if (take_year_range(r, s, ctx, v))
+        return true;
     if (month_of(w.text) != 0 && v >= 1 && v <= 31) {
         say_ordinal(s, v, day_form(ctx.prev_word));  // "1 января" → первого января
         return true;
