@@ -5,6 +5,7 @@
 #include "libvokdar/vokdar.h"
 #include "speechd/protocol.h"
 #include "speechd/ssml.h"
+#include "speechd/tempo.h"
 
 #include <algorithm>
 #include <atomic>
@@ -74,14 +75,6 @@ int clamp_setting(int v)
 }
 
 }  // namespace
-
-// A step of rate 100 doubles the speed: -100 is half, +100 twice the normal
-// speed (the engine's range is 1..200 percent). The recordings are shortened or
-// lengthened, not resampled, so the pitch stays.
-int speed_for_rate(int rate)
-{
-    return static_cast<int>(std::lround(100.0 * std::exp2(clamp_setting(rate) / 100.0)));
-}
 
 // +100, speech-dispatcher's default volume ("DefaultVolume 100": the
 // synthesizer's own loudness), is vokdar's default loudness factor 3.0, as in
@@ -283,8 +276,8 @@ class AudioSink {
 public:
     static constexpr std::size_t BLOCK = 1024;  // samples per AUDIO event: 46 ms
 
-    AudioSink(Output& out, std::atomic<int>& interrupt, Waker& waker, double lead)
-        : out_(out), interrupt_(interrupt), waker_(waker), lead_(lead)
+    AudioSink(Output& out, std::atomic<int>& interrupt, Waker& waker, double lead, double tempo)
+        : out_(out), interrupt_(interrupt), waker_(waker), lead_(lead), tempo_(tempo)
     {
     }
 
@@ -323,7 +316,25 @@ public:
     }
     void trim_zeros(bool on) { trim_zeros_ = on; }
     void next_part() { part_start_ = true; }
+    // Samples of the message, in order: to the server at the message's tempo.
     void send(const std::int16_t* samples, std::size_t count)
+    {
+        if (!tempo_.active()) {
+            emit(samples, count);
+            return;
+        }
+        tempo_.put(samples, count, tempo_out_);
+        emit(tempo_out_.data(), tempo_out_.size());
+    }
+    // The end of the message: what the tempo change still holds.
+    void finish()
+    {
+        if (!tempo_.active() || interrupt_ != 0)
+            return;
+        tempo_.finish(tempo_out_);
+        emit(tempo_out_.data(), tempo_out_.size());
+    }
+    void emit(const std::int16_t* samples, std::size_t count)
     {
         for (std::size_t at = 0; at < count && interrupt_ == 0; at += BLOCK) {
             const std::size_t n = std::min(BLOCK, count - at);
@@ -349,6 +360,8 @@ private:
     std::atomic<int>& interrupt_;
     Waker& waker_;
     double lead_;
+    Tempo tempo_;
+    std::vector<std::int16_t> tempo_out_;
     bool began_ = false;
     std::chrono::steady_clock::time_point start_;
     std::size_t sent_ = 0;  // samples sent since the beginning
@@ -538,6 +551,8 @@ void Module::speak(MessageKind kind)
             body += '\n';
         body += line;
     }
+    // A NUL byte would end the text for the chain: read as a space.
+    std::replace(body.begin(), body.end(), '\0', ' ');
     {
         std::lock_guard lock(mutex_);
         if (!speaker_.joinable()) {
@@ -643,10 +658,11 @@ void Module::speak_job(const std::vector<Part>& parts, const Settings& s)
         std::fprintf(stderr, "sd_vokdar: %s; speaking with %s\n", why.c_str(), config_.voice.c_str());
         engine = engine_for(config_.voice, why);
     }
-    AudioSink sink(out_, interrupt_, waker_, config_.audio_lead);
+    AudioSink sink(out_, interrupt_, waker_, config_.audio_lead, tempo_for_rate(s.rate));
     bool failed = engine == nullptr;
     if (engine) {
-        vokdar_set_speed(engine, speed_for_rate(s.rate));
+        // The rate is the sink's tempo: the engine's speed would shorten the pauses only.
+        vokdar_set_speed(engine, 100);
         vokdar_set_volume(engine, volume_for(s.volume));
         vokdar_set_reading(engine, config_.reading);
         const bool whole = parts.size() == 1 && !parts[0].tone;
@@ -681,6 +697,7 @@ void Module::speak_job(const std::vector<Part>& parts, const Settings& s)
             }
         }
     }
+    sink.finish();
     sink.begin();
     std::string_view end = failed ? EVENT_STOP : EVENT_END;
     {

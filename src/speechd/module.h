@@ -22,7 +22,6 @@ struct ModuleConfig {
 bool read_module_config(const char* path, ModuleConfig& config, std::string& why);
 
 // speech-dispatcher's settings (-100..100) as the engine's.
-int speed_for_rate(int rate);           // percent, 50..200, 100 at 0
 double volume_for(int volume);          // loudness factor, 0.0..3.0, 3.0 at +100
 double pitch_factor_for(int pitch);     // 0.5..2.0, 1.0 at 0
 Punctuation punctuation_for(std::string_view mode);

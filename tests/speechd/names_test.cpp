@@ -1,6 +1,7 @@
 // Letters, keys and punctuation by name; the settings' mapping.
 #include "speechd/module.h"
 #include "speechd/names.h"
+#include "speechd/tempo.h"
 
 #include <gtest/gtest.h>
 
@@ -68,12 +69,12 @@ TEST(SpeechdNames, PunctuationModesNameMoreMarks)
 
 TEST(SpeechdSettings, RatePitchAndVolumeMapOntoTheEngine)
 {
-    EXPECT_EQ(speed_for_rate(-100), 50);
-    EXPECT_EQ(speed_for_rate(-50), 71);
-    EXPECT_EQ(speed_for_rate(0), 100);
-    EXPECT_EQ(speed_for_rate(50), 141);
-    EXPECT_EQ(speed_for_rate(100), 200);
-    EXPECT_EQ(speed_for_rate(1000), 200);
+    EXPECT_DOUBLE_EQ(tempo_for_rate(-100), 0.5);
+    EXPECT_NEAR(tempo_for_rate(-50), 0.707, 0.001);
+    EXPECT_DOUBLE_EQ(tempo_for_rate(0), 1.0);
+    EXPECT_NEAR(tempo_for_rate(50), 1.732, 0.001);
+    EXPECT_DOUBLE_EQ(tempo_for_rate(100), 3.0);
+    EXPECT_DOUBLE_EQ(tempo_for_rate(1000), 3.0);
     EXPECT_DOUBLE_EQ(volume_for(-100), 0.0);
     EXPECT_DOUBLE_EQ(volume_for(-50), 0.75);
     EXPECT_DOUBLE_EQ(volume_for(0), 1.5);

@@ -3,6 +3,7 @@
 
 #include "libvokdar/vokdar.h"
 #include "speechd/protocol.h"
+#include "speechd/tempo.h"
 
 #include <gtest/gtest.h>
 
@@ -134,7 +135,10 @@ void ModuleSession::speak(const std::string& command, const std::string& body)
     for (;;) {
         const std::size_t lf = body.find('\n', start);
         const std::string line = body.substr(start, lf == std::string::npos ? std::string::npos : lf - start);
-        stuffed += (line.starts_with(".") ? "." : "") + line + "\n";
+        if (line.starts_with("."))
+            stuffed += '.';
+        stuffed += line;
+        stuffed += '\n';
         if (lf == std::string::npos)
             break;
         start = lf + 1;
@@ -171,22 +175,37 @@ ModuleConfig test_module_config()
 
 std::vector<std::int16_t> engine_speech(const std::string& text, int rate, int volume, const std::string& voice)
 {
-    std::vector<std::int16_t> samples;
+    struct Made {
+        Tempo tempo;
+        std::vector<std::int16_t> samples;
+        std::vector<std::int16_t> part;
+        void add(const std::int16_t* s, std::size_t n)
+        {
+            if (!tempo.active()) {
+                samples.insert(samples.end(), s, s + n);
+                return;
+            }
+            tempo.put(s, n, part);
+            samples.insert(samples.end(), part.begin(), part.end());
+        }
+    } made{Tempo(tempo_for_rate(rate)), {}, {}};
     vokdar_engine* engine = nullptr;
     const std::string dir = std::string(VOKDAR_BUILD_DIR) + "/" + voice;
     const std::string dictionary = std::string(VOKDAR_BUILD_DIR) + "/replace.txt";
     if (vokdar_open(dir.c_str(), dictionary.c_str(), &engine) != VOKDAR_OK)
-        return samples;
-    vokdar_set_speed(engine, speed_for_rate(rate));
+        return {};
     vokdar_set_volume(engine, volume_for(volume));
     vokdar_set_trim(engine, 1);
     vokdar_speak(engine, text.data(), text.size(), VOKDAR_TEXT_UTF8,
                  [](void* user, const std::int16_t* s, std::size_t n) {
-                     auto* out = static_cast<std::vector<std::int16_t>*>(user);
-                     out->insert(out->end(), s, s + n);
+                     static_cast<Made*>(user)->add(s, n);
                      return 0;
                  },
-                 &samples);
+                 &made);
     vokdar_close(engine);
-    return samples;
+    if (made.tempo.active()) {
+        made.tempo.finish(made.part);
+        made.samples.insert(made.samples.end(), made.part.begin(), made.part.end());
+    }
+    return made.samples;
 }
