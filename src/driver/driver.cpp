@@ -50,8 +50,11 @@ void warn_stray_bytes(const char* input_name)
 
 }  // namespace
 
+bool PlayWhileSpeaking = false;
+
 int drive(int argc, char** argv, const Operations& ops)
 {
+    PlayWhileSpeaking = argc == 3 && is(argv[2], "-p");
     const char* input_name = "";  // empty: the first stage asks for a file
     if (argc > 1) {
         const char* first = argv[1];
@@ -141,5 +144,7 @@ int vokdar_main(int argc, char** argv)
     }
     const int status = drive(argc, argv, REAL_OPERATIONS);
     std::fflush(stdout);
+    // A player fed while the speech was made gets the rest before this ends.
+    stream_end();
     return status;
 }

@@ -28,6 +28,28 @@ int Printhelp();
 // Encodes rech.wav into rech.mp3 and waits for the encoder: EXIT_OK when it
 // made it, else EXIT_FAILED after a line saying why.
 int Convertmp3();
+// Starts the first player that reads a WAV stream from standard input, when
+// the user has no "wav" program of their own: the pipe's end to write the
+// stream to, or -1.
+int start_stream_player();
+// Set by the command line's decision: the run ends in -p, so its speech goes
+// to a player that reads standard input while it is made, where there is one.
+extern bool PlayWhileSpeaking;
+
+// A player that reads the speech from its standard input while it is made.
+// Started before the sound stage when the run ends in -p and the player
+// found takes standard input; fed from the files as they grow.
+bool stream_start(const char* wav_name);
+// Whether the speech is streaming to a player.
+bool stream_active();
+// Everything written is fed to the player, then its input is closed.
+void stream_end();
+
+// The progress line on standard error, when it is a terminal the console
+// lines do not go to: a stage's name, then the share spoken and the time left.
+void progress_stage(const char* stage);
+void progress_done();
+
 // Hands rech.wav to the player; returns only when nothing could be started
 // (EXIT_FAILED, after printing why); otherwise the program has ended.
 int Playwav();
@@ -67,6 +89,11 @@ extern const Operations REAL_OPERATIONS;
 // The command line's decision and the run over ops; the exit status.
 int drive(int argc, char** argv, const Operations& ops);
 
+// The most sample bytes one WAV file holds: its RIFF size (the samples and
+// the 36 header bytes after that field) must fit the 32-bit field, and the
+// samples are whole.
+constexpr long long WAV_PART_BYTES = 0xFFFFFFFFLL - 36 - 1;
+
 // The long options, taken out of the command line wherever they stand
 // (--NAME VALUE or --NAME=VALUE); the rest is decided as ever.
 struct LongOptions {
@@ -74,6 +101,9 @@ struct LongOptions {
     const char* voice = nullptr;   // --voice NAME: over the settings' voice
     int speed = 0;                 // --speed N: over the settings' speed (0: not given)
     bool list_voices = false;      // --voices: list the installed voices
+    int split_minutes = 0;         // --split-minutes N: a new file at a sentence end every N minutes
+    long long part_bytes = 0;      // --wav-part-bytes N: the most sample bytes a file holds
+                                   // (a WAV file's limit unless the tests ask for less)
 };
 extern LongOptions Options;
 // Takes the long options out of argv, leaving the other arguments in order:

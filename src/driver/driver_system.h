@@ -1,6 +1,8 @@
 // The driver's side that differs by system (posix/, windows/).
 #pragma once
 
+#include <cstddef>
+
 // Sets the process up before anything runs.
 void prepare_process();
 // The command line as the program reads it: on Windows its Unicode form in
@@ -19,3 +21,20 @@ int run_and_wait(const char* path, char* const args[]);
 // Players tried in turn when the user has put no "wav" program of their
 // own; the list ends in nullptr.
 const char* const* fallback_players();
+// The same players as they read a WAV stream from standard input: each its
+// arguments, the name first, ending in nullptr; the list ends in an empty
+// entry. Empty where the system has none.
+struct StreamPlayer {
+    const char* args[6];
+};
+const StreamPlayer* stream_players();
+// Starts the program at path with args, its standard input a pipe from this
+// program: the pipe's end to write to, or -1 when it could not be started.
+int start_with_input(const char* path, char* const args[]);
+// Writes all of data to a player's input; false when the player has gone.
+bool write_player_input(int fd, const void* data, std::size_t n);
+// Closes it: the player reads to its end and stops by itself.
+void close_player_input(int fd);
+// Whether the progress line has a terminal of its own to go to: standard
+// error is one, and standard output is not that same terminal.
+bool progress_terminal();

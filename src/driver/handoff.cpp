@@ -75,6 +75,23 @@ int read_standard_input()
     return 0;
 }
 
+int start_stream_player()
+{
+    // The user's own player may not read standard input: it gets the file.
+    char path[PROGRAM_PATH_BYTES];
+    char name[16];
+    std::snprintf(name, sizeof name, "wav%s", EXECUTABLE_SUFFIX);
+    if (find_program(name, true, path, sizeof path))
+        return -1;
+    for (const StreamPlayer* p = stream_players(); p->args[0] != nullptr; ++p) {
+        if (!find_program(p->args[0], false, path, sizeof path))
+            continue;
+        // posix_spawn does not write through its argument list.
+        return start_with_input(path, const_cast<char* const*>(p->args));
+    }
+    return -1;
+}
+
 int Printhelp()
 {
     std::printf("***HELP***\n\n");
@@ -117,6 +134,9 @@ int Convertmp3()
 
 int Playwav()
 {
+    // A player fed while the speech was made is playing it already.
+    if (stream_active())
+        return EXIT_OK;
     // "wav" is the player of the user's choosing; without one, a common player.
     char* wav = const_cast<char*>(output_is_mp3() ? speech_mp3() : speech_wav());
     char name[16];

@@ -21,6 +21,8 @@ constexpr int SPEED_MAX = 200;
 // The voice prefix holds the name, its separator and the NUL.
 constexpr std::size_t VOICE_NAME_CHARS = VOICE_BYTES - 2;
 constexpr const char* MP3_EXTENSION = ".mp3";
+constexpr long long SPLIT_MINUTES_MAX = 6000;  // 100 hours: longer than any part can be
+constexpr long long PART_BYTES_MIN = 4096;     // a part holds more than a block of samples
 // Put after an MP3 output's name to name the WAV file it is encoded from.
 constexpr const char* MP3_SOURCE_SUFFIX = ".wav";
 
@@ -46,6 +48,15 @@ int usage_error(const char* what, const char* value)
     return EXIT_USAGE;
 }
 
+// value as a whole number from low to high.
+bool whole_number(const char* value, long long low, long long high, long long& number)
+{
+    char* end = nullptr;
+    errno = 0;
+    number = std::strtoll(value, &end, 10);
+    return errno == 0 && end != value && *end == '\0' && number >= low && number <= high;
+}
+
 // Whether arg is the option name, alone (*inline_value null: the value is
 // the next argument) or as "--name=value".
 bool is_option(const char* arg, const char* name, const char** inline_value)
@@ -67,12 +78,20 @@ bool is_option(const char* arg, const char* name, const char** inline_value)
 int check_option(const char* name, const char* value)
 {
     if (std::strcmp(name, "--speed") == 0) {
-        char* end = nullptr;
-        errno = 0;
-        const long speed = std::strtol(value, &end, 10);
-        if (errno != 0 || end == value || *end != '\0' || speed < SPEED_MIN || speed > SPEED_MAX)
+        long long speed = 0;
+        if (!whole_number(value, SPEED_MIN, SPEED_MAX, speed))
             return usage_error("--speed wants a whole number from 1 to 200, not", value);
         Options.speed = static_cast<int>(speed);
+    } else if (std::strcmp(name, "--split-minutes") == 0) {
+        long long minutes = 0;
+        if (!whole_number(value, 1, SPLIT_MINUTES_MAX, minutes))
+            return usage_error("--split-minutes wants a whole number of minutes from 1 to 6000, not", value);
+        Options.split_minutes = static_cast<int>(minutes);
+    } else if (std::strcmp(name, "--wav-part-bytes") == 0) {
+        long long bytes = 0;
+        if (!whole_number(value, PART_BYTES_MIN, WAV_PART_BYTES, bytes) || bytes % 2 != 0)
+            return usage_error("--wav-part-bytes wants an even number of bytes from 4096 up, not", value);
+        Options.part_bytes = bytes;
     } else if (std::strcmp(name, "--voice") == 0) {
         std::size_t length = std::strlen(value);
         while (length > 1 && value[length - 1] == PATH_SEPARATOR)
@@ -101,7 +120,7 @@ int take_long_options(int& argc, char** argv)
         }
         const char* value = nullptr;
         const char* name = nullptr;
-        for (const char* option : {"--output", "--voice", "--speed"})
+        for (const char* option : {"--output", "--voice", "--speed", "--split-minutes", "--wav-part-bytes"})
             if (name == nullptr && is_option(arg, option, &value))
                 name = option;
         if (name == nullptr) {

@@ -15,6 +15,8 @@
 #include "secondread/secondread.h"
 #include "slogi/slogi.h"
 #include "zvuki/zvuki.h"
+#include "driver/driver_internal.h"
+#include "driver/speech_out.h"
 
 namespace {
 
@@ -195,15 +197,21 @@ int zvuki_files()
     VoicePtr voice;
     if (!voice_open(Places.voice_root, Settings.voice, voice))
         return fail_wait("Not enough memory for the sound stage\n");
-    TextFile slogi, rech;
+    TextFile slogi;
     if (!text_open(slogi, "slogi.tmp", "r"))
         return fail_wait("slogi.tmp could not be found");
-    if (!text_open(rech, Places.speech, "w+"))
+    static SpeechOut out;  // its file's buffer is too large for the stack
+    const SpeechOpen opened = speech_open(out, Places.speech, speech_cuts());
+    if (opened == SpeechOpen::not_open)
         return fail_wait("Output not open\n");
-    if (!wav_start(rech))
+    if (opened == SpeechOpen::no_header)
         return fail_wait("Wavetag failed first call\n");
-
-    SampleSink sink = wav_sink(rech);
+    out.slogi = &slogi;
+    out.slogi_size = text_size(slogi);
+    // The player hears the first words while the rest is made: small blocks.
+    if (PlayWhileSpeaking)
+        stream_start(Places.speech);
+    SampleSink sink = speech_sink(out, stream_active() ? STREAM_BLOCK_BYTES : SAMPLE_BLOCK_BYTES);
     ZvukiEvents events;
     events.progress = show_progress;
     events.missing = show_missing;
@@ -216,7 +224,7 @@ int zvuki_files()
     }
     // The header states what the file holds, after a failure too.
     long long total_length = 0;
-    const bool written = wav_finish(rech, total_length) && text_close(rech);
+    const bool written = speech_finish(out, total_length);
     if (wav_too_long(total_length))
         std::printf("%s", WAV_TOO_LONG_MESSAGE);
     if (r.fault != ZvukiFault::none)

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cerrno>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,7 +17,8 @@ namespace {
 
 // Starts path as a child with the signals this program ignores back at their
 // defaults: a player whose output pipe closes should end as it would anywhere.
-bool spawn(pid_t* pid, const char* path, char* const args[])
+bool spawn(pid_t* pid, const char* path, char* const args[],
+           const posix_spawn_file_actions_t* actions = nullptr)
 {
     posix_spawnattr_t attr;
     if (posix_spawnattr_init(&attr) != 0)
@@ -27,7 +29,7 @@ bool spawn(pid_t* pid, const char* path, char* const args[])
     sigaddset(&defaults, SIGXFSZ);
     bool ok = posix_spawnattr_setsigdefault(&attr, &defaults) == 0 &&
               posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF) == 0;
-    ok = ok && posix_spawn(pid, path, nullptr, &attr, args, environ) == 0;
+    ok = ok && posix_spawn(pid, path, actions, &attr, args, environ) == 0;
     posix_spawnattr_destroy(&attr);
     return ok;
 }
@@ -74,6 +76,61 @@ int run_and_wait(const char* path, char* const args[])
     if (WIFSIGNALED(status))
         return 128 + WTERMSIG(status);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+const StreamPlayer* stream_players()
+{
+    static const StreamPlayer PLAYERS[] = {
+        {{"aplay", nullptr}},
+        {{"paplay", nullptr}},
+        {{"play", "-q", "-t", "wav", "-", nullptr}},
+        {{nullptr}},
+    };
+    return PLAYERS;
+}
+
+int start_with_input(const char* path, char* const args[])
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return -1;
+    posix_spawn_file_actions_t actions;
+    bool ok = posix_spawn_file_actions_init(&actions) == 0;
+    ok = ok && posix_spawn_file_actions_adddup2(&actions, fds[0], 0) == 0;
+    pid_t pid;
+    ok = ok && spawn(&pid, path, args, &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[0]);
+    if (!ok) {
+        close(fds[1]);
+        return -1;
+    }
+    return fds[1];
+}
+
+bool write_player_input(int fd, const void* data, std::size_t n)
+{
+    const auto* at = static_cast<const unsigned char*>(data);
+    while (n > 0) {
+        const ssize_t w = write(fd, at, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return false;
+        at += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+void close_player_input(int fd) { close(fd); }
+
+bool progress_terminal()
+{
+    struct stat err, out;
+    if (!isatty(2) || fstat(2, &err) != 0)
+        return false;
+    return !(isatty(1) && fstat(1, &out) == 0 && out.st_rdev == err.st_rdev);
 }
 
 const char* const* fallback_players()

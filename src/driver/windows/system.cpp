@@ -104,6 +104,18 @@ int run_and_wait(const char* path, char* const args[])
     return known ? static_cast<int>(code) : -1;
 }
 
+// Streaming to a player is not offered on Windows: -p plays the finished file.
+const StreamPlayer* stream_players()
+{
+    static const StreamPlayer NONE[] = {{{nullptr}}};
+    return NONE;
+}
+
+int start_with_input(const char*, char* const[]) { return -1; }
+bool write_player_input(int, const void*, std::size_t) { return false; }
+void close_player_input(int) {}
+bool progress_terminal() { return false; }
+
 const char* const* fallback_players()
 {
     static const char* const NONE[] = {nullptr};

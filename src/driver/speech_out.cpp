@@ -1,0 +1,369 @@
+// The speech on its way out of the sound stage: numbered WAV files cut at a
+// sentence end, a player fed while the speech is made, and the time left.
+#include "driver/speech_out.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "common/format_samples.h"
+#include "common/sysfile.h"
+#include "common/tables.h"
+#include "driver/driver_internal.h"
+#include "driver/driver_system.h"
+
+namespace {
+
+constexpr int WAV_HEADER_SIZE = 44;  // the header before the samples of every part
+// A part is cut at the first sentence end after this share of its limit has
+// gone by: no sentence lasts a sixteenth of a WAV file's hours.
+constexpr long long CUT_RESERVE_SHARE = 16;
+constexpr int PART_DIGITS = 3;  // rech-002.wav
+constexpr std::size_t FEED_CHUNK_BYTES = 65536;
+// The progress line is redrawn at most this often.
+constexpr auto PROGRESS_EVERY = std::chrono::milliseconds(250);
+
+bool is_sentence_end(unsigned char mark)
+{
+    return mark == '.' || mark == '!' || mark == '?' || mark == '\n';
+}
+
+void set_cut_from(SpeechOut& out)
+{
+    const long long limit = out.cuts.part_bytes;
+    out.cut_from = limit - limit / CUT_RESERVE_SHARE;
+    if (out.cuts.every_bytes > 0 && out.cuts.every_bytes < out.cut_from)
+        out.cut_from = out.cuts.every_bytes;
+}
+
+// ---- the player fed from the files as they grow ----
+
+struct Feed {
+    std::mutex lock;
+    std::condition_variable more;
+    char name[DATA_PATH_BYTES] = "";
+    int part = 1;             // the part being written
+    long long written = 0;    // its sample bytes on disk
+    bool done = false;        // no more will come
+    int input = -1;           // the player's standard input
+    bool active = false;
+    std::thread feeder;
+};
+Feed feed;
+
+// A header for a stream of unknown length: the format of the speech's
+// files, both sizes at their maximum, as players take it.
+void stream_header(unsigned char (&h)[WAV_HEADER_SIZE])
+{
+    const auto put = [&h](int at, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            h[at + i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
+    };
+    std::memcpy(h, "RIFF", 4);
+    put(4, 0xFFFFFFFF, 4);                                  // RIFF size: unknown
+    std::memcpy(h + 8, "WAVEfmt ", 8);
+    put(16, 16, 4);                                         // format chunk size
+    put(20, 1, 2);                                          // plain PCM
+    put(22, SAMPLE_CHANNELS, 2);
+    put(24, SAMPLE_RATE, 4);
+    put(28, SAMPLE_RATE * SAMPLE_CHANNELS * SAMPLE_BYTES, 4);  // byte rate
+    put(32, SAMPLE_CHANNELS * SAMPLE_BYTES, 2);             // bytes per frame
+    put(34, 8 * SAMPLE_BYTES, 2);                           // bits per sample
+    std::memcpy(h + 36, "data", 4);
+    put(40, 0xFFFFFFFF, 4);                                 // sample bytes: unknown
+}
+
+// Sends part's samples from fed to upto; false when the player has gone.
+bool feed_part(int part, long long& fed, long long upto)
+{
+    char name[DATA_PATH_BYTES];
+    TextFile f;
+    if (!speech_part_name(feed.name, part, name, sizeof name) || !text_open(f, name, "r"))
+        return false;
+    text_set_binary(f);
+    unsigned char chunk[FEED_CHUNK_BYTES];
+    while (fed < upto) {
+        const long long want = upto - fed < static_cast<long long>(sizeof chunk) ? upto - fed : sizeof chunk;
+        text_seek(f, WAV_HEADER_SIZE + fed, SEEK_SET);
+        const std::size_t got = text_read(f, chunk, static_cast<std::size_t>(want));
+        if (got == 0 || !write_player_input(feed.input, chunk, got))
+            return false;
+        fed += static_cast<long long>(got);
+    }
+    return true;
+}
+
+void run_feeder()
+{
+    unsigned char header[WAV_HEADER_SIZE];
+    stream_header(header);
+    if (!write_player_input(feed.input, header, sizeof header))
+        return;
+    int part = 1;
+    long long fed = 0;
+    for (;;) {
+        long long upto = 0;
+        bool finished = false;
+        {
+            std::unique_lock<std::mutex> hold(feed.lock);
+            feed.more.wait(hold, [&] { return feed.part > part || feed.written > fed || feed.done; });
+            finished = feed.part > part;
+            upto = finished ? -1 : feed.written;
+            if (!finished && upto <= fed && feed.done)
+                return;
+        }
+        if (finished) {
+            // A finished part's header states its length: all of it goes.
+            char name[DATA_PATH_BYTES];
+            TextFile f;
+            upto = speech_part_name(feed.name, part, name, sizeof name) && text_open(f, name, "r")
+                       ? text_size(f) - WAV_HEADER_SIZE
+                       : fed;
+        }
+        if (!feed_part(part, fed, upto))
+            return;
+        if (finished) {
+            ++part;
+            fed = 0;
+        }
+    }
+}
+
+void feed_progress(int part, long long written)
+{
+    if (!feed.active)
+        return;
+    {
+        std::lock_guard<std::mutex> hold(feed.lock);
+        feed.part = part;
+        feed.written = written;
+    }
+    feed.more.notify_one();
+}
+
+// ---- the progress line ----
+
+struct Progress {
+    bool on = false;
+    bool decided = false;
+    std::chrono::steady_clock::time_point start, speaking, last;
+};
+Progress progress;
+
+bool progress_on()
+{
+    if (!progress.decided) {
+        progress.decided = true;
+        progress.on = progress_terminal();
+        progress.start = std::chrono::steady_clock::now();
+    }
+    return progress.on;
+}
+
+void show_time_left(const SpeechOut& out)
+{
+    if (!progress_on() || out.slogi == nullptr || out.slogi_size <= 0)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - progress.last < PROGRESS_EVERY)
+        return;
+    progress.last = now;
+    const double share = static_cast<double>(text_tell(*out.slogi)) / static_cast<double>(out.slogi_size);
+    const double spent = std::chrono::duration<double>(now - progress.speaking).count();
+    const long long left = share > 0.01 ? static_cast<long long>(spent * (1 - share) / share) : -1;
+    if (left < 0)
+        std::fprintf(stderr, "\rvokdar: speaking, %2d%% done          ", static_cast<int>(share * 100));
+    else
+        std::fprintf(stderr, "\rvokdar: speaking, %2d%% done, %lld:%02lld:%02lld left ", static_cast<int>(share * 100),
+                     left / 3600, left / 60 % 60, left % 60);
+    std::fflush(stderr);
+}
+
+// ---- the parts ----
+
+SpeechOpen open_part(SpeechOut& out)
+{
+    char name[DATA_PATH_BYTES];
+    out.failed = true;
+    if (!speech_part_name(out.name, out.part, name, sizeof name) || !text_open(out.file, name, "w+"))
+        return SpeechOpen::not_open;
+    if (!wav_start(out.file))
+        return SpeechOpen::no_header;
+    out.failed = false;
+    out.part_sink = wav_sink(out.file);
+    out.bytes = 0;
+    set_cut_from(out);
+    return SpeechOpen::opened;
+}
+
+// The part so far gets its true header; the speech goes on in the next.
+bool next_part(SpeechOut& out)
+{
+    long long length = 0;
+    const bool finished = wav_finish(out.file, length) && text_close(out.file);
+    feed_progress(out.part + 1, 0);
+    ++out.part;
+    return open_part(out) == SpeechOpen::opened && finished;
+}
+
+bool write_part(SpeechOut& out, iovec* parts, int count, long long n)
+{
+    if (out.failed || !out.part_sink.write(out.part_sink.user, parts, count))
+        return false;
+    out.bytes += n;
+    feed_progress(out.part, out.bytes);
+    return true;
+}
+
+// No sentence end came before the part's limit: it is cut where it is full,
+// between two samples, a part of the write at a time.
+bool write_cut(SpeechOut& out, const iovec* parts, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        auto* at = static_cast<unsigned char*>(parts[i].iov_base);
+        long long left = static_cast<long long>(parts[i].iov_len);
+        while (left > 0) {
+            const long long room = out.cuts.part_bytes - out.bytes;
+            if (room <= 0) {
+                if (!next_part(out))
+                    return false;
+                continue;
+            }
+            const long long take = left < room ? left : room;
+            iovec piece = {at, static_cast<std::size_t>(take)};
+            if (!write_part(out, &piece, 1, take))
+                return false;
+            at += take;
+            left -= take;
+        }
+    }
+    return true;
+}
+
+bool write_speech(void* user, iovec* parts, int count)
+{
+    SpeechOut& out = *static_cast<SpeechOut*>(user);
+    long long n = 0;
+    for (int i = 0; i < count; ++i)
+        n += static_cast<long long>(parts[i].iov_len);
+    show_time_left(out);
+    if (out.bytes + n > out.cuts.part_bytes)
+        return write_cut(out, parts, count);
+    return write_part(out, parts, count, n);
+}
+
+void pause_in_speech(void* user, unsigned char mark, long long, long long)
+{
+    SpeechOut& out = *static_cast<SpeechOut*>(user);
+    if (is_sentence_end(mark) && out.bytes >= out.cut_from && !out.failed)
+        next_part(out);
+}
+
+}  // namespace
+
+bool speech_part_name(const char* name, int part, char* out, std::size_t cap)
+{
+    if (part == 1)
+        return std::snprintf(out, cap, "%s", name) < static_cast<int>(cap);
+    const char* dot = std::strrchr(name, '.');
+    const char* slash = std::strrchr(name, PATH_SEPARATOR);
+    const std::size_t stem = dot != nullptr && (slash == nullptr || dot > slash) && dot != name
+                                 ? static_cast<std::size_t>(dot - name)
+                                 : std::strlen(name);
+    const int n = std::snprintf(out, cap, "%.*s-%0*d%s", static_cast<int>(stem), name, PART_DIGITS, part,
+                                name + stem);
+    return n > 0 && static_cast<std::size_t>(n) < cap;
+}
+
+SpeechCuts speech_cuts()
+{
+    SpeechCuts cuts;
+    if (Options.part_bytes > 0)
+        cuts.part_bytes = Options.part_bytes;
+    cuts.every_bytes = static_cast<long long>(Options.split_minutes) * 60 * SAMPLE_RATE * SAMPLE_BYTES;
+    return cuts;
+}
+
+SpeechOpen speech_open(SpeechOut& out, const char* name, const SpeechCuts& cuts)
+{
+    std::snprintf(out.name, sizeof out.name, "%s", name);
+    out.cuts = cuts;
+    out.part = 1;
+    return open_part(out);
+}
+
+SampleSink speech_sink(SpeechOut& out, std::size_t block_bytes)
+{
+    SampleSink sink;
+    sink.user = &out;
+    sink.write = write_speech;
+    sink.pause = pause_in_speech;
+    sink.pause_user = &out;
+    sink.block_bytes = block_bytes;
+    progress.speaking = std::chrono::steady_clock::now();
+    return sink;
+}
+
+bool speech_finish(SpeechOut& out, long long& total_length)
+{
+    const bool ok = wav_finish(out.file, total_length) && !out.failed;
+    const bool closed = text_close(out.file);
+    // Parts a longer earlier run left behind would read as this speech's:
+    // those up to the first number no file has go.
+    char name[DATA_PATH_BYTES];
+    for (int part = out.part + 1; speech_part_name(out.name, part, name, sizeof name) && sys_exists(name); ++part)
+        sys_remove(name);
+    if (progress_on())
+        std::fprintf(stderr, "\r%*s\r", 60, "");
+    return ok && closed;
+}
+
+int speech_parts(const SpeechOut& out) { return out.part; }
+
+bool stream_start(const char* wav_name)
+{
+    feed.input = start_stream_player();  // its lookups are the hand-off's
+    if (feed.input < 0)
+        return false;
+    std::snprintf(feed.name, sizeof feed.name, "%s", wav_name);
+    feed.part = 1;
+    feed.written = 0;
+    feed.done = false;
+    feed.active = true;
+    feed.feeder = std::thread(run_feeder);
+    return true;
+}
+
+bool stream_active() { return feed.active; }
+
+void stream_end()
+{
+    if (!feed.active)
+        return;
+    {
+        std::lock_guard<std::mutex> hold(feed.lock);
+        feed.done = true;
+    }
+    feed.more.notify_one();
+    feed.feeder.join();
+    close_player_input(feed.input);
+    feed.active = false;
+}
+
+void progress_stage(const char* stage)
+{
+    if (progress_on()) {
+        std::fprintf(stderr, "\rvokdar: %-40s", stage);
+        std::fflush(stderr);
+    }
+}
+
+void progress_done()
+{
+    if (progress_on())
+        std::fprintf(stderr, "\r%*s\r", 60, "");
+}
