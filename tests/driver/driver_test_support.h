@@ -22,6 +22,12 @@ inline std::string native(std::string text)
 {
     for (auto at = text.find("torvy/"); at != std::string::npos; at = text.find("torvy/", at + 1))
         text.replace(at, 6, DEFAULT_VOICE);
+#ifdef _WIN32
+    // Windows has no display to miss: its clipboard is there and holds no text.
+    const std::string no_display = "no display (neither WAYLAND_DISPLAY nor DISPLAY is set)";
+    for (auto at = text.find(no_display); at != std::string::npos; at = text.find(no_display, at + 1))
+        text.replace(at, no_display.size(), "it holds no text");
+#endif
     return text;
 }
 
