@@ -6,7 +6,8 @@
 #include <initializer_list>
 
 #include "common/cp1251.h"
-#include "firstread/everyday/reader.h"
+#include "firstread/everyday/input.h"
+#include "firstread/everyday/numbers.h"
 
 namespace {
 

@@ -8,7 +8,8 @@
 #include "common/cp1251.h"
 #include "common/tables.h"
 #include "firstread/everyday/everyday.h"
-#include "firstread/everyday/reader.h"
+#include "firstread/everyday/input.h"
+#include "firstread/everyday/numbers.h"
 
 namespace {
 
