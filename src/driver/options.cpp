@@ -175,18 +175,6 @@ const char* speech_wav() { return wav_name; }
 const char* speech_mp3() { return mp3_name; }
 bool output_is_mp3() { return mp3_output; }
 
-int finish_mp3_output()
-{
-    if (!mp3_output)
-        return EXIT_OK;
-    const int status = Convertmp3();
-    if (status == EXIT_OK)
-        sys_remove(wav_name);
-    else
-        std::fprintf(stderr, "vokdar: the speech is kept in %s\n", wav_name);
-    return status;
-}
-
 namespace {
 
 // The voices listed so far, so that one a place before hides its namesakes.

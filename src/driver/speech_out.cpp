@@ -326,7 +326,7 @@ int speech_parts(const SpeechOut& out) { return out.part; }
 
 bool stream_start(const char* wav_name)
 {
-    feed.input = start_stream_player();  // its lookups are the hand-off's
+    feed.input = start_stream_player();  // its lookups are those of programs.cpp
     if (feed.input < 0)
         return false;
     std::snprintf(feed.name, sizeof feed.name, "%s", wav_name);

@@ -1,9 +1,12 @@
 // The plan of a join: the length unit, the held tail and the overlap, the
 // letter factors and the loudness of one syllable, worked out as plain
-// arithmetic before any sample is touched.
+// arithmetic before any sample is touched; by the original rules, or, for a
+// voice that carries its own rhythm, each syllable sounded whole and
+// crossfaded briefly into the next.
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 #include "common/settings.h"
 #include "common/tables.h"
@@ -291,6 +294,34 @@ float class_gain_for(const Slog& cur, int cur_code)
     if (is_sonorant(c0))
         return 1.0f;
     return 0.95f;
+}
+
+JoinPlan plan_rhythm_join(const JoinState& st, const SlogToken& current, long long samples, const SlogToken& next)
+{
+    JoinPlan p;
+    p.recording = samples;
+    p.samples = samples;
+    p.code = is_pause(current.code) ? rhythm_pause(st.rhythm, current.code) : current.code;
+    const long long crossfade = std::min<long long>(st.rhythm.crossfade, samples / 3);
+    const auto next0 = static_cast<unsigned char>(next.text[0]);
+    const bool before_stop = next.length > 0 && next0 != 0 && std::strchr(VOICELESS_STOPS, next0) != nullptr;
+    if (!is_pause(p.code) && before_stop && st.rhythm.closure > SHORTEST_PAUSE)
+        p.code = st.rhythm.closure;
+    if (is_pause(p.code)) {
+        p.tail_len = 0;
+        p.fade_len = static_cast<std::int16_t>(std::max<long long>(crossfade, 1));
+    } else {
+        p.tail_len = crossfade;
+    }
+    if (!is_pause(st.prev_code) && st.held > 0) {
+        p.crossfade = true;
+        p.overlap_len = std::min<long long>(st.held, crossfade);
+        p.held = p.overlap_len;
+        p.passed = st.held - p.overlap_len;
+    }
+    p.class_gain = class_gain_for(current.text, p.code);
+    p.gain = st.volume * p.class_gain;
+    return p;
 }
 
 JoinPlan plan_join(const JoinState& st, const SlogToken& current, long long samples, const SlogToken& next)

@@ -1,7 +1,6 @@
-// The everyday joins of a voice that carries its own rhythm: each syllable
-// sounded whole and crossfaded briefly into the next, as the speaker's own
-// pace has it, instead of the original overlaps that take up to 0.4 of a
-// recording on either side.
+// The rhythm of a voice that carries its own, for its everyday joins (see
+// plan_rhythm_join): the rhythm file, the pace a speed asks for and the
+// pauses after punctuation.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +11,6 @@
 
 namespace {
 
-constexpr char VOICELESS_STOPS[] = "\xEA\xF2\xEF\xF7\xF6";  // ктпчц
 // The pause code of a comma: the original rules' phrase pause.
 constexpr int COMMA_CODE = 6 * PAUSE_UNIT;
 // A value of the rhythm file: at most this many samples (a few seconds).
@@ -90,32 +88,4 @@ int rhythm_pause(const Rhythm& r, int code)
         return code;
     const long long scaled = static_cast<long long>(code) * r.pause / COMMA_CODE;
     return static_cast<int>(std::min<long long>(std::max<long long>(code, scaled), std::max(code, r.pause)));
-}
-
-JoinPlan plan_rhythm_join(const JoinState& st, const SlogToken& current, long long samples, const SlogToken& next)
-{
-    JoinPlan p;
-    p.recording = samples;
-    p.samples = samples;
-    p.code = is_pause(current.code) ? rhythm_pause(st.rhythm, current.code) : current.code;
-    const long long crossfade = std::min<long long>(st.rhythm.crossfade, samples / 3);
-    const auto next0 = static_cast<unsigned char>(next.text[0]);
-    const bool before_stop = next.length > 0 && next0 != 0 && std::strchr(VOICELESS_STOPS, next0) != nullptr;
-    if (!is_pause(p.code) && before_stop && st.rhythm.closure > SHORTEST_PAUSE)
-        p.code = st.rhythm.closure;
-    if (is_pause(p.code)) {
-        p.tail_len = 0;
-        p.fade_len = static_cast<std::int16_t>(std::max<long long>(crossfade, 1));
-    } else {
-        p.tail_len = crossfade;
-    }
-    if (!is_pause(st.prev_code) && st.held > 0) {
-        p.crossfade = true;
-        p.overlap_len = std::min<long long>(st.held, crossfade);
-        p.held = p.overlap_len;
-        p.passed = st.held - p.overlap_len;
-    }
-    p.class_gain = class_gain_for(current.text, p.code);
-    p.gain = st.volume * p.class_gain;
-    return p;
 }

@@ -20,7 +20,7 @@
 #include "driver/driver_internal.h"
 #include "driver/stage_files.h"
 #include "firstread/firstread.h"
-#include "firstread/everyday/reader.h"
+#include "firstread/everyday/numbers.h"
 #include "firstread/firstread_internal.h"
 #include "secondread/secondread.h"
 #include "slogi/slogi.h"

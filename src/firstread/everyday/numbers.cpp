@@ -6,7 +6,8 @@
 #include <initializer_list>
 
 #include "common/cp1251.h"
-#include "firstread/everyday/reader.h"
+#include "firstread/everyday/input.h"
+#include "firstread/everyday/numbers.h"
 
 namespace {
 
@@ -935,6 +936,70 @@ void say_plain_number(Speech& s, const char* digits, std::size_t n)
         say_digits(s, digits, n);
 }
 
+namespace {
+
+// "8 800 555-35-35": a grouped number before a hyphen and a digit is a
+// telephone number, each group said as a number of its own; false when no
+// digit follows the hyphen (nothing then read or said).
+bool take_telephone(Reader& r, Speech& s, const Digits& ds, std::size_t first_group)
+{
+    const Mark m = mark(r);
+    get(r);
+    const bool telephone = is_digit(peek(r));
+    back(r, m);
+    if (!telephone)
+        return false;
+    say_plain_number(s, ds.d, first_group);
+    for (std::size_t i = first_group; i + 3 <= ds.n; i += 3)
+        say_plain_number(s, ds.d + i, 3);
+    return true;
+}
+
+// A number before c, a colon or a point: a time, a date, or a number of dotted
+// parts; true when it was read as one of them. "09:05", "01.09.2024": a
+// leading zero is allowed in a time or a date.
+bool take_time_or_dotted(Reader& r, Speech& s, const Context& ctx, const Digits& ds, bool plain, int c)
+{
+    const bool short_run = ds.total <= 2;
+    const std::uint64_t short_value = short_run ? value_of(ds.d, ds.n) : 0;
+    if (short_run && c == ':' && take_time(r, s, short_value, governed_case(ctx, "", short_value)))
+        return true;
+    if (short_run && c == '.' && take_date(r, s, short_value))
+        return true;
+    if (c == '.' && plain && take_dotted(r, s, ds))
+        return true;
+    return c == '.' && (plain || short_run) && take_dotted_pair(r, s, ctx, ds);
+}
+
+// The digits after a decimal comma or point, when a digit follows it, into
+// fraction and a (else the reading is left before the sign). True when there
+// are more than fraction holds: the whole part, "запятая" and every digit
+// after it have then been said.
+bool take_overlong_fraction(Reader& r, Speech& s, Amount& a, Digits& fraction)
+{
+    const Mark m = mark(r);
+    get(r);
+    if (!is_digit(peek(r))) {
+        back(r, m);
+        return false;
+    }
+    const Mark point = mark(r);
+    keep(fraction, get(r));
+    take_digits(r, fraction);
+    if (fraction.total > fraction.n) {
+        back(r, point);
+        say_cardinal(s, a.whole);
+        say(s, cp1251_text<"запятая">);
+        say_digits_again(r, s, fraction.total);
+        return true;
+    }
+    a.fraction = fraction.d;
+    a.fraction_length = fraction.n;
+    return false;
+}
+
+}  // namespace
+
 void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
 {
     Digits ds;
@@ -952,42 +1017,17 @@ void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
         return;
     }
     const bool grouped = ds.n > first_group;
-    if (grouped && peek(r) == '-') {
-        // "8 800 555-35-35": a telephone number, each group a number of its own.
-        const Mark m = mark(r);
-        get(r);
-        const bool telephone = is_digit(peek(r));
-        back(r, m);
-        if (telephone) {
-            say_plain_number(s, ds.d, first_group);
-            for (std::size_t i = first_group; i + 3 <= ds.n; i += 3)
-                say_plain_number(s, ds.d + i, 3);
-            ctx.prev_word[0] = '\0';
-            return;
-        }
+    if (grouped && peek(r) == '-' && take_telephone(r, s, ds, first_group)) {
+        ctx.prev_word[0] = '\0';
+        return;
     }
     // An unbroken run of more than LONG_RUN digits is a code or an account
     // number: read digit by digit, as a reader does.
     const bool plain = is_plain(ds) && (grouped || ds.total <= LONG_RUN);
     const std::uint64_t value = plain ? value_of(ds.d, ds.n) : 0;
-    // "09:05", "01.09.2024": a leading zero in a time or a date.
-    const bool short_run = ds.total <= 2;
-    const std::uint64_t short_value = short_run ? value_of(ds.d, ds.n) : 0;
 
     const int c = peek(r);
-    if (short_run && c == ':' && take_time(r, s, short_value, governed_case(ctx, "", short_value))) {
-        ctx.prev_word[0] = '\0';
-        return;
-    }
-    if (short_run && c == '.' && take_date(r, s, short_value)) {
-        ctx.prev_word[0] = '\0';
-        return;
-    }
-    if (c == '.' && plain && take_dotted(r, s, ds)) {
-        ctx.prev_word[0] = '\0';
-        return;
-    }
-    if (c == '.' && (plain || short_run) && take_dotted_pair(r, s, ctx, ds)) {
+    if (take_time_or_dotted(r, s, ctx, ds, plain, c)) {
         ctx.prev_word[0] = '\0';
         return;
     }
@@ -996,26 +1036,9 @@ void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
     a.plain = plain;
     a.whole = value;
     Digits fraction;
-    if ((c == ',' || c == '.') && plain) {
-        const Mark m = mark(r);
-        get(r);
-        if (is_digit(peek(r))) {
-            const Mark point = mark(r);
-            keep(fraction, get(r));
-            take_digits(r, fraction);
-            if (fraction.total > fraction.n) {
-                back(r, point);
-                say_cardinal(s, value);
-                say(s, cp1251_text<"запятая">);
-                say_digits_again(r, s, fraction.total);
-                ctx.prev_word[0] = '\0';
-                return;
-            }
-            a.fraction = fraction.d;
-            a.fraction_length = fraction.n;
-        } else {
-            back(r, m);
-        }
+    if ((c == ',' || c == '.') && plain && take_overlong_fraction(r, s, a, fraction)) {
+        ctx.prev_word[0] = '\0';
+        return;
     }
     if (a.fraction == nullptr && plain && c == '-' && take_ordinal_ending(r, s, value)) {
         ctx.prev_word[0] = '\0';

@@ -8,7 +8,8 @@
 #include "common/cp1251.h"
 #include "common/tables.h"
 #include "firstread/everyday/everyday.h"
-#include "firstread/everyday/reader.h"
+#include "firstread/everyday/input.h"
+#include "firstread/everyday/numbers.h"
 
 namespace {
 
@@ -529,6 +530,93 @@ void say_address(Speech& s, const char* text)
     }
 }
 
+// A run of blanks and line ends: a paragraph's pause, the mark a heading
+// lacks, and where the line begins.
+void take_white_space(Reader& r, Speech& s, Context& ctx, int c)
+{
+    const long long line_length = r.taken - 1 - ctx.line_begin;  // up to this run
+    int line_ends = 0;
+    for (int b = c;; b = get(r)) {
+        if (b == '\n') {
+            ++line_ends;
+            ctx.line_begin = r.taken;
+        }
+        if (!(peek(r) == '\n' || is_blank(peek(r))))
+            break;
+    }
+    if (line_ends >= 2)
+        say_pause(s);  // a paragraph
+    else if (line_ends == 1 && heading_ends(r, s, line_length))
+        say_mark(s, '.');  // "Установка\nПрограмма ставится …": a heading without its mark
+    ctx.line_start = ctx.line_start || line_ends > 0;
+    ctx.blank_before = true;
+}
+
+// An address that starts at before (a Latin letter or a digit), said whole;
+// false, with the reading just after that character, when none starts there.
+bool take_address(Reader& r, Speech& s, Context& ctx, Mark before)
+{
+    char address[ADDRESS_BYTES];
+    back(r, before);
+    if (const std::size_t n = address_length(r, address)) {
+        for (std::size_t i = 0; i < n; ++i)
+            get(r);
+        say_address(s, address);
+        ctx.prev_word[0] = '\0';
+        return true;
+    }
+    get(r);
+    return false;
+}
+
+// A character that is no letter, digit or signed number: a dash, a character
+// code page 1251 lacks, punctuation, a symbol with a name, or a plain boundary.
+void say_other(Reader& r, Speech& s, Context& ctx, int c, bool line_start, bool blank_before)
+{
+    if (c == '-' || c == 0x96 || c == 0x97) {
+        // One that opens a line is the pause of a dialogue, a spaced one the
+        // shorter pause of a comma, one inside a word or a range a hyphen.
+        const int next = peek(r);
+        if (line_start)
+            say_pause(s);
+        else if (blank_before || !(is_cyrillic_letter(next) || is_latin_letter(next) || is_digit(next)))
+            say_mark(s, ',');
+        else
+            say_mark(s, '-');
+        ctx.prev_word[0] = '\0';
+        return;
+    }
+    if (is_wide(c)) {
+        // A character code page 1251 lacks: its name, a pause, or nothing.
+        if (const WideSymbol* w = find_wide(c - TEXT_WIDE)) {
+            if (w->words[0] == ',')
+                say_mark(s, ',');
+            else
+                say(s, w->words);
+        }
+        ctx.prev_word[0] = '\0';
+        ctx.blank_before = true;
+        return;
+    }
+    if (c == 0x85) {  // the ellipsis character
+        say_mark(s, '.');
+        ctx.prev_word[0] = '\0';
+        return;
+    }
+    if (is_delimiter(static_cast<unsigned char>(c))) {
+        say_mark(s, static_cast<unsigned char>(c));
+        ctx.prev_word[0] = '\0';
+        return;
+    }
+    if (const char* words = symbol_words(SYMBOL_WORDS, static_cast<unsigned char>(c))) {
+        say(s, words);
+        ctx.prev_word[0] = '\0';
+        return;
+    }
+    // Brackets, quotes of other kinds and every other byte: a word boundary, nothing said.
+    ctx.blank_before = true;
+}
+
 }  // namespace
 
 bool read_everyday(TextFile& in, TextFile& out, long long count, long long& remaining)
@@ -552,22 +640,7 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
             return false;
         }
         if (c == '\n' || is_blank(c)) {
-            const long long line_length = r.taken - 1 - ctx.line_begin;  // up to this run
-            int line_ends = 0;
-            for (int b = c;; b = get(r)) {
-                if (b == '\n') {
-                    ++line_ends;
-                    ctx.line_begin = r.taken;
-                }
-                if (!(peek(r) == '\n' || is_blank(peek(r))))
-                    break;
-            }
-            if (line_ends >= 2)
-                say_pause(s);  // a paragraph
-            else if (line_ends == 1 && heading_ends(r, s, line_length))
-                say_mark(s, '.');  // "Установка\nПрограмма ставится …": a heading without its mark
-            ctx.line_start = ctx.line_start || line_ends > 0;
-            ctx.blank_before = true;
+            take_white_space(r, s, ctx, c);
             continue;
         }
         const bool line_start = ctx.line_start;
@@ -578,18 +651,8 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
         const bool blank_before = ctx.blank_before || s.last == 0;
         ctx.blank_before = false;
 
-        if (is_latin_letter(c) || is_digit(c)) {
-            char address[ADDRESS_BYTES];
-            back(r, before);
-            if (const std::size_t n = address_length(r, address)) {
-                for (std::size_t i = 0; i < n; ++i)
-                    get(r);
-                say_address(s, address);
-                ctx.prev_word[0] = '\0';
-                continue;
-            }
-            get(r);
-        }
+        if ((is_latin_letter(c) || is_digit(c)) && take_address(r, s, ctx, before))
+            continue;
         if (is_cyrillic_letter(c)) {
             handle_cyrillic(r, s, ctx, c);
             continue;
@@ -613,48 +676,7 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
             read_number(r, s, ctx, get(r));
             continue;
         }
-        if (c == '-' || c == 0x96 || c == 0x97) {
-            // One that opens a line is the pause of a dialogue, a spaced one the
-            // shorter pause of a comma, one inside a word or a range a hyphen.
-            const int next = peek(r);
-            if (line_start)
-                say_pause(s);
-            else if (blank_before || !(is_cyrillic_letter(next) || is_latin_letter(next) || is_digit(next)))
-                say_mark(s, ',');
-            else
-                say_mark(s, '-');
-            ctx.prev_word[0] = '\0';
-            continue;
-        }
-        if (is_wide(c)) {
-            // A character code page 1251 lacks: its name, a pause, or nothing.
-            if (const WideSymbol* w = find_wide(c - TEXT_WIDE)) {
-                if (w->words[0] == ',')
-                    say_mark(s, ',');
-                else
-                    say(s, w->words);
-            }
-            ctx.prev_word[0] = '\0';
-            ctx.blank_before = true;
-            continue;
-        }
-        if (c == 0x85) {  // the ellipsis character
-            say_mark(s, '.');
-            ctx.prev_word[0] = '\0';
-            continue;
-        }
-        if (is_delimiter(static_cast<unsigned char>(c))) {
-            say_mark(s, static_cast<unsigned char>(c));
-            ctx.prev_word[0] = '\0';
-            continue;
-        }
-        if (const char* words = symbol_words(SYMBOL_WORDS, static_cast<unsigned char>(c))) {
-            say(s, words);
-            ctx.prev_word[0] = '\0';
-            continue;
-        }
-        // Brackets, quotes of other kinds and every other byte: a word boundary, nothing said.
-        ctx.blank_before = true;
+        say_other(r, s, ctx, c, line_start, blank_before);
     }
     return true;
 }

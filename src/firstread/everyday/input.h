@@ -74,11 +74,3 @@ struct Context {
     const NounForms* currency = nullptr;  // a currency sign before the number being read: "$100"
     long long line_begin = 0;         // the character count where the current line began
 };
-
-// A number whose first digit has been read, with what it counts after it.
-void read_number(Reader& r, Speech& s, Context& ctx, int first_digit);
-// Whether a number after the word before, followed by noun, names a place in
-// order rather than counts ("на 3 этаже", "во II квартале"); form is then its form.
-bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form);
-// A run of digits inside an address: a number, or its digits one by one.
-void say_plain_number(Speech& s, const char* digits, std::size_t n);
