@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs the built vokdar under valgrind memcheck: a full chain over a real text
 # of a few kilobytes, the setup dialogue, the help, and failing runs. Exit
-# status 1 when memcheck reports an error or a leak in any of them.
+# status 1 when memcheck reports an error or a leak in any of them, or a run
+# ends with another status than it should.
 #
 #   tools/valgrind.sh [build-dir]      default: build
 #
@@ -45,24 +46,27 @@ fi
 cat "$root/tests/data/firstread/prose.in" "$root/tests/fuzz/corpus/firstread/prose.txt" >"$work/text.txt"
 
 failed=0
+# run WHAT STATUS ARGS...: vokdar with ARGS must end with STATUS (a failed
+# run says so by its status) and memcheck must find nothing.
 run() {
     what=$1
-    shift
+    expect=$2
+    shift 2
     log=$work/valgrind.log
-    (cd "$work" && valgrind -q --error-exitcode=1 --leak-check=full --track-origins=yes \
+    (cd "$work" && valgrind -q --error-exitcode=99 --leak-check=full --track-origins=yes \
         --log-file="$log" "$vokdar" "$@" </dev/null >"$work/out.txt" 2>&1)
     status=$?
-    if [ $status -eq 0 ] && [ ! -s "$log" ]; then
+    if [ $status -eq "$expect" ] && [ ! -s "$log" ]; then
         echo "clean:  $what"
     else
-        echo "ERRORS: $what (status $status)"
+        echo "ERRORS: $what (status $status, expected $expect)"
         cat "$log"
         failed=1
     fi
 }
 
 echo "vokdar under memcheck with $voice, text of $(wc -c <"$work/text.txt") bytes"
-run "full chain over text.txt" text.txt
+run "full chain over text.txt" 0 text.txt
 [ -s "$work/rech.wav" ] || { echo "ERRORS: the chain left no rech.wav"; failed=1; }
 echo "        rech.wav: $(wc -c <"$work/rech.wav") bytes"
 printf '150\n2.5\n12\ntorvy\n' >"$work/answers"
@@ -70,9 +74,9 @@ printf '150\n2.5\n12\ntorvy\n' >"$work/answers"
     "$vokdar" -s <"$work/answers" >/dev/null 2>&1)
 if [ $? -eq 0 ] && [ ! -s "$work/valgrind.log" ]; then echo "clean:  setup dialogue"; else
     echo "ERRORS: setup dialogue"; cat "$work/valgrind.log"; failed=1; fi
-run "full chain with the settings just written" text.txt
-run "help" -h
-run "a missing text, standard input closed" missing.txt
+run "full chain with the settings just written" 0 text.txt
+run "help" 0 -h
+run "a missing text, standard input closed" 1 missing.txt
 mv "$work/replace.txt" "$work/replace.off"
-run "a run without replace.txt" text.txt
+run "a run without replace.txt" 1 text.txt
 exit $failed
