@@ -19,6 +19,10 @@ command -v valgrind >/dev/null 2>&1 || { echo "valgrind.sh: valgrind is not inst
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vokdar-valgrind-XXXXXX")
 trap 'rm -rf "$work"' EXIT
+# The setup dialogue writes the user's settings when the folder has none:
+# here that user's configuration is a folder of the run's own.
+XDG_CONFIG_HOME=$work/config
+export XDG_CONFIG_HOME
 
 if [ -d "$build/torvy" ] && [ -f "$build/replace.txt" ]; then
     ln -s "$build/torvy" "$work/torvy"
