@@ -7,6 +7,7 @@
 
 #include "common/cp1251.h"
 #include "common/tables.h"
+#include "firstread/everyday/english_words.h"
 #include "firstread/everyday/everyday.h"
 #include "firstread/everyday/input.h"
 #include "firstread/everyday/numbers.h"
@@ -185,6 +186,14 @@ void say_latin_word(Speech& s, const Word& w)
         return;
     }
     char russian[WORD_BYTES * 3];
+    std::size_t length = 0;
+    if (const char* reading = sorted_line_value(ENGLISH_WORDS, ENGLISH_WORDS_BYTES, w.text, w.length, &length);
+        reading != nullptr && length > 0 && length < sizeof russian) {
+        std::memcpy(russian, reading, length);  // "stable" → стейбл
+        russian[length] = '\0';
+        say(s, russian);
+        return;
+    }
     transliterate(w.text, russian, sizeof russian);
     say(s, russian);
 }

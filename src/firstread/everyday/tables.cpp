@@ -171,6 +171,16 @@ const WordPair LATIN_WORDS[] = {
     {"page", W("пейдж")},     {"site", W("сайт")},         {"web", W("веб")},           {"info", W("инфо")},
     {"mobile", W("мобайл")},  {"service", W("сервис")},    {"software", W("софтвер")},  {"hardware", W("хардвер")},
     {"hello", W("хеллоу")},   {"world", W("ворлд")},       {"game", W("гейм")},         {"ram", W("рам")},
+    // Brands and names the English table gets wrong or lacks.
+    {"xiaomi", W("сяоми")},   {"huawei", W("хуавей")},     {"whatsapp", W("вотсап")},   {"nvidia", W("энвидиа")},
+    {"geforce", W("джифорс")}, {"ikea", W("икеа")},        {"jpeg", W("джейпег")},      {"adidas", W("адидас")},
+    {"amazon", W("амазон")},  {"excel", W("эксель")},      {"thinkpad", W("синкпад")},  {"mary", W("мэри")},
+    {"nato", W("нато")},      {"unesco", W("юнеско")},     {"opec", W("опек")},         {"fifa", W("фифа")},
+    {"uefa", W("уефа")},      {"lego", W("лего")},         {"nokia", W("нокиа")},       {"lenovo", W("леново")},
+    {"asus", W("асус")},      {"acer", W("асер")},         {"philips", W("филипс")},    {"toyota", W("тойота")},
+    {"volkswagen", W("фольксваген")}, {"mercedes", W("мерседес")}, {"renault", W("рено")}, {"peugeot", W("пежо")},
+    {"hyundai", W("хендай")}, {"kia", W("киа")},           {"tiktok", W("тикток")},     {"instagram", W("инстаграм")},
+    {"pack", W("пак")},       {"nike", W("найк")},        {"starbucks", W("старбакс")},
     {nullptr, nullptr},
 };
 
