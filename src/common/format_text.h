@@ -23,3 +23,12 @@ constexpr unsigned char PAUSE_MARK = '#';
 constexpr unsigned char END_MARKER = 0x60;
 
 inline bool is_small_letter(unsigned char c) { return c >= SMALL_A || c == SMALL_YO; }  // а..я or ё
+
+// The stress mark of the everyday reading: code page 1251 "´", written right
+// after the stressed vowel letter of a word, at most one a word. It may stand
+// in the dictionary's replacements, text2.tmp and slogi.tmp, never in the
+// original reading's stage files. A syllable token keeps it right after its
+// vowel; the sound stage strips it before it names the recording.
+constexpr unsigned char STRESS_MARK = 0xB4;
+
+inline bool is_stress_mark(unsigned char c) { return c == STRESS_MARK; }
