@@ -189,8 +189,13 @@ SpeechOpen open_part(SpeechOut& out)
 {
     char name[DATA_PATH_BYTES];
     out.failed = true;
-    if (!speech_part_name(out.name, out.part, name, sizeof name) || !text_open(out.file, name, "w+"))
+    if (!speech_part_name(out.name, out.part, name, sizeof name))
         return SpeechOpen::not_open;
+    set_aside_old_file(name);
+    if (!text_open(out.file, name, "w+")) {
+        restore_set_aside(name);
+        return SpeechOpen::not_open;
+    }
     if (!wav_start(out.file))
         return SpeechOpen::no_header;
     out.failed = false;
@@ -312,6 +317,7 @@ bool speech_finish(SpeechOut& out, long long& total_length)
 {
     const bool ok = wav_finish(out.file, total_length) && !out.failed;
     const bool closed = text_close(out.file);
+    release_set_aside();
     // Parts a longer earlier run left behind would read as this speech's:
     // those up to the first number no file has go.
     char name[DATA_PATH_BYTES];

@@ -105,6 +105,56 @@ TEST(Books, ALongSpeechGoesOnInNumberedFilesCutAtSentenceEnds)
     EXPECT_EQ(second.substr(44, 200), std::string(200, '\0'));
 }
 
+// An earlier run's long speech makes way for the new one at once rather than
+// being emptied first; what the new run writes, and where, is as it was: the
+// new speech in rech.wav, through a link or a second name to the same file,
+// under the file's own mode.
+TEST(Books, AnEarlierLongSpeechMakesWayAsIfEmptied)
+{
+    harness::TempDir dir;
+    make_book(dir, 6);
+    ASSERT_EQ(harness::run_vokdar(dir, {"in.txt"}).status, 0);
+    const std::string speech = dir.read("rech.wav");
+    const auto old_speech = [&](const std::string& name, std::filesystem::perms mode) {
+        std::filesystem::remove(dir.file(name));
+        dir.write(name, "RIFF");
+        std::filesystem::resize_file(dir.file(name), 40u << 20);  // longer than the new speech by far
+        std::filesystem::permissions(dir.file(name), mode);
+    };
+    const auto inode = [&](const std::string& name) {
+        struct stat st {};
+        stat(dir.file(name).c_str(), &st);
+        return st.st_ino;
+    };
+    using std::filesystem::perms;
+    const mode_t mask = umask(0);
+    umask(mask);
+    const auto plain = static_cast<perms>(0666 & ~mask);  // a new file's
+
+    old_speech("rech.wav", plain);
+    const auto before = inode("rech.wav");
+    ASSERT_EQ(harness::run_vokdar(dir, {"in.txt"}).status, 0);
+    EXPECT_TRUE(dir.read("rech.wav") == speech);
+    EXPECT_NE(inode("rech.wav"), before);  // a new file: the old one went without being emptied
+
+    old_speech("rech.wav", perms::owner_read | perms::owner_write);  // a mode of its own: kept
+    ASSERT_EQ(harness::run_vokdar(dir, {"in.txt"}).status, 0);
+    EXPECT_TRUE(dir.read("rech.wav") == speech);
+    EXPECT_EQ(std::filesystem::status(dir.file("rech.wav")).permissions(), perms::owner_read | perms::owner_write);
+
+    old_speech("rech.wav", plain);  // a second name to the same file sees the new speech
+    std::filesystem::create_hard_link(dir.file("rech.wav"), dir.file("kept.wav"));
+    ASSERT_EQ(harness::run_vokdar(dir, {"in.txt"}).status, 0);
+    EXPECT_TRUE(dir.read("kept.wav") == speech);
+    std::filesystem::remove(dir.file("rech.wav"));
+
+    old_speech("elsewhere.wav", plain);  // a link: the speech goes where it points
+    std::filesystem::create_symlink("elsewhere.wav", dir.file("rech.wav"));
+    ASSERT_EQ(harness::run_vokdar(dir, {"in.txt"}).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("rech.wav")));
+    EXPECT_TRUE(dir.read("elsewhere.wav") == speech);
+}
+
 // -p with a player that reads standard input: it gets the speech while the
 // sound stage still makes it (the stage files are still there when its first
 // samples arrive), as a WAV stream of unknown length whose samples are
