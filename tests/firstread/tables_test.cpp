@@ -1,5 +1,5 @@
-// The lookup in a generated block of sorted lines, and the generated table of
-// feminine nouns itself (made from hunspell-ru at build time).
+// The lookups of the everyday reading's word tables and of the blocks of
+// sorted lines generated at build time (feminine nouns, English words).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -83,6 +83,41 @@ TEST(FeminineNouns, FormsOfFeminineNouns)
         EXPECT_TRUE(is_feminine_noun(harness::cp1251(w).c_str())) << w;
     for (const char* w : {"день", "этаже", "стола", "окно", "учителем", "мужчина", "кофе", "или"})
         EXPECT_FALSE(is_feminine_noun(harness::cp1251(w).c_str())) << w;
+}
+
+// Every key of the looked-up tables finds its own entry, or the first of
+// equal keys, as a walk through the table would; a key of none finds nothing.
+template <typename Entry, typename Find>
+void each_key_finds_its_entry(const Entry* table, const char* Entry::*field, Find find)
+{
+    for (const Entry* e = table; e->*field != nullptr; ++e) {
+        const Entry* first = table;
+        while (std::strcmp(first->*field, e->*field) != 0)
+            ++first;
+        EXPECT_EQ(find(e->*field), first) << harness::utf8(e->*field);
+    }
+    EXPECT_EQ(find("zz-no-such-key"), nullptr);
+    EXPECT_EQ(find(""), nullptr);
+}
+
+TEST(WordTables, LookupsFindTheFirstEntryOfEachKey)
+{
+    for (const WordPair* t : {READ_AS_WORDS, SPECIAL_ABBREVIATIONS, LATIN_WORDS, CITY_FORMS})
+        each_key_finds_its_entry(t, &WordPair::key, [t](const char* k) { return find_pair(t, k); });
+    for (const OrdinalContext* t : {ROMAN_AFTER, ROMAN_BEFORE, YEAR_WORDS, ORDINAL_SUFFIXES})
+        each_key_finds_its_entry(t, &OrdinalContext::word, [t](const char* k) { return find_context(t, k); });
+    each_key_finds_its_entry(ABBREVIATIONS, &Abbreviation::key, find_abbreviation);
+    each_key_finds_its_entry(COUNTED_UNITS, &CountedUnit::key, find_unit);
+    each_key_finds_its_entry(GOVERNING_WORDS, &Governing::word, find_governing);
+    each_key_finds_its_entry(CASED_ABBREVIATIONS, &CasedAbbreviation::key, find_cased_abbreviation);
+    for (const char* const* list : {SECTION_WORDS, JOINING_WORDS, NOT_NOUNS, MASCULINE_LOOKALIKES}) {
+        for (const char* const* w = list; *w != nullptr; ++w)
+            EXPECT_TRUE(in_word_list(list, *w)) << harness::utf8(*w);
+        EXPECT_FALSE(in_word_list(list, "zz"));
+    }
+    for (int m = 0; m < 12; ++m)
+        EXPECT_EQ(month_of(MONTHS_GENITIVE[m]), m + 1);
+    EXPECT_EQ(month_of(harness::cp1251("январь").c_str()), 0);
 }
 
 // The English table says words as a Russian reader does: the vowels the
