@@ -426,7 +426,7 @@ struct Amount {
 void say_amount(Speech& s, const Amount& a, Gender gender)
 {
     if (a.fraction != nullptr)
-        say_fraction(s, a.whole, a.fraction, a.fraction_length);
+        say_fraction(s, a.whole, a.fraction, a.fraction_length, a.grammatical_case);
     else if (a.plain)
         say_cardinal(s, a.whole, gender, a.grammatical_case);
     else
@@ -435,7 +435,7 @@ void say_amount(Speech& s, const Amount& a, Gender gender)
 
 }  // namespace
 
-bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form)
+bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form, bool roman)
 {
     const std::size_t n = std::strlen(noun);
     if (n < 3 || in_word_list(NOT_NOUNS, noun) || find_unit(noun) != nullptr || month_of(noun) != 0 ||
@@ -448,6 +448,34 @@ bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form)
                            cp1251_text<"об">, cp1251_text<"при">})) {
         if (singular_e || (feminine && ends_with(noun, cp1251_text<"и">))) {
             form = feminine ? Ordinal::obl_f : Ordinal::prep_m;  // "на третьем этаже", "в пятой главе"
+            return true;
+        }
+        return false;
+    }
+    if (is_one_of(before, {cp1251_text<"у">, cp1251_text<"с">, cp1251_text<"со">, cp1251_text<"до">,
+                           cp1251_text<"от">, cp1251_text<"из">, cp1251_text<"после">, cp1251_text<"возле">})) {
+        // "у 5 корпуса", "с 3 этажа", "до 7 страницы": a singular noun in the
+        // genitive; a count would take the plural ("до пяти этажей").
+        if (feminine && (ends_with(noun, cp1251_text<"ы">) || ends_with(noun, cp1251_text<"и">))) {
+            form = Ordinal::obl_f;
+            return true;
+        }
+        if (!feminine && (ends_with(noun, cp1251_text<"а">) || ends_with(noun, cp1251_text<"я">))) {
+            form = Ordinal::gen_m;
+            return true;
+        }
+        return false;
+    }
+    if (is_one_of(before, {cp1251_text<"за">})) {
+        // "за 2 полугодие", "за II квартал": the accusative of the singular.
+        if (ends_with(noun, cp1251_text<"ие">) || ends_with(noun, cp1251_text<"ье">)) {
+            form = Ordinal::nom_n;
+            return true;
+        }
+        const auto last = static_cast<unsigned char>(noun[n - 1]);
+        if (roman && !feminine && !is_vowel(last) && last != static_cast<unsigned char>(cp1251_text<"ь">[0]) &&
+            last != static_cast<unsigned char>(cp1251_text<"й">[0])) {
+            form = Ordinal::nom_m;
             return true;
         }
         return false;
@@ -496,12 +524,29 @@ void say_accusative(Speech& s, const char* phrase)
 }
 
 // A number and the noun it counts, in the case asked of the number when the
-// noun's forms have it (the nominative, accusative and genitive).
+// noun has that form: the nominative, accusative and genitive of every unit,
+// the dative, instrumental and prepositional of a unit of one word
+// ("при ста восьмидесяти градусах"); after a fraction the noun stays in the
+// genitive singular ("до двух целых пяти десятых литра").
 void say_counted(Speech& s, const Amount& a, Gender gender, const NounForms& noun)
 {
     const bool approximate = a.fraction != nullptr || !a.plain;
     Amount in_case = a;
-    if (a.grammatical_case != Case::gen && a.grammatical_case != Case::acc)
+    const Case c = a.grammatical_case;
+    if (c == Case::dat || c == Case::ins || c == Case::prep) {
+        char form[WORD_BYTES];
+        if (a.fraction != nullptr && a.plain) {
+            say_amount(s, in_case, gender);
+            say(s, noun.few);
+            return;
+        }
+        if (a.plain && agree_oblique(noun, gender, a.whole, c, form, sizeof form)) {
+            say_amount(s, in_case, gender);
+            say(s, form);
+            return;
+        }
+    }
+    if (c != Case::gen && c != Case::acc)
         in_case.grammatical_case = Case::nom;
     say_amount(s, in_case, gender);
     if (in_case.grammatical_case == Case::gen) {

@@ -437,7 +437,7 @@ void handle_latin(Reader& r, Speech& s, Context& ctx, int first)
                 form = after->form;  // "XX век"
             else if (before != nullptr)
                 form = before->form;  // "глава IV"
-            if (after != nullptr || before != nullptr || ordinal_before_noun(ctx.prev_word, next, form) ||
+            if (after != nullptr || before != nullptr || ordinal_before_noun(ctx.prev_word, next, form, true) ||
                 (ctx.prev_capital && ctx.prev_word[0] != '\0')) {
                 // "во II квартале", "Пётр I", "Екатерина II".
                 if (after == nullptr && before == nullptr && ctx.prev_capital && is_womans_name(ctx.prev_word))
