@@ -560,6 +560,28 @@ void say_counted(Speech& s, const Amount& a, Gender gender, const NounForms& nou
         say(s, form);
 }
 
+// "52,30 руб.", "99,90 €", "$9.99": an amount of money with two digits after
+// the decimal sign is whole units and hundredths, each with its noun (рублей
+// и копеек, евро и центов); false, with nothing said, for any other amount.
+bool say_money_parts(Speech& s, const Amount& a, const NounForms& money)
+{
+    if (a.fraction == nullptr || a.fraction_length != 2 || !a.plain)
+        return false;
+    const bool rubles = std::strcmp(money.one, RUBLES.one) == 0;
+    if (!rubles && std::strcmp(money.one, DOLLARS.one) != 0 && std::strcmp(money.one, EUROS.one) != 0)
+        return false;
+    const CountedUnit* kopeck = find_unit(cp1251_text<"коп">);
+    Amount whole = a;
+    whole.fraction = nullptr;
+    whole.fraction_length = 0;
+    say_counted(s, whole, Gender::masculine, money);
+    Amount hundredths = whole;
+    hundredths.whole = static_cast<std::uint64_t>((a.fraction[0] - '0') * 10 + (a.fraction[1] - '0'));
+    if (hundredths.whole != 0)  // "1 250,00 ₽": no hundredths to name
+        say_counted(s, hundredths, rubles ? kopeck->gender : Gender::masculine, rubles ? kopeck->forms : CENTS);
+    return true;
+}
+
 // What the number counts, when a sign or a word after it says so; false
 // when nothing does (the number is then said alone).
 // A sign that counts the number, right after it or after blanks: "%", "$",
@@ -569,7 +591,8 @@ bool take_sign(Reader& r, Speech& s, const Amount& a)
     const int c = peek(r);
     const auto simple = [&](const NounForms& noun) {
         get(r);
-        say_counted(s, a, Gender::masculine, noun);
+        if (!say_money_parts(s, a, noun))
+            say_counted(s, a, Gender::masculine, noun);
         return true;
     };
     if (c == '%')
@@ -595,8 +618,10 @@ bool take_sign(Reader& r, Speech& s, const Amount& a)
     while (is_blank(b))
         b = get(r);
     if (b == '%' || currency_of(b) != nullptr) {
-        // "50 %", "3 $", "100 ₽"
-        say_counted(s, a, Gender::masculine, b == '%' ? PERCENT : *currency_of(b));
+        // "50 %", "3 $", "100 ₽", "99,90 €"
+        const NounForms& noun = b == '%' ? PERCENT : *currency_of(b);
+        if (!say_money_parts(s, a, noun))
+            say_counted(s, a, Gender::masculine, noun);
         return true;
     }
     back(r, m);
@@ -802,7 +827,7 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
             say_counted(s, a, unit->gender, unit->forms);
             say(s, ctx.currency->many);
             keep_sentence_dot(r, s, w.dotted);
-        } else {
+        } else if (!say_money_parts(s, a, *ctx.currency)) {
             say_counted(s, a, Gender::masculine, *ctx.currency);
         }
         return true;
@@ -836,15 +861,8 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
         return true;
     }
     back(r, w.end);
-    const bool rubles = std::strcmp(unit->forms.one, cp1251_text<"рубль">) == 0;
-    if (rubles && fraction && a.fraction_length == 2) {
+    if (say_money_parts(s, a, unit->forms)) {
         // "52,30 руб." → пятдесят два рубля трицать копеек
-        const std::uint64_t kopecks = static_cast<std::uint64_t>((a.fraction[0] - '0') * 10 + (a.fraction[1] - '0'));
-        say_cardinal(s, v);
-        say(s, agree(unit->forms, v, false));
-        const CountedUnit* kopeck = find_unit(cp1251_text<"коп">);
-        say_cardinal(s, kopecks, kopeck->gender);
-        say(s, agree(kopeck->forms, kopecks, false));
     } else if (const int power = w.dotted ? 0 : peek(r); power == TEXT_WIDE + 0xB2 || power == TEXT_WIDE + 0xB3) {
         // "50 м²" → пятдесят квадратных метров.
         get(r);
