@@ -38,6 +38,12 @@ inline void back(Reader& r, Mark m)
 }
 inline int peek(Reader& r)
 {
+    if (r.taken >= r.count)
+        return TEXT_EOF;
+    // A plain character waiting in the buffer is looked at where it stands.
+    const unsigned char* p = nullptr;
+    if (text_buffered(r.in, p) > 0 && text_is_plain(r.in, *p))
+        return *p;
     const Mark m = mark(r);
     const int c = get(r);
     back(r, m);

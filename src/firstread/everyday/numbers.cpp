@@ -379,25 +379,29 @@ NextWord next_word(Reader& r)
 {
     NextWord w;
     const Mark m = mark(r);
-    int c = peek(r);
+    // Read straight on, remembering the position before each character.
+    Mark at = m;
+    int c = get(r);
     while (is_blank(c)) {
-        get(r);
-        c = peek(r);
+        at = mark(r);
+        c = get(r);
     }
     w.capital = is_capital_cyrillic(c);
     std::size_t n = 0;
     while (is_cyrillic_letter(c) && n + 1 < WORD_BYTES) {
-        w.text[n++] = static_cast<char>(fold_cyrillic(get(r)));
-        c = peek(r);
+        w.text[n++] = static_cast<char>(fold_cyrillic(c));
+        at = mark(r);
+        c = get(r);
     }
     if (is_cyrillic_letter(c))
         n = 0;  // too long to be a word of ours
     w.text[n] = '\0';
     if (n > 0 && c == '.') {
-        get(r);
         w.dotted = true;
+        w.end = mark(r);
+    } else {
+        w.end = at;
     }
-    w.end = mark(r);
     back(r, m);
     return w;
 }

@@ -7,6 +7,7 @@
 
 #include "common/cp1251.h"
 #include "common/tables.h"
+#include "firstread/everyday/english_words.h"
 #include "firstread/everyday/everyday.h"
 #include "firstread/everyday/input.h"
 #include "firstread/everyday/numbers.h"
@@ -57,21 +58,22 @@ void transliterate(const char* word, char* out, std::size_t cap)
         bool matched = false;
         for (const WordPair* q = LATIN_SOUNDS; q->key != nullptr; ++q) {
             const WordPair& p = *q;
+            if (p.key[0] != c)
+                continue;  // only the spellings that start with this letter
             const std::size_t len = std::strlen(p.key);
-            if (len == 1 && c == 'c') {
-                // Before e, i, y as in "service", elsewhere as in "code".
-                const char next = word[i + 1];
-                put(next == 'e' || next == 'i' || next == 'y' ? cp1251_text<"с"> : cp1251_text<"к">);
-                ++i;
-                matched = true;
-                break;
-            }
             if (std::strncmp(word + i, p.key, len) == 0) {
                 put(p.words);
                 i += len;
                 matched = true;
                 break;
             }
+        }
+        if (!matched && c == 'c') {
+            // Before e, i, y as in "service", elsewhere as in "code".
+            const char next = word[i + 1];
+            put(next == 'e' || next == 'i' || next == 'y' ? cp1251_text<"с"> : cp1251_text<"к">);
+            ++i;
+            matched = true;
         }
         if (!matched)
             ++i;
@@ -148,11 +150,15 @@ void take_letters(Reader& r, int first, Word& w, bool latin)
         w.raw[w.length] = static_cast<char>(c);
         w.text[w.length] = static_cast<char>(latin ? (capital ? c + ('a' - 'A') : c) : fold_cyrillic(c));
         ++w.length;
-        const int next = peek(r);
-        const bool more = latin ? is_latin_letter(next) : is_cyrillic_letter(next);
-        if (!more || w.length + 1 >= WORD_BYTES)
+        if (w.length + 1 >= WORD_BYTES)
             break;
-        c = get(r);
+        const Mark m = mark(r);
+        const int next = get(r);
+        if (!(latin ? is_latin_letter(next) : is_cyrillic_letter(next))) {
+            back(r, m);
+            break;
+        }
+        c = next;
     }
     w.text[w.length] = '\0';
     w.raw[w.length] = '\0';
@@ -185,6 +191,14 @@ void say_latin_word(Speech& s, const Word& w)
         return;
     }
     char russian[WORD_BYTES * 3];
+    std::size_t length = 0;
+    if (const char* reading = sorted_line_value(ENGLISH_WORDS, ENGLISH_WORDS_BYTES, w.text, w.length, &length);
+        reading != nullptr && length > 0 && length < sizeof russian) {
+        std::memcpy(russian, reading, length);  // "stable" → стейбл
+        russian[length] = '\0';
+        say(s, russian);
+        return;
+    }
     transliterate(w.text, russian, sizeof russian);
     say(s, russian);
 }
