@@ -3,11 +3,13 @@
 # the speech is made; a stand-in player (named aplay, first on PATH) notes
 # the moment its first sample bytes arrive. Prints, for each text, the median
 # over RUNS runs of the time from vokdar's start to the player's first
-# samples, and of vokdar's whole run, side by side.
-#   bash bench/first_audio.sh [BUILD_DIR]     (default: build; RUNS=7)
+# samples, and of vokdar's whole run, side by side. With more than one build
+# directory, their runs take turns, so a busy machine weighs on each alike.
+#   bash bench/first_audio.sh [BUILD_DIR [OTHER_BUILD_DIR...]]   (default: build; RUNS=7)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=$(cd "${1:-$root/build}" && pwd)
+builds=()
+for b in "${@:-$root/build}"; do builds+=("$(cd "$b" && pwd)"); done
 runs=${RUNS:-7}
 work=$(mktemp -d "${TMPDIR:-/tmp}/vokdar-first-audio-XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -23,25 +25,37 @@ chmod 755 "$work/bin/aplay"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# measure NAME TEXT_FILE
+# measure NAME TEXT_FILE: each build's runs in turn, then each one's medians.
 measure() {
-    local d="$work/$1" firsts="" wholes=""
-    mkdir -p "$d"
-    cp "$2" "$d/in.txt"
-    ln -sf "$build/replace.txt" "$d/replace.txt"
-    ln -sf "$build/torvy" "$d/torvy"
-    printf '100\r\n3.000000\r\n10.000000\r\ntorvy\r\n' > "$d/vokdar.cfg"
-    for _ in $(seq "$runs"); do
-        rm -f "$d/first"
-        start=$(date +%s%N)
-        (cd "$d" && FIRST_AUDIO_NOTE="$d/first" PATH="$work/bin:$PATH" XDG_CONFIG_HOME="$work/none" \
-            "$build/vokdar" in.txt -p < /dev/null > /dev/null 2>&1)
-        end=$(date +%s%N)
-        firsts="$firsts $(( ($(cat "$d/first") - start) / 1000000 ))"
-        wholes="$wholes $(( (end - start) / 1000000 ))"
+    local n d
+    local -a firsts wholes
+    for n in "${!builds[@]}"; do
+        d="$work/$1/$n"
+        mkdir -p "$d"
+        cp "$2" "$d/in.txt"
+        ln -sf "${builds[$n]}/replace.txt" "$d/replace.txt"
+        ln -sf "${builds[$n]}/torvy" "$d/torvy"
+        printf '100\r\n3.000000\r\n10.000000\r\ntorvy\r\n' > "$d/vokdar.cfg"
+        firsts[$n]=""
+        wholes[$n]=""
     done
-    printf '%-28s first audio %5s ms   whole run %6s ms   (%s bytes of text, median of %s)\n' "$1" \
-        "$(printf '%s\n' $firsts | median)" "$(printf '%s\n' $wholes | median)" "$(wc -c < "$2")" "$runs"
+    for _ in $(seq "$runs"); do
+        for n in "${!builds[@]}"; do
+            d="$work/$1/$n"
+            rm -f "$d/first"
+            start=$(date +%s%N)
+            (cd "$d" && FIRST_AUDIO_NOTE="$d/first" PATH="$work/bin:$PATH" XDG_CONFIG_HOME="$work/none" \
+                "${builds[$n]}/vokdar" in.txt -p < /dev/null > /dev/null 2>&1)
+            end=$(date +%s%N)
+            firsts[$n]="${firsts[$n]} $(( ($(cat "$d/first") - start) / 1000000 ))"
+            wholes[$n]="${wholes[$n]} $(( (end - start) / 1000000 ))"
+        done
+    done
+    for n in "${!builds[@]}"; do
+        printf '%-28s first audio %5s ms   whole run %6s ms   (%s bytes of text, median of %s)%s\n' "$1" \
+            "$(printf '%s\n' ${firsts[$n]} | median)" "$(printf '%s\n' ${wholes[$n]} | median)" \
+            "$(wc -c < "$2")" "$runs" "$([ ${#builds[@]} -gt 1 ] && echo "  ${builds[$n]}")"
+    done
 }
 
 printf 'Мама мыла раму.\n' > "$work/sentence.txt"
@@ -49,3 +63,5 @@ measure "one sentence" "$work/sentence.txt"
 measure "samples/sample.txt" "$root/samples/sample.txt"
 for _ in $(seq 30); do cat "$root/samples/sample.txt"; done > "$work/article.txt"
 measure "an article (30 samples)" "$work/article.txt"
+for _ in $(seq 10); do cat "$work/article.txt"; done > "$work/book.txt"
+measure "a long text (300 samples)" "$work/book.txt"

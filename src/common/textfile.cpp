@@ -395,6 +395,12 @@ TextForm form_of_bytes(TextFile& f, long long* stray)
     long long sequences = 0;
     bool cyrillic = false;
     std::size_t i = bom ? 3 : 0;
+    // Where block[0] stands in the file, and the file's end: once the stray
+    // bytes outnumber what every byte still to come could make good (a
+    // sequence is at least two bytes), the answer is code page 1251, and a
+    // dictionary of megabytes is not read through to say so.
+    long long block_at = text_tell(f) - static_cast<long long>(got);
+    const long long size = text_size(f);
     for (;;) {
         for (; i < got; ++i) {
             const unsigned char c = block[i];
@@ -414,6 +420,10 @@ TextForm form_of_bytes(TextFile& f, long long* stray)
         }
         if (got < block.size())
             break;
+        const long long still_to_come = size - (block_at + static_cast<long long>(i));
+        if (!bom && size >= 0 && *stray * UTF8_STRAY_SHARE > sequences + still_to_come / 2)
+            break;
+        block_at += static_cast<long long>(i);
         const std::size_t keep = got - i;
         std::memmove(block.data(), block.data() + i, keep);
         got = keep + text_read(f, block.data() + keep, block.size() - keep);

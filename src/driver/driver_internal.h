@@ -50,8 +50,14 @@ void stream_end();
 void progress_stage(const char* stage);
 void progress_done();
 
+// How many parts the speech whose first file is first has on disk: it and
+// the numbered files that follow it without a gap.
+int speech_part_count(const char* first);
+
 // Hands rech.wav to the player; returns only when nothing could be started
-// (EXIT_FAILED, after printing why); otherwise the program has ended.
+// (EXIT_FAILED, after printing why); otherwise the program has ended. A
+// speech in several parts is played part after part, each waited for:
+// EXIT_OK, or EXIT_FAILED after a line saying which part failed.
 int Playwav();
 
 // Captures the clipboard text into rech.txt: 1 when written, 0 when the
@@ -102,6 +108,7 @@ struct LongOptions {
     int speed = 0;                 // --speed N: over the settings' speed (0: not given)
     bool list_voices = false;      // --voices: list the installed voices
     int split_minutes = 0;         // --split-minutes N: a new file at a sentence end every N minutes
+    bool split_chapters = false;   // --split-chapters: a new file before each chapter heading
     long long part_bytes = 0;      // --wav-part-bytes N: the most sample bytes a file holds
                                    // (a WAV file's limit unless the tests ask for less)
 };

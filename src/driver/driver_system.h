@@ -38,3 +38,14 @@ void close_player_input(int fd);
 // Whether the progress line has a terminal of its own to go to: standard
 // error is one, and standard output is not that same terminal.
 bool progress_terminal();
+// Takes an earlier run's long speech file out of the way of a new one of the
+// same name at once, where emptying it would keep the new speech waiting
+// while the system frees its blocks: the name goes, the file is held open
+// until release_set_aside, and freed then (by the system at the latest, when
+// the program ends). Only a plain file of ours with a name of its own and
+// the mode a new file gets is taken; anything else is left to be emptied as
+// ever (an open of it with truncation).
+void set_aside_old_file(const char* name);
+// The new file could not be made: the old one gets its name back.
+void restore_set_aside(const char* name);
+void release_set_aside();

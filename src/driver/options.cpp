@@ -118,6 +118,10 @@ int take_long_options(int& argc, char** argv)
             Options.list_voices = true;
             continue;
         }
+        if (std::strcmp(arg, "--split-chapters") == 0) {
+            Options.split_chapters = true;
+            continue;
+        }
         const char* value = nullptr;
         const char* name = nullptr;
         for (const char* option : {"--output", "--voice", "--speed", "--split-minutes", "--wav-part-bytes"})

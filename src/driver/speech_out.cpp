@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "common/format_samples.h"
+#include "common/format_slogi.h"
 #include "common/sysfile.h"
 #include "common/tables.h"
 #include "driver/driver_internal.h"
@@ -189,8 +190,13 @@ SpeechOpen open_part(SpeechOut& out)
 {
     char name[DATA_PATH_BYTES];
     out.failed = true;
-    if (!speech_part_name(out.name, out.part, name, sizeof name) || !text_open(out.file, name, "w+"))
+    if (!speech_part_name(out.name, out.part, name, sizeof name))
         return SpeechOpen::not_open;
+    set_aside_old_file(name);
+    if (!text_open(out.file, name, "w+")) {
+        restore_set_aside(name);
+        return SpeechOpen::not_open;
+    }
     if (!wav_start(out.file))
         return SpeechOpen::no_header;
     out.failed = false;
@@ -256,14 +262,151 @@ bool write_speech(void* user, iovec* parts, int count)
     return write_part(out, parts, count, n);
 }
 
+// Whether the sound stage has read past the paragraph mark before the next
+// chapter: the pause it tells of now is the last before the heading (the
+// stage reads no further ahead than the next syllable).
+bool at_chapter(SpeechOut& out)
+{
+    if (out.chapters == nullptr || out.slogi == nullptr || out.next_chapter >= out.chapters->count ||
+        text_tell(*out.slogi) <= out.chapters->at[out.next_chapter])
+        return false;
+    ++out.next_chapter;
+    return true;
+}
+
 void pause_in_speech(void* user, unsigned char mark, long long, long long)
 {
     SpeechOut& out = *static_cast<SpeechOut*>(user);
-    if (is_sentence_end(mark) && out.bytes >= out.cut_from && !out.failed)
+    const bool chapter = at_chapter(out);
+    if (out.failed)
+        return;
+    if ((chapter && out.bytes > 0) || (is_sentence_end(mark) && out.bytes >= out.cut_from))
         next_part(out);
 }
 
+// ---- chapter headings ----
+
+// The small letters of a word as the syllable stage wrote it, without its
+// joins and stress marks.
+constexpr std::size_t HEADING_WORD_BYTES = 16;
+struct HeadingWord {
+    std::array<char, HEADING_WORD_BYTES> letters{};
+    std::size_t length = 0;
+    void add(unsigned char c)
+    {
+        if (length + 1 < letters.size())
+            letters[length] = static_cast<char>(c);
+        ++length;  // a longer word is no heading word
+    }
+    bool starts(const char* prefix) const
+    {
+        const std::size_t n = std::strlen(prefix);
+        return length < letters.size() && length >= n && std::memcmp(letters.data(), prefix, n) == 0;
+    }
+    bool is(const char* word) const { return starts(word) && length == std::strlen(word); }
+};
+
+// Code page 1251, as the stage files are.
+bool is_heading_word(const HeadingWord& w)
+{
+    static const char* const WORDS[] = {"\xE3\xEB\xE0\xE2\xE0", "\xF7\xE0\xF1\xF2\xFC", "\xEA\xED\xE8\xE3\xE0",
+                                        "\xEF\xF0\xEE\xEB\xEE\xE3", "\xFD\xEF\xE8\xEB\xEE\xE3"};
+    for (const char* word : WORDS)  // глава часть книга пролог эпилог
+        if (w.is(word))
+            return true;
+    return false;
+}
+
+// A number as the first stage reads it out, cardinal or ordinal, in any case.
+bool is_number_word(const HeadingWord& w)
+{
+    static const char* const STEMS[] = {
+        "\xEE\xE4\xE8\xED", "\xEE\xE4\xED", "\xEF\xE5\xF0\xE2", "\xE2\xF2\xEE\xF0", "\xE4\xE2\xE0",
+        "\xE4\xE2\xE5", "\xF2\xF0\xE8", "\xF2\xF0\xE5\xF2", "\xF7\xE5\xF2\xFB\xF0", "\xF7\xE5\xF2\xE2",
+        "\xEF\xFF\xF2", "\xF8\xE5\xF1\xF2", "\xF1\xE5\xEC\xFC", "\xF1\xE5\xE4\xFC\xEC", "\xE2\xEE\xF1\xE5\xEC",
+        "\xE2\xEE\xF1\xFC\xEC", "\xE4\xE5\xE2\xFF\xF2", "\xE4\xE5\xF1\xFF\xF2", "\xF1\xEE\xF0\xEE\xEA",
+        "\xF1\xF2\xEE", "\xF1\xEE\xF2", "\xE4\xE2\xE0\xE4", "\xE4\xE2\xE5\xED", "\xF2\xF0\xE8\xE4"};
+    // один одн перв втор два две три трет четыр четв пят шест семь седьм
+    // восем восьм девят десят сорок сто сот двад двен трид
+    for (const char* stem : STEMS)
+        if (w.starts(stem))
+            return true;
+    return false;
+}
+
 }  // namespace
+
+namespace {
+
+bool is_paragraph_mark(int c) { return c == PAUSE_MARK || c == '\n'; }
+
+// The paragraph marks of text (text.tmp's form) that stand before a heading,
+// by their number among all its marks (from 1), in order.
+void find_headings(TextFile& text, ChapterMarks& marks)
+{
+    long long mark_number = 0;
+    long long before = 0;    // the mark before this paragraph (0: the text's start)
+    int words = 0;           // of this paragraph
+    bool heading = true;     // it may still be a heading
+    bool after_heading = false;  // the paragraph before was one: no cut between them
+    HeadingWord word;
+    const auto end_word = [&] {
+        if (word.length == 0)
+            return;
+        ++words;
+        if (words == 1)
+            heading = is_heading_word(word);
+        else if (words == 2)
+            heading = heading && is_number_word(word);
+        heading = heading && words <= HEADING_WORDS_MAX;
+        word = HeadingWord{};
+    };
+    const auto end_paragraph = [&] {
+        end_word();
+        if (words > 0) {
+            if (heading && !after_heading && before > 0 && marks.count < marks.at.size())
+                marks.at[marks.count++] = before;
+            after_heading = heading;
+        }
+        before = mark_number;  // marks in a row: the last one
+        words = 0;
+    };
+    for (int c; (c = text_getc(text)) != TEXT_EOF && c != END_MARKER;) {
+        if (is_paragraph_mark(c)) {
+            ++mark_number;
+            end_paragraph();
+        } else if (is_small_letter(static_cast<unsigned char>(c))) {
+            word.add(static_cast<unsigned char>(c));
+        } else {
+            end_word();
+        }
+    }
+    end_paragraph();
+}
+
+}  // namespace
+
+void find_chapters(TextFile& text, TextFile& slogi, ChapterMarks& marks)
+{
+    marks.count = 0;
+    text_seek(text, 0, SEEK_SET);
+    find_headings(text, marks);
+    // The same marks in the syllables, in the same order: their offsets there.
+    text_seek(slogi, 0, SEEK_SET);
+    long long mark_number = 0;
+    std::size_t found = 0;
+    for (int c; (c = text_getc(slogi)) != TEXT_EOF && c != END_MARKER;) {
+        if (!is_paragraph_mark(c))
+            continue;
+        ++mark_number;
+        if (found < marks.count && marks.at[found] == mark_number)
+            marks.at[found++] = text_tell(slogi) - 1;
+    }
+    // Texts whose marks do not match give no cuts rather than wrong ones.
+    if (found != marks.count || text.failed || slogi.failed)
+        marks.count = 0;
+    text_seek(slogi, 0, SEEK_SET);
+}
 
 bool speech_part_name(const char* name, int part, char* out, std::size_t cap)
 {
@@ -285,6 +428,7 @@ SpeechCuts speech_cuts()
     if (Options.part_bytes > 0)
         cuts.part_bytes = Options.part_bytes;
     cuts.every_bytes = static_cast<long long>(Options.split_minutes) * 60 * SAMPLE_RATE * SAMPLE_BYTES;
+    cuts.chapters = Options.split_chapters;
     return cuts;
 }
 
@@ -293,6 +437,8 @@ SpeechOpen speech_open(SpeechOut& out, const char* name, const SpeechCuts& cuts)
     std::snprintf(out.name, sizeof out.name, "%s", name);
     out.cuts = cuts;
     out.part = 1;
+    out.chapters = nullptr;
+    out.next_chapter = 0;
     return open_part(out);
 }
 
@@ -312,6 +458,7 @@ bool speech_finish(SpeechOut& out, long long& total_length)
 {
     const bool ok = wav_finish(out.file, total_length) && !out.failed;
     const bool closed = text_close(out.file);
+    release_set_aside();
     // Parts a longer earlier run left behind would read as this speech's:
     // those up to the first number no file has go.
     char name[DATA_PATH_BYTES];

@@ -5,6 +5,7 @@
 // speech is still being made; and, on a terminal, a line with the time left.
 #pragma once
 
+#include <array>
 #include <cstddef>
 
 #include "common/datadirs.h"
@@ -16,7 +17,27 @@
 struct SpeechCuts {
     long long part_bytes = WAV_PART_BYTES;  // the most one file holds
     long long every_bytes = 0;              // a cut at the first sentence end after this many (0: none)
+    bool chapters = false;                  // a cut before each chapter heading (chapter_marks)
 };
+
+// The most chapter headings a speech is cut at; later ones are not cut at.
+constexpr std::size_t CHAPTERS_MAX = 4096;
+// Where the chapters of the sound stage's text begin: the offsets in
+// slogi.tmp of the paragraph marks ("#" or a line end) that stand before a
+// chapter heading. A heading is found in text.tmp, the words as the text has
+// them: a paragraph whose first word is "глава", "часть", "книга", "пролог"
+// or "эпилог", whose second word, if it has one, is a number, and which has
+// at most HEADING_WORDS_MAX words. One at the text's very start, or right
+// after another heading, needs no cut.
+constexpr int HEADING_WORDS_MAX = 8;
+struct ChapterMarks {
+    std::array<long long, CHAPTERS_MAX> at{};
+    std::size_t count = 0;
+};
+// Reads text (text.tmp's form) and slogi (slogi.tmp's, made from it), both
+// open for reading, to their end markers, and leaves slogi at its start.
+// Texts whose paragraph marks do not match give no chapters.
+void find_chapters(TextFile& text, TextFile& slogi, ChapterMarks& marks);
 
 // The name of part number part (1 is the name itself): "rech.wav",
 // "rech-002.wav", ..., the number before the extension. false when it does
@@ -35,13 +56,16 @@ struct SpeechOut {
     // The sound stage's input, for the progress line: how far it has read.
     TextFile* slogi = nullptr;
     long long slogi_size = 0;
+    // With SpeechCuts::chapters: where they begin, and the next to cut at.
+    const ChapterMarks* chapters = nullptr;
+    std::size_t next_chapter = 0;
 };
 
 // The blocks of samples the sound stage hands over while a player listens:
 // about a tenth of a second of speech, so the first words come at once.
 constexpr std::size_t STREAM_BLOCK_BYTES = 4096;
 
-// The cuts the command line asks for (--split-minutes, --wav-part-bytes).
+// The cuts the command line asks for (--split-minutes, --split-chapters, --wav-part-bytes).
 SpeechCuts speech_cuts();
 
 // Makes the first part and writes its header.

@@ -209,6 +209,13 @@ int zvuki_files()
         return fail_wait("Wavetag failed first call\n");
     out.slogi = &slogi;
     out.slogi_size = text_size(slogi);
+    static ChapterMarks chapters;
+    if (out.cuts.chapters) {
+        TextFile text;
+        if (text_open(text, "text.tmp", "r"))
+            find_chapters(text, slogi, chapters);
+        out.chapters = &chapters;
+    }
     // The player hears the first words while the rest is made: small blocks.
     if (PlayWhileSpeaking)
         stream_start(Places.speech);

@@ -73,6 +73,31 @@ TEST(TextFile, ReadsAsTheModeAndTheTextSay)
     }
 }
 
+// The share of stray bytes decides over the whole text, however the strays
+// crowd its first block: a text whose first block is nearly all strays and
+// whose rest makes the share good exactly is UTF-8; one stray more, and it
+// is code page 1251 (a long one read only as far as that is sure).
+TEST(TextFile, StrayShareCountsTheWholeText)
+{
+    const long long strays = 3000;
+    const std::string head = std::string(static_cast<std::size_t>(strays), '\xA0') +
+                             std::string(FILE_BLOCK_BYTES - static_cast<std::size_t>(strays), 'x');
+    std::string rest;
+    for (long long i = 0; i < strays * UTF8_STRAY_SHARE; ++i)
+        rest += "\xD0\xAF";  // Я
+    TempDir dir;
+    long long stray = 0;
+    dir.write("in.txt", head + rest);
+    EXPECT_EQ(text_input_form(dir.file("in.txt").c_str(), &stray), TextForm::utf8);
+    EXPECT_EQ(stray, strays);
+    dir.write("in.txt", "\xA0" + head + rest);
+    EXPECT_EQ(text_input_form(dir.file("in.txt").c_str(), &stray), TextForm::cp1251);
+    EXPECT_EQ(stray, 0);
+    // A code page 1251 text of megabytes, its one UTF-8 letter at the end.
+    dir.write("in.txt", std::string(4 << 20, '\xE0') + "\xD0\xAF");
+    EXPECT_EQ(text_input_form(dir.file("in.txt").c_str(), &stray), TextForm::cp1251);
+}
+
 TEST(TextFile, SavedPositionRestoresExactly)
 {
     TempDir dir;

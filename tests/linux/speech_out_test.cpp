@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 #include "harness.h"
@@ -103,6 +104,138 @@ TEST(Books, ALongSpeechGoesOnInNumberedFilesCutAtSentenceEnds)
     EXPECT_GE(static_cast<long long>(first.size() - 44), minute);
     EXPECT_LT(static_cast<long long>(first.size() - 44), minute + 22050 * 2 * 10);
     EXPECT_EQ(second.substr(44, 200), std::string(200, '\0'));
+}
+
+// A book with chapter headings: "Глава 1" at the start (no cut), a paragraph
+// that starts with a heading word but is none, "Глава вторая", and "Часть
+// третья" right before "Глава 3" (one cut for both).
+void make_chapters(const harness::TempDir& dir)
+{
+    make_book(dir, 0);
+    std::string text = "Глава 1\n\n";
+    for (int i = 0; i < 4; ++i)
+        text += "мама мама мама. ";
+    text += "\n\n— Часть мамы мама, — мама мама.\n\nГлава вторая\n\n";
+    for (int i = 0; i < 8; ++i)
+        text += "мама мама мама. ";
+    text += "\n\nЧасть третья\n\nГЛАВА 3\n\nмама мама. мама мама.\n";
+    dir.write("in.txt", cp1251(text));
+}
+
+// The samples of the parts of a speech, and how many bytes each part has.
+std::string part_samples(const harness::TempDir& dir, std::vector<std::size_t>& sizes)
+{
+    std::string samples;
+    for (int part = 1;; ++part) {
+        char name[32];
+        std::snprintf(name, sizeof name, part == 1 ? "rech.wav" : "rech-%03d.wav", part);
+        if (!dir.exists(name))
+            return samples;
+        const std::string wav = dir.read(name);
+        EXPECT_EQ(u32_at(wav, 40), wav.size() - 44) << name;
+        if (part > 1) {
+            EXPECT_EQ(wav.substr(44, 200), std::string(200, '\0')) << name << " starts in a pause";
+        }
+        sizes.push_back(wav.size() - 44);
+        samples += wav.substr(44);
+    }
+}
+
+// --split-chapters: a part for each chapter, cut in the pause before its
+// heading; together the parts are the speech of the run that was not cut.
+TEST(Books, ChaptersGoIntoPartsOfTheirOwn)
+{
+    harness::TempDir dir;
+    make_chapters(dir);
+    ASSERT_EQ(harness::run_vokdar(dir, {"in.txt"}).status, 0);
+    const std::string whole = dir.read("rech.wav");
+    const auto r = harness::run_vokdar(dir, {"in.txt", "--split-chapters"});
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::vector<std::size_t> sizes;
+    const std::string samples = part_samples(dir, sizes);
+    ASSERT_EQ(sizes.size(), 3u);
+    EXPECT_TRUE(samples == whole.substr(44)) << samples.size() << " of " << whole.size() - 44;
+    // Four sentences and the paragraph that is no heading; eight; two.
+    EXPECT_GT(sizes[1], sizes[0]);
+    EXPECT_GT(sizes[0], sizes[2]);
+    EXPECT_GT(sizes[0] * 2, sizes[1]);
+}
+
+// -m encodes every part into its own MP3 file, in order, and removes the MP3
+// parts of an earlier, longer speech; -p with the user's own player plays
+// every part in order, each to its end.
+TEST(Books, EveryPartIsEncodedAndPlayedInOrder)
+{
+    harness::TempDir dir;
+    make_chapters(dir);
+    install(dir, "lame", "echo \"$3 $4\" >> lame.log\ncp \"$3\" \"$4\"");
+    install(dir, "wav", "echo \"$1\" >> played.log\nsleep 0.1");
+    dir.write("rech-004.mp3", "a part of an earlier, longer speech");
+    auto r = harness::run_vokdar(dir, {"in.txt", "-m", "--split-chapters"});
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(dir.read("lame.log"), "rech.wav rech.mp3\nrech-002.wav rech-002.mp3\nrech-003.wav rech-003.mp3\n");
+    EXPECT_TRUE(dir.read("rech-003.mp3") == dir.read("rech-003.wav"));
+    EXPECT_FALSE(dir.exists("rech-004.mp3"));
+
+    r = harness::run_vokdar(dir, {"-p"});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(dir.read("played.log"), "rech.wav\nrech-002.wav\nrech-003.wav\n");
+
+    // A player that fails stops the rest and says so.
+    install(dir, "wav", "exit 4");
+    r = harness::run_vokdar(dir, {"-p"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("ended with status 4 playing rech.wav"), std::string::npos) << r.out;
+}
+
+// An earlier run's long speech makes way for the new one at once rather than
+// being emptied first; what the new run writes, and where, is as it was: the
+// new speech in rech.wav, through a link or a second name to the same file,
+// under the file's own mode.
+TEST(Books, AnEarlierLongSpeechMakesWayAsIfEmptied)
+{
+    harness::TempDir dir;
+    make_book(dir, 6);
+    ASSERT_EQ(harness::run_vokdar(dir, {"in.txt"}).status, 0);
+    const std::string speech = dir.read("rech.wav");
+    const auto old_speech = [&](const std::string& name, std::filesystem::perms mode) {
+        std::filesystem::remove(dir.file(name));
+        dir.write(name, "RIFF");
+        std::filesystem::resize_file(dir.file(name), 40u << 20);  // longer than the new speech by far
+        std::filesystem::permissions(dir.file(name), mode);
+    };
+    const auto inode = [&](const std::string& name) {
+        struct stat st {};
+        stat(dir.file(name).c_str(), &st);
+        return st.st_ino;
+    };
+    using std::filesystem::perms;
+    const mode_t mask = umask(0);
+    umask(mask);
+    const auto plain = static_cast<perms>(0666 & ~mask);  // a new file's
+
+    old_speech("rech.wav", plain);
+    const auto before = inode("rech.wav");
+    ASSERT_EQ(harness::run_vokdar(dir, {"in.txt"}).status, 0);
+    EXPECT_TRUE(dir.read("rech.wav") == speech);
+    EXPECT_NE(inode("rech.wav"), before);  // a new file: the old one went without being emptied
+
+    old_speech("rech.wav", perms::owner_read | perms::owner_write);  // a mode of its own: kept
+    ASSERT_EQ(harness::run_vokdar(dir, {"in.txt"}).status, 0);
+    EXPECT_TRUE(dir.read("rech.wav") == speech);
+    EXPECT_EQ(std::filesystem::status(dir.file("rech.wav")).permissions(), perms::owner_read | perms::owner_write);
+
+    old_speech("rech.wav", plain);  // a second name to the same file sees the new speech
+    std::filesystem::create_hard_link(dir.file("rech.wav"), dir.file("kept.wav"));
+    ASSERT_EQ(harness::run_vokdar(dir, {"in.txt"}).status, 0);
+    EXPECT_TRUE(dir.read("kept.wav") == speech);
+    std::filesystem::remove(dir.file("rech.wav"));
+
+    old_speech("elsewhere.wav", plain);  // a link: the speech goes where it points
+    std::filesystem::create_symlink("elsewhere.wav", dir.file("rech.wav"));
+    ASSERT_EQ(harness::run_vokdar(dir, {"in.txt"}).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("rech.wav")));
+    EXPECT_TRUE(dir.read("elsewhere.wav") == speech);
 }
 
 // -p with a player that reads standard input: it gets the speech while the

@@ -7,31 +7,18 @@
 #include <windows.h>
 
 #include "harness.h"
+#include "test_voice.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// A short recording: 2000 samples of a quiet ramp.
-std::string recording()
-{
-    std::string pcm;
-    for (int i = 0; i < 2000; ++i) {
-        const auto s = static_cast<short>((i % 200) * 20 - 2000);
-        pcm += static_cast<char>(s & 0xFF);
-        pcm += static_cast<char>((s >> 8) & 0xFF);
-    }
-    return pcm;
-}
-
 TEST(WindowsPlaces, DictionaryAndVoiceFoundBesideTheProgram)
 {
     harness::TempDir dir;
-    fs::create_directories(dir.file("prog/torvy"));
+    write_test_voice(dir, "prog");
     fs::create_directories(dir.file("work"));
     fs::copy_file(VOKDAR_BINARY, dir.file("prog/vokdar.exe"));
-    dir.write("prog/replace.txt", "$\r\n");
-    dir.write("prog/torvy/ma.pcm", recording());
     dir.write("work/in.txt", harness::cp1251("мама"));
     const harness::RunResult r =
         harness::run_program(dir.file("prog/vokdar.exe"), dir.file("work"), {"in.txt"});

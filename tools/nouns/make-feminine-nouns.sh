@@ -22,18 +22,9 @@ else
     echo "make-feminine-nouns.sh: hunspell-ru or unmunch missing: an empty table" >&2
 fi
 
-# One C string literal per word, every byte above 0x7F as an octal escape.
+# One C string literal per word.
 block() {
-    LC_ALL=C awk -v kind="$1" '
-        BEGIN { for (i = 128; i < 256; ++i) octal[sprintf("%c", i)] = sprintf("\\%03o", i) }
-        $1 == kind {
-            line = "    \""
-            for (i = 1; i <= length($2); ++i) {
-                c = substr($2, i, 1)
-                line = line ((c in octal) ? octal[c] : c)
-            }
-            print line "\\n\""
-        }' "$work/nouns.txt"
+    LC_ALL=C awk -v kind="$1" '$1 == kind { print $2 }' "$work/nouns.txt" | LC_ALL=C awk -f "$here/../cblock.awk"
 }
 {
     echo "// Generated at build time by tools/nouns/make-feminine-nouns.sh from"

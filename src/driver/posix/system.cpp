@@ -138,3 +138,49 @@ const char* const* fallback_players()
     static const char* const PLAYERS[] = {"aplay", "paplay", "play", nullptr};
     return PLAYERS;
 }
+
+namespace {
+// Below this the old file is emptied at once anyway.
+constexpr off_t SET_ASIDE_BYTES = off_t{16} << 20;
+int set_aside_fd = -1;
+}  // namespace
+
+void set_aside_old_file(const char* name)
+{
+    release_set_aside();
+    struct stat st;
+    if (lstat(name, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 || st.st_uid != geteuid() ||
+        st.st_size < SET_ASIDE_BYTES)
+        return;
+    // A new file's mode: what the open with truncation would have kept.
+    const mode_t mask = umask(0);
+    umask(mask);
+    if ((st.st_mode & 07777) != (0666 & ~mask))
+        return;
+    const int fd = open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat held;
+    if (fstat(fd, &held) != 0 || held.st_ino != st.st_ino || held.st_dev != st.st_dev || unlink(name) != 0) {
+        close(fd);
+        return;
+    }
+    set_aside_fd = fd;
+}
+
+void restore_set_aside(const char* name)
+{
+    if (set_aside_fd < 0)
+        return;
+    char held[64];
+    std::snprintf(held, sizeof held, "/proc/self/fd/%d", set_aside_fd);
+    linkat(AT_FDCWD, held, AT_FDCWD, name, AT_SYMLINK_FOLLOW);
+    release_set_aside();
+}
+
+void release_set_aside()
+{
+    if (set_aside_fd >= 0)
+        close(set_aside_fd);
+    set_aside_fd = -1;
+}

@@ -1,11 +1,14 @@
 // The driver on Windows: starting programs in this console.
 #include "driver/driver_system.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 // After windows.h, whose types it uses.
 #include <shellapi.h>
@@ -55,8 +58,9 @@ bool is_program_file(const char* path)
 
 namespace {
 
-// Starts the program in this console; false when it could not be.
-bool start(const char* path, char* const args[], PROCESS_INFORMATION& process)
+// Starts the program in this console, its standard input input where that
+// is given; false when it could not be.
+bool start(const char* path, char* const args[], PROCESS_INFORMATION& process, HANDLE input = nullptr)
 {
     // The command line: the arguments joined by single spaces, each quoted
     // where it holds a space.
@@ -74,6 +78,12 @@ bool start(const char* path, char* const args[], PROCESS_INFORMATION& process)
     STARTUPINFOA startup;
     std::memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
+    if (input != nullptr) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = input;
+        startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    }
     if (CreateProcessA(path, line, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                        &process) == 0)
         return false;
@@ -104,20 +114,71 @@ int run_and_wait(const char* path, char* const args[])
     return known ? static_cast<int>(code) : -1;
 }
 
-// Streaming to a player is not offered on Windows: -p plays the finished file.
+// The player of SoX reads a WAV stream from standard input here as well.
 const StreamPlayer* stream_players()
 {
-    static const StreamPlayer NONE[] = {{{nullptr}}};
-    return NONE;
+    static const StreamPlayer PLAYERS[] = {
+        {{"play.exe", "-q", "-t", "wav", "-", nullptr}},
+        {{nullptr}},
+    };
+    return PLAYERS;
 }
 
-int start_with_input(const char*, char* const[]) { return -1; }
-bool write_player_input(int, const void*, std::size_t) { return false; }
-void close_player_input(int) {}
-bool progress_terminal() { return false; }
+int start_with_input(const char* path, char* const args[])
+{
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE read_end = nullptr, write_end = nullptr;
+    if (CreatePipe(&read_end, &write_end, &inherited, 0) == 0)
+        return -1;
+    // Only the player's end goes to the player.
+    SetHandleInformation(write_end, HANDLE_FLAG_INHERIT, 0);
+    PROCESS_INFORMATION process;
+    const bool started = start(path, args, process, read_end);
+    CloseHandle(read_end);
+    if (!started) {
+        CloseHandle(write_end);
+        return -1;
+    }
+    CloseHandle(process.hProcess);
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(write_end), _O_WRONLY | _O_BINARY);
+    if (fd < 0)
+        CloseHandle(write_end);
+    return fd;
+}
+
+bool write_player_input(int fd, const void* data, std::size_t n)
+{
+    const auto* at = static_cast<const unsigned char*>(data);
+    while (n > 0) {
+        const unsigned chunk = n < 65536 ? static_cast<unsigned>(n) : 65536u;
+        const int w = _write(fd, at, chunk);
+        if (w <= 0)
+            return false;  // the player has gone: the pipe is broken
+        at += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+void close_player_input(int fd) { _close(fd); }
+
+// A console for standard error and none for standard output (the output
+// sent to a file or a pipe).
+bool progress_terminal()
+{
+    DWORD mode = 0;
+    if (GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) == 0)
+        return false;
+    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) == 0;
+}
 
 const char* const* fallback_players()
 {
     static const char* const NONE[] = {nullptr};
     return NONE;
 }
+
+// Emptying a file is no slower than deleting it here.
+void set_aside_old_file(const char*) {}
+void restore_set_aside(const char*) {}
+void release_set_aside() {}

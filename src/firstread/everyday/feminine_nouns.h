@@ -5,12 +5,11 @@
 
 #include <cstddef>
 
+#include "firstread/everyday/sorted_lines.h"
+
 // Stems of the nouns in -а/-я: "книг" (книга, книги, книгу, книгой, книге).
 extern const char FEMININE_STEMS[];
 extern const std::size_t FEMININE_STEMS_BYTES;
 // Nouns in -ь in the nominative: "ночь", "тетрадь".
 extern const char FEMININE_SOFT_NOUNS[];
 extern const std::size_t FEMININE_SOFT_NOUNS_BYTES;
-
-// Whether the n bytes of word are a line of the sorted block.
-bool in_sorted_lines(const char* block, std::size_t bytes, const char* word, std::size_t n);

@@ -7,6 +7,7 @@
 
 #include "common/cp1251.h"
 #include "common/tables.h"
+#include "firstread/everyday/english_words.h"
 #include "firstread/everyday/everyday.h"
 #include "firstread/everyday/input.h"
 #include "firstread/everyday/numbers.h"
@@ -57,21 +58,22 @@ void transliterate(const char* word, char* out, std::size_t cap)
         bool matched = false;
         for (const WordPair* q = LATIN_SOUNDS; q->key != nullptr; ++q) {
             const WordPair& p = *q;
+            if (p.key[0] != c)
+                continue;  // only the spellings that start with this letter
             const std::size_t len = std::strlen(p.key);
-            if (len == 1 && c == 'c') {
-                // Before e, i, y as in "service", elsewhere as in "code".
-                const char next = word[i + 1];
-                put(next == 'e' || next == 'i' || next == 'y' ? cp1251_text<"с"> : cp1251_text<"к">);
-                ++i;
-                matched = true;
-                break;
-            }
             if (std::strncmp(word + i, p.key, len) == 0) {
                 put(p.words);
                 i += len;
                 matched = true;
                 break;
             }
+        }
+        if (!matched && c == 'c') {
+            // Before e, i, y as in "service", elsewhere as in "code".
+            const char next = word[i + 1];
+            put(next == 'e' || next == 'i' || next == 'y' ? cp1251_text<"с"> : cp1251_text<"к">);
+            ++i;
+            matched = true;
         }
         if (!matched)
             ++i;
@@ -148,11 +150,15 @@ void take_letters(Reader& r, int first, Word& w, bool latin)
         w.raw[w.length] = static_cast<char>(c);
         w.text[w.length] = static_cast<char>(latin ? (capital ? c + ('a' - 'A') : c) : fold_cyrillic(c));
         ++w.length;
-        const int next = peek(r);
-        const bool more = latin ? is_latin_letter(next) : is_cyrillic_letter(next);
-        if (!more || w.length + 1 >= WORD_BYTES)
+        if (w.length + 1 >= WORD_BYTES)
             break;
-        c = get(r);
+        const Mark m = mark(r);
+        const int next = get(r);
+        if (!(latin ? is_latin_letter(next) : is_cyrillic_letter(next))) {
+            back(r, m);
+            break;
+        }
+        c = next;
     }
     w.text[w.length] = '\0';
     w.raw[w.length] = '\0';
@@ -185,6 +191,14 @@ void say_latin_word(Speech& s, const Word& w)
         return;
     }
     char russian[WORD_BYTES * 3];
+    std::size_t length = 0;
+    if (const char* reading = sorted_line_value(ENGLISH_WORDS, ENGLISH_WORDS_BYTES, w.text, w.length, &length);
+        reading != nullptr && length > 0 && length < sizeof russian) {
+        std::memcpy(russian, reading, length);  // "stable" → стейбл
+        russian[length] = '\0';
+        say(s, russian);
+        return;
+    }
     transliterate(w.text, russian, sizeof russian);
     say(s, russian);
 }
@@ -336,6 +350,8 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
 {
     Word w;
     take_letters(r, first, w, false);
+    const bool after_cased_number = ctx.cased_chain == 2;
+    ctx.cased_chain = 0;
     if (peek(r) == '.') {
         if (const TwoPart* t = take_two_part(r, w.text, w.first_capital)) {
             say(s, t->words);
@@ -363,7 +379,12 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
                     say(s, city_form(ctx.prev_word));
                 } else if (cased != nullptr && find_governing(ctx.prev_word) != nullptr) {
                     say(s, cased_form(*cased, *find_governing(ctx.prev_word)));  // "в ст. 15" → в статье
+                    ctx.cased_chain = 1;
+                } else if (cased != nullptr && after_cased_number) {
+                    say(s, cased->gen);  // "п. 2 ст. 7" → пункт два статьи семь
+                    ctx.cased_chain = 1;
                 } else {
+                    ctx.cased_chain = cased != nullptr ? 1 : 0;
                     say(s, a->words);
                     if (a->sentence_end && sentence_follows(r))
                         say_mark(s, '.');
@@ -423,7 +444,7 @@ void handle_latin(Reader& r, Speech& s, Context& ctx, int first)
                 form = after->form;  // "XX век"
             else if (before != nullptr)
                 form = before->form;  // "глава IV"
-            if (after != nullptr || before != nullptr || ordinal_before_noun(ctx.prev_word, next, form) ||
+            if (after != nullptr || before != nullptr || ordinal_before_noun(ctx.prev_word, next, form, true) ||
                 (ctx.prev_capital && ctx.prev_word[0] != '\0')) {
                 // "во II квартале", "Пётр I", "Екатерина II".
                 if (after == nullptr && before == nullptr && ctx.prev_capital && is_womans_name(ctx.prev_word))
@@ -651,9 +672,13 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
         const bool blank_before = ctx.blank_before || s.last == 0;
         ctx.blank_before = false;
 
+        const int chain = ctx.cased_chain;
+        ctx.cased_chain = 0;
+
         if ((is_latin_letter(c) || is_digit(c)) && take_address(r, s, ctx, before))
             continue;
         if (is_cyrillic_letter(c)) {
+            ctx.cased_chain = chain;
             handle_cyrillic(r, s, ctx, c);
             continue;
         }
@@ -663,6 +688,7 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
         }
         if (is_digit(c)) {
             read_number(r, s, ctx, c);
+            ctx.cased_chain = chain == 1 ? 2 : 0;
             continue;
         }
         if (const NounForms* money = currency_of(c); money != nullptr && is_digit(peek(r))) {

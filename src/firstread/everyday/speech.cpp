@@ -11,8 +11,9 @@ void say(Speech& s, const char* words)
         return;
     if (s.last != 0 && s.last != ' ' && s.last != PAUSE_MARK && s.last != '-')
         text_putc(s.out, ' ');
-    text_puts(s.out, words);
-    s.last = static_cast<unsigned char>(words[std::strlen(words) - 1]);
+    const std::size_t n = std::strlen(words);
+    text_write(s.out, words, n);
+    s.last = static_cast<unsigned char>(words[n - 1]);
 }
 
 void say_mark(Speech& s, unsigned char mark)

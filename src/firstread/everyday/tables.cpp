@@ -1,6 +1,10 @@
 // The word tables of the everyday reading: what abbreviations, units, letters
 // and Latin words are read as. Each table ends with an entry whose key is nullptr.
+#include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <utility>
+#include <vector>
 
 #include "common/cp1251.h"
 #include "common/textfile.h"
@@ -136,6 +140,12 @@ const CountedUnit COUNTED_UNITS[] = {
     {W("сут"), {W("сутки"), W("суток"), W("суток")}, Gender::feminine, false},
     {W("мес"), {W("месяц"), W("месяца"), W("месяцев")}, Gender::masculine, false},
     {W("атм"), {W("атмосфера"), W("атмосферы"), W("атмосфер")}, Gender::feminine, false},
+    {W("бит"), {W("бит"), W("бита"), W("бит")}, Gender::masculine, false},
+    {W("кбит"), {W("килобит"), W("килобита"), W("килобит")}, Gender::masculine, false},
+    {W("мбит"), {W("мегабит"), W("мегабита"), W("мегабит")}, Gender::masculine, false},
+    {W("гбит"), {W("гигабит"), W("гигабита"), W("гигабит")}, Gender::masculine, false},
+    {W("мвт"), {W("мегават"), W("мегавата"), W("мегават")}, Gender::masculine, false},
+    {W("дб"), {W("децибел"), W("децибела"), W("децибел")}, Gender::masculine, false},
     {nullptr, {nullptr, nullptr, nullptr}, Gender::masculine, false},
 };
 
@@ -171,6 +181,16 @@ const WordPair LATIN_WORDS[] = {
     {"page", W("пейдж")},     {"site", W("сайт")},         {"web", W("веб")},           {"info", W("инфо")},
     {"mobile", W("мобайл")},  {"service", W("сервис")},    {"software", W("софтвер")},  {"hardware", W("хардвер")},
     {"hello", W("хеллоу")},   {"world", W("ворлд")},       {"game", W("гейм")},         {"ram", W("рам")},
+    // Brands and names the English table gets wrong or lacks.
+    {"xiaomi", W("сяоми")},   {"huawei", W("хуавей")},     {"whatsapp", W("вотсап")},   {"nvidia", W("энвидиа")},
+    {"geforce", W("джифорс")}, {"ikea", W("икеа")},        {"jpeg", W("джейпег")},      {"adidas", W("адидас")},
+    {"amazon", W("амазон")},  {"excel", W("эксель")},      {"thinkpad", W("синкпад")},  {"mary", W("мэри")},
+    {"nato", W("нато")},      {"unesco", W("юнеско")},     {"opec", W("опек")},         {"fifa", W("фифа")},
+    {"uefa", W("уефа")},      {"lego", W("лего")},         {"nokia", W("нокиа")},       {"lenovo", W("леново")},
+    {"asus", W("асус")},      {"acer", W("асер")},         {"philips", W("филипс")},    {"toyota", W("тойота")},
+    {"volkswagen", W("фольксваген")}, {"mercedes", W("мерседес")}, {"renault", W("рено")}, {"peugeot", W("пежо")},
+    {"hyundai", W("хендай")}, {"kia", W("киа")},           {"tiktok", W("тикток")},     {"instagram", W("инстаграм")},
+    {"pack", W("пак")},       {"nike", W("найк")},        {"starbucks", W("старбакс")},
     {nullptr, nullptr},
 };
 
@@ -362,13 +382,104 @@ const NounForms PERCENT = {W("процент"), W("процента"), W("про
 const NounForms DEGREES = {W("градус"), W("градуса"), W("градусов")};
 const NounForms DOLLARS = {W("доллар"), W("доллара"), W("долларов")};
 const NounForms EUROS = {W("евро"), W("евро"), W("евро")};
+const NounForms CENTS = {W("цент"), W("цента"), W("центов")};
 
 namespace {
+
+// A table's keys hashed into open-addressed slots holding entry numbers
+// (plus one; 0 is an empty slot; of equal keys the first entry): a lookup
+// hashes the key once instead of walking the table, which a text dense with
+// numbers and abbreviations asks for at every word. Made for every table at
+// the first lookup, then only read.
+struct KeyIndex {
+    const void* table;
+    std::vector<const char*> keys;   // by entry number
+    std::vector<std::uint32_t> slots;  // a power of two, at most half full
+};
+
+std::uint32_t key_hash(const char* key)
+{
+    std::uint32_t h = 2166136261u;  // FNV-1a
+    for (; *key != '\0'; ++key)
+        h = (h ^ static_cast<unsigned char>(*key)) * 16777619u;
+    return h;
+}
+
+KeyIndex index_of_keys(const void* table, std::vector<const char*> keys)
+{
+    std::size_t size = 8;
+    while (size < 2 * keys.size())
+        size *= 2;
+    KeyIndex index{table, std::move(keys), std::vector<std::uint32_t>(size, 0)};
+    const std::size_t mask = size - 1;
+    for (std::size_t i = 0; i < index.keys.size(); ++i) {
+        std::size_t at = key_hash(index.keys[i]) & mask;
+        while (index.slots[at] != 0 && std::strcmp(index.keys[index.slots[at] - 1], index.keys[i]) != 0)
+            at = (at + 1) & mask;
+        if (index.slots[at] == 0)
+            index.slots[at] = static_cast<std::uint32_t>(i + 1);
+    }
+    return index;
+}
+
+template <typename Entry, typename Key>
+KeyIndex index_of(const Entry* table, Key Entry::*field)
+{
+    std::vector<const char*> keys;
+    for (const Entry* p = table; p->*field != nullptr; ++p)
+        keys.push_back(p->*field);
+    return index_of_keys(table, std::move(keys));
+}
+
+KeyIndex index_of(const char* const* list)
+{
+    std::vector<const char*> keys;
+    for (const char* const* p = list; *p != nullptr; ++p)
+        keys.push_back(*p);
+    return index_of_keys(list, std::move(keys));
+}
+
+const std::vector<KeyIndex>& key_indexes()
+{
+    // The tables asked most often first: the search for a table's index walks this.
+    static const std::vector<KeyIndex> all = {
+        index_of(NOT_NOUNS),
+        index_of_keys(MONTHS_GENITIVE, std::vector<const char*>(std::begin(MONTHS_GENITIVE), std::end(MONTHS_GENITIVE))),
+        index_of(GOVERNING_WORDS, &Governing::word),  index_of(COUNTED_UNITS, &CountedUnit::key),
+        index_of(MASCULINE_LOOKALIKES),               index_of(LATIN_WORDS, &WordPair::key),
+        index_of(ABBREVIATIONS, &Abbreviation::key),  index_of(YEAR_WORDS, &OrdinalContext::word),
+        index_of(ROMAN_AFTER, &OrdinalContext::word), index_of(ROMAN_BEFORE, &OrdinalContext::word),
+        index_of(ORDINAL_SUFFIXES, &OrdinalContext::word), index_of(CASED_ABBREVIATIONS, &CasedAbbreviation::key),
+        index_of(READ_AS_WORDS, &WordPair::key),      index_of(SPECIAL_ABBREVIATIONS, &WordPair::key),
+        index_of(CITY_FORMS, &WordPair::key),         index_of(SECTION_WORDS),
+    };
+    return all;
+}
+
+constexpr long NOT_INDEXED = -2;
+
+// The number of the entry of table whose key is key, -1 when there is none,
+// NOT_INDEXED for a table without an index.
+long indexed_entry(const void* table, const char* key)
+{
+    for (const KeyIndex& index : key_indexes()) {
+        if (index.table != table)
+            continue;
+        const std::size_t mask = index.slots.size() - 1;
+        for (std::size_t at = key_hash(key) & mask; index.slots[at] != 0; at = (at + 1) & mask)
+            if (std::strcmp(index.keys[index.slots[at] - 1], key) == 0)
+                return static_cast<long>(index.slots[at] - 1);
+        return -1;
+    }
+    return NOT_INDEXED;
+}
 
 // The entry of table (ended by a nullptr key) whose key is key.
 template <typename Entry, typename Key>
 const Entry* find_in(const Entry* table, Key Entry::*field, const char* key)
 {
+    if (const long i = indexed_entry(table, key); i != NOT_INDEXED)
+        return i < 0 ? nullptr : table + i;
     for (const Entry* p = table; p->*field != nullptr; ++p)
         if (std::strcmp(p->*field, key) == 0)
             return p;
@@ -431,6 +542,8 @@ bool is_section_word(const char* word)
 
 bool in_word_list(const char* const* list, const char* word)
 {
+    if (const long i = indexed_entry(list, word); i != NOT_INDEXED)
+        return i >= 0;
     for (; *list != nullptr; ++list)
         if (std::strcmp(*list, word) == 0)
             return true;
@@ -474,11 +587,5 @@ bool is_feminine_noun(const char* word)
     return false;
 }
 
-int month_of(const char* word)
-{
-    for (int m = 0; m < 12; ++m)
-        if (std::strcmp(MONTHS_GENITIVE[m], word) == 0)
-            return m + 1;
-    return 0;
-}
+int month_of(const char* word) { return static_cast<int>(indexed_entry(MONTHS_GENITIVE, word)) + 1; }
 #undef W
