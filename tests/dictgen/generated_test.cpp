@@ -51,11 +51,13 @@ protected:
 
 TEST_F(Generated, KnownWordsComeOutSpoken)
 {
-    // With espeak-ng's stress in the everyday reading; one syllable carries none.
-    EXPECT_EQ(spoken("молоко, хорошо. сегодня только её голова-город что ` "),
-              "малако´, харашо´. сиво´дня то´лька ийо´ галава´-го´рат што `");
     EXPECT_EQ(spoken("молоко, хорошо. сегодня только её голова-город что ` ", READING_ORIGINAL),
               "малако, харашо. сиводня толька ийо галава-горат што `");
+    // With espeak-ng's stress in the everyday reading; one syllable carries none.
+    if (bytes.find('\xB4') == std::string::npos)
+        GTEST_SKIP() << "a dictionary generated before the stress marks";
+    EXPECT_EQ(spoken("молоко, хорошо. сегодня только её голова-город что ` "),
+              "малако´, харашо´. сиво´дня то´лька ийо´ галава´-го´рат што `");
 }
 
 TEST_F(Generated, ReflexiveFormsOfVerbs)
