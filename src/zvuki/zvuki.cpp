@@ -10,6 +10,8 @@
 #include "common/datadirs.h"
 #include "common/settings.h"
 #include "common/tables.h"
+#include "common/format_slogi.h"
+#include "zvuki/intonation.h"
 #include "zvuki/recording_name.h"
 #include "zvuki/stretch.h"
 #include "zvuki/zvuki_internal.h"
@@ -29,6 +31,17 @@ struct StretchStore {
     std::array<unsigned char, 2 * STRETCH_MOST_OUT> bytes;  // a recording read, or a result not kept
 };
 
+// The pitch of the phrase being spoken, planned when its first token comes:
+// each token's F0 at its start and end.
+struct PhrasePlan {
+    bool planned = false;
+    std::size_t tokens = 0;
+    std::size_t next = 0;  // the token sounded next
+    std::array<float, PHRASE_MOST> from;
+    std::array<float, PHRASE_MOST> to;
+    std::array<PhraseSyllable, PHRASE_MOST> syllable;
+};
+
 // The recordings, and everything one run of the stage works with.
 struct Voice {
     char root[DATA_PATH_BYTES] = "";
@@ -44,6 +57,11 @@ struct Voice {
     SlogToken next;
     SlogToken cur;
     StretchStore stretched;
+    // The voice's intonation, when it has both side files, for the everyday reading.
+    Intonation intonation;
+    PitchMarks marks;
+    bool intoned = false;  // this run sets the pitch
+    PhrasePlan phrase;
 };
 
 void VoiceFree::operator()(Voice* v) const { delete v; }
@@ -156,6 +174,28 @@ void put_le(const std::int16_t* from, std::size_t m, unsigned char* to)
     }
 }
 
+// The source's samples into the stretch store's input; false (the source as
+// it was) when there are too many or the file fails.
+bool load_source(Voice& v, std::size_t& n)
+{
+    SampleSource& src = v.source;
+    StretchStore& st = v.stretched;
+    n = static_cast<std::size_t>(src.size / 2);
+    if (n > STRETCH_MOST_IN)
+        return false;
+    if (src.file != nullptr) {
+        if (recording_io.read(*src.file, st.bytes.data(), 2 * n) != 2 * n) {
+            recording_io.seek(*src.file, 0, SEEK_SET);
+            return false;
+        }
+        text_close(*src.file);
+        src.file = nullptr;
+        src.bytes = st.bytes.data();
+    }
+    samples_from_bytes(src.bytes, st.in.data(), n);
+    return true;
+}
+
 // The source's recording replaced by its copy stretched to the run's pace:
 // the one made before, or one made now (and kept when there is room). A
 // recording too long or too short to stretch is sounded as it is.
@@ -178,19 +218,9 @@ void stretch_source(Voice& v)
             return;
         }
     }
-    const auto n = static_cast<std::size_t>(src.size / 2);
-    if (n > STRETCH_MOST_IN)
+    std::size_t n = 0;
+    if (!load_source(v, n))
         return;
-    if (src.file != nullptr) {
-        if (recording_io.read(*src.file, st.bytes.data(), 2 * n) != 2 * n) {
-            recording_io.seek(*src.file, 0, SEEK_SET);
-            return;
-        }
-        text_close(*src.file);
-        src.file = nullptr;
-        src.bytes = st.bytes.data();
-    }
-    samples_from_bytes(src.bytes, st.in.data(), n);
     const std::size_t m = stretch(st.in.data(), n, st.factor, st.out.data(), st.work);
     if (m == 0)
         return;
@@ -213,13 +243,107 @@ void stretch_source(Voice& v)
     src.size = static_cast<long long>(2 * m);
 }
 
+// The source's recording laid again over its pitch marks at the run's pace
+// and the pitch the phrase asks for between f0_from and f0_to; false when it
+// has no marks or cannot be (it is then stretched as any other).
+bool intone_source(Voice& v, float f0_from, float f0_to)
+{
+    SampleSource& src = v.source;
+    StretchStore& st = v.stretched;
+    std::size_t count = 0;
+    const std::uint32_t* marks = find_pitch_marks(v.marks, src.name, count);
+    if (marks == nullptr)
+        return false;
+    std::size_t n = 0;
+    if (!load_source(v, n))
+        return false;
+    const std::size_t m = psola(st.in.data(), n, marks, count, st.factor, f0_from, f0_to, st.out.data(), st.work);
+    if (m == 0)
+        return false;
+    put_le(st.out.data(), m, st.bytes.data());
+    src.bytes = st.bytes.data();
+    src.size = static_cast<long long>(2 * m);
+    src.kept = nullptr;
+    return true;
+}
+
+bool has_vowel(const char* text)
+{
+    for (const char* c = text; *c != '\0'; ++c)
+        if (is_vowel(static_cast<unsigned char>(*c)))
+            return true;
+    return false;
+}
+
+// Plans the pitch of the phrase that starts with the current token: its
+// tokens up to the pause that ends it, read ahead and the file put back.
+void plan_phrase(Run& r)
+{
+    Voice& v = r.v;
+    PhrasePlan& p = v.phrase;
+    p.planned = true;
+    p.tokens = 0;
+    p.next = 0;
+    unsigned char end = END_MARKER;
+    // false once the token ends the phrase.
+    const auto add = [&](const SlogToken& t) {
+        if (t.length == 0 || (t.length != TOKEN_END && t.text[0] == '\0'))
+            return true;
+        if (t.text[0] == static_cast<char>(PAUSE_MARK)) {
+            end = PAUSE_MARK;
+            return false;
+        }
+        if (t.text[0] != '\0' && p.tokens < PHRASE_MOST)
+            p.syllable[p.tokens++] = {has_vowel(t.text.data()), std::strchr(t.text.data(), static_cast<char>(STRESS_MARK)) != nullptr,
+                                      !is_inside_word(t.code)};
+        if (t.length == TOKEN_END)
+            return false;
+        if (is_pause(t.code)) {
+            end = t.mark;
+            return false;
+        }
+        return p.tokens < PHRASE_MOST;
+    };
+    if (add(v.cur) && add(v.next)) {
+        const long long pos = text_tell(r.slogi);
+        SlogToken ahead = v.next;
+        do
+            read_slog_token(r.slogi, ahead);
+        while (add(ahead));
+        text_seek(r.slogi, pos, SEEK_SET);
+    }
+    phrase_contour(v.intonation, phrase_type_of(end), p.syllable.data(), p.tokens, v.intonation.scale,
+                   p.from.data(), p.to.data());
+}
+
 Sound sound_syllable(Run& r)
 {
     Voice& v = r.v;
     const SlogToken& cur = v.cur;
+    // The stress mark of the everyday reading names no recording.
+    Slog text = cur.text;
+    if (r.settings.reading == READING_EVERYDAY) {
+        std::size_t k = 0;
+        for (std::size_t i = 0; i < text.size() && text[i] != '\0'; ++i)
+            if (!is_stress_mark(static_cast<unsigned char>(text[i])))
+                text[k++] = text[i];
+        text[k] = '\0';
+    }
+    float f0_from = 0, f0_to = 0;
+    if (v.intoned) {
+        PhrasePlan& p = v.phrase;
+        if (!p.planned)
+            plan_phrase(r);
+        if (p.tokens > 0) {
+            const std::size_t j = std::min(p.next, p.tokens - 1);
+            f0_from = p.from[j];
+            f0_to = p.to[j];
+        }
+        ++p.next;
+    }
     std::array<char, RECORDING_NAME_BYTES> file_name;
     // An over-long token or path is dropped like a syllable without a recording name.
-    if (cur.too_long || !recording_file_name(cur.text.data(), strnlen(cur.text.data(), SLOG_BYTES - 1), file_name))
+    if (cur.too_long || !recording_file_name(text.data(), strnlen(text.data(), SLOG_BYTES - 1), file_name))
         return Sound::dropped;
     const char* name = file_name.data();
     char path[DATA_PATH_BYTES];
@@ -228,7 +352,8 @@ Sound sound_syllable(Run& r)
     const Sound opened = open_recording(r, name, path);
     if (opened != Sound::sounded)
         return opened;
-    if (v.stretched.factor != 1.0)
+    const bool intoned = v.intoned && f0_from > 0 && intone_source(v, f0_from, f0_to);
+    if (!intoned && v.stretched.factor != 1.0)
         stretch_source(v);
     if (r.silence_due > 0) {
         put_silence(v.out, r.silence_due);
@@ -245,6 +370,7 @@ void pause_step(Run& r)
     JoinState& st = v.join;
     const int code = v.cur.code;
     if (is_pause(code)) {
+        v.phrase.planned = false;
         flush_held(st, v.out);
         st.prev_code = code * 100 / st.speed;
     } else {
@@ -402,9 +528,14 @@ bool voice_open(const char* root, const char* prefix, VoicePtr& voice)
     v->prefix_len = strnlen(prefix, VOICE_BYTES - 1);
     std::memcpy(v->prefix, prefix, v->prefix_len);
     v->prefix[v->prefix_len] = '\0';
-    char path[DATA_PATH_BYTES + VOICE_BYTES + sizeof RHYTHM_FILE];
+    char path[DATA_PATH_BYTES + VOICE_BYTES + sizeof PITCH_MARK_FILE];
     std::snprintf(path, sizeof path, "%s%s%s", v->root, v->prefix, RHYTHM_FILE);
     read_rhythm(path, v->rhythm);
+    std::snprintf(path, sizeof path, "%s%s%s", v->root, v->prefix, INTONATION_FILE);
+    if (read_intonation(path, v->intonation)) {
+        std::snprintf(path, sizeof path, "%s%s%s", v->root, v->prefix, PITCH_MARK_FILE);
+        read_pitch_marks(path, v->marks);
+    }
     voice = std::move(v);
     return true;
 }
@@ -432,7 +563,10 @@ ZvukiResult Zvuki(TextFile& slogi, Voice& voice, const SoundSettings& settings, 
     join_start(voice.join, settings);
     // In the everyday reading a voice may bring its own rhythm.
     voice.stretched.factor = 1.0;
+    voice.phrase.planned = false;
+    voice.intoned = false;
     if (settings.reading == READING_EVERYDAY && voice.rhythm.crossfade > 0) {
+        voice.intoned = voice.intonation.base > 0 && voice.marks.used > 0;
         voice.join.rhythm = voice.rhythm;
         const double factor = rhythm_stretch(voice.rhythm, voice.join.speed);
         if (std::fabs(factor - 1.0) > STRETCH_UNNOTICED)

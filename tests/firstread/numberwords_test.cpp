@@ -32,7 +32,7 @@ int case_of(const std::string& kind)
 
 // What one call writes, the call chosen by kind: cardinal, cardinal_f, a
 // cardinal in a case (cardinal_gen …, cardinal_gen_f … for the feminine),
-// fraction (whole,digits) or an ordinal form.
+// fraction (whole,digits), fraction_gen … in a case, or an ordinal form.
 std::string words(const std::string& kind, const std::string& number)
 {
     harness::TempDir dir;
@@ -45,10 +45,15 @@ std::string words(const std::string& kind, const std::string& number)
         } else if (const int c = case_of(kind); c >= 0) {
             const bool feminine = kind.ends_with("_f");
             say_cardinal(s, std::stoull(number), feminine ? Gender::feminine : Gender::masculine, static_cast<Case>(c));
-        } else if (kind == "fraction") {
+        } else if (kind.starts_with("fraction")) {
+            // fraction, or fraction_gen … in a case
+            int c = 0;
+            while (c < 6 && kind != "fraction" && kind.substr(9) != CASES[c])
+                ++c;
             const std::size_t comma = number.find(',');
             const std::string digits = number.substr(comma + 1);
-            say_fraction(s, std::stoull(number.substr(0, comma)), digits.c_str(), digits.size());
+            say_fraction(s, std::stoull(number.substr(0, comma)), digits.c_str(), digits.size(),
+                         kind == "fraction" ? Case::nom : static_cast<Case>(c));
         } else {
             int form = 0;
             while (form < 10 && kind != FORMS[form])
@@ -79,6 +84,40 @@ TEST(NumberWords, CountedNounAgrees)
              {14, "many"}, {21, "one"}, {22, "few"}, {101, "one"}, {111, "many"}, {1000000, "many"}})
         EXPECT_STREQ(agree(noun, value, false), form) << value;
     EXPECT_STREQ(agree(noun, 5, true), "few");
+}
+
+// The dative, instrumental and prepositional of a unit, singular after a
+// number ending in 1, plural otherwise, by its declension; none for a phrase,
+// an indeclinable noun or another case.
+TEST(NumberWords, CountedNounInObliqueCases)
+{
+    const auto form = [](const char* one, const char* many, Gender g, std::uint64_t v, Case c) {
+        const std::string kept_one = harness::cp1251(one);
+        const std::string kept_many = harness::cp1251(many);
+        const NounForms held = {kept_one.c_str(), "", kept_many.c_str()};
+        char out[64];
+        return agree_oblique(held, g, v, c, out, sizeof out) ? harness::utf8(out) : std::string("none");
+    };
+    const Gender m = Gender::masculine;
+    const Gender f = Gender::feminine;
+    struct Row {
+        const char* one;
+        const char* many;
+        Gender gender;
+        std::uint64_t value;
+        Case c;
+        const char* want;
+    };
+    const Row rows[] = {
+        {"километр", "километров", m, 5, Case::prep, "километрах"}, {"километр", "километров", m, 21, Case::dat, "километру"},
+        {"километр", "километров", m, 11, Case::ins, "километрами"}, {"рубль", "рублей", m, 3, Case::dat, "рублям"},
+        {"рубль", "рублей", m, 1, Case::ins, "рублём"},            {"минута", "минут", f, 1, Case::ins, "минутой"},
+        {"минута", "минут", f, 31, Case::prep, "минуте"},          {"неделя", "недель", f, 2, Case::ins, "неделями"},
+        {"неделя", "недель", f, 1, Case::ins, "неделей"},          {"евро", "евро", m, 5, Case::dat, "none"},
+        {"чайная ложка", "чайных ложек", f, 5, Case::dat, "none"}, {"километр", "километров", m, 5, Case::gen, "none"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(form(r.one, r.many, r.gender, r.value, r.c), r.want) << r.one << " " << r.value;
 }
 
 }  // namespace

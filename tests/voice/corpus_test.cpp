@@ -17,8 +17,10 @@
 #include "inventory.h"
 #include "resample.h"
 #include "select.h"
+#include "pitch.h"
 #include "units.h"
 #include "voicefile.h"
+#include "zvuki/intonation.h"
 #include "zvuki/join.h"
 
 namespace {
@@ -410,6 +412,95 @@ TEST(Rhythm, PhrasePauseIsTheMedianPauseInsideSentences)
     EXPECT_EQ(r.pause, 6615);
     EXPECT_EQ(r.stretch, 125);
     EXPECT_FALSE(write_rhythm(dir.file("missing/dir").c_str(), 1, 1, 1, 100));
+}
+
+
+// A voiced sound of one pulse every period samples.
+std::vector<std::int16_t> pulse_train(std::size_t n, std::size_t period)
+{
+    std::vector<std::int16_t> x(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double k = double(i % period);
+        x[i] = std::int16_t(6000 * std::exp(-k / 20) * std::cos(2 * M_PI * k / 25));
+    }
+    return x;
+}
+
+TEST(Pitch, F0AndMarksOfVoicedStretchesOnly)
+{
+    const std::vector<int> t = tone(4000, 3000, 80);
+    const std::vector<std::int16_t> sine(t.begin(), t.end());
+    EXPECT_NEAR(frame_f0(sine.data(), sine.size(), 2000, 16000), 200, 1);
+    const auto voiced = pulse_train(4410, 200);
+    EXPECT_NEAR(frame_f0(voiced.data(), voiced.size(), 2000, 22050), 110.25, 1);
+    std::mt19937 random(1);
+    std::uniform_int_distribution<int> noise(-3000, 3000);
+    std::vector<std::int16_t> x = pulse_train(4410, 147);
+    for (int i = 0; i < 4410; ++i)
+        x.push_back(std::int16_t(noise(random)));
+    EXPECT_EQ(frame_f0(x.data(), x.size(), 6600, 22050), 0);
+    const std::vector<std::int16_t> quiet(4000, 0);
+    EXPECT_EQ(frame_f0(quiet.data(), quiet.size(), 2000, 22050), 0);
+    x.insert(x.end(), voiced.begin(), voiced.end());
+    std::vector<std::uint32_t> marks;
+    pitch_marks(x.data(), x.size(), 22050, marks);
+    ASSERT_GT(marks.size(), 40u);
+    std::size_t in_noise = 0;
+    for (std::size_t k = 1; k < marks.size(); ++k) {
+        const bool first = marks[k] < 4410 - 300, last = marks[k - 1] > 8820 + 300;
+        in_noise += marks[k] > 4410 + 300 && marks[k] < 8820 - 300;
+        if (first) {
+            EXPECT_NEAR(double(marks[k] - marks[k - 1]), 147, 1) << k;
+        }
+        if (last) {
+            EXPECT_NEAR(double(marks[k] - marks[k - 1]), 200, 1) << k;
+        }
+    }
+    EXPECT_EQ(in_noise, 0u);
+}
+
+TEST(Pitch, LearnsTheIntonationTableByPhraseAndPlace)
+{
+    // Five sentences "Ма, ма.": the first phrase at 200 Hz, the last at 100.
+    std::vector<Sentence> corpus;
+    std::string texts;
+    for (int number = 1; number <= 5; ++number) {
+        Sentence s;
+        s.number = number;
+        s.rate = 16000;
+        double at = 0;
+        for (const auto& [name, length] : {std::pair{"pau", 0.1}, {"aa", 0.2}, {"pau", 0.1}, {"aa", 0.2}, {"pau", 0.1}}) {
+            Phone p;
+            std::strncpy(p.name.data(), name, PHONE_NAME_BYTES - 1);
+            p.start = at;
+            p.end = at += length;
+            s.phone.push_back(p);
+        }
+        const std::vector<int> high = tone(3200, 3000, 80), low = tone(3200, 3000, 160);
+        s.sample.assign(1600, 0);
+        s.sample.insert(s.sample.end(), high.begin(), high.end());
+        s.sample.insert(s.sample.end(), 1600, 0);
+        s.sample.insert(s.sample.end(), low.begin(), low.end());
+        s.sample.insert(s.sample.end(), 1600, 0);
+        corpus.push_back(s);
+        texts += "( ru_000" + std::to_string(number) + " \"Ма, ма.\" )\n";
+    }
+    harness::TempDir dir;
+    dir.write("txt.done.data", texts);
+    IntonationTable table;
+    ASSERT_TRUE(learn_intonation(corpus, dir.file("txt.done.data"), table));
+    EXPECT_EQ(table.sentences, 5u);
+    EXPECT_NEAR(table.cents[int(PhraseType::continuation)][CLASS_NUCLEUS], 600, 10);
+    EXPECT_NEAR(table.cents[int(PhraseType::statement)][CLASS_NUCLEUS], -600, 10);
+    EXPECT_EQ(table.count[int(PhraseType::question)][CLASS_NUCLEUS], 0);
+    // Written, the stage reads it back.
+    ASSERT_TRUE(write_intonation(dir.path().c_str(), table));
+    Intonation read;
+    ASSERT_TRUE(read_intonation(dir.file(INTONATION_FILE).c_str(), read));
+    EXPECT_NEAR(read.base, 200, 2);  // the median F0 (of ten vowels, the upper middle one)
+    EXPECT_EQ(read.scale, 100);
+    EXPECT_NEAR(read.cents[int(PhraseType::statement)][CLASS_NUCLEUS], -600, 10);
+    EXPECT_FALSE(learn_intonation(corpus, dir.file("none"), table));
 }
 
 #ifdef VOKDAR_CORPUS_DIR

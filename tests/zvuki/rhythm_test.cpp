@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <string>
 
 #include "common/settings.h"
@@ -138,35 +137,6 @@ TEST_F(RhythmTest, ReadsTheRhythmFileAndRefusesWhatItCannotUse)
     Rhythm none;
     EXPECT_FALSE(read_rhythm(dir.file("missing.txt").c_str(), none));
     EXPECT_FALSE(read_rhythm(dir.file("v").c_str(), none));  // a directory
-}
-
-// A voiced sound at a known pitch: one decaying pulse per period.
-Samples pulses(int n, int period)
-{
-    Samples s;
-    for (int i = 0; i < n; ++i) {
-        const int k = i % period;
-        s.push_back(static_cast<std::int16_t>(8000.0 * std::exp(-k / 20.0) *
-                                              std::cos(2 * std::numbers::pi * k / 25.0)));
-    }
-    return s;
-}
-
-// The period of the strongest repetition between lo and hi samples.
-int period_of(const Samples& s, std::size_t from, std::size_t to, int lo, int hi)
-{
-    int best = 0;
-    double best_sum = -1e300;
-    for (int lag = lo; lag <= hi; ++lag) {
-        double sum = 0;
-        for (std::size_t i = from; i + static_cast<std::size_t>(lag) < to; ++i)
-            sum += double(s[i]) * s[i + static_cast<std::size_t>(lag)];
-        if (sum > best_sum) {
-            best_sum = sum;
-            best = lag;
-        }
-    }
-    return best;
 }
 
 TEST(Stretch, KeepsThePitchAndGivesTheLengthAskedFor)

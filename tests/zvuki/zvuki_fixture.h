@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,35 @@ inline Samples crossfade(const Samples& held, const Samples& rec, int rec_from, 
         r.push_back(sample(o - (o - a) * (static_cast<double>(j) / count)));
     }
     return r;
+}
+
+// A voiced sound at a known pitch: one decaying pulse per period.
+inline Samples pulses(int n, int period)
+{
+    Samples s;
+    for (int i = 0; i < n; ++i) {
+        const int k = i % period;
+        s.push_back(static_cast<std::int16_t>(8000.0 * std::exp(-k / 20.0) *
+                                              std::cos(2 * std::numbers::pi * k / 25.0)));
+    }
+    return s;
+}
+
+// The period of the strongest repetition between lo and hi samples.
+inline int period_of(const Samples& s, std::size_t from, std::size_t to, int lo, int hi)
+{
+    int best = 0;
+    double best_sum = -1e300;
+    for (int lag = lo; lag <= hi; ++lag) {
+        double sum = 0;
+        for (std::size_t i = from; i + static_cast<std::size_t>(lag) < to; ++i)
+            sum += double(s[i]) * s[i + static_cast<std::size_t>(lag)];
+        if (sum > best_sum) {
+            best_sum = sum;
+            best = lag;
+        }
+    }
+    return best;
 }
 
 inline std::uint32_t u32_at(const std::string& b, std::size_t at)

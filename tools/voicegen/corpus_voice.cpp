@@ -2,6 +2,7 @@
 #include "corpus_voice.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -10,10 +11,12 @@
 
 #include "common/tables.h"
 #include "equalise.h"
+#include "pitch.h"
 #include "inventory.h"
 #include "resample.h"
 #include "shape.h"
 #include "voicefile.h"
+#include "zvuki/intonation.h"
 
 namespace {
 
@@ -231,12 +234,32 @@ bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutS
     std::sort(sorted.begin(), sorted.end());
     const double consonant_gain = sorted.empty() ? 1.0 : sorted[sorted.size() / 2];
     std::size_t voiced = 0;
+    std::vector<MarkedName> marked;
     for (std::size_t i = 0; i < tokens.count; ++i) {
         const Token& t = tokens.token[i];
         Recording& r = *cuts[i];
         apply_gain(r, has_vowel(t) ? gains[voiced++] : limited_gain(r, consonant_gain));
         if (!write_recording(voice_dir, t, r))
             return false;
+        std::array<char, RECORDING_NAME_BYTES> name{};
+        if (recording_file_name(reinterpret_cast<const char*>(t.data()), token_length(t), name)) {
+            marked.push_back({name.data(), {}});
+            pitch_marks(r.sample.data(), r.n, VOICE_RATE, marked.back().marks);
+        }
+    }
+    if (!write_pitch_marks(voice_dir, marked))
+        return false;
+    const std::string table = std::string(voice_dir) + "/" + INTONATION_FILE;
+    if (settings.intonation) {
+        IntonationTable intonation;
+        if (!learn_intonation(sentences, std::string(corpus_dir) + "/etc/txt.done.data", intonation))
+            return false;
+        intonation.scale = std::lround(INTONATION_SCALE * 100);
+        if (!write_intonation(voice_dir, intonation))
+            return false;
+    } else if (std::remove(table.c_str()) != 0 && errno != ENOENT) {
+        std::fprintf(stderr, "voicegen: cannot remove %s\n", table.c_str());
+        return false;
     }
     const auto samples = [](double seconds) { return long(std::lround(seconds * VOICE_RATE)); };
     if (!write_rhythm(voice_dir, samples(RHYTHM_CROSSFADE), samples(RHYTHM_CLOSURE),
@@ -261,6 +284,8 @@ int corpus_voice_main(int argc, char** argv)
             settings.selection = static_cast<Selection>(argv[++i][0] - '0');
         } else if (a == "--no-snap") {
             settings.snap = false;
+        } else if (a == "--intonation") {
+            settings.intonation = true;
         } else if (a == "--no-timbre") {
             settings.timbre = false;
         } else if (a == "--keep-out" && i + 1 < argc && std::strlen(argv[i + 1]) == 1 && argv[i + 1][0] >= '1' &&

@@ -9,6 +9,10 @@ struct CutSettings {
     bool snap = true;  // cut points moved to the nearest zero crossing
     bool timbre = true;  // each phone's spectral envelope drawn towards its typical one
     int kept_out = -1;   // sentences whose number ends in this digit are no source either
+    // The intonation table learned from the corpus is written, so the sound
+    // stage sets each syllable's pitch (see INTONATION_FILE); without it the
+    // voice keeps the pitch its units were said at.
+    bool intonation = false;
 };
 
 // Every occurrence of the token in the sentences, through the rule's
@@ -26,17 +30,23 @@ constexpr double RHYTHM_CLOSURE = 0.050;
 // trimmed of silence and cut at their phones' bounds, are shorter than the
 // syllables the speaker says (tuned as above to the speaker's speech time).
 constexpr double RHYTHM_STRETCH = 1.15;
+// How far the sound stage draws the learned intonation out from its medians,
+// tuned as above: 0.8, 1.0, 1.5 and 2.0 gave F0 correlations of 0.40, 0.42,
+// 0.41 and 0.39 and errors of 3.15, 3.13, 3.26 and 3.41 semitones.
+constexpr double INTONATION_SCALE = 1.0;
 // The median length in seconds of the pauses ("pau") that stand between two
 // other phones of a sentence; 0 when there is none.
 double phrase_pause(const std::vector<Sentence>& sentences);
 
 // Cuts, resamples, trims, fades and levels one recording per token into
-// voice_dir, and writes the voice's rhythm beside them. Prints its progress and failures; false on a failure.
+// voice_dir, and writes the voice's rhythm and its recordings' pitch marks
+// beside them (and its intonation table, when asked). Prints its progress and failures; false on a failure.
 bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSettings& settings);
 
 // The command line of the corpus voice:
-//   voicegen --corpus CORPUS_DIR [--selection 0..3] [--no-snap] [--no-timbre] [--keep-out 1..9] VOICE_DIR
+//   voicegen --corpus CORPUS_DIR [--selection 0..3] [--no-snap] [--no-timbre] [--keep-out 1..9]
+//            [--intonation] VOICE_DIR
 inline constexpr char CORPUS_VOICE_USAGE[] =
     "       voicegen --corpus <corpus directory> [--selection 0..3] [--no-snap] [--no-timbre]\n"
-    "                [--keep-out 1..9] <voice directory>\n";
+    "                [--keep-out 1..9] [--intonation] <voice directory>\n";
 int corpus_voice_main(int argc, char** argv);

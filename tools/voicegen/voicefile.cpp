@@ -35,26 +35,29 @@ bool write_recording(const char* dir, const Token& t, const Recording& r)
     return true;
 }
 
-bool write_rhythm(const char* dir, long crossfade, long closure, long pause, long stretch)
+bool write_voice_file(const char* dir, const char* name, const std::string& text)
 {
     std::array<char, 4096> path{};
-    std::snprintf(path.data(), path.size(), "%s/%s", dir, RHYTHM_FILE);
-    char text[256];
-    const int n = std::snprintf(text, sizeof text,
-                                "# The rhythm of this voice for the everyday reading, in samples at 22050 Hz.\n"
-                                "crossfade %ld\nclosure %ld\npause %ld\nstretch %ld\n",
-                                crossfade, closure, pause, stretch);
+    std::snprintf(path.data(), path.size(), "%s/%s", dir, name);
     TextFile f;
     bool ok = text_open(f, path.data(), "w");
     if (ok) {
-        text_write(f, text, std::size_t(n));
+        text_write(f, text.data(), text.size());
         ok = text_close(f);
     }
-    if (!ok) {
+    if (!ok)
         std::fprintf(stderr, "voicegen: cannot write %s\n", path.data());
-        return false;
-    }
-    return true;
+    return ok;
+}
+
+bool write_rhythm(const char* dir, long crossfade, long closure, long pause, long stretch)
+{
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "# The rhythm of this voice for the everyday reading, in samples at 22050 Hz.\n"
+                  "crossfade %ld\nclosure %ld\npause %ld\nstretch %ld\n",
+                  crossfade, closure, pause, stretch);
+    return write_voice_file(dir, RHYTHM_FILE, text);
 }
 
 bool make_voice_dir(const char* dir)

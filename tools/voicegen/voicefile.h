@@ -1,12 +1,16 @@
 // Writing a voice: its directory and its headerless recordings.
 #pragma once
 
+#include <string>
+
 #include "inventory.h"
 #include "shape.h"
 
 bool make_voice_dir(const char* dir);
 // dir/<file name of the token>: the samples as 16-bit little-endian.
 bool write_recording(const char* dir, const Token& t, const Recording& r);
+// dir/name holding text (written as a text file); false, said, when it cannot be.
+bool write_voice_file(const char* dir, const char* name, const std::string& text);
 // dir/prosody.txt: the voice's rhythm for the sound stage, lengths in
 // samples, the stretch in percent.
 bool write_rhythm(const char* dir, long crossfade, long closure, long pause, long stretch);

@@ -78,5 +78,8 @@ struct Context {
     bool after_code = false;          // the token being read follows one, with only blanks between
     bool at_line_start = false;       // the token being read opens its line
     const NounForms* currency = nullptr;  // a currency sign before the number being read: "$100"
+    // "п. 2 ст. 7": 1 after a shortened noun of a part of a text, 2 once a
+    // number follows it; a second such noun then takes the genitive (статьи).
+    int cased_chain = 0;
     long long line_begin = 0;         // the character count where the current line began
 };

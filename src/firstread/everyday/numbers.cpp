@@ -426,7 +426,7 @@ struct Amount {
 void say_amount(Speech& s, const Amount& a, Gender gender)
 {
     if (a.fraction != nullptr)
-        say_fraction(s, a.whole, a.fraction, a.fraction_length);
+        say_fraction(s, a.whole, a.fraction, a.fraction_length, a.grammatical_case);
     else if (a.plain)
         say_cardinal(s, a.whole, gender, a.grammatical_case);
     else
@@ -435,7 +435,7 @@ void say_amount(Speech& s, const Amount& a, Gender gender)
 
 }  // namespace
 
-bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form)
+bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form, bool roman)
 {
     const std::size_t n = std::strlen(noun);
     if (n < 3 || in_word_list(NOT_NOUNS, noun) || find_unit(noun) != nullptr || month_of(noun) != 0 ||
@@ -448,6 +448,34 @@ bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form)
                            cp1251_text<"об">, cp1251_text<"при">})) {
         if (singular_e || (feminine && ends_with(noun, cp1251_text<"и">))) {
             form = feminine ? Ordinal::obl_f : Ordinal::prep_m;  // "на третьем этаже", "в пятой главе"
+            return true;
+        }
+        return false;
+    }
+    if (is_one_of(before, {cp1251_text<"у">, cp1251_text<"с">, cp1251_text<"со">, cp1251_text<"до">,
+                           cp1251_text<"от">, cp1251_text<"из">, cp1251_text<"после">, cp1251_text<"возле">})) {
+        // "у 5 корпуса", "с 3 этажа", "до 7 страницы": a singular noun in the
+        // genitive; a count would take the plural ("до пяти этажей").
+        if (feminine && (ends_with(noun, cp1251_text<"ы">) || ends_with(noun, cp1251_text<"и">))) {
+            form = Ordinal::obl_f;
+            return true;
+        }
+        if (!feminine && (ends_with(noun, cp1251_text<"а">) || ends_with(noun, cp1251_text<"я">))) {
+            form = Ordinal::gen_m;
+            return true;
+        }
+        return false;
+    }
+    if (is_one_of(before, {cp1251_text<"за">})) {
+        // "за 2 полугодие", "за II квартал": the accusative of the singular.
+        if (ends_with(noun, cp1251_text<"ие">) || ends_with(noun, cp1251_text<"ье">)) {
+            form = Ordinal::nom_n;
+            return true;
+        }
+        const auto last = static_cast<unsigned char>(noun[n - 1]);
+        if (roman && !feminine && !is_vowel(last) && last != static_cast<unsigned char>(cp1251_text<"ь">[0]) &&
+            last != static_cast<unsigned char>(cp1251_text<"й">[0])) {
+            form = Ordinal::nom_m;
             return true;
         }
         return false;
@@ -496,12 +524,29 @@ void say_accusative(Speech& s, const char* phrase)
 }
 
 // A number and the noun it counts, in the case asked of the number when the
-// noun's forms have it (the nominative, accusative and genitive).
+// noun has that form: the nominative, accusative and genitive of every unit,
+// the dative, instrumental and prepositional of a unit of one word
+// ("при ста восьмидесяти градусах"); after a fraction the noun stays in the
+// genitive singular ("до двух целых пяти десятых литра").
 void say_counted(Speech& s, const Amount& a, Gender gender, const NounForms& noun)
 {
     const bool approximate = a.fraction != nullptr || !a.plain;
     Amount in_case = a;
-    if (a.grammatical_case != Case::gen && a.grammatical_case != Case::acc)
+    const Case c = a.grammatical_case;
+    if (c == Case::dat || c == Case::ins || c == Case::prep) {
+        char form[WORD_BYTES];
+        if (a.fraction != nullptr && a.plain) {
+            say_amount(s, in_case, gender);
+            say(s, noun.few);
+            return;
+        }
+        if (a.plain && agree_oblique(noun, gender, a.whole, c, form, sizeof form)) {
+            say_amount(s, in_case, gender);
+            say(s, form);
+            return;
+        }
+    }
+    if (c != Case::gen && c != Case::acc)
         in_case.grammatical_case = Case::nom;
     say_amount(s, in_case, gender);
     if (in_case.grammatical_case == Case::gen) {
@@ -515,6 +560,28 @@ void say_counted(Speech& s, const Amount& a, Gender gender, const NounForms& nou
         say(s, form);
 }
 
+// "52,30 руб.", "99,90 €", "$9.99": an amount of money with two digits after
+// the decimal sign is whole units and hundredths, each with its noun (рублей
+// и копеек, евро и центов); false, with nothing said, for any other amount.
+bool say_money_parts(Speech& s, const Amount& a, const NounForms& money)
+{
+    if (a.fraction == nullptr || a.fraction_length != 2 || !a.plain)
+        return false;
+    const bool rubles = std::strcmp(money.one, RUBLES.one) == 0;
+    if (!rubles && std::strcmp(money.one, DOLLARS.one) != 0 && std::strcmp(money.one, EUROS.one) != 0)
+        return false;
+    const CountedUnit* kopeck = find_unit(cp1251_text<"коп">);
+    Amount whole = a;
+    whole.fraction = nullptr;
+    whole.fraction_length = 0;
+    say_counted(s, whole, Gender::masculine, money);
+    Amount hundredths = whole;
+    hundredths.whole = static_cast<std::uint64_t>((a.fraction[0] - '0') * 10 + (a.fraction[1] - '0'));
+    if (hundredths.whole != 0)  // "1 250,00 ₽": no hundredths to name
+        say_counted(s, hundredths, rubles ? kopeck->gender : Gender::masculine, rubles ? kopeck->forms : CENTS);
+    return true;
+}
+
 // What the number counts, when a sign or a word after it says so; false
 // when nothing does (the number is then said alone).
 // A sign that counts the number, right after it or after blanks: "%", "$",
@@ -524,7 +591,8 @@ bool take_sign(Reader& r, Speech& s, const Amount& a)
     const int c = peek(r);
     const auto simple = [&](const NounForms& noun) {
         get(r);
-        say_counted(s, a, Gender::masculine, noun);
+        if (!say_money_parts(s, a, noun))
+            say_counted(s, a, Gender::masculine, noun);
         return true;
     };
     if (c == '%')
@@ -550,8 +618,10 @@ bool take_sign(Reader& r, Speech& s, const Amount& a)
     while (is_blank(b))
         b = get(r);
     if (b == '%' || currency_of(b) != nullptr) {
-        // "50 %", "3 $", "100 ₽"
-        say_counted(s, a, Gender::masculine, b == '%' ? PERCENT : *currency_of(b));
+        // "50 %", "3 $", "100 ₽", "99,90 €"
+        const NounForms& noun = b == '%' ? PERCENT : *currency_of(b);
+        if (!say_money_parts(s, a, noun))
+            say_counted(s, a, Gender::masculine, noun);
         return true;
     }
     back(r, m);
@@ -757,7 +827,7 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
             say_counted(s, a, unit->gender, unit->forms);
             say(s, ctx.currency->many);
             keep_sentence_dot(r, s, w.dotted);
-        } else {
+        } else if (!say_money_parts(s, a, *ctx.currency)) {
             say_counted(s, a, Gender::masculine, *ctx.currency);
         }
         return true;
@@ -791,15 +861,8 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
         return true;
     }
     back(r, w.end);
-    const bool rubles = std::strcmp(unit->forms.one, cp1251_text<"рубль">) == 0;
-    if (rubles && fraction && a.fraction_length == 2) {
+    if (say_money_parts(s, a, unit->forms)) {
         // "52,30 руб." → пятдесят два рубля трицать копеек
-        const std::uint64_t kopecks = static_cast<std::uint64_t>((a.fraction[0] - '0') * 10 + (a.fraction[1] - '0'));
-        say_cardinal(s, v);
-        say(s, agree(unit->forms, v, false));
-        const CountedUnit* kopeck = find_unit(cp1251_text<"коп">);
-        say_cardinal(s, kopecks, kopeck->gender);
-        say(s, agree(kopeck->forms, kopecks, false));
     } else if (const int power = w.dotted ? 0 : peek(r); power == TEXT_WIDE + 0xB2 || power == TEXT_WIDE + 0xB3) {
         // "50 м²" → пятдесят квадратных метров.
         get(r);

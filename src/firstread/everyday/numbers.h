@@ -9,6 +9,7 @@
 void read_number(Reader& r, Speech& s, Context& ctx, int first_digit);
 // Whether a number after the word before, followed by noun, names a place in
 // order rather than counts ("на 3 этаже", "во II квартале"); form is then its form.
-bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form);
+// A Roman numeral names a place in order wherever it may ("за III квартал").
+bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form, bool roman = false);
 // A run of digits inside an address: a number, or its digits one by one.
 void say_plain_number(Speech& s, const char* digits, std::size_t n);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/cp1251.h"
+#include "common/tables.h"
 
 namespace {
 
@@ -127,6 +128,53 @@ const char* agree_genitive(const NounForms& noun, std::uint64_t value, bool frac
     return fraction || ends_in_one(value) ? noun.few : noun.many;
 }
 
+bool agree_oblique(const NounForms& noun, Gender gender, std::uint64_t value, Case c, char* out, std::size_t cap)
+{
+    const char* word = noun.one;
+    const std::size_t n = std::strlen(word);
+    if (n < 2 || n + 4 > cap || std::strchr(word, ' ') != nullptr || std::strcmp(noun.one, noun.many) == 0 ||
+        (c != Case::dat && c != Case::ins && c != Case::prep))
+        return false;
+    const auto last = static_cast<unsigned char>(word[n - 1]);
+    const auto is = [&](const char* letter) { return last == static_cast<unsigned char>(letter[0]); };
+    // The stem, and whether the declension is soft (-я, -ь) or of the -а/-я kind.
+    std::size_t stem = n;
+    bool soft = false;
+    bool a_kind = false;
+    if (is(cp1251_text<"а">)) {
+        stem = n - 1;
+        a_kind = true;
+    } else if (is(cp1251_text<"я">)) {
+        stem = n - 1;
+        a_kind = soft = true;
+    } else if (is(cp1251_text<"ь">)) {
+        stem = n - 1;
+        soft = true;
+    } else if (is_vowel(last) || is(cp1251_text<"й">)) {
+        return false;  // "евро", "сутки": no forms of their own here
+    }
+    const char* ending = nullptr;
+    if (!ends_in_one(value)) {
+        // The plural: километрам, километрами, километрах; рублям, неделях.
+        ending = c == Case::dat ? (soft ? cp1251_text<"ям"> : cp1251_text<"ам">)
+                 : c == Case::ins ? (soft ? cp1251_text<"ями"> : cp1251_text<"ами">)
+                                  : (soft ? cp1251_text<"ях"> : cp1251_text<"ах">);
+    } else if (a_kind) {
+        // минуте, минутой; неделе, неделей
+        ending = c == Case::ins ? (soft ? cp1251_text<"ей"> : cp1251_text<"ой">) : cp1251_text<"е">;
+    } else if (soft && gender == Gender::feminine) {
+        return false;  // a feminine noun in -ь: none of the units
+    } else {
+        // километру, километром, километре; рублю, рублём, рубле
+        ending = c == Case::dat ? (soft ? cp1251_text<"ю"> : cp1251_text<"у">)
+                 : c == Case::ins ? (soft ? cp1251_text<"ём"> : cp1251_text<"ом">)
+                                  : cp1251_text<"е">;
+    }
+    std::memcpy(out, word, stem);
+    std::strcpy(out + stem, ending);
+    return true;
+}
+
 namespace {
 
 // A cardinal in the genitive, dative, instrumental or prepositional case:
@@ -240,7 +288,7 @@ void say_digits(Speech& s, const char* digits, std::size_t n)
             say(s, UNIT_WORDS[digits[i] - '0']);
 }
 
-void say_fraction(Speech& s, std::uint64_t whole, const char* digits, std::size_t k)
+void say_fraction(Speech& s, std::uint64_t whole, const char* digits, std::size_t k, Case c)
 {
     if (k > MAX_DENOMINATOR) {
         // Too fine for a denominator word: the digits one by one.
@@ -249,13 +297,22 @@ void say_fraction(Speech& s, std::uint64_t whole, const char* digits, std::size_
         say_digits(s, digits, k);
         return;
     }
-    say_cardinal(s, whole, Gender::feminine);
-    const bool one = ends_in_one(whole);
-    say(s, one ? cp1251_text<"целая"> : cp1251_text<"целых">);
+    if (c == Case::acc)
+        c = Case::nom;  // "на две целых пять десятых"
+    // The endings of "целая" and of the denominator after one and after more,
+    // by case: целая/целых, целой/целых, целой/целым, целой/целыми, целой/целых.
+    const auto ending = [c](bool one) {
+        if (c == Case::nom)
+            return one ? cp1251_text<"ая"> : cp1251_text<"ых">;
+        if (one)
+            return cp1251_text<"ой">;
+        return c == Case::dat ? cp1251_text<"ым"> : c == Case::ins ? cp1251_text<"ыми"> : cp1251_text<"ых">;
+    };
+    say_cardinal(s, whole, Gender::feminine, c);
+    say_joined(s, cp1251_text<"цел">, ending(ends_in_one(whole)), "");
     std::uint64_t part = 0;
     for (std::size_t i = 0; i < k; ++i)
         part = part * 10 + static_cast<std::uint64_t>(digits[i] - '0');
-    say_cardinal(s, part, Gender::feminine);
-    const bool part_one = ends_in_one(part);
-    say_joined(s, DENOMINATOR_STEMS[k], part_one ? cp1251_text<"ая"> : cp1251_text<"ых">, "");
+    say_cardinal(s, part, Gender::feminine, c);
+    say_joined(s, DENOMINATOR_STEMS[k], ending(ends_in_one(part)), "");
 }

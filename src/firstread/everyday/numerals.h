@@ -31,11 +31,16 @@ void say_cardinal(Speech& s, std::uint64_t value, Gender gender = Gender::mascul
 void say_ordinal(Speech& s, std::uint64_t value, Ordinal form);
 // Each digit by its name ("ноль ноль семь").
 void say_digits(Speech& s, const char* digits, std::size_t n);
-// whole and the k digits after the decimal sign: "три целых четырнатцать сотых".
-void say_fraction(Speech& s, std::uint64_t whole, const char* digits, std::size_t k);
+// whole and the k digits after the decimal sign: "три целых четырнатцать сотых",
+// in case c: "до тридцати восьми целых пяти десятых".
+void say_fraction(Speech& s, std::uint64_t whole, const char* digits, std::size_t k, Case c = Case::nom);
 
 // The form of a noun after value (NounForms): after a fraction, the few form.
 const char* agree(const NounForms& noun, std::uint64_t value, bool fraction);
 // The same in the genitive ("более пяти рублей", "около одного метра"): the
 // few form is the genitive singular, the many form the genitive plural.
 const char* agree_genitive(const NounForms& noun, std::uint64_t value, bool fraction);
+// The same in the dative, instrumental or prepositional case, made from the
+// nominative singular of a noun of one word into out: "километрах",
+// "рублям", "минутой"; false when it makes none (another case, "евро").
+bool agree_oblique(const NounForms& noun, Gender gender, std::uint64_t value, Case c, char* out, std::size_t cap);

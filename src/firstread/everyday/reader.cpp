@@ -350,6 +350,8 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
 {
     Word w;
     take_letters(r, first, w, false);
+    const bool after_cased_number = ctx.cased_chain == 2;
+    ctx.cased_chain = 0;
     if (peek(r) == '.') {
         if (const TwoPart* t = take_two_part(r, w.text, w.first_capital)) {
             say(s, t->words);
@@ -377,7 +379,12 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
                     say(s, city_form(ctx.prev_word));
                 } else if (cased != nullptr && find_governing(ctx.prev_word) != nullptr) {
                     say(s, cased_form(*cased, *find_governing(ctx.prev_word)));  // "в ст. 15" → в статье
+                    ctx.cased_chain = 1;
+                } else if (cased != nullptr && after_cased_number) {
+                    say(s, cased->gen);  // "п. 2 ст. 7" → пункт два статьи семь
+                    ctx.cased_chain = 1;
                 } else {
+                    ctx.cased_chain = cased != nullptr ? 1 : 0;
                     say(s, a->words);
                     if (a->sentence_end && sentence_follows(r))
                         say_mark(s, '.');
@@ -437,7 +444,7 @@ void handle_latin(Reader& r, Speech& s, Context& ctx, int first)
                 form = after->form;  // "XX век"
             else if (before != nullptr)
                 form = before->form;  // "глава IV"
-            if (after != nullptr || before != nullptr || ordinal_before_noun(ctx.prev_word, next, form) ||
+            if (after != nullptr || before != nullptr || ordinal_before_noun(ctx.prev_word, next, form, true) ||
                 (ctx.prev_capital && ctx.prev_word[0] != '\0')) {
                 // "во II квартале", "Пётр I", "Екатерина II".
                 if (after == nullptr && before == nullptr && ctx.prev_capital && is_womans_name(ctx.prev_word))
@@ -665,9 +672,13 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
         const bool blank_before = ctx.blank_before || s.last == 0;
         ctx.blank_before = false;
 
+        const int chain = ctx.cased_chain;
+        ctx.cased_chain = 0;
+
         if ((is_latin_letter(c) || is_digit(c)) && take_address(r, s, ctx, before))
             continue;
         if (is_cyrillic_letter(c)) {
+            ctx.cased_chain = chain;
             handle_cyrillic(r, s, ctx, c);
             continue;
         }
@@ -677,6 +688,7 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
         }
         if (is_digit(c)) {
             read_number(r, s, ctx, c);
+            ctx.cased_chain = chain == 1 ? 2 : 0;
             continue;
         }
         if (const NounForms* money = currency_of(c); money != nullptr && is_digit(peek(r))) {

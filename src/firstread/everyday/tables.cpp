@@ -140,6 +140,12 @@ const CountedUnit COUNTED_UNITS[] = {
     {W("сут"), {W("сутки"), W("суток"), W("суток")}, Gender::feminine, false},
     {W("мес"), {W("месяц"), W("месяца"), W("месяцев")}, Gender::masculine, false},
     {W("атм"), {W("атмосфера"), W("атмосферы"), W("атмосфер")}, Gender::feminine, false},
+    {W("бит"), {W("бит"), W("бита"), W("бит")}, Gender::masculine, false},
+    {W("кбит"), {W("килобит"), W("килобита"), W("килобит")}, Gender::masculine, false},
+    {W("мбит"), {W("мегабит"), W("мегабита"), W("мегабит")}, Gender::masculine, false},
+    {W("гбит"), {W("гигабит"), W("гигабита"), W("гигабит")}, Gender::masculine, false},
+    {W("мвт"), {W("мегават"), W("мегавата"), W("мегават")}, Gender::masculine, false},
+    {W("дб"), {W("децибел"), W("децибела"), W("децибел")}, Gender::masculine, false},
     {nullptr, {nullptr, nullptr, nullptr}, Gender::masculine, false},
 };
 
@@ -376,6 +382,7 @@ const NounForms PERCENT = {W("процент"), W("процента"), W("про
 const NounForms DEGREES = {W("градус"), W("градуса"), W("градусов")};
 const NounForms DOLLARS = {W("доллар"), W("доллара"), W("долларов")};
 const NounForms EUROS = {W("евро"), W("евро"), W("евро")};
+const NounForms CENTS = {W("цент"), W("цента"), W("центов")};
 
 namespace {
 

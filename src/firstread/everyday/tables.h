@@ -93,6 +93,7 @@ extern const NounForms PERCENT;
 extern const NounForms DEGREES;
 extern const NounForms DOLLARS;
 extern const NounForms EUROS;
+extern const NounForms CENTS;
 
 // Lookups; nullptr when the key is not in the table.
 const WordPair* find_pair(const WordPair* table, const char* key);

@@ -1,0 +1,341 @@
+// A voice's intonation: its side files, the classes of its table, and the
+// pitch-synchronous overlap-add over its recordings' pitch marks.
+#include "zvuki/intonation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <numbers>
+
+#include "common/format_samples.h"
+#include "common/format_slogi.h"
+#include "common/textfile.h"
+
+namespace {
+
+// A line of the side files: at most this long (a pitch-mark line of a long
+// recording holds a few hundred numbers).
+constexpr std::size_t LINE_BYTES = 8192;
+// The table's numbers: cents within two octaves, a base within the voices of people.
+constexpr long CENTS_MOST = 2400;
+constexpr double BASE_LOWEST = 40.0;
+constexpr double BASE_HIGHEST = 600.0;
+constexpr long SCALE_MOST = 400;
+
+// Calls line(text) for each line of the file (CR LF or LF), the line cut at
+// LINE_BYTES - 1 (a longer one is passed over); false when the file cannot be opened.
+template <typename Line>
+bool each_line(const char* path, Line line)
+{
+    TextFile f;
+    if (!text_open(f, path, "r"))
+        return false;
+    static thread_local std::array<char, LINE_BYTES> text;
+    std::size_t n = 0;
+    bool cut = false;  // a line too long is passed over whole
+    for (int c = text_getc(f);; c = text_getc(f)) {
+        if (c != TEXT_EOF && c != '\n') {
+            if (c == '\r')
+                continue;
+            if (n + 1 < LINE_BYTES)
+                text[n++] = static_cast<char>(c);
+            else
+                cut = true;
+            continue;
+        }
+        text[n] = '\0';
+        if (n > 0 && text[0] != '#' && !cut)
+            line(text.data());
+        n = 0;
+        cut = false;
+        if (c == TEXT_EOF)
+            break;
+    }
+    text_close(f);
+    return true;
+}
+
+std::size_t slot_of(const char* name)
+{
+    std::uint32_t h = 2166136261u;
+    for (const char* p = name; *p != '\0'; ++p)
+        h = (h ^ static_cast<unsigned char>(*p)) * 16777619u;
+    return h & (PITCH_MARK_SLOTS - 1);
+}
+
+// The word of the line at p (up to a space) into word; p moves past it.
+bool next_word(const char*& p, char* word, std::size_t room)
+{
+    while (*p == ' ')
+        ++p;
+    std::size_t n = 0;
+    while (*p != '\0' && *p != ' ') {
+        if (n + 1 >= room)
+            return false;
+        word[n++] = *p++;
+    }
+    word[n] = '\0';
+    return n > 0;
+}
+
+}  // namespace
+
+PhraseType phrase_type_of(unsigned char mark)
+{
+    switch (mark) {
+    case '?':
+        return PhraseType::question;
+    case '!':
+        return PhraseType::exclamation;
+    case ',':
+    case ';':
+    case ':':
+    case '~':
+    case PAUSE_MARK:
+        return PhraseType::continuation;
+    default:
+        return PhraseType::statement;
+    }
+}
+
+int intonation_class(int i, int n, int nucleus, bool stressed)
+{
+    if (i == nucleus)
+        return CLASS_NUCLEUS;
+    if (i > nucleus)
+        return i == n - 1 ? CLASS_FINAL : CLASS_TAIL;
+    const int bin = std::min(HEAD_BINS - 1, i * HEAD_BINS / std::max(1, nucleus));
+    return 2 * bin + (stressed ? 1 : 0);
+}
+
+void phrase_contour(const Intonation& t, PhraseType type, const PhraseSyllable* s, std::size_t n, int scale,
+                    float* from, float* to)
+{
+    n = std::min(n, PHRASE_MOST);
+    std::array<int, PHRASE_MOST> syllable{};  // the index of each vowel token among the vowels
+    int vowels = 0;
+    int nucleus = -1;
+    for (std::size_t j = 0; j < n; ++j)
+        if (s[j].vowel) {
+            syllable[j] = vowels;
+            if (s[j].stressed)
+                nucleus = vowels;
+            ++vowels;
+        }
+    if (nucleus < 0 && vowels > 0) {
+        // The last word's syllables.
+        int last_word = 0;
+        for (std::size_t j = n; j-- > 0;) {
+            if (j + 1 < n && s[j].word_end)
+                break;
+            last_word += s[j].vowel ? 1 : 0;
+        }
+        nucleus = last_word >= 2 ? vowels - 2 : vowels - 1;
+    }
+    const auto& row = t.cents[static_cast<std::size_t>(type)];
+    std::array<double, PHRASE_MOST> cents{};
+    double carried = 0;
+    bool found = false;
+    for (std::size_t j = 0; j < n; ++j)
+        if (s[j].vowel) {
+            const int c = intonation_class(syllable[j], vowels, nucleus, s[j].stressed);
+            carried = row[static_cast<std::size_t>(c)] * scale / 100.0;
+            if (!found)
+                for (std::size_t i = 0; i < j; ++i)
+                    cents[i] = carried;  // consonants before the first vowel
+            found = true;
+            cents[j] = carried;
+        } else {
+            cents[j] = carried;
+        }
+    const auto hz = [&](double c) { return static_cast<float>(t.base * std::exp2(c / 1200.0)); };
+    for (std::size_t j = 0; j < n; ++j) {
+        from[j] = hz(j == 0 ? cents[j] : (cents[j - 1] + cents[j]) / 2);
+        to[j] = hz(j + 1 == n ? cents[j] : (cents[j] + cents[j + 1]) / 2);
+    }
+}
+
+bool read_intonation(const char* path, Intonation& t)
+{
+    Intonation got;
+    const bool opened = each_line(path, [&](const char* line) {
+        char word[16];
+        const char* p = line;
+        if (!next_word(p, word, sizeof word))
+            return;
+        if (std::strcmp(word, "base") == 0) {
+            char* end = nullptr;
+            const double hz = std::strtod(p, &end);
+            if (end != p && hz >= BASE_LOWEST && hz <= BASE_HIGHEST)
+                got.base = hz;
+            return;
+        }
+        if (std::strcmp(word, "scale") == 0) {
+            char* end = nullptr;
+            const long v = std::strtol(p, &end, 10);
+            if (end != p && v >= 0 && v <= SCALE_MOST)
+                got.scale = static_cast<int>(v);
+            return;
+        }
+        for (int k = 0; k < PHRASE_TYPES; ++k) {
+            if (std::strcmp(word, PHRASE_TYPE_NAMES[k]) != 0)
+                continue;
+            std::array<int, INTONATION_CLASSES> row{};
+            for (int& cents : row) {
+                char* end = nullptr;
+                const long v = std::strtol(p, &end, 10);
+                if (end == p || v < -CENTS_MOST || v > CENTS_MOST)
+                    return;  // a row cut short or out of range is no row
+                cents = static_cast<int>(v);
+                p = end;
+            }
+            got.cents[static_cast<std::size_t>(k)] = row;
+        }
+    });
+    if (!opened || got.base == 0)
+        return false;
+    t = got;
+    return true;
+}
+
+bool read_pitch_marks(const char* path, PitchMarks& p)
+{
+    p.used = 0;
+    p.marks = 0;
+    p.slots.fill(MarkedRecording{});
+    return each_line(path, [&](const char* line) {
+        std::array<char, RECORDING_NAME_BYTES> name{};
+        const char* q = line;
+        if (!next_word(q, name.data(), name.size()) || p.used >= PITCH_MARK_SLOTS / 2)
+            return;
+        std::size_t s = slot_of(name.data());
+        while (p.slots[s].name[0] != '\0' && std::strcmp(p.slots[s].name.data(), name.data()) != 0)
+            s = (s + 1) & (PITCH_MARK_SLOTS - 1);
+        if (p.slots[s].name[0] != '\0')
+            return;  // the first line of a name holds
+        const std::size_t first = p.marks;
+        long long last = -1;
+        for (;;) {
+            while (*q == ' ')
+                ++q;
+            if (*q == '\0')
+                break;
+            char* end = nullptr;
+            const long long v = std::strtoll(q, &end, 10);
+            if (end == q || v <= last || v > static_cast<long long>(UINT32_MAX) || p.marks >= PITCH_MARKS_MOST) {
+                p.marks = first;  // a line out of order, or past the room, is no line
+                return;
+            }
+            p.mark[p.marks++] = static_cast<std::uint32_t>(v);
+            last = v;
+            q = end;
+        }
+        if (p.marks == first)
+            return;
+        p.slots[s].name = name;
+        p.slots[s].at = static_cast<std::uint32_t>(first);
+        p.slots[s].count = static_cast<std::uint32_t>(p.marks - first);
+        ++p.used;
+    });
+}
+
+const std::uint32_t* find_pitch_marks(const PitchMarks& p, const char* name, std::size_t& count)
+{
+    count = 0;
+    for (std::size_t s = slot_of(name); p.slots[s].name[0] != '\0'; s = (s + 1) & (PITCH_MARK_SLOTS - 1))
+        if (std::strcmp(p.slots[s].name.data(), name) == 0) {
+            count = p.slots[s].count;
+            return p.mark.data() + p.slots[s].at;
+        }
+    return nullptr;
+}
+
+namespace {
+
+// Voiceless stretches are laid in grains of this half-width, at this step.
+constexpr std::size_t VOICELESS_STEP = SAMPLE_RATE / 200;
+// How far a period may be shortened or lengthened.
+constexpr double PERIOD_MOST_CHANGE = 2.0;
+constexpr double LEAST_FACTOR = 0.25;
+constexpr double MOST_FACTOR = 2.0;
+
+// The period either side of mark k; 0 where the neighbour is missing or too far.
+std::size_t period_before(const std::uint32_t* marks, std::size_t k)
+{
+    const std::size_t d = k > 0 ? marks[k] - marks[k - 1] : 0;
+    return d <= PSOLA_LONGEST_PERIOD ? d : 0;
+}
+std::size_t period_after(const std::uint32_t* marks, std::size_t count, std::size_t k)
+{
+    const std::size_t d = k + 1 < count ? marks[k + 1] - marks[k] : 0;
+    return d <= PSOLA_LONGEST_PERIOD ? d : 0;
+}
+
+// Adds in[c - left, c + right] under a window rising over left and falling
+// over right, centred at out position o.
+void add_grain(const std::int16_t* in, std::size_t n, long c, long left, long right, long o, std::size_t m,
+               StretchBuffers& b)
+{
+    for (long j = -left; j <= right; ++j) {
+        const long i = c + j;
+        const long t = o + j;
+        if (i < 0 || i >= static_cast<long>(n) || t < 0 || t >= static_cast<long>(m))
+            continue;
+        const double span = static_cast<double>(j < 0 ? left : right);
+        const auto w = static_cast<float>(0.5 + 0.5 * std::cos(std::numbers::pi * static_cast<double>(j) / span));
+        b.sum[static_cast<std::size_t>(t)] += w * static_cast<float>(in[i]);
+        b.weight[static_cast<std::size_t>(t)] += w;
+    }
+}
+
+}  // namespace
+
+std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* marks, std::size_t count, double factor,
+                  double f0_from, double f0_to, std::int16_t* out, StretchBuffers& b)
+{
+    if (n < STRETCH_WINDOW || n > STRETCH_MOST_IN || !(factor >= LEAST_FACTOR && factor <= MOST_FACTOR) ||
+        !(f0_from >= 0 && f0_to >= 0))
+        return 0;
+    for (std::size_t k = 0; k < count; ++k)
+        if (marks[k] >= n || (k > 0 && marks[k] <= marks[k - 1]))
+            return 0;
+    const std::size_t m = stretched_length(n, factor);
+    std::fill_n(b.sum.begin(), m, 0.0f);
+    std::fill_n(b.weight.begin(), m, 0.0f);
+    double t = 0;
+    while (t < static_cast<double>(m)) {
+        const double at = t / factor;
+        // The mark nearest the place in the recording, and whether it stands in a voiced stretch there.
+        const std::size_t after = static_cast<std::size_t>(std::lower_bound(marks, marks + count, at) - marks);
+        std::size_t k = after;
+        if (after == count || (after > 0 && at - marks[after - 1] < marks[after] - at))
+            k = after - 1;
+        std::size_t left = 0, right = 0;
+        if (count > 0) {
+            left = period_before(marks, k);
+            right = period_after(marks, count, k);
+        }
+        const std::size_t own = left > 0 && right > 0 ? (left + right) / 2 : left + right;
+        if (own == 0 || std::fabs(at - marks[k]) > static_cast<double>(own)) {
+            add_grain(in, n, std::lround(at), VOICELESS_STEP, VOICELESS_STEP, std::lround(t), m, b);
+            t += VOICELESS_STEP;
+            continue;
+        }
+        const double f0 = f0_from + (f0_to - f0_from) * t / static_cast<double>(m);
+        // Kept, each period is laid as far from the last as the recording has it.
+        double period = f0 > 0 ? SAMPLE_RATE / f0 : static_cast<double>(right > 0 ? right : own);
+        period = std::clamp(period, own / PERIOD_MOST_CHANGE, own * PERIOD_MOST_CHANGE);
+        // Windows no wider than the new period: raised, the grains do not
+        // pile up; lowered, each period's own decays into a gap.
+        const long reach = std::lround(period);
+        add_grain(in, n, marks[k], std::min<long>(static_cast<long>(left > 0 ? left : own), reach),
+                  std::min<long>(static_cast<long>(right > 0 ? right : own), reach), std::lround(t), m, b);
+        t += period;
+    }
+    for (std::size_t i = 0; i < m; ++i) {
+        const float v = std::round(b.sum[i] / std::max(b.weight[i], 1.0f));
+        out[i] = static_cast<std::int16_t>(std::clamp(v, -32768.0f, 32767.0f));
+    }
+    return m;
+}

@@ -1,0 +1,231 @@
+// The intonation of a voice that carries its own: the pitch-synchronous
+// overlap-add on pulse trains of a known pitch, the side files, the contour
+// of a phrase, and whole runs with and without the voice's pitch marks.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "zvuki/intonation.h"
+#include "zvuki_fixture.h"
+
+namespace {
+
+using namespace zt;
+
+// The marks of pulses(n, period): each pulse's start.
+std::vector<std::uint32_t> marks_of(int n, int period)
+{
+    std::vector<std::uint32_t> m;
+    for (int i = 0; i < n; i += period)
+        m.push_back(static_cast<std::uint32_t>(i));
+    return m;
+}
+
+int peak(const Samples& s, std::size_t from, std::size_t to)
+{
+    int p = 0;
+    for (std::size_t i = from; i < to; ++i)
+        p = std::max(p, std::abs(int(s[i])));
+    return p;
+}
+
+TEST(Psola, GivesThePitchAndTheLengthAskedFor)
+{
+    StretchBuffers buffers;
+    for (const int period : {147, 200, 300}) {
+        const Samples in = pulses(8820, period);
+        const std::vector<std::uint32_t> marks = marks_of(8820, period);
+        for (const double factor : {0.6, 1.0, 1.5}) {
+            for (const double f0 : {80.0, 120.0, 160.0}) {
+                const double asked = SAMPLE_RATE / f0;
+                if (asked < period / 2.0 || asked > period * 2.0)
+                    continue;
+                SCOPED_TRACE(std::to_string(period) + " in, " + std::to_string(f0) + " Hz, factor " +
+                             std::to_string(factor));
+                Samples out(stretched_length(in.size(), factor));
+                ASSERT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), factor, f0, f0, out.data(), buffers),
+                          out.size());
+                EXPECT_EQ(out.size(), static_cast<std::size_t>(std::lround(8820 * factor)));
+                EXPECT_NEAR(period_of(out, 600, out.size() - 600, 60, 400), asked, 2.0);
+                // Each period keeps its pulse: neither lost in a gap nor piled up.
+                EXPECT_NEAR(peak(out, 600, out.size() - 600), peak(in, 0, in.size()), 0.1 * peak(in, 0, in.size()));
+            }
+        }
+    }
+}
+
+TEST(Psola, GlidesKeepsAndRefuses)
+{
+    StretchBuffers buffers;
+    const Samples in = pulses(8820, 200);
+    const std::vector<std::uint32_t> marks = marks_of(8820, 200);
+    Samples out(2 * in.size());
+    // A glide from 100 to 150 Hz: long periods at the start, short at the end.
+    ASSERT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), 1.0, 100, 150, out.data(), buffers), 8820u);
+    EXPECT_NEAR(period_of(out, 0, 1500, 100, 300), 215, 8);
+    EXPECT_NEAR(period_of(out, 7300, 8820, 100, 300), 151, 8);
+    // F0 0 keeps each period as it was.
+    ASSERT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), 1.3, 0, 0, out.data(), buffers), 11466u);
+    EXPECT_NEAR(period_of(out, 600, 10800, 100, 300), 200, 2);
+    // Without marks the sound is voiceless: stretched, not silenced.
+    ASSERT_EQ(psola(in.data(), in.size(), nullptr, 0, 1.5, 150, 150, out.data(), buffers), 13230u);
+    EXPECT_GT(peak(out, 1000, 12000), 4000);
+    // Marks out of order or past the recording, factors out of range, too short.
+    std::vector<std::uint32_t> bad = marks;
+    std::swap(bad[3], bad[4]);
+    EXPECT_EQ(psola(in.data(), in.size(), bad.data(), bad.size(), 1.0, 120, 120, out.data(), buffers), 0u);
+    bad = marks;
+    bad.back() = 8820;
+    EXPECT_EQ(psola(in.data(), in.size(), bad.data(), bad.size(), 1.0, 120, 120, out.data(), buffers), 0u);
+    EXPECT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), 2.5, 120, 120, out.data(), buffers), 0u);
+    EXPECT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), std::nan(""), 120, 120, out.data(), buffers),
+              0u);
+    EXPECT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), 1.0, -5, 120, out.data(), buffers), 0u);
+    EXPECT_EQ(psola(in.data(), STRETCH_WINDOW - 1, marks.data(), 2, 1.0, 120, 120, out.data(), buffers), 0u);
+}
+
+class IntonationTest : public ZvukiTest {};
+
+TEST_F(IntonationTest, ReadsTheSideFiles)
+{
+    static PitchMarks p;
+    dir.write("pm.txt",
+              "# marks\r\nma.pcm 10 210 410\r\nka.pcm 5 3 9\nmo.pcm 7 x\n\nma.pcm 1 2\nmu.pcm\nmi.pcm 100\n" +
+                  std::string("ka.pcm ") + std::string(9000, '1') + "\n");
+    ASSERT_TRUE(read_pitch_marks(dir.file("pm.txt").c_str(), p));
+    std::size_t count = 0;
+    const std::uint32_t* m = find_pitch_marks(p, "ma.pcm", count);
+    ASSERT_EQ(count, 3u);  // the first line of a name holds
+    EXPECT_EQ(m[0], 10u);
+    EXPECT_EQ(m[2], 410u);
+    EXPECT_EQ(find_pitch_marks(p, "ka.pcm", count), nullptr);  // out of order; a line cut at its room
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(find_pitch_marks(p, "mo.pcm", count), nullptr);  // not a number
+    EXPECT_EQ(find_pitch_marks(p, "mu.pcm", count), nullptr);
+    ASSERT_NE(find_pitch_marks(p, "mi.pcm", count), nullptr);
+    EXPECT_EQ(count, 1u);
+    EXPECT_FALSE(read_pitch_marks(dir.file("none.txt").c_str(), p));
+
+    Intonation t;
+    dir.write("in.txt", "# table\r\nbase 120.5\r\nscale 150\r\nquestion 1 2 3 4 5 6 7 8 9 10 11\r\n"
+                        "statement 1 2 3\r\ncontinuation 1 2 3 4 5 6 7 8 9 10 99999\r\n");
+    ASSERT_TRUE(read_intonation(dir.file("in.txt").c_str(), t));
+    EXPECT_EQ(t.base, 120.5);
+    EXPECT_EQ(t.scale, 150);
+    EXPECT_EQ(t.cents[int(PhraseType::question)][CLASS_FINAL], 11);
+    EXPECT_EQ(t.cents[int(PhraseType::statement)][0], 0);      // a row cut short is no row
+    EXPECT_EQ(t.cents[int(PhraseType::continuation)][0], 0);   // nor one out of range
+    Intonation kept = t;
+    dir.write("in.txt", "statement 1 2 3 4 5 6 7 8 9 10 11\n");
+    EXPECT_FALSE(read_intonation(dir.file("in.txt").c_str(), kept));  // no base: no table
+    EXPECT_EQ(kept.base, 120.5);
+}
+
+// A table whose every class has its own number, 100 cents apart.
+Intonation numbered(double base)
+{
+    Intonation t;
+    t.base = base;
+    for (std::size_t k = 0; k < PHRASE_TYPES; ++k)
+        for (std::size_t c = 0; c < INTONATION_CLASSES; ++c)
+            t.cents[k][c] = int(100 * c) - 500 + int(k) * 10;
+    return t;
+}
+
+double cents_of(const Intonation& t, float hz) { return 1200 * std::log2(hz / t.base); }
+
+TEST(PhraseContour, TargetsByPlaceAndNoJumpAtAJoin)
+{
+    const Intonation t = numbered(100);
+    std::array<float, PHRASE_MOST> from{}, to{};
+    // "мама мыла раму" with no stress marks: 6 syllables, the nucleus the
+    // first of the last word ("ра"), "му" after it and last.
+    const PhraseSyllable plain[] = {{true, false, false}, {true, false, true}, {true, false, false},
+                                    {true, false, true},  {true, false, false}, {true, false, true}};
+    phrase_contour(t, PhraseType::statement, plain, 6, 100, from.data(), to.data());
+    for (std::size_t j = 0; j + 1 < 6; ++j)
+        EXPECT_FLOAT_EQ(to[j], from[j + 1]);
+    EXPECT_NEAR(cents_of(t, from[0]), -500, 0.5);                    // head1
+    EXPECT_NEAR(cents_of(t, to[5]), 100 * CLASS_FINAL - 500, 0.5);   // the phrase ends on its final target
+    EXPECT_NEAR(cents_of(t, to[4]), (100 * CLASS_NUCLEUS + 100 * CLASS_FINAL) / 2.0 - 500, 0.5);
+    // A stress mark moves the nucleus; a question reads its own row; the scale draws the targets out.
+    PhraseSyllable marked[6];
+    std::copy(std::begin(plain), std::end(plain), marked);
+    marked[1].stressed = true;
+    phrase_contour(t, PhraseType::question, marked, 6, 200, from.data(), to.data());
+    EXPECT_NEAR(cents_of(t, to[0]), 2 * ((100 * 0 + 100 * CLASS_NUCLEUS) / 2.0 - 500 + 10), 0.5);
+    EXPECT_NEAR(cents_of(t, to[5]), 2 * (100 * CLASS_FINAL - 500 + 10), 0.5);
+    EXPECT_NEAR(cents_of(t, from[3]), 2 * (100 * CLASS_TAIL - 500 + 10), 0.5);
+    // A consonant token takes the vowel's before it, or after it at the start.
+    const PhraseSyllable consonants[] = {{false, false, false}, {true, false, false}, {false, false, true}};
+    phrase_contour(t, PhraseType::continuation, consonants, 3, 100, from.data(), to.data());
+    EXPECT_FLOAT_EQ(from[0], to[2]);
+    EXPECT_FLOAT_EQ(from[0], from[1]);
+}
+
+// A voice of one syllable at 110.25 Hz with its pitch marks and rhythm.
+class IntonedVoice : public ZvukiTest {
+protected:
+    void SetUp() override
+    {
+        ZvukiTest::SetUp();
+        voice("ma.pcm", pulses(4000, 200));
+        dir.write("v/prosody.txt", "crossfade 300\nclosure 1000\npause 6000\nstretch 100\n");
+        std::string marks = "ma.pcm";
+        for (const std::uint32_t m : marks_of(4000, 200))
+            marks += " " + std::to_string(m);
+        dir.write("v/pitchmarks.txt", marks + "\n");
+        // Statements fall to -600 cents at their nucleus and end, questions rise to +900 at their nucleus.
+        dir.write("v/intonation.txt",
+                  "base 110.25\nstatement 0 0 0 0 0 0 0 0 -600 -600 -600\nquestion 0 0 0 0 0 0 0 0 900 -300 -300\n");
+    }
+    // The period sounded in the middle of syllable k of a run of 4000-sample syllables.
+    static int period_at(const StageRun& r, int k)
+    {
+        const std::size_t at = 998 + 4000 * std::size_t(k);
+        return period_of(r.samples, at + 1200, at + 2800, 60, 500);
+    }
+};
+
+TEST_F(IntonedVoice, StatementsFallQuestionsRise)
+{
+    const StageRun statement = run_text("ма_ма_ма.`");
+    const StageRun question = run_text("ма_ма_ма?`");
+    ASSERT_GT(statement.samples.size(), 998u + 12000u);
+    EXPECT_NEAR(period_at(statement, 0), 200, 3);
+    EXPECT_GT(period_at(statement, 2), 240);  // falling towards 600 cents down
+    // The question's nucleus (its last syllable, there being no mark) rises.
+    EXPECT_LT(period_at(question, 2), 160);
+    EXPECT_NEAR(period_at(question, 0), 200, 3);
+}
+
+TEST_F(IntonedVoice, StressMarkNamesNoRecordingAndMovesTheNucleus)
+{
+    // "´" (code page 1251 0xB4) after the first syllable's vowel.
+    const StageRun r = run(harness::cp1251("ма") + "\xB4" + harness::cp1251("_ма_ма?`"));
+    ASSERT_GT(r.samples.size(), 998u + 12000u);
+    EXPECT_EQ(r.out.find("ma"), std::string::npos);  // no recording missing
+    EXPECT_LT(period_at(r, 0), 160);  // the rise on the stressed syllable
+    EXPECT_GT(period_at(r, 2), 210);  // then the fall
+}
+
+TEST_F(IntonedVoice, WithoutPitchMarksOrInTheOriginalReadingSpokenAsBefore)
+{
+    dir.write("v/pitchmarks.txt", "");
+    const StageRun unmarked = run_text("ма_ма_ма?`");
+    std::filesystem::remove(dir.file("v/pitchmarks.txt"));
+    std::filesystem::remove(dir.file("v/intonation.txt"));
+    const StageRun before = run_text("ма_ма_ма?`");
+    EXPECT_EQ(unmarked.samples, before.samples);
+    EXPECT_NEAR(period_at(before, 2), 200, 3);
+    // The original reading takes no notice of the voice's side files.
+    dir.write("v/intonation.txt", "base 110.25\nquestion 0 0 0 0 0 0 0 0 600 -300 -300\n");
+    Settings.reading = READING_ORIGINAL;
+    const StageRun original = run_text("ма_ма_ма?`");
+    std::filesystem::remove(dir.file("v/intonation.txt"));
+    EXPECT_EQ(original.samples, run_text("ма_ма_ма?`").samples);
+}
+
+}  // namespace

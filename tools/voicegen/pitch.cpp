@@ -1,0 +1,305 @@
+// The speaker's pitch: F0, pitch marks and the intonation table.
+#include "pitch.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <map>
+
+#include "common/textfile.h"
+#include "units.h"
+#include "voicefile.h"
+#include "zvuki/intonation.h"
+
+namespace {
+
+// A frame is periodic when its normalised autocorrelation reaches this at
+// some lag, and loud enough when its RMS reaches QUIET.
+constexpr double VOICED_CORRELATION = 0.5;
+constexpr double QUIET = 100.0;
+// Of lags whose correlation comes within this share of the best, the
+// shortest wins: a period's multiples correlate nearly as well.
+constexpr double OCTAVE_SHARE = 0.85;
+constexpr double FRAME_SECONDS = 0.040;
+constexpr double STEP_SECONDS = 0.005;
+// The low-pass that makes each period's main peak stand out: a moving
+// average over this share of a second (about 1 kHz).
+constexpr double SMOOTH_SECONDS = 0.0005;
+// The next mark is looked for this far, in periods, after the last.
+constexpr double NEXT_FROM = 0.7;
+constexpr double NEXT_TO = 1.3;
+// The middle of a vowel its F0 is taken from.
+constexpr double VOWEL_EDGE = 0.2;
+// A class needs this many vowels to be learned; else it is 0.
+constexpr int FEWEST = 5;
+
+double semitones(double hz) { return 12.0 * std::log2(hz / 100.0); }
+
+}  // namespace
+
+double frame_f0(const std::int16_t* x, std::size_t n, std::size_t at, int rate)
+{
+    const auto half = std::size_t(FRAME_SECONDS * rate / 2);
+    const auto lo_lag = std::size_t(rate / F0_HIGHEST);
+    const auto hi_lag = std::size_t(rate / F0_LOWEST);
+    if (n < 2 * half + 1)
+        return 0;
+    const std::size_t from = std::clamp(at, half, n - half - 1) - half;
+    const std::size_t len = 2 * half;
+    double mean = 0;
+    for (std::size_t i = 0; i < len; ++i)
+        mean += x[from + i];
+    mean /= double(len);
+    std::vector<double> y(len);
+    double energy = 0;
+    for (std::size_t i = 0; i < len; ++i) {
+        y[i] = x[from + i] - mean;
+        energy += y[i] * y[i];
+    }
+    if (std::sqrt(energy / double(len)) < QUIET)
+        return 0;
+    std::vector<double> r(hi_lag + 1, 0.0);
+    double best = 0;
+    for (std::size_t lag = lo_lag; lag <= hi_lag && lag < len / 2; ++lag) {
+        double s = 0, e1 = 0, e2 = 0;
+        for (std::size_t i = 0; i + lag < len; ++i) {
+            s += y[i] * y[i + lag];
+            e1 += y[i] * y[i];
+            e2 += y[i + lag] * y[i + lag];
+        }
+        r[lag] = s / std::sqrt(e1 * e2 + 1e-9);
+        best = std::max(best, r[lag]);
+    }
+    if (best < VOICED_CORRELATION)
+        return 0;
+    for (std::size_t lag = lo_lag + 1; lag < hi_lag && lag < len / 2; ++lag)
+        if (r[lag] >= OCTAVE_SHARE * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) {
+            // The peak between samples, by a parabola through its neighbours.
+            const double a = r[lag - 1], b = r[lag], c = r[lag + 1];
+            const double d = a - 2 * b + c;
+            const double shift = d < 0 ? 0.5 * (a - c) / d : 0.0;
+            return rate / (double(lag) + std::clamp(shift, -0.5, 0.5));
+        }
+    return 0;
+}
+
+void pitch_marks(const std::int16_t* x, std::size_t n, int rate, std::vector<std::uint32_t>& marks)
+{
+    marks.clear();
+    const auto step = std::size_t(STEP_SECONDS * rate);
+    if (n < step)
+        return;
+    std::vector<double> f0;
+    for (std::size_t at = 0; at < n; at += step)
+        f0.push_back(frame_f0(x, n, at, rate));
+    const auto width = std::max<std::size_t>(1, std::size_t(SMOOTH_SECONDS * rate));
+    std::vector<double> y(n, 0.0);
+    double run = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        run += x[i];
+        if (i >= width)
+            run -= x[i - width];
+        y[i] = run / double(width);
+    }
+    // The polarity whose peaks are the larger in the voiced frames.
+    double top = 0, bottom = 0;
+    for (std::size_t k = 0; k < f0.size(); ++k)
+        if (f0[k] > 0)
+            for (std::size_t i = k * step; i < std::min(n, (k + 1) * step); ++i) {
+                top = std::max(top, y[i]);
+                bottom = std::max(bottom, -y[i]);
+            }
+    const double sign = bottom > top ? -1.0 : 1.0;
+    const auto f0_at = [&](std::size_t i) { return f0[std::min(f0.size() - 1, (i + step / 2) / step)]; };
+    std::size_t i = 0;
+    while (i < n) {
+        if (f0_at(i) <= 0) {
+            ++i;
+            continue;
+        }
+        // A voiced stretch: its first mark the strongest peak of its first period.
+        std::size_t period = std::size_t(rate / f0_at(i));
+        std::size_t best = i;
+        for (std::size_t j = i; j < std::min(n, i + period); ++j)
+            if (sign * y[j] > sign * y[best])
+                best = j;
+        marks.push_back(std::uint32_t(best));
+        std::size_t last = best;
+        for (;;) {
+            const double f = f0_at(last);
+            if (f <= 0)
+                break;
+            period = std::size_t(rate / f);
+            const std::size_t lo = last + std::size_t(NEXT_FROM * double(period));
+            // A period cut short by the recording's end has no mark.
+            const std::size_t hi = last + std::size_t(NEXT_TO * double(period)) + 1;
+            if (hi > n || f0_at(lo) <= 0)
+                break;
+            std::size_t next = lo;
+            for (std::size_t j = lo; j < hi; ++j)
+                if (sign * y[j] > sign * y[next])
+                    next = j;
+            marks.push_back(std::uint32_t(next));
+            last = next;
+        }
+        i = last + period;
+    }
+}
+
+namespace {
+
+// The mark that ends each sentence's text, by number.
+bool sentence_marks(const std::string& text_list, std::map<int, char>& mark)
+{
+    std::ifstream in(text_list);
+    if (!in)
+        return false;
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t id = line.find("ru_");
+        const std::size_t close = line.rfind('"');
+        if (id == std::string::npos || close == std::string::npos || close == 0)
+            continue;
+        const int number = std::atoi(line.c_str() + id + 3);
+        std::size_t k = close;
+        while (k > 0 && (line[k - 1] == ' ' || line[k - 1] == '"'))
+            --k;
+        mark[number] = k > 0 ? line[k - 1] : '.';
+    }
+    return !mark.empty();
+}
+
+// The median of a vowel's voiced frames, in semitones; false when none is voiced.
+bool vowel_pitch(const Sentence& s, const Phone& p, double& st)
+{
+    const double len = p.end - p.start;
+    std::vector<double> f;
+    for (double t = p.start + VOWEL_EDGE * len; t <= p.end - VOWEL_EDGE * len; t += STEP_SECONDS) {
+        const double hz = frame_f0(s.sample.data(), s.sample.size(), std::size_t(t * s.rate), s.rate);
+        if (hz > 0)
+            f.push_back(semitones(hz));
+    }
+    if (f.empty())
+        return false;
+    std::sort(f.begin(), f.end());
+    st = f[f.size() / 2];
+    return true;
+}
+
+struct Vowel {
+    int type = 0;
+    int cls = 0;
+    double st = 0;
+};
+
+}  // namespace
+
+bool learn_intonation(const std::vector<Sentence>& sentences, const std::string& text_list, IntonationTable& t)
+{
+    std::map<int, char> mark;
+    if (!sentence_marks(text_list, mark)) {
+        std::fprintf(stderr, "voicegen: cannot read the sentence texts in %s\n", text_list.c_str());
+        return false;
+    }
+    t.cents.assign(PHRASE_TYPES, std::vector<double>(INTONATION_CLASSES, 0.0));
+    t.count.assign(PHRASE_TYPES, std::vector<int>(INTONATION_CLASSES, 0));
+    std::vector<std::vector<std::vector<double>>> values(PHRASE_TYPES,
+                                                         std::vector<std::vector<double>>(INTONATION_CLASSES));
+    std::vector<double> all;
+    t.sentences = 0;
+    for (const Sentence& s : sentences) {
+        const auto m = mark.find(s.number);
+        const PhraseType last_type = phrase_type_of(m == mark.end() ? '.' : static_cast<unsigned char>(m->second));
+        // The phrases: the vowels between pauses.
+        std::vector<std::vector<const Phone*>> phrases(1);
+        for (std::size_t i = 0; i < s.phone.size(); ++i) {
+            if (phone_is(s.phone[i], "pau")) {
+                if (!phrases.back().empty())
+                    phrases.emplace_back();
+            } else if (is_vowel_phone(s.phone[i])) {
+                phrases.back().push_back(&s.phone[i]);
+            }
+        }
+        if (phrases.back().empty())
+            phrases.pop_back();
+        std::vector<Vowel> vowels;
+        double sum = 0;
+        for (std::size_t k = 0; k < phrases.size(); ++k) {
+            const auto& v = phrases[k];
+            const int n = int(v.size());
+            int nucleus = n - 1;
+            for (int i = 0; i < n; ++i)
+                if (vowel_tier(*v[std::size_t(i)]) == 0)
+                    nucleus = i;
+            const int type = int(k + 1 == phrases.size() ? last_type : PhraseType::continuation);
+            for (int i = 0; i < n; ++i) {
+                double st = 0;
+                if (!vowel_pitch(s, *v[std::size_t(i)], st))
+                    continue;
+                vowels.push_back({type, intonation_class(i, n, nucleus, vowel_tier(*v[std::size_t(i)]) == 0), st});
+                sum += st;
+                all.push_back(st);
+            }
+        }
+        if (vowels.empty())
+            continue;
+        ++t.sentences;
+        const double mean = sum / double(vowels.size());
+        for (const Vowel& v : vowels)
+            values[std::size_t(v.type)][std::size_t(v.cls)].push_back(100.0 * (v.st - mean));
+    }
+    if (all.empty()) {
+        std::fprintf(stderr, "voicegen: no voiced vowel in the corpus\n");
+        return false;
+    }
+    std::sort(all.begin(), all.end());
+    t.base = 100.0 * std::exp2(all[all.size() / 2] / 12.0);
+    for (std::size_t k = 0; k < PHRASE_TYPES; ++k)
+        for (std::size_t c = 0; c < INTONATION_CLASSES; ++c) {
+            auto& v = values[k][c];
+            t.count[k][c] = int(v.size());
+            if (int(v.size()) < FEWEST)
+                continue;
+            std::sort(v.begin(), v.end());
+            t.cents[k][c] = v[v.size() / 2];
+        }
+    return true;
+}
+
+bool write_intonation(const char* dir, const IntonationTable& t)
+{
+    char line[512];
+    std::snprintf(line, sizeof line,
+                  "# The F0 targets of this voice, learned from %zu sentences of its corpus: the\n"
+                  "# speaker's median F0 in Hz, how far the sound stage draws the contour out (percent),\n"
+                  "# then per phrase type the median F0 of each class of vowel in cents from its\n"
+                  "# sentence's mean, in the order\n#",
+                  t.sentences);
+    std::string text = line;
+    for (const char* name : INTONATION_CLASS_NAMES)
+        text += std::string(" ") + name;
+    std::snprintf(line, sizeof line, "\nbase %.1f\nscale %ld\n", t.base, t.scale);
+    text += line;
+    for (std::size_t k = 0; k < PHRASE_TYPES; ++k) {
+        text += PHRASE_TYPE_NAMES[k];
+        for (std::size_t c = 0; c < INTONATION_CLASSES; ++c)
+            text += " " + std::to_string(std::lround(t.cents[k][c]));
+        text += "\n";
+    }
+    return write_voice_file(dir, INTONATION_FILE, text);
+}
+
+bool write_pitch_marks(const char* dir, const std::vector<MarkedName>& recordings)
+{
+    std::string text;
+    for (const MarkedName& r : recordings) {
+        if (r.marks.empty())
+            continue;
+        text += r.name;
+        for (const std::uint32_t m : r.marks)
+            text += " " + std::to_string(m);
+        text += "\n";
+    }
+    return write_voice_file(dir, PITCH_MARK_FILE, text);
+}
