@@ -409,7 +409,7 @@ NextWord next_word(Reader& r)
 bool is_one_of(const char* word, std::initializer_list<const char*> words)
 {
     for (const char* w : words)
-        if (std::strcmp(word, w) == 0)
+        if (w[0] == word[0] && std::strcmp(word, w) == 0)
             return true;
     return false;
 }
@@ -437,6 +437,11 @@ void say_amount(Speech& s, const Amount& a, Gender gender)
 
 bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form, bool roman)
 {
+    // Only a preposition makes a place in order: a word of at most five
+    // letters ("после", "возле"), checked before the noun is looked up.
+    const std::size_t b = std::strlen(before);
+    if (b == 0 || b > 5)
+        return false;
     const std::size_t n = std::strlen(noun);
     if (n < 3 || in_word_list(NOT_NOUNS, noun) || find_unit(noun) != nullptr || month_of(noun) != 0 ||
         plural_case(noun) != Case::nom)

@@ -546,7 +546,7 @@ bool in_word_list(const char* const* list, const char* word)
     if (const long i = indexed_entry(list, word); i != NOT_INDEXED)
         return i >= 0;
     for (; *list != nullptr; ++list)
-        if (std::strcmp(*list, word) == 0)
+        if ((*list)[0] == word[0] && std::strcmp(*list, word) == 0)
             return true;
     return false;
 }
