@@ -2,6 +2,7 @@
 #include "common/textfile.h"
 
 #include "common/cp1251.h"
+#include "common/format_text.h"
 #include "common/sysfile.h"
 
 #include <algorithm>
@@ -187,6 +188,9 @@ int decode_utf8(TextFile& f, int lead)
     if (length == 0)
         return lead;
     const unsigned char byte = cp1251_from_unicode(point);
+    // A dictionary's stress mark, typed as an acute accent or a combining one.
+    if (!f.typographic && (point == 0x00B4 || point == 0x0301))
+        return STRESS_MARK;
     if (!f.typographic || byte != '?' || point == '?')
         return byte;
     if (point == 0x2212)

@@ -40,12 +40,16 @@ void close_player_input(int fd);
 bool progress_terminal();
 // Takes an earlier run's long speech file out of the way of a new one of the
 // same name at once, where emptying it would keep the new speech waiting
-// while the system frees its blocks: the name goes, the file is held open
-// until release_set_aside, and freed then (by the system at the latest, when
-// the program ends). Only a plain file of ours with a name of its own and
-// the mode a new file gets is taken; anything else is left to be emptied as
-// ever (an open of it with truncation).
+// while the system frees its blocks: the name goes and the file is held
+// open, emptied beside the new speech (free_set_aside) and closed by
+// release_set_aside (by the system at the latest, when the program ends).
+// Only a plain file of ours with a name of its own and the mode a new file
+// gets is taken; anything else is left to be emptied as ever (an open of it
+// with truncation).
 void set_aside_old_file(const char* name);
 // The new file could not be made: the old one gets its name back.
 void restore_set_aside(const char* name);
+// The new file is made: the old one's blocks are freed while the new speech
+// is made.
+void free_set_aside();
 void release_set_aside();

@@ -197,6 +197,7 @@ SpeechOpen open_part(SpeechOut& out)
         restore_set_aside(name);
         return SpeechOpen::not_open;
     }
+    free_set_aside();
     if (!wav_start(out.file))
         return SpeechOpen::no_header;
     out.failed = false;

@@ -167,6 +167,7 @@ int secondread_files()
     DictionaryPtr dictionary;
     if (dictionary_open(Places.dictionary, dictionary) != DictionaryOpen::opened)
         return fail_wait("Replacement open fail on second read!");
+    dictionary_keep_stress(*dictionary, Settings.reading == READING_EVERYDAY);
     const SecondreadStatus status = Secondread(text, out, *dictionary);
     if (!text_close(out) || status == SecondreadStatus::write_failed)
         return fail_wait("Output write fail on second read!");
@@ -182,7 +183,7 @@ int slogi_files()
     if (const char* failed = open_texts(text, {"text2.tmp", "\nThere is no text2.tmp!\n"}, out,
                                         {"slogi.tmp", "\nFailed to create file \"slogi.tmp\"!\n"}))
         return fail_wait(failed);
-    const SlogiStatus status = Slogi(text, out);
+    const SlogiStatus status = Slogi(text, out, Settings.reading);
     if (!text_close(out) || status == SlogiStatus::write_failed)
         return fail_wait("\nFailed to write file \"slogi.tmp\"!\n");
     if (status != SlogiStatus::done)

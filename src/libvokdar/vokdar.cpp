@@ -132,6 +132,7 @@ int run_text_stages(vokdar_engine& e, int encoding)
 
     open_stage_text(e, in, e.text_tmp, "r");
     open_stage_text(e, out, e.text2_tmp, "w");
+    dictionary_keep_stress(*e.dictionary, e.reading.load() == READING_EVERYDAY);
     const SecondreadStatus second = Secondread(in, out, *e.dictionary);
     text_close(out);
     if (e.cancel)
@@ -141,7 +142,7 @@ int run_text_stages(vokdar_engine& e, int encoding)
 
     open_stage_text(e, in, e.text2_tmp, "r");
     open_stage_text(e, out, e.slogi_tmp, "w");
-    const SlogiStatus third = Slogi(in, out);
+    const SlogiStatus third = Slogi(in, out, e.reading.load());
     text_close(out);
     if (e.cancel)
         return VOKDAR_ERR_CANCELLED;

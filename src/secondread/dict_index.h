@@ -48,6 +48,7 @@ struct IndexChain {
 
 struct DictIndex {
     TextFile* dict = nullptr;
+    bool keep_stress = false;  // stress marks of replacements are written (the everyday reading)
     // Per first byte: whether its entries have been read, and whether they fit.
     std::array<std::uint8_t, 256> state{};
     std::array<std::array<std::int32_t, ENTRY_BYTES>, 256> first{};

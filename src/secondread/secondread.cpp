@@ -38,14 +38,19 @@ bool key_matches(const unsigned char* key, std::size_t key_length, const unsigne
 
 // Puts the replacement in place of the tail from p; a "*" beyond the captured
 // bytes yields nothing. When the result would not fit the word buffer the word
-// stays as it was: nothing of it is cut.
+// stays as it was: nothing of it is cut. Stress marks of the replacement are
+// written only where keep_stress asks for them (the everyday reading) and
+// the word has room for them; the original reading never sees them.
 void apply_replacement(Word& word, std::size_t p, const unsigned char* rep, std::size_t rep_length,
-                       const Captures& cap)
+                       const Captures& cap, bool keep_stress)
 {
     std::size_t length = p;
+    std::size_t marks = 0;
     std::size_t used = 0;
     for (std::size_t i = 0; i < rep_length; ++i) {
-        if (rep[i] != CAPTURE_BYTE) {
+        if (is_stress_mark(rep[i])) {
+            ++marks;
+        } else if (rep[i] != CAPTURE_BYTE) {
             ++length;
         } else if (used < cap.length) {
             ++length;
@@ -54,13 +59,16 @@ void apply_replacement(Word& word, std::size_t p, const unsigned char* rep, std:
     }
     if (length > WORD_MAX_LENGTH)
         return;
+    const bool with_marks = keep_stress && length + marks <= WORD_MAX_LENGTH;
     std::size_t at = p;
     used = 0;
     for (std::size_t i = 0; i < rep_length; ++i) {
-        if (rep[i] != CAPTURE_BYTE)
-            word.bytes[at++] = rep[i];
-        else if (used < cap.length)
+        if (rep[i] != CAPTURE_BYTE) {
+            if (with_marks || !is_stress_mark(rep[i]))
+                word.bytes[at++] = rep[i];
+        } else if (used < cap.length) {
             word.bytes[at++] = cap.bytes[used++];
+        }
     }
     word.length = at;
     word.bytes[at] = 0;
@@ -68,7 +76,7 @@ void apply_replacement(Word& word, std::size_t p, const unsigned char* rep, std:
 
 // Tries the entries for the tail at p; true when the word is done with
 // (replaced, or held unchanged by an ending entry matching the whole word).
-bool try_tail(TextFile& dict, Word& word, std::size_t p)
+bool try_tail(TextFile& dict, Word& word, std::size_t p, bool keep_stress)
 {
     const std::size_t n = word.length;
     dictionary_rewind(dict);
@@ -91,7 +99,7 @@ bool try_tail(TextFile& dict, Word& word, std::size_t p)
         if (read_replacement(dict, replacement) != ENTRY_OK)
             continue;  // a broken line is passed over; the scan goes on after it
         skip_line(dict);
-        apply_replacement(word, p, replacement.bytes.data(), replacement.length, cap);
+        apply_replacement(word, p, replacement.bytes.data(), replacement.length, cap, keep_stress);
         return true;
     }
 }
@@ -116,7 +124,7 @@ bool try_tail_indexed(DictIndex& ix, Word& word, std::size_t p)
     const unsigned char* tail = word.bytes.data() + p;
     const int first = dict_index_first(ix, tail[0], n);
     if (first == INDEX_SCAN)
-        return try_tail(*ix.dict, word, p);
+        return try_tail(*ix.dict, word, p, ix.keep_stress);
     if (first == INDEX_NONE)
         return false;
     Captures cap;
@@ -146,7 +154,7 @@ bool try_tail_indexed(DictIndex& ix, Word& word, std::size_t p)
     if (e.match_mode == MATCH_ENDING && p == 0)
         return true;
     key_matches(index_key(ix, e), e.key_length, tail, n, cap);  // its own captures
-    apply_replacement(word, p, index_replacement(ix, e), e.replacement_length, cap);
+    apply_replacement(word, p, index_replacement(ix, e), e.replacement_length, cap, ix.keep_stress);
     return true;
 }
 
@@ -209,7 +217,7 @@ int copy_rest_of_word(TextFile& text, TextFile& out)
 
 void process_word(TextFile& dict, Word& word)
 {
-    each_tail(word, [&](std::size_t p) { return try_tail(dict, word, p); });
+    each_tail(word, [&](std::size_t p) { return try_tail(dict, word, p, false); });
 }
 
 void process_word_indexed(DictIndex& ix, Word& word)
@@ -246,6 +254,8 @@ void dictionary_load(Dictionary& dictionary)
 }
 
 bool dictionary_failed(const Dictionary& dictionary) { return dictionary.file.failed; }
+
+void dictionary_keep_stress(Dictionary& dictionary, bool keep) { dictionary.index.keep_stress = keep; }
 
 std::string respell_word(Dictionary& dictionary, const std::string& word)
 {

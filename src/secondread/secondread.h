@@ -22,6 +22,9 @@ enum class DictionaryOpen { opened, unreadable, no_memory };
 DictionaryOpen dictionary_open(const char* path, DictionaryPtr& dictionary);
 // Reads every entry now, rather than at the first word of the first text.
 void dictionary_load(Dictionary& dictionary);
+// Whether the stress marks of its replacements are written into the text
+// (the everyday reading) or dropped (the original reading, and at first).
+void dictionary_keep_stress(Dictionary& dictionary, bool keep);
 // Whether a read of the dictionary's file has failed.
 bool dictionary_failed(const Dictionary& dictionary);
 

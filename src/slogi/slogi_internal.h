@@ -25,5 +25,5 @@ bool is_word_ending(unsigned char c);
 std::size_t mark_byte(int prev, unsigned char c, int next, std::array<unsigned char, 2>& out);
 
 // Marks every word of text (up to its end marker or its end) into out,
-// without the closing end marker.
-void mark_text(TextFile& text, TextFile& out);
+// without the closing end marker; stress: the everyday reading's stress marks.
+void mark_text(TextFile& text, TextFile& out, bool stress);

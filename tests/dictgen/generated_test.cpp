@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/settings.h"
 #include "driver/stage_files.h"
 #include "harness.h"
 #include "secondread/secondread.h"
@@ -35,12 +36,14 @@ protected:
             GTEST_SKIP() << "the build has no generated dictionary";
     }
     // The text (UTF-8, ended by the end marker) after the dictionary pass.
-    std::string spoken(const char* text) const
+    std::string spoken(const char* text, int reading = READING_EVERYDAY) const
     {
+        Settings.reading = reading;
         harness::TempDir dir;
         dir.write("text.tmp", cp1251(text));
         dir.write("replace.txt", bytes);
         EXPECT_EQ(harness::run_stage(dir, secondread_files).result, 1);
+        Settings.reading = DEFAULT_READING;
         return utf8(dir.read("text2.tmp"));
     }
     std::string bytes;
@@ -48,8 +51,13 @@ protected:
 
 TEST_F(Generated, KnownWordsComeOutSpoken)
 {
-    EXPECT_EQ(spoken("молоко, хорошо. сегодня только её голова-город что ` "),
+    EXPECT_EQ(spoken("молоко, хорошо. сегодня только её голова-город что ` ", READING_ORIGINAL),
               "малако, харашо. сиводня толька ийо галава-горат што `");
+    // With espeak-ng's stress in the everyday reading; one syllable carries none.
+    if (bytes.find('\xB4') == std::string::npos)
+        GTEST_SKIP() << "a dictionary generated before the stress marks";
+    EXPECT_EQ(spoken("молоко, хорошо. сегодня только её голова-город что ` "),
+              "малако´, харашо´. сиво´дня то´лька ийо´ галава´-го´рат што `");
 }
 
 TEST_F(Generated, ReflexiveFormsOfVerbs)
@@ -57,7 +65,7 @@ TEST_F(Generated, ReflexiveFormsOfVerbs)
     // Forms hunspell-ru has only through affixes whose conditions are longer
     // than unmunch takes in UTF-8 (-лся, -ются): without them these words
     // keep their written е (одеваюца, ориентировалась).
-    EXPECT_EQ(spoken("одеваются ориентировалась `"), "одиваюца ориинтировалась `");
+    EXPECT_EQ(spoken("одеваются ориентировалась `", READING_ORIGINAL), "одиваюца ориинтировалась `");
 }
 
 TEST_F(Generated, CheckerFindsNothing)
@@ -82,6 +90,7 @@ TEST_F(Generated, EveryEntryTakesEffectAndIsHeldInMemory)
     TextFile f;
     ASSERT_TRUE(text_open_input(f, VOKDAR_BUILT_DICTIONARY));
     dict_index_start(built_index, f);
+    built_index.keep_stress = true;
     for (int b = 0; b < 256; ++b)
         EXPECT_NE(dict_index_first(built_index, static_cast<unsigned char>(b), 5), INDEX_SCAN) << b;
     std::istringstream in(bytes);

@@ -33,17 +33,19 @@ TEST(Spelling, RealWordsSpelledFromTheirPhonemes)
 
 TEST(Spelling, PiecesFollowTheLetters)
 {
-    // "город": г о р о д -> г о р а т
+    // "город": г о р о д -> г о´ р а т, the stress mark with its vowel
     const Spelling s = spoken_spelling(harness::cp1251("город"), "g'orVt");
     ASSERT_TRUE(s.ok);
-    const std::vector<std::string> want{"г", "о", "р", "а", "т"};
+    const std::vector<std::string> want{"г", "о´", "р", "а", "т"};
     ASSERT_EQ(s.piece.size(), want.size());
     for (std::size_t i = 0; i < want.size(); ++i)
         EXPECT_EQ(utf8(s.piece[i]), want[i]) << i;
     // A letter espeak-ng does not say is an empty piece: "-ться" as "ца".
     const Spelling t = spoken_spelling(harness::cp1251("учиться"), "utS;'itsV");
     ASSERT_TRUE(t.ok);
-    EXPECT_EQ(utf8(t.joined()), "учица");
+    EXPECT_EQ(utf8(t.joined()), "учи´ца");
+    // A word of one syllable carries no mark.
+    EXPECT_EQ(utf8(spoken_spelling(harness::cp1251("дом"), "d'om").joined()), "дом");
 }
 
 TEST(Spelling, VowelClassesOfLettersAndPhonemes)

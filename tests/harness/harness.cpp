@@ -11,6 +11,7 @@
 
 #include "common/console.h"
 #include "common/cp1251.h"
+#include "common/format_text.h"
 
 namespace harness {
 
@@ -60,8 +61,8 @@ std::string cp1251(const std::string& text)
     std::uint32_t points[2];
     for (unsigned char b : text) {
         const int n = utf8_feed(d, b, points);
-        for (int i = 0; i < n; ++i)
-            out.push_back(static_cast<char>(cp1251_from_unicode(points[i])));
+        for (int i = 0; i < n; ++i)  // "´" stands for the stress mark
+            out.push_back(static_cast<char>(points[i] == 0xB4 ? STRESS_MARK : cp1251_from_unicode(points[i])));
     }
     if (utf8_finish(d, points))
         out.push_back('?');
@@ -72,7 +73,7 @@ std::string utf8(const std::string& bytes)
 {
     std::string out;
     for (unsigned char b : bytes) {
-        std::uint32_t cp = b < 0x80 ? b : CP1251_UNICODE[b - 0x80];
+        std::uint32_t cp = b < 0x80 ? b : b == STRESS_MARK ? 0xB4 : CP1251_UNICODE[b - 0x80];
         if (cp == 0)
             cp = 0xFFFD;
         char bytes[UTF8_MAX_BYTES];

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/settings.h"
 #include "driver/stage_files.h"
 #include "secondread/secondread.h"
 #include "support.h"
@@ -42,12 +43,13 @@ harness::StageRun run(const TempDir& dir, const std::string& text, const std::st
 
 // The stage in memory: text.tmp's bytes in, text2.tmp's out, with the
 // dictionary written to a file.
-std::string rewritten(const std::string& text, const std::string& dict)
+std::string rewritten(const std::string& text, const std::string& dict, bool keep_stress = false)
 {
     TempDir dir;
     dir.write("replace.txt", dict);
     DictionaryPtr dictionary;
     EXPECT_EQ(dictionary_open(dir.file("replace.txt").c_str(), dictionary), DictionaryOpen::opened);
+    dictionary_keep_stress(*dictionary, keep_stress);
     std::string in_bytes = text, out_bytes;
     TextFile in, out;
     text_open_memory(in, in_bytes, "r");
@@ -73,6 +75,35 @@ TEST(SecondreadStage, StageTable)
     TempDir dir;
     run(dir, harness::test_data("secondread/article.text.tmp"), harness::test_data("secondread/article.replace.txt"));
     EXPECT_EQ(dir.read("text2.tmp"), harness::test_data("secondread/article.text2.expected"));
+}
+
+// Stress marks of the replacements reach text2.tmp in the everyday reading
+// only; in the original reading the marked dictionary rewrites exactly as the
+// same dictionary without its marks.
+TEST(SecondreadStage, StressMarksOnlyInTheEverydayReading)
+{
+    const std::string marked = cp1251("мама*_ма´ма*!\nмолоко*_малако´*!\nого*%о´ва*!\n$\n");
+    const std::string plain = cp1251("мама*_мама*!\nмолоко*_малако*!\nого*%ова*!\n$\n");
+    // A word whose replacement would overfill the word buffer with its mark
+    // is rewritten without it.
+    const std::string word(60, static_cast<char>(0xE0));
+    const std::string ending = cp1251("а*%бва´*!\n$\n");
+    const std::string written = word.substr(1) + cp1251("бва `");
+    const std::string text = cp1251("мама, молоко доброго. его`");
+    EXPECT_EQ(harness::utf8(rewritten(text, marked, true)), "ма´ма, малако´ добро´ва. его`");
+    EXPECT_EQ(rewritten(text, marked, false), rewritten(text, plain, false));
+    EXPECT_EQ(harness::utf8(rewritten(text, marked, false)), "мама, малако доброва. его`");
+    EXPECT_EQ(rewritten(word + " `", ending, true), written);
+    EXPECT_EQ(rewritten(word + " `", ending, false), written);
+    EXPECT_EQ(rewritten(word.substr(1) + " `", ending, true), word.substr(2) + cp1251("бва´ `"));  // room for it
+    // Bound to its files, by the reading of the settings.
+    for (const int reading : {READING_ORIGINAL, READING_EVERYDAY}) {
+        Settings.reading = reading;
+        TempDir dir;
+        run(dir, text, marked);
+        EXPECT_EQ(dir.read("text2.tmp"), rewritten(text, marked, reading == READING_EVERYDAY)) << reading;
+    }
+    Settings.reading = DEFAULT_READING;
 }
 
 // A word of 64 bytes and more is copied whole, never rewritten; 63 bytes are.

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "case_table.h"
+#include "common/format_text.h"
 #include "driver/stage_files.h"
 #include "harness.h"
 #include "slogi/slogi.h"
@@ -17,26 +18,28 @@ using harness::cp1251;
 using harness::TempDir;
 
 // slogi.tmp as the stage writes it for text2.tmp (both as on disk), in memory.
-std::string marked(const std::string& text2)
+std::string marked(const std::string& text2, int reading = READING_ORIGINAL)
 {
     std::string in_bytes = text2, out_bytes;
     TextFile in, out;
     text_open_memory(in, in_bytes, "r");
     text_open_memory(out, out_bytes, "w");
-    EXPECT_EQ(Slogi(in, out), SlogiStatus::done);
+    EXPECT_EQ(Slogi(in, out, reading), SlogiStatus::done);
     text_close(out);
     return out_bytes;
 }
 
 // The same through the stage bound to its files, as the program runs it.
-std::string marked_on_disk(const std::string& text2)
+std::string marked_on_disk(const std::string& text2, int reading = READING_ORIGINAL)
 {
+    Settings.reading = reading;
     TempDir dir;
     dir.write("text2.tmp", text2);
     const harness::StageRun r = harness::run_stage(dir, slogi_files);
     EXPECT_EQ(r.result, 1);
     EXPECT_EQ(r.printed, "Slogi initialized...\n");
     EXPECT_EQ(r.key_waits, 0);
+    Settings.reading = DEFAULT_READING;
     return dir.read("slogi.tmp");
 }
 
@@ -63,6 +66,38 @@ TEST(Slogi, GoldenArticle)
     const std::string expected = harness::test_data("slogi/article.slogi.expected");
     EXPECT_EQ(marked(harness::test_data("slogi/article.text2.tmp")), expected);
     EXPECT_EQ(marked_on_disk(harness::test_data("slogi/article.text2.tmp")), expected);
+}
+
+std::string without_stress(std::string s)
+{
+    std::erase(s, static_cast<char>(STRESS_MARK));
+    return s;
+}
+
+TEST(SlogiStress, CaseTable)
+{
+    for (const CaseRow& row : case_table("slogi/stress.cases")) {
+        SCOPED_TRACE(row.where);
+        EXPECT_EQ(harness::utf8(marked(row.field.at(0), READING_EVERYDAY)), harness::utf8(row.field.at(1)));
+        // The original reading writes no mark, and the same cuts.
+        EXPECT_EQ(marked(row.field.at(0)), without_stress(row.field.at(1)));
+    }
+    EXPECT_EQ(marked_on_disk(cp1251("ма´ма`"), READING_EVERYDAY), cp1251("ма´-ма_`"));
+    EXPECT_EQ(marked_on_disk(cp1251("ма´ма`"), READING_ORIGINAL), cp1251("ма-ма_`"));
+}
+
+// The mark, given or put by the rule, never moves a cut: without the marks,
+// the everyday reading's syllables are the original reading's.
+TEST(SlogiStress, MarksNeverMoveACut)
+{
+    std::string texts = harness::test_data("slogi/article.text2.tmp");
+    for (const CaseRow& row : case_table("slogi/words.cases"))
+        texts += row.field.at(0);
+    std::string plain = texts;
+    std::erase(plain, '`');
+    const std::string everyday = marked(plain + "`", READING_EVERYDAY);
+    EXPECT_EQ(without_stress(everyday), marked(plain + "`"));
+    EXPECT_NE(everyday.find(static_cast<char>(STRESS_MARK)), std::string::npos);
 }
 
 TEST(Slogi, FailuresPrintTheirMessageAndWaitForAKey)

@@ -17,6 +17,7 @@
 #include "common/tables.h"
 #include "driver/stage_files.h"
 #include "harness.h"
+#include "common/format_text.h"
 #include "inventory.h"
 #include "shape.h"
 #include "slogi/slogi.h"
@@ -25,12 +26,15 @@ namespace {
 
 using harness::cp1251;
 
-// The tokens of slogi.tmp as the sound stage cuts it (at its terminators).
+// The tokens of slogi.tmp as the sound stage cuts it (at its terminators),
+// and names its recordings (without the stress mark).
 std::set<std::string> tokens_of(const std::string& slogi)
 {
     std::set<std::string> s;
     std::string cur;
     for (char c : slogi) {
+        if (static_cast<unsigned char>(c) == STRESS_MARK)
+            continue;
         if (std::string("+-_~\r\n,;#:!.?`").find(c) == std::string::npos) {
             cur += c;
         } else if (!cur.empty()) {

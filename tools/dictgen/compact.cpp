@@ -49,7 +49,9 @@ std::string suffix_spoken(const WordData& w, std::size_t k)
     return out;
 }
 
-bool needs_entry(const WordData& w) { return w.spelling.ok && w.spelling.joined() != w.word; }
+// A word needs an entry where its letters change; a stress mark alone is
+// left to the rule that stresses words without one.
+bool needs_entry(const WordData& w) { return w.spelling.ok && without_stress(w.spelling.joined()) != w.word; }
 
 // The words of one length in alphabetical order, for prefix lookups.
 struct ByLength {
@@ -87,7 +89,8 @@ struct ByLength {
 
 // What a stem entry would do to the words it matches.
 struct StemTrial {
-    std::vector<int> right;         // words it says as spoken
+    std::vector<int> right;         // words it says as spoken (the stress aside)
+    bool same_stress = true;        // and all with the stem's own stress marks
     std::vector<int> seen_wrong;    // words of the sources it would say wrongly
     long long unseen_right = 0;
     long long unseen_wrong = 0;
@@ -107,9 +110,12 @@ StemTrial try_stem(const std::vector<WordData>& all, const ByLength& index, cons
         const WordData& w = all[static_cast<std::size_t>(i)];
         if (!w.spelling.ok)
             return;
-        const bool right = prefix_spoken(w, k) == spoken_stem && suffix_spoken(w, k) == w.word.substr(k);
+        const std::string prefix = prefix_spoken(w, k);
+        const bool right = without_stress(prefix) == without_stress(spoken_stem) &&
+                           without_stress(suffix_spoken(w, k)) == w.word.substr(k);
         if (right) {
             t.right.push_back(i);
+            t.same_stress = t.same_stress && prefix == spoken_stem;
             if (w.seen == 0)
                 ++t.unseen_right;
         } else if (w.seen > 0) {
@@ -121,13 +127,14 @@ StemTrial try_stem(const std::vector<WordData>& all, const ByLength& index, cons
     return t;
 }
 
-Entry stem_entry(const std::string& stem, const std::string& spoken_stem, std::size_t length)
+// A stem's entry carries its stress mark where every word it says has it.
+Entry stem_entry(const std::string& stem, const std::string& spoken_stem, std::size_t length, bool same_stress)
 {
     const std::size_t carried = length - stem.size() + 1;  // the ending and the delimiter
     Entry e;
     e.key = stem + stars(carried);
     e.kind = '_';
-    e.replacement = spoken_stem + stars(carried);
+    e.replacement = (same_stress ? spoken_stem : without_stress(spoken_stem)) + stars(carried);
     e.group = GROUP_STEM - static_cast<int>(stem.size());
     return e;
 }
@@ -159,7 +166,7 @@ void learn_endings(const std::vector<WordData>& all, std::vector<Entry>& out, Co
             const std::size_t k = w.word.size() - len;
             if (len > 1 && shared.count(w.word.substr(k + 1)) == 0)
                 continue;
-            tally[w.word.substr(k)][suffix_spoken(w, k)] += 1 + w.seen;
+            tally[w.word.substr(k)][without_stress(suffix_spoken(w, k))] += 1 + w.seen;
         }
         shared.clear();
         for (const auto& [ending, forms] : tally) {
@@ -260,7 +267,7 @@ std::vector<Entry> compact_entries(const std::vector<WordData>& all, CompactStat
     // would miss get their own entries before it.
     auto take_stem = [&](const std::string& stem, const std::string& spoken, std::size_t length,
                          const StemTrial& t) {
-        out.push_back(stem_entry(stem, spoken, length));
+        out.push_back(stem_entry(stem, spoken, length, t.same_stress));
         ++stats.stems;
         for (int i : t.right)
             covered[static_cast<std::size_t>(i)] = 1;
@@ -275,7 +282,7 @@ std::vector<Entry> compact_entries(const std::vector<WordData>& all, CompactStat
         const std::size_t n = w.word.size();
         std::size_t last_change = 0;
         for (std::size_t j = 0; j < n; ++j)
-            if (w.spelling.piece[j] != std::string(1, w.word[j]))
+            if (without_stress(w.spelling.piece[j]) != std::string(1, w.word[j]))
                 last_change = j + 1;
         bool done = false;
         const std::size_t from = std::max({last_change, STEM_MIN, n > STEM_ENDING_MAX ? n - STEM_ENDING_MAX : 0});
@@ -308,6 +315,7 @@ std::vector<Entry> compact_entries(const std::vector<WordData>& all, CompactStat
         std::string stem, spoken;
         std::size_t length = 0;
         std::size_t right = 0;
+        bool same_stress = true;
     };
     std::vector<Candidate> candidates;
     for (std::size_t i = 0; i < all.size(); ++i) {
@@ -317,7 +325,7 @@ std::vector<Entry> compact_entries(const std::vector<WordData>& all, CompactStat
         const std::size_t n = w.word.size();
         std::size_t last_change = 0;
         for (std::size_t j = 0; j < n; ++j)
-            if (w.spelling.piece[j] != std::string(1, w.word[j]))
+            if (without_stress(w.spelling.piece[j]) != std::string(1, w.word[j]))
                 last_change = j + 1;
         const std::size_t from = std::max({last_change, STEM_MIN, n > STEM_ENDING_MAX ? n - STEM_ENDING_MAX : 0});
         for (std::size_t k = from; k < n; ++k) {
@@ -330,7 +338,7 @@ std::vector<Entry> compact_entries(const std::vector<WordData>& all, CompactStat
                 continue;
             for (int r : t.right)
                 covered[static_cast<std::size_t>(r)] = 2;  // spoken for, not yet taken
-            candidates.push_back({stem, spoken, n, t.right.size()});
+            candidates.push_back({stem, spoken, n, t.right.size(), t.same_stress});
             break;
         }
     }
@@ -340,7 +348,7 @@ std::vector<Entry> compact_entries(const std::vector<WordData>& all, CompactStat
     for (const Candidate& c : candidates) {
         if (out.size() >= entry_budget)
             break;
-        out.push_back(stem_entry(c.stem, c.spoken, c.length));
+        out.push_back(stem_entry(c.stem, c.spoken, c.length, c.same_stress));
         ++stats.stems;
     }
     learn_endings(all, out, stats);
@@ -389,16 +397,16 @@ std::vector<Entry> word_start_entries(const std::vector<WordData>& all, const st
         const auto& [start, n] = key;
         std::set<std::string> candidates;
         for (const std::size_t i : members)
-            if (prefix_spoken(all[i], start.size()) != start)
-                candidates.insert(prefix_spoken(all[i], start.size()));
+            if (without_stress(prefix_spoken(all[i], start.size())) != start)
+                candidates.insert(without_stress(prefix_spoken(all[i], start.size())));
         const std::string* best = nullptr;
         long long best_gain = 0;
         for (const std::string& spoken_start : candidates) {
             long long gain = 0, better = 0, worse = 0;
             for (const std::size_t i : members) {
                 const WordData& w = all[i];
-                const std::string spoken = w.spelling.joined();
-                const long long before = letters_apart(said[i], spoken);
+                const std::string spoken = without_stress(w.spelling.joined());
+                const long long before = letters_apart(without_stress(said[i]), spoken);
                 const long long after = letters_apart(spoken_start + w.word.substr(start.size()), spoken);
                 if (after < before && w.seen == 0) {
                     gain += before - after;

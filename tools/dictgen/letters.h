@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "common/format_text.h"  // is_small_letter
+
 constexpr unsigned char L_A = 0xE0, L_B = 0xE1, L_V = 0xE2, L_G = 0xE3, L_D = 0xE4, L_E = 0xE5,
                         L_ZH = 0xE6, L_Z = 0xE7, L_I = 0xE8, L_J = 0xE9, L_K = 0xEA, L_L = 0xEB,
                         L_M = 0xEC, L_N = 0xED, L_O = 0xEE, L_P = 0xEF, L_R = 0xF0, L_S = 0xF1,
@@ -10,7 +12,6 @@ constexpr unsigned char L_A = 0xE0, L_B = 0xE1, L_V = 0xE2, L_G = 0xE3, L_D = 0x
                         L_SH = 0xF8, L_SHCH = 0xF9, L_HARD = 0xFA, L_Y = 0xFB, L_SOFT = 0xFC,
                         L_EH = 0xFD, L_YU = 0xFE, L_YA = 0xFF, L_YO = 0xB8;
 
-inline bool is_small_letter(unsigned char c) { return c >= L_A || c == L_YO; }
 
 // The class a vowel letter is compared by: а я a, о ё o, у ю u, э е e, и i,
 // ы y; 0 for any other byte.

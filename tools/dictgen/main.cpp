@@ -1,6 +1,7 @@
 // dictgen: the default replace.txt, made from espeak-ng's Russian phonemes.
 //
 //   dictgen --forms FILE [--text FILE]... [--festvox FILE] [--hand FILE] --out FILE
+//           [--stress-table FILE]
 //
 // Every source goes through the program's own first stage, so the words are
 // the ones the dictionary pass will meet (numbers and signs spoken, letters
@@ -14,6 +15,9 @@
 //   generated ones do not take their keys.
 // Every word the texts use is checked afterwards through the dictionary pass
 // itself; a word it would say otherwise than espeak-ng gets its own entry.
+// --stress-table: the stress rule's ending table (lines of a C++ array
+// initialiser), learned from the words the finished dictionary leaves
+// without a stress mark, as the syllable marker meets them.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -36,6 +40,7 @@
 #include "phonemize.h"
 #include "secondread/secondread.h"
 #include "spoken.h"
+#include "stress_table.h"
 #include "vokdar_dict.h"
 
 namespace {
@@ -202,6 +207,7 @@ std::vector<std::string> pass_words(const std::string& dictionary_file, const st
     DictionaryPtr dictionary;
     if (dictionary_open(dictionary_file.c_str(), dictionary) != DictionaryOpen::opened)
         return out;
+    dictionary_keep_stress(*dictionary, true);
     for (const std::string& w : words)
         out.push_back(respell_word(*dictionary, w));
     return out;
@@ -260,9 +266,85 @@ bool drop_entries_that_never_win(std::vector<Entry>& entries, const std::string&
     }
 }
 
+// The sources' words used this often at least get an entry of their own
+// where the pass would miss only their stress (the rule for words without a
+// mark is right for most of the others); rarer ones only where it would miss
+// their letters, so that the dictionary stays in the pass's memory.
+constexpr long long STRESS_ENTRY_SEEN_MIN = 3;
+
+bool said_wrongly(const std::string& said, const std::string& expected, long long seen)
+{
+    if (without_stress(said) != without_stress(expected))
+        return true;
+    return seen >= STRESS_ENTRY_SEEN_MIN && said != expected;
+}
+
+// The words the dictionary leaves without a stress mark are stressed by the
+// rule: its table is learned from them (the letters the pass leaves, the
+// syllable espeak-ng stresses), every tenth held out to measure it and the
+// plain rules by, and written as lines of a C++ array initialiser.
+constexpr std::size_t HOLD_OUT_EVERY = 10;
+constexpr long long STRESS_ENDING_WORDS_MIN = 20;
+
+void report_stress(const char* rule, long long right, std::size_t total)
+{
+    std::fprintf(stderr, "dictgen: stress by %-30s %6.2f%% of %zu held-out words\n", rule,
+                 total > 0 ? 100.0 * static_cast<double>(right) / static_cast<double>(total) : 0.0, total);
+}
+
+bool write_stress_table(const std::vector<WordData>& words, const std::string& dictionary_file, const std::string& name)
+{
+    std::vector<std::string> asked;
+    std::vector<const WordData*> of;
+    for (const WordData& d : words)
+        if (d.spelling.ok && letter_vowel_classes(d.word).size() >= 2) {
+            asked.push_back(d.word);
+            of.push_back(&d);
+        }
+    const std::vector<std::string> said = pass_words(dictionary_file, asked);
+    if (said.size() != asked.size())
+        return false;
+    std::vector<StressSample> learn, held;
+    std::size_t marked = 0;
+    for (std::size_t i = 0; i < said.size(); ++i) {
+        StressSample s, plain;
+        if (stress_sample(said[i], s)) {
+            ++marked;
+            continue;
+        }
+        if (!stress_sample(of[i]->spelling.joined(), s) || letter_vowel_classes(said[i]).size() != letter_vowel_classes(s.letters).size())
+            continue;
+        s.letters = said[i];
+        (i % HOLD_OUT_EVERY == 0 ? held : learn).push_back(s);
+    }
+    const StressTable measured = learn_stress_table(learn, STRESS_ENDING_WORDS_MIN);
+    long long by_table = 0, penultimate = 0, first = 0, last = 0;
+    for (const StressSample& s : held) {
+        const int syllables = static_cast<int>(letter_vowel_classes(s.letters).size());
+        by_table += table_syllable(measured, s.letters) == s.syllable;
+        penultimate += std::min(2, syllables) == s.syllable;
+        first += s.syllable == syllables;
+        last += s.syllable == 1;
+    }
+    std::vector<StressSample> all = learn;
+    all.insert(all.end(), held.begin(), held.end());
+    const StressTable table = learn_stress_table(all, STRESS_ENDING_WORDS_MIN);
+    std::fprintf(stderr, "dictgen: %zu words of two syllables or more: %zu stressed by the dictionary, %zu by the rule "
+                 "(without \"ё\"); the rule's table has %zu endings\n",
+                 asked.size(), marked, learn.size() + held.size(), table.endings.size());
+    report_stress("the longest ending (1-4 letters)", by_table, held.size());
+    report_stress("the syllable before last", penultimate, held.size());
+    report_stress("the first syllable", first, held.size());
+    report_stress("the last syllable", last, held.size());
+    return write_file(name, "// Made by dictgen (tools/dictgen) with the default dictionary: do not edit.\n" +
+                                stress_table_source(table));
+}
+
 int usage()
 {
-    std::fputs("usage: dictgen --forms FILE [--text FILE]... [--festvox FILE] [--hand FILE] --out FILE\n", stderr);
+    std::fputs("usage: dictgen --forms FILE [--text FILE]... [--festvox FILE] [--hand FILE] --out FILE "
+               "[--stress-table FILE]\n",
+               stderr);
     return 2;
 }
 
@@ -270,7 +352,7 @@ int usage()
 
 int main(int argc, char** argv)
 {
-    std::string forms_name, festvox_name, hand_name, out_name;
+    std::string forms_name, festvox_name, hand_name, out_name, stress_table_name;
     std::vector<std::string> text_names;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -282,6 +364,7 @@ int main(int argc, char** argv)
         else if (a == "--festvox") festvox_name = v;
         else if (a == "--hand") hand_name = v;
         else if (a == "--out") out_name = v;
+        else if (a == "--stress-table") stress_table_name = v;
         else return usage();
     }
     if (forms_name.empty() || out_name.empty())
@@ -398,10 +481,12 @@ int main(int argc, char** argv)
     // than espeak-ng get entries of their own, before any stem.
     std::vector<std::string> checked;
     std::vector<std::string> expected;
+    std::vector<long long> seen_of;
     for (const WordData& d : words)
         if (d.seen > 0) {
             checked.push_back(d.word);
             expected.push_back(d.spelling.ok ? d.spelling.joined() : d.word);
+            seen_of.push_back(d.seen);
         }
     std::size_t fixed = 0;
     for (int round = 0; round < 2; ++round) {
@@ -416,7 +501,7 @@ int main(int argc, char** argv)
         }
         std::size_t wrong = 0;
         for (std::size_t i = 0; i < checked.size(); ++i)
-            if (said[i] != expected[i]) {
+            if (said_wrongly(said[i], expected[i], seen_of[i])) {
                 ++wrong;
                 if (round == 0 && keys.insert(checked[i] + "*").second) {
                     entries.push_back(whole_word_entry(checked[i], expected[i]));
@@ -435,5 +520,9 @@ int main(int argc, char** argv)
                  "%zu stems, %zu endings, %zu word starts, %zu fixed after the check\n",
                  words.size(), checked.size(), unspelled, entries.size(), stats.whole_words + fixed,
                  stats.stems, stats.endings, stats.word_starts, fixed);
+    if (!stress_table_name.empty() && !write_stress_table(words, out_name, stress_table_name)) {
+        std::fprintf(stderr, "dictgen: the stress table %s cannot be made\n", stress_table_name.c_str());
+        return 1;
+    }
     return 0;
 }

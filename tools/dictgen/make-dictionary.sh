@@ -5,6 +5,8 @@
 # kept where the generated ones leave their keys free. Kept for measuring and
 # never read: every 10th fortunes-ru file (fortunes.sh names them) and the
 # festvox-ru sentences whose number ends in 0.
+# Beside OUTPUT it leaves stress_endings.inc, the stress rule's ending table
+# learned with it (src/slogi/ keeps a copy; see tools/CMakeLists.txt).
 # Usage: make-dictionary.sh DICTGEN HAND_DICTIONARY OUTPUT
 set -euo pipefail
 dictgen=$1
@@ -28,5 +30,7 @@ source "$(dirname "$0")/fortunes.sh"
 fortunes_ranking_text > "$work/fortunes.txt"
 find "$man" -name '*.gz' | LC_ALL=C sort | xargs zcat -f > "$work/man.txt"
 "$dictgen" --forms "$work/forms.txt" --text "$work/fortunes.txt" --text "$work/man.txt" \
-    --festvox "$festvox" --hand "$hand" --out "$work/replace.txt" >/dev/null
+    --festvox "$festvox" --hand "$hand" --out "$work/replace.txt" \
+    --stress-table "$work/stress_endings.inc" >/dev/null
+mv "$work/stress_endings.inc" "$(dirname "$out")/stress_endings.inc"
 mv "$work/replace.txt" "$out"

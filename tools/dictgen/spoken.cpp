@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "common/format_text.h"
 #include "letters.h"
 
 namespace {
@@ -211,12 +212,15 @@ const PhonemeName* name_at(const std::string& ph, std::size_t i, std::size_t& le
 std::vector<Sound> parse_phonemes(const std::string& ph)
 {
     std::vector<Sound> out;
+    bool stress_next = false;  // a primary stress mark stood before the next vowel
     for (std::size_t i = 0; i < ph.size();) {
         std::size_t length = 0;
         const PhonemeName* p = name_at(ph, i, length);
         if (p == nullptr && is_ascii_letter(ph[i])) {
             length = 1;  // a single-letter consonant
         } else if (p == nullptr || !p->sound) {
+            if (p == nullptr && ph[i] == '\'')
+                stress_next = true;
             i += std::max<std::size_t>(length, 1);
             continue;
         }
@@ -232,6 +236,10 @@ std::vector<Sound> parse_phonemes(const std::string& ph)
             Sound s;
             s.kind = p->syllabic ? Sound::VOWEL : Sound::SCHWA_INSERT;
             s.vowel_class = p->vowel_class;
+            if (s.kind == Sound::VOWEL) {
+                s.stressed = stress_next;
+                stress_next = false;
+            }
             out.push_back(s);
             continue;
         }
@@ -276,6 +284,12 @@ std::string letter_vowel_classes(const std::string& word)
         if (const char cls = vowel_letter_class(static_cast<unsigned char>(ch)))
             out += cls;
     return out;
+}
+
+std::string without_stress(std::string spelled)
+{
+    std::erase(spelled, static_cast<char>(STRESS_MARK));
+    return spelled;
 }
 
 std::string Spelling::joined() const
@@ -333,6 +347,7 @@ Spelling spoken_spelling(const std::string& word, const std::string& phonemes)
         }
     }
 
+    const bool marked = letter_vowel_classes(word).size() >= 2;
     result.piece.assign(n, std::string());
     unsigned char before = 0;  // the last letter spelled
     for (std::size_t i = 0; i < n; ++i) {
@@ -355,6 +370,9 @@ Spelling spoken_spelling(const std::string& word, const std::string& phonemes)
         }
         if (!piece.empty())
             before = static_cast<unsigned char>(piece.back());
+        if (marked && paired[i] >= 0 && sounds[static_cast<std::size_t>(paired[i])].stressed &&
+            sounds[static_cast<std::size_t>(paired[i])].kind == Sound::VOWEL && !piece.empty())
+            piece += static_cast<char>(STRESS_MARK);
     }
     const std::string spelled = result.joined();
     result.ok = !spelled.empty() && letter_vowel_classes(spelled) == phoneme_vowel_classes(phonemes);

@@ -13,6 +13,7 @@ struct Sound {
     char vowel_class = 0;  // a o u e i y, for a vowel
     std::string symbol;    // the consonant's symbol without its softness mark ("ts", "S", "j")
     bool soft = false;
+    bool stressed = false;  // the vowel after espeak-ng's primary stress mark "'"
 };
 
 // The sounds of a phoneme string as espeak_TextToPhonemes writes it in its
@@ -32,12 +33,18 @@ std::string letter_vowel_classes(const std::string& word);
 // A word's spoken spelling, split by its written letters: piece[i] is what
 // letter i becomes (empty for a silent letter). ok is false when the sounds
 // do not fit the letters well enough to trust (abbreviations, foreign
-// spellings) or the spelling would not carry espeak-ng's vowels.
+// spellings) or the spelling would not carry espeak-ng's vowels. In a word
+// of two or more syllables the stressed vowel's piece ends with the stress
+// mark (STRESS_MARK); a word of one syllable carries none, its stress being
+// the reader's to judge from the words around it.
 struct Spelling {
     bool ok = false;
     std::vector<std::string> piece;
     std::string joined() const;
 };
+
+// The letters of a spelling without its stress mark.
+std::string without_stress(std::string spelled);
 
 // word: small code page 1251 letters; phonemes: espeak-ng's for the word said alone.
 Spelling spoken_spelling(const std::string& word, const std::string& phonemes);

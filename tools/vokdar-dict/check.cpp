@@ -194,6 +194,39 @@ void report_lost_characters(Check& c, TextFile& raw, const DictLine& line)
     }
 }
 
+// The stress mark: in the replacement only, right after the vowel it
+// stresses (or a "*" that takes one), at most one a word.
+void check_stress_marks(Check& c, const DictLine& line)
+{
+    for (std::size_t i = 0; i < line.key.length; ++i)
+        if (is_stress_mark(line.key.bytes[i])) {
+            begin(c, line.number);
+            std::fputs("the key holds a stress mark: it belongs after a vowel of the replacement, and no key "
+                       "with it matches a word\n",
+                       c.out);
+            break;
+        }
+    const EntryText& r = line.replacement;
+    bool marked = false;  // the word of the replacement has its mark
+    for (std::size_t i = 0; i < r.length; ++i) {
+        const unsigned char b = r.bytes[i];
+        if (is_delimiter(b) || b == '+' || b == '1') {
+            marked = false;
+            continue;
+        }
+        if (!is_stress_mark(b))
+            continue;
+        const bool after_vowel = i > 0 && (is_vowel(r.bytes[i - 1]) || r.bytes[i - 1] == CAPTURE_BYTE);
+        if (!after_vowel || marked) {
+            begin(c, line.number);
+            std::fputs(!after_vowel ? "a stress mark not right after a vowel in the replacement: it is ignored\n"
+                                    : "two stress marks in one word of the replacement: the second is ignored\n",
+                       c.out);
+        }
+        marked = marked || after_vowel;
+    }
+}
+
 void check_entry(Check& c, const DictFile& dict, TextFile& scan, const DictLine& line)
 {
     if (line.first == TAB) {
@@ -243,6 +276,7 @@ void check_entry(Check& c, const DictFile& dict, TextFile& scan, const DictLine&
         std::fprintf(c.out, "the replacement has %zu \"*\" but the key only %zu: the extra ones yield nothing\n",
                      replacement_stars, key_stars);
     }
+    check_stress_marks(c, line);
     if (!reachable)
         return;
     bool same_key = false;

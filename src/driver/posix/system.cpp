@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cerrno>
+#include <thread>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -143,6 +144,10 @@ namespace {
 // Below this the old file is emptied at once anyway.
 constexpr off_t SET_ASIDE_BYTES = off_t{16} << 20;
 int set_aside_fd = -1;
+// Frees the old file's blocks beside the new speech: emptied, its pages
+// still to be written go unwritten (closing a file of no name would first
+// write them).
+std::thread freeing;
 }  // namespace
 
 void set_aside_old_file(const char* name)
@@ -157,7 +162,7 @@ void set_aside_old_file(const char* name)
     umask(mask);
     if ((st.st_mode & 07777) != (0666 & ~mask))
         return;
-    const int fd = open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = open(name, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return;
     struct stat held;
@@ -178,8 +183,22 @@ void restore_set_aside(const char* name)
     release_set_aside();
 }
 
+void free_set_aside()
+{
+    if (set_aside_fd < 0 || freeing.joinable())
+        return;
+    const int fd = set_aside_fd;
+    freeing = std::thread([fd] {
+        if (ftruncate(fd, 0) != 0) {
+            // Freed when it is closed, then.
+        }
+    });
+}
+
 void release_set_aside()
 {
+    if (freeing.joinable())
+        freeing.join();
     if (set_aside_fd >= 0)
         close(set_aside_fd);
     set_aside_fd = -1;

@@ -181,4 +181,5 @@ const char* const* fallback_players()
 // Emptying a file is no slower than deleting it here.
 void set_aside_old_file(const char*) {}
 void restore_set_aside(const char*) {}
+void free_set_aside() {}
 void release_set_aside() {}
