@@ -65,7 +65,8 @@ fi
 step "configuring the Windows build in $win" \
     cmake -S "$root" -B "$win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOKDAR_WERROR=ON -DVOKDAR_BENCH=OFF \
-    -DVOKDAR_TESTS="$([ "$run_tests" = yes ] && echo ON || echo OFF)" -DVOKDAR_LINUX_BUILD="$linux"
+    -DVOKDAR_TESTS="$([ "$run_tests" = yes ] && echo ON || echo OFF)" -DVOKDAR_LINUX_BUILD="$linux" \
+    -DVOKDAR_TABLES_FROM="$linux"
 step "building vokdar.exe and vokdar-dict.exe" cmake --build "$win" -j"$jobs" --target vokdar vokdar-dict
 
 echo "=== Package: $win/vokdar-windows.zip"

@@ -24,10 +24,13 @@ for b in "${builds[@]}"; do
     echo "=== $variant ($type${cxx:+, $cxx}, sanitizers $sanitize)"
     # Every build after the plain one takes the dictionary that build generated:
     # the same bytes, without generating them again.
-    dictionary=""
+    # So are the first stage's generated word tables.
+    dictionary="" tables=""
     [ "$variant" != build ] && [ -s "$root/build/replace.txt" ] && dictionary="$root/build/replace.txt"
+    [ "$variant" != build ] && [ -d "$root/build/src/firstread" ] && tables="$root/build"
     CXX="${cxx:-${CXX:-}}" cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE="$type" \
-        -DVOKDAR_SANITIZE="$sanitize" -DVOKDAR_WERROR=ON -DVOKDAR_DICTIONARY="$dictionary"
+        -DVOKDAR_SANITIZE="$sanitize" -DVOKDAR_WERROR=ON -DVOKDAR_DICTIONARY="$dictionary" \
+        -DVOKDAR_TABLES_FROM="$tables"
     cmake --build "$dir" -j"$jobs"
     (cd "$dir" && ctest --output-on-failure -j"$jobs") || status=1
 done

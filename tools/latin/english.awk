@@ -56,14 +56,19 @@ BEGIN {
     word = tolower($1)
     n = length(word)
     ph = $2
-    gsub(/[%=_;!|']/, "", ph)
-    # Split the phonemes into tokens; SECONDARY[k]: a secondary stress mark
-    # stood before token k.
+    gsub(/[%=_;!|]/, "", ph)
+    # Split the phonemes into tokens; SECONDARY[k], PRIMARY[k]: a secondary or
+    # primary stress mark stood before token k.
     k = 0
     mark = 0
     for (i = 1; i <= length(ph);) {
         if (substr(ph, i, 1) == ",") {
             mark = 1
+            ++i
+            continue
+        }
+        if (substr(ph, i, 1) == "'") {
+            mark = 2
             ++i
             continue
         }
@@ -73,7 +78,8 @@ BEGIN {
         if (t == "")
             t = substr(ph, i, 1)
         T[++k] = t
-        SECONDARY[k] = mark
+        SECONDARY[k] = (mark == 1)
+        PRIMARY[k] = (mark == 2)
         mark = 0
         i += length(t)
     }
@@ -95,7 +101,7 @@ BEGIN {
             else if (t == "V") r = "a"
             else if (t == "E" || t == "E2" || t == "E#" || t == "e") r = "E"
             else if (t == "e@") r = "Er"
-            else if ((t == "I2" || t == "I#") && c == "e") r = "E"   # telegram, packages
+            else if ((t == "I" || t == "I2" || t == "I#") && c == "e" && !PRIMARY[i]) r = "E"   # telegram, marketing
             else if (t == "I" || t == "I2" || t == "I#" || t == "i" || t == "i:") r = "i"
             else if (t == "I@" || t == "i@3") r = "ir"
             else if (t == "u:" && substr(word, sp - 1, 2) == "ew" && prev_cons_soft()) r = "'U"   # new, news: нью

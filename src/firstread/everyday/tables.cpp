@@ -190,7 +190,8 @@ const WordPair LATIN_WORDS[] = {
     {"asus", W("асус")},      {"acer", W("асер")},         {"philips", W("филипс")},    {"toyota", W("тойота")},
     {"volkswagen", W("фольксваген")}, {"mercedes", W("мерседес")}, {"renault", W("рено")}, {"peugeot", W("пежо")},
     {"hyundai", W("хендай")}, {"kia", W("киа")},           {"tiktok", W("тикток")},     {"instagram", W("инстаграм")},
-    {"pack", W("пак")},       {"nike", W("найк")},        {"starbucks", W("старбакс")},
+    {"pack", W("пак")},       {"nike", W("найк")},        {"starbucks", W("старбакс")}, {"english", W("инглиш")},
+    {"russian", W("рашн")},   {"american", W("американ")}, {"british", W("бритиш")},
     {nullptr, nullptr},
 };
 
