@@ -2,8 +2,11 @@
 # Measures the README's figures of the bundled sample and draws its pictures
 # again with the build's vokdar, voices and dictionary, so that they are never
 # written by hand: the sample's length of speech (written into README.md), the
-# spectrogram of its first eight seconds (docs/sample-speech.png), and one
-# sentence in each voice (docs/natural-voice.png, docs/robot-voice.png).
+# spectrogram of its first eight seconds (docs/sample-speech.png), one
+# sentence in each voice (docs/natural-voice.png, docs/robot-voice.png), and
+# a statement and a question with their pitch in the natural voice cut with
+# its intonation table (docs/question-statement.png; needs praat and the
+# corpus, VOKDAR_CORPUS as bench/corpus.sh).
 #   sh tools/readme-figures.sh [BUILD_DIR]     (default: build)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,13 +17,14 @@ done
 work=$(mktemp -d "${TMPDIR:-/tmp}/vokdar-figures-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-# speak VOICE TEXT_FILE: rech.wav of the text in the voice, default settings.
+# speak VOICE TEXT_FILE [VOICE_DIR]: rech.wav of the text in the voice (the
+# build's, or the one in VOICE_DIR), default settings.
 speak() {
     rm -rf "$work/run"
     mkdir "$work/run"
     cp "$2" "$work/run/in.txt"
     ln -s "$build/replace.txt" "$work/run/replace.txt"
-    ln -s "$build/$1" "$work/run/$1"
+    ln -s "${3:-$build/$1}" "$work/run/$1"
     printf '100\r\n3.000000\r\n10.000000\r\n%s\r\n' "$1" > "$work/run/vokdar.cfg"
     (cd "$work/run" && XDG_CONFIG_HOME="$work/none" "$build/vokdar" in.txt < /dev/null > out.txt 2>&1) ||
         { cat "$work/run/out.txt"; echo "readme-figures.sh: vokdar failed on $2" >&2; exit 1; }
@@ -43,3 +47,19 @@ for pair in torvy:natural robot:robot; do
     sox "$work/run/rech.wav" -n spectrogram -o "$root/docs/${pair#*:}-voice.png" -x 800 -y 257
     echo "$voice: $(soxi -D "$work/run/rech.wav" | awk '{ printf "%.2f", $1 }') seconds for the sentence"
 done
+
+corpus="${VOKDAR_CORPUS:-/usr/share/festival/voices/russian/msu_ru_nsh_clunits}"
+if command -v praat > /dev/null && [ -s "$corpus/etc/txt.done.data" ]; then
+    "$build/tools/voicegen" --corpus "$corpus" --intonation "$work/intoned" > /dev/null
+    printf 'Он вернулся домой вечером.\n' > "$work/statement.txt"
+    printf 'Он вернулся домой вечером?\n' > "$work/question.txt"
+    for kind in statement question; do
+        speak intoned "$work/$kind.txt" "$work/intoned"
+        cp "$work/run/rech.wav" "$work/$kind.wav"
+    done
+    praat --run "$root/tools/pitch-figure.praat" "$work/statement.wav" "$work/question.wav" \
+        "Он вернулся домой вечером." "Он вернулся домой вечером?" "$root/docs/question-statement.png"
+    echo "docs/question-statement.png: a statement and a question in the voice with its intonation"
+else
+    echo "readme-figures.sh: no praat or no corpus; docs/question-statement.png not drawn" >&2
+fi

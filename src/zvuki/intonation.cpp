@@ -272,6 +272,16 @@ std::size_t period_after(const std::uint32_t* marks, std::size_t count, std::siz
     return d <= PSOLA_LONGEST_PERIOD ? d : 0;
 }
 
+// Half a Hann window, from its middle (1) to its end (0), in HALF_STEPS steps.
+constexpr long HALF_STEPS = 1024;
+const std::array<float, HALF_STEPS + 1> HALF_WINDOW = [] {
+    std::array<float, HALF_STEPS + 1> w{};
+    for (long k = 0; k <= HALF_STEPS; ++k)
+        w[static_cast<std::size_t>(k)] =
+            static_cast<float>(0.5 + 0.5 * std::cos(std::numbers::pi * static_cast<double>(k) / HALF_STEPS));
+    return w;
+}();
+
 // Adds in[c - left, c + right] under a window rising over left and falling
 // over right, centred at out position o.
 void add_grain(const std::int16_t* in, std::size_t n, long c, long left, long right, long o, std::size_t m,
@@ -282,8 +292,8 @@ void add_grain(const std::int16_t* in, std::size_t n, long c, long left, long ri
         const long t = o + j;
         if (i < 0 || i >= static_cast<long>(n) || t < 0 || t >= static_cast<long>(m))
             continue;
-        const double span = static_cast<double>(j < 0 ? left : right);
-        const auto w = static_cast<float>(0.5 + 0.5 * std::cos(std::numbers::pi * static_cast<double>(j) / span));
+        const long span = j < 0 ? left : right;
+        const float w = HALF_WINDOW[static_cast<std::size_t>((j < 0 ? -j : j) * HALF_STEPS / span)];
         b.sum[static_cast<std::size_t>(t)] += w * static_cast<float>(in[i]);
         b.weight[static_cast<std::size_t>(t)] += w;
     }
