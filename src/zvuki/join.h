@@ -39,13 +39,18 @@ constexpr int TAIL_SAMPLES = 8192;
 // silence before a voiceless stop; pause, the speaker's pause between phrases;
 // stretch, the length the recordings are stretched to at speed 100, in
 // percent (100: as recorded), which the speed setting then divides by the
-// pace it asks for (see rhythm_stretch).
+// pace it asks for (see rhythm_stretch); stressed and unstressed, the
+// lengths in percent of a syllable carrying the stress mark and of one with a
+// vowel but no mark, on top of stretch (100 and 100: stress changes nothing;
+// voicegen chooses them so that a phrase keeps its length).
 // crossfade 0: the voice has none, and is joined by the original rules.
 struct Rhythm {
     int crossfade = 0;
     int closure = 0;
     int pause = 0;
     int stretch = 100;
+    int stressed = 100;
+    int unstressed = 100;
 };
 // The pace of speech the speed setting asks for, as a multiple of the
 // speaker's: speed 1 to 50 half of it, 50 to 100 in proportion (speed / 100),

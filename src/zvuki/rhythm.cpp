@@ -62,6 +62,10 @@ bool read_rhythm(const char* path, Rhythm& r)
                 got.pause = static_cast<int>(value);
             else if (std::strcmp(name, "stretch") == 0 && value >= STRETCH_LEAST && value <= STRETCH_MOST)
                 got.stretch = static_cast<int>(value);
+            else if (std::strcmp(name, "stressed") == 0 && value >= STRETCH_LEAST && value <= STRETCH_MOST)
+                got.stressed = static_cast<int>(value);
+            else if (std::strcmp(name, "unstressed") == 0 && value >= STRETCH_LEAST && value <= STRETCH_MOST)
+                got.unstressed = static_cast<int>(value);
         }
         if (c == TEXT_EOF)
             break;

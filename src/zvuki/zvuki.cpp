@@ -21,9 +21,14 @@
 // their names with STRETCHED_MARK in front, so that they are made once (for
 // one stretch: a run at another speed makes its own copies, not kept) and
 // kept at their loudnesses like any other.
-constexpr char STRETCHED_MARK = '>';
+// Stressed and unstressed syllables have copies of their own, under their
+// own marks.
+enum class Stress { none, stressed, unstressed };
+constexpr std::array<char, 3> STRETCHED_MARK = {'>', '+', '-'};
 struct StretchStore {
     double factor = 1.0;       // of this run; 1: no stretching
+    // The lengths of stressed and unstressed syllables against the others.
+    std::array<double, 3> stress = {1.0, 1.0, 1.0};
     double kept_factor = 0.0;  // of the copies in the store; 0: none yet
     StretchBuffers work;
     std::array<std::int16_t, STRETCH_MOST_IN> in;
@@ -199,14 +204,18 @@ bool load_source(Voice& v, std::size_t& n)
 // The source's recording replaced by its copy stretched to the run's pace:
 // the one made before, or one made now (and kept when there is room). A
 // recording too long or too short to stretch is sounded as it is.
-void stretch_source(Voice& v)
+void stretch_source(Voice& v, Stress stress)
 {
     SampleSource& src = v.source;
     StretchStore& st = v.stretched;
     VoiceStore& store = v.store;
+    const auto k = static_cast<std::size_t>(stress);
+    const double factor = st.factor * st.stress[k];
+    if (std::fabs(factor - 1.0) <= STRETCH_UNNOTICED)
+        return;
     const bool keep = st.kept_factor == 0.0 || st.kept_factor == st.factor;
     std::array<char, RECORDING_NAME_BYTES + 1> name{};
-    name[0] = STRETCHED_MARK;
+    name[0] = STRETCHED_MARK[k];
     std::strncpy(name.data() + 1, src.name, RECORDING_NAME_BYTES - 1);
     KeptRecording* copy = nullptr;
     if (src.kept != nullptr && keep) {
@@ -221,7 +230,7 @@ void stretch_source(Voice& v)
     std::size_t n = 0;
     if (!load_source(v, n))
         return;
-    const std::size_t m = stretch(st.in.data(), n, st.factor, st.out.data(), st.work);
+    const std::size_t m = stretch(st.in.data(), n, factor, st.out.data(), st.work);
     if (m == 0)
         return;
     unsigned char* to = st.bytes.data();
@@ -353,8 +362,14 @@ Sound sound_syllable(Run& r)
     if (opened != Sound::sounded)
         return opened;
     const bool intoned = v.intoned && f0_from > 0 && intone_source(v, f0_from, f0_to);
-    if (!intoned && v.stretched.factor != 1.0)
-        stretch_source(v);
+    if (!intoned) {
+        Stress stress = Stress::none;
+        if (std::strchr(cur.text.data(), static_cast<char>(STRESS_MARK)) != nullptr)
+            stress = Stress::stressed;
+        else if (has_vowel(text.data()))
+            stress = Stress::unstressed;
+        stretch_source(v, stress);
+    }
     if (r.silence_due > 0) {
         put_silence(v.out, r.silence_due);
         r.silence_due = 0;
@@ -563,6 +578,7 @@ ZvukiResult Zvuki(TextFile& slogi, Voice& voice, const SoundSettings& settings, 
     join_start(voice.join, settings);
     // In the everyday reading a voice may bring its own rhythm.
     voice.stretched.factor = 1.0;
+    voice.stretched.stress = {1.0, 1.0, 1.0};
     voice.phrase.planned = false;
     voice.intoned = false;
     if (settings.reading == READING_EVERYDAY && voice.rhythm.crossfade > 0) {
@@ -571,6 +587,7 @@ ZvukiResult Zvuki(TextFile& slogi, Voice& voice, const SoundSettings& settings, 
         const double factor = rhythm_stretch(voice.rhythm, voice.join.speed);
         if (std::fabs(factor - 1.0) > STRETCH_UNNOTICED)
             voice.stretched.factor = factor;
+        voice.stretched.stress = {1.0, voice.rhythm.stressed / 100.0, voice.rhythm.unstressed / 100.0};
     }
     writer_start(voice.out, sink);
     if (!settings.trim)

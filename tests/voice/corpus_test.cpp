@@ -403,15 +403,32 @@ TEST(Rhythm, PhrasePauseIsTheMedianPauseInsideSentences)
     };
     EXPECT_NEAR(phrase_pause(corpus), 0.3, 1e-9);
 
+    // Stress: "aa" stressed, "a" not; consonants and pauses do not count.
+    EXPECT_EQ(stress_timing({}).ratio, 1.0);
+    EXPECT_EQ(stress_timing({sentence({{"a", 0.1}, {"m", 0.3}})}).share, 0.0);
+    const StressTiming t = stress_timing({sentence({{"pau", 1.0}, {"aa", 0.15}, {"m", 0.05}, {"a", 0.05}, {"oo", 0.15}, {"o", 0.1}}),
+                                          sentence({{"ii", 0.2}, {"i", 0.1}, {"y", 0.1}})});
+    EXPECT_NEAR(t.ratio, 1.5, 1e-9);
+    EXPECT_NEAR(t.share, 3.0 / 7, 1e-9);
+    int stressed = 0, unstressed = 0;
+    stress_lengths({1.44, 0.5}, stressed, unstressed);
+    EXPECT_EQ(stressed, 109);    // 1.2 / 1.1
+    EXPECT_EQ(unstressed, 91);   // a phrase of one stressed and one unstressed keeps its length
+    stress_lengths({}, stressed, unstressed);
+    EXPECT_EQ(stressed, 100);
+    EXPECT_EQ(unstressed, 100);
+
     harness::TempDir dir;
-    ASSERT_TRUE(write_rhythm(dir.path().c_str(), 221, 1103, 6615, 125));
+    ASSERT_TRUE(write_rhythm(dir.path().c_str(), Rhythm{221, 1103, 6615, 125, 130, 88}));
     Rhythm r;
     ASSERT_TRUE(read_rhythm(dir.file("prosody.txt").c_str(), r));
     EXPECT_EQ(r.crossfade, 221);
     EXPECT_EQ(r.closure, 1103);
     EXPECT_EQ(r.pause, 6615);
     EXPECT_EQ(r.stretch, 125);
-    EXPECT_FALSE(write_rhythm(dir.file("missing/dir").c_str(), 1, 1, 1, 100));
+    EXPECT_EQ(r.stressed, 130);
+    EXPECT_EQ(r.unstressed, 88);
+    EXPECT_FALSE(write_rhythm(dir.file("missing/dir").c_str(), Rhythm{1, 1, 1, 100, 100, 100}));
 }
 
 

@@ -126,6 +126,12 @@ TEST_F(RhythmTest, ReadsTheRhythmFileAndRefusesWhatItCannotUse)
         {"crossfade 220 closure 5\n", true, 220, 0},
         {"crossfade\n220\n", false, 0, 0},
     };
+    // The stress lengths: read within the stretch's bounds, 100 otherwise.
+    dir.write("r.txt", "crossfade 1\nstressed 140\nunstressed 49\n");
+    Rhythm stress;
+    ASSERT_TRUE(read_rhythm(dir.file("r.txt").c_str(), stress));
+    EXPECT_EQ(stress.stressed, 140);
+    EXPECT_EQ(stress.unstressed, 100);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
         dir.write("r.txt", row.text);
@@ -202,6 +208,33 @@ TEST_F(RhythmTest, RecordingsSoundAtTheVoicesPace)
     Settings.speed = 100;
     dir.write("v/prosody.txt", std::string(RHYTHM) + "stretch 100\n");
     EXPECT_EQ(run_text("ма.`").samples.size(), 998u + 4000u + 14998u);
+}
+
+TEST_F(RhythmTest, StressedSyllablesLongerUnstressedShorter)
+{
+    voice("ma.pcm", pulses(4000, 200));
+    dir.write("v/prosody.txt", std::string(RHYTHM) + "stressed 150\nunstressed 80\n");
+    const std::string stressed = harness::cp1251("ма") + "\xB4" + ".`";
+    StageRun r = run(stressed);
+    ASSERT_EQ(r.samples.size(), 998u + 6000u + 14998u);
+    EXPECT_NEAR(period_of(r.samples, 998 + 600, 998 + 5400, 100, 400), 200, 2);
+    EXPECT_EQ(run_text("ма.`").samples.size(), 998u + 3200u + 14998u);
+    // On top of the pace: speed 150 halves both (and shortens the pause).
+    Settings.speed = 150;
+    EXPECT_EQ(run(stressed).samples.size(), 998u + 3000u + 9998u);
+    EXPECT_EQ(run_text("ма.`").samples.size(), 998u + 1600u + 9998u);
+    // Copies of one recording at both lengths are kept apart in the store.
+    EXPECT_EQ(run(stressed).samples.size(), 998u + 3000u + 9998u);
+    Settings.speed = 100;
+    // Without the keys, or in the original reading, stress changes nothing.
+    dir.write("v/prosody.txt", RHYTHM);
+    EXPECT_EQ(run(stressed).samples.size(), 998u + 4000u + 14998u);
+    EXPECT_EQ(run(stressed).samples, run_text("ма.`").samples);
+    dir.write("v/prosody.txt", std::string(RHYTHM) + "stressed 150\nunstressed 80\n");
+    Settings.reading = READING_ORIGINAL;
+    const Samples original = run(stressed).samples;
+    std::filesystem::remove(dir.file("v/prosody.txt"));
+    EXPECT_EQ(original, run(stressed).samples);
 }
 
 }  // namespace

@@ -185,6 +185,42 @@ double phrase_pause(const std::vector<Sentence>& sentences)
     return pauses[pauses.size() / 2];
 }
 
+StressTiming stress_timing(const std::vector<Sentence>& sentences)
+{
+    std::vector<double> stressed, unstressed;
+    for (const Sentence& s : sentences)
+        for (const Phone& p : s.phone) {
+            const char* n = p.name.data();
+            if (std::strchr("aoeiuy", n[0]) == nullptr || n[0] == '\0')
+                continue;
+            if (n[1] == '\0')
+                unstressed.push_back(p.end - p.start);
+            else if (n[1] == n[0] && n[2] == '\0')
+                stressed.push_back(p.end - p.start);
+        }
+    StressTiming t;
+    if (stressed.empty() || unstressed.empty())
+        return t;
+    const auto median = [](std::vector<double>& v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    const double u = median(unstressed);
+    if (u <= 0)
+        return t;
+    t.ratio = median(stressed) / u;
+    t.share = double(stressed.size()) / double(stressed.size() + unstressed.size());
+    return t;
+}
+
+void stress_lengths(const StressTiming& t, int& stressed, int& unstressed)
+{
+    const double r = std::pow(std::max(t.ratio, 1e-3), STRESS_ADDED);
+    const double u = 1 / (t.share * r + 1 - t.share);
+    stressed = int(std::lround(100 * r * u));
+    unstressed = int(std::lround(100 * u));
+}
+
 bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSettings& settings)
 {
     std::vector<Sentence> sentences;
@@ -261,9 +297,11 @@ bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutS
         std::fprintf(stderr, "voicegen: cannot remove %s\n", table.c_str());
         return false;
     }
-    const auto samples = [](double seconds) { return long(std::lround(seconds * VOICE_RATE)); };
-    if (!write_rhythm(voice_dir, samples(RHYTHM_CROSSFADE), samples(RHYTHM_CLOSURE),
-                      samples(phrase_pause(sentences)), std::lround(RHYTHM_STRETCH * 100)))
+    const auto samples = [](double seconds) { return int(std::lround(seconds * VOICE_RATE)); };
+    Rhythm rhythm{samples(RHYTHM_CROSSFADE), samples(RHYTHM_CLOSURE), samples(phrase_pause(sentences)),
+                  int(std::lround(RHYTHM_STRETCH * 100))};
+    stress_lengths(stress_timing(sentences), rhythm.stressed, rhythm.unstressed);
+    if (!write_rhythm(voice_dir, rhythm))
         return false;
     std::printf("voicegen: %zu recordings cut from %zu sentences of %s into %s\n", tokens.count, sentences.size(),
                 corpus_dir, voice_dir);

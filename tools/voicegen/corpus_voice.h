@@ -37,6 +37,23 @@ constexpr double INTONATION_SCALE = 1.0;
 // The median length in seconds of the pauses ("pau") that stand between two
 // other phones of a sentence; 0 when there is none.
 double phrase_pause(const std::vector<Sentence>& sentences);
+// How the speaker's vowels differ in length by stress (the labels name a
+// stressed vowel twice: "aa"): the median stressed vowel length ÷ the median
+// unstressed one, and the share of vowels that are stressed; ratio 1 and
+// share 0 when either kind is missing.
+struct StressTiming {
+    double ratio = 1;
+    double share = 0;
+};
+StressTiming stress_timing(const std::vector<Sentence>& sentences);
+// The part of the speaker's stress ratio the sound stage adds by stretching,
+// as a power of it: the units, cut from stressed and unstressed places
+// alike, already carry the rest.
+constexpr double STRESS_ADDED = 0.5;
+// The lengths of stressed and unstressed syllables in percent, for the
+// sound stage: their ratio the speaker's to the power STRESS_ADDED, and a
+// phrase with the speaker's share of stressed vowels as long as before.
+void stress_lengths(const StressTiming& t, int& stressed, int& unstressed);
 
 // Cuts, resamples, trims, fades and levels one recording per token into
 // voice_dir, and writes the voice's rhythm and its recordings' pitch marks

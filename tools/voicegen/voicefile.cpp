@@ -50,13 +50,15 @@ bool write_voice_file(const char* dir, const char* name, const std::string& text
     return ok;
 }
 
-bool write_rhythm(const char* dir, long crossfade, long closure, long pause, long stretch)
+bool write_rhythm(const char* dir, const Rhythm& r)
 {
-    char text[256];
+    char text[384];
     std::snprintf(text, sizeof text,
                   "# The rhythm of this voice for the everyday reading, in samples at 22050 Hz.\n"
-                  "crossfade %ld\nclosure %ld\npause %ld\nstretch %ld\n",
-                  crossfade, closure, pause, stretch);
+                  "crossfade %d\nclosure %d\npause %d\nstretch %d\n"
+                  "# Lengths of stressed and unstressed syllables, in percent.\n"
+                  "stressed %d\nunstressed %d\n",
+                  r.crossfade, r.closure, r.pause, r.stretch, r.stressed, r.unstressed);
     return write_voice_file(dir, RHYTHM_FILE, text);
 }
 

@@ -5,6 +5,7 @@
 
 #include "inventory.h"
 #include "shape.h"
+#include "zvuki/join.h"
 
 bool make_voice_dir(const char* dir);
 // dir/<file name of the token>: the samples as 16-bit little-endian.
@@ -13,4 +14,4 @@ bool write_recording(const char* dir, const Token& t, const Recording& r);
 bool write_voice_file(const char* dir, const char* name, const std::string& text);
 // dir/prosody.txt: the voice's rhythm for the sound stage, lengths in
 // samples, the stretch in percent.
-bool write_rhythm(const char* dir, long crossfade, long closure, long pause, long stretch);
+bool write_rhythm(const char* dir, const Rhythm& r);
