@@ -174,8 +174,10 @@ protected:
         voice("ma.pcm", pulses(4000, 200));
         dir.write("v/prosody.txt", "crossfade 300\nclosure 1000\npause 6000\nstretch 100\n");
         std::string marks = "ma.pcm";
-        for (const std::uint32_t m : marks_of(4000, 200))
-            marks += " " + std::to_string(m);
+        for (const std::uint32_t m : marks_of(4000, 200)) {
+            marks += ' ';
+            marks += std::to_string(m);
+        }
         dir.write("v/pitchmarks.txt", marks + "\n");
         // Statements fall to -600 cents at their nucleus and end, questions rise to +900 at their nucleus.
         dir.write("v/intonation.txt",

@@ -277,14 +277,18 @@ bool write_intonation(const char* dir, const IntonationTable& t)
                   "# sentence's mean, in the order\n#",
                   t.sentences);
     std::string text = line;
-    for (const char* name : INTONATION_CLASS_NAMES)
-        text += std::string(" ") + name;
+    for (const char* name : INTONATION_CLASS_NAMES) {
+        text += ' ';
+        text += name;
+    }
     std::snprintf(line, sizeof line, "\nbase %.1f\nscale %ld\n", t.base, t.scale);
     text += line;
     for (std::size_t k = 0; k < PHRASE_TYPES; ++k) {
         text += PHRASE_TYPE_NAMES[k];
-        for (std::size_t c = 0; c < INTONATION_CLASSES; ++c)
-            text += " " + std::to_string(std::lround(t.cents[k][c]));
+        for (std::size_t c = 0; c < INTONATION_CLASSES; ++c) {
+            text += ' ';
+            text += std::to_string(std::lround(t.cents[k][c]));
+        }
         text += "\n";
     }
     return write_voice_file(dir, INTONATION_FILE, text);
@@ -297,8 +301,12 @@ bool write_pitch_marks(const char* dir, const std::vector<MarkedName>& recording
         if (r.marks.empty())
             continue;
         text += r.name;
-        for (const std::uint32_t m : r.marks)
-            text += " " + std::to_string(m);
+        for (const std::uint32_t m : r.marks) {
+            // Appended in two steps: g++ 12 at -O3 warns (wrongly) of an
+            // overlapping copy in `" " + std::to_string(m)`.
+            text += ' ';
+            text += std::to_string(m);
+        }
         text += "\n";
     }
     return write_voice_file(dir, PITCH_MARK_FILE, text);
