@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 namespace {
@@ -23,18 +24,60 @@ const std::array<float, STRETCH_WINDOW> WINDOW = [] {
     return w;
 }();
 
-// How alike the window at b is to the one at a (both wholly inside the
-// input): their correlation over the energy of b's, so that a louder window
-// does not win for its loudness.
-double similarity(const std::int16_t* in, std::size_t a, std::size_t b)
+// The samples a similarity looks at: every CORRELATION_STEP-th of a window.
+constexpr std::size_t LOOKED_AT = STRETCH_WINDOW / CORRELATION_STEP;
+static_assert(STRETCH_WINDOW % CORRELATION_STEP == 0 && LOOKED_AT % 4 == 0);
+
+// The recording split by sample position modulo CORRELATION_STEP: phase p
+// holds in[p], in[p + 4], ..., so that the samples a similarity looks at lie
+// side by side, and the energy of any window is the difference of two
+// running sums.
+void split_phases(const std::int16_t* in, std::size_t n, StretchBuffers& b)
 {
-    double s = 0, e = 1.0;
-    for (std::size_t i = 0; i < STRETCH_WINDOW; i += CORRELATION_STEP) {
-        const double y = in[b + i];
-        s += static_cast<double>(in[a + i]) * y;
-        e += y * y;
+    for (std::size_t p = 0; p < CORRELATION_STEP; ++p) {
+        double* phase = b.phases.data() + p * STRETCH_PHASE;
+        double* energy = b.energy.data() + p * (STRETCH_PHASE + 1);
+        energy[0] = 0;
+        std::size_t j = 0;
+        for (std::size_t i = p; i < n; i += CORRELATION_STEP, ++j) {
+            phase[j] = in[i];
+            energy[j + 1] = energy[j] + phase[j] * phase[j];
+        }
     }
-    return s / std::sqrt(e);
+}
+
+// How alike the window at b is to the one at a (both wholly inside the
+// input): the correlation of every CORRELATION_STEP-th sample over the
+// energy of b's, so that a louder window does not win for its loudness.
+// Every product and sum is a whole number far below 2^53, so each is exact
+// in a double and the order of the additions changes nothing.
+double similarity(const StretchBuffers& b, std::size_t a, std::size_t c)
+{
+    const double* x = b.phases.data() + (a % CORRELATION_STEP) * STRETCH_PHASE + a / CORRELATION_STEP;
+    const double* y = b.phases.data() + (c % CORRELATION_STEP) * STRETCH_PHASE + c / CORRELATION_STEP;
+    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    for (std::size_t i = 0; i < LOOKED_AT; i += 4) {
+        s0 += x[i] * y[i];
+        s1 += x[i + 1] * y[i + 1];
+        s2 += x[i + 2] * y[i + 2];
+        s3 += x[i + 3] * y[i + 3];
+    }
+    const double* energy = b.energy.data() + (c % CORRELATION_STEP) * (STRETCH_PHASE + 1) + c / CORRELATION_STEP;
+    const double e = 1.0 + (energy[LOOKED_AT] - energy[0]);
+    return ((s0 + s1) + (s2 + s3)) / std::sqrt(e);
+}
+
+// A sample's value from the sum of the windows laid over it: rounded half
+// away from zero, as std::round does, without a library call per sample.
+float rounded(float v)
+{
+    const float whole = static_cast<float>(static_cast<std::int32_t>(v));  // |v| is far below 2^31
+    const float rest = v - whole;  // exact
+    if (rest >= 0.5f)
+        return whole + 1.0f;
+    if (rest <= -0.5f)
+        return whole - 1.0f;
+    return whole;
 }
 
 }  // namespace
@@ -52,6 +95,7 @@ std::size_t stretch(const std::int16_t* in, std::size_t n, double factor, std::i
     const std::size_t last = n - STRETCH_WINDOW;  // the last window's start in the input
     std::fill_n(b.sum.begin(), m + STRETCH_WINDOW, 0.0f);
     std::fill_n(b.weight.begin(), m + STRETCH_WINDOW, 0.0f);
+    split_phases(in, n, b);
     std::size_t prev = 0;
     for (std::size_t k = 0; k * HOP < m; ++k) {
         const std::size_t nominal =
@@ -63,7 +107,7 @@ std::size_t stretch(const std::int16_t* in, std::size_t n, double factor, std::i
             const std::size_t hi = std::min(last, nominal + STRETCH_TOLERANCE);
             double best = -1e300;
             for (std::size_t c = lo; c <= hi; ++c) {
-                const double s = similarity(in, natural, c);
+                const double s = similarity(b, natural, c);
                 if (s > best) {
                     best = s;
                     at = c;
@@ -78,7 +122,7 @@ std::size_t stretch(const std::int16_t* in, std::size_t n, double factor, std::i
         prev = at;
     }
     for (std::size_t i = 0; i < m; ++i) {
-        const float v = std::round(b.sum[i] / b.weight[i]);
+        const float v = rounded(b.sum[i] / b.weight[i]);
         out[i] = static_cast<std::int16_t>(std::clamp(v, -32768.0f, 32767.0f));
     }
     return m;

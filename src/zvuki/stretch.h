@@ -16,10 +16,15 @@ constexpr std::size_t STRETCH_TOLERANCE = 128;  // 5.8 ms: more than half the lo
 constexpr std::size_t STRETCH_MOST_IN = 88200;
 constexpr std::size_t STRETCH_MOST_OUT = 2 * STRETCH_MOST_IN;
 
-// What a stretch works in: fixed buffers for the longest result.
+// What a stretch works in: fixed buffers for the longest result, and the
+// recording taken apart for the search: every fourth sample from each of
+// the four first ones, and the running sums of their squares.
+constexpr std::size_t STRETCH_PHASE = STRETCH_MOST_IN / 4 + 1;
 struct StretchBuffers {
     std::array<float, STRETCH_MOST_OUT + STRETCH_WINDOW> sum;
     std::array<float, STRETCH_MOST_OUT + STRETCH_WINDOW> weight;
+    std::array<double, 4 * STRETCH_PHASE> phases;
+    std::array<double, 4 * (STRETCH_PHASE + 1)> energy;
 };
 
 // The output length for n input samples at factor (output ÷ input length).
