@@ -408,6 +408,13 @@ TextForm form_of_bytes(TextFile& f, long long* stray)
                 continue;
             if (got - i < UTF8_MAX_BYTES && got == block.size())
                 break;  // perhaps cut: read on first
+            // Most stray bytes show at once: no lead byte at all, or a lead
+            // not followed by a continuation byte (a code page 1251 text's
+            // letters side by side).
+            if (c < 0xC2 || c > 0xF4 || (i + 1 < got && (block[i + 1] & 0xC0) != 0x80)) {
+                ++*stray;
+                continue;
+            }
             std::uint32_t point = 0;
             const int length = utf8_sequence(block.data() + i, got - i, point);
             if (length == 0) {

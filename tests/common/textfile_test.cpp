@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/cp1251.h"
 #include "common/textfile.h"
 #include "harness.h"
 
@@ -96,6 +97,65 @@ TEST(TextFile, StrayShareCountsTheWholeText)
     // A code page 1251 text of megabytes, its one UTF-8 letter at the end.
     dir.write("in.txt", std::string(4 << 20, '\xE0') + "\xD0\xAF");
     EXPECT_EQ(text_input_form(dir.file("in.txt").c_str(), &stray), TextForm::cp1251);
+}
+
+// The stray bytes of a UTF-8 text counted one by one with the decoder: a byte
+// that starts no whole, well-formed sequence is one, and the next byte is
+// looked at afresh.
+long long strays_by_decoder(const std::string& s)
+{
+    long long strays = 0;
+    for (std::size_t i = 0; i < s.size();) {
+        if (static_cast<unsigned char>(s[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        Utf8Decoder d;
+        std::uint32_t out[2];
+        std::size_t j = i;
+        int got = 0;
+        while (got == 0 && j < s.size())
+            got = utf8_feed(d, static_cast<unsigned char>(s[j++]), out);
+        const bool whole = got == 1 && (out[0] != 0xFFFD || s.compare(i, 3, "\xEF\xBF\xBD") == 0);
+        if (whole) {
+            i = j;
+        } else {
+            ++strays;
+            ++i;
+        }
+    }
+    return strays;
+}
+
+// Texts of Cyrillic UTF-8 with bytes of every kind between: around the
+// bounds of lead and continuation bytes, cut sequences, overlong and
+// surrogate ones, code page 1251 letters side by side.
+TEST(TextFile, StrayBytesCountedAsTheDecoderSeesThem)
+{
+    std::mt19937 rng(23);
+    const std::vector<std::string> pieces = {
+        "\xD0\xAF", "\xD1\x8F", "a", "\x80", "\xBF", "\xC0\x80", "\xC1\xBF", "\xC2", "\xC2\x80", "\xDF\xBF",
+        "\xE0\x80\x80", "\xE0\xA0\x80", "\xED\xA0\x80", "\xEF\xBF\xBD", "\xEF\xBF", "\xF0\x90\x80\x80",
+        "\xF4\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80", "\xF8", "\xFF", "\xE0\xE1", "\xC3\xC3\xA9"};
+    TempDir dir;
+    int utf8_texts = 0;
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (int k = 0; k < 400; ++k)
+            text += rng() % 60 == 0 ? pieces[rng() % pieces.size()] : pieces[rng() % 2];
+        dir.write("in.txt", text);
+        long long stray = -1;
+        const TextForm form = text_input_form(dir.file("in.txt").c_str(), &stray);
+        const long long expected = strays_by_decoder(text);
+        // A text with too many of them is code page 1251, its count not kept.
+        if (form == TextForm::utf8) {
+            ++utf8_texts;
+            EXPECT_EQ(stray, expected) << round;
+        } else {
+            EXPECT_GT(expected * UTF8_STRAY_SHARE, 390) << round;
+        }
+    }
+    EXPECT_GT(utf8_texts, 150);
 }
 
 TEST(TextFile, SavedPositionRestoresExactly)
