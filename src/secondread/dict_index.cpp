@@ -1,6 +1,6 @@
 // The in-memory dictionary of one run: the scans for every first byte made at
 // once, in one pass of the reader that the pass would otherwise run for every
-// tail of every word.
+// tail of every word; the hashing only where a tail asks for it.
 #include "secondread/dict_index.h"
 
 #include <algorithm>
@@ -109,24 +109,7 @@ bool add_entry(DictIndex& ix, unsigned char first, const unsigned char* key_rest
     std::memcpy(key + 1, key_rest, key_length - 1);
     std::memcpy(key + key_length, replacement, replacement_length);
     ix.pool_used += key_length + replacement_length;
-    // The key's shape and hash while its bytes are at hand, for linking: the
-    // hash of shape_hash, taken in the same walk that finds the "*" bytes.
-    std::uint64_t stars = first == CAPTURE_BYTE ? 1U : 0U;
-    std::uint64_t h = hash_start(key_length, first);
-    for (std::size_t i = 1; i < key_length; ++i) {
-        if (key[i] == CAPTURE_BYTE)
-            stars |= std::uint64_t{1} << i;
-        else
-            h = hash_step(h, key[i]);
-    }
-    const std::size_t i = ix.entries_used - 1;
-    ix.entry_first[i] = first;
-    const IndexShape* shape = shape_with(ix, key_length, stars);
-    ix.entry_shaped[i] = shape != nullptr;
-    if (shape == nullptr)
-        ix.shapes_full = true;
-    else
-        ix.entry_hash[i] = h;
+    ix.entry_first[ix.entries_used - 1] = first;
     return true;
 }
 
@@ -176,6 +159,84 @@ bool read_line_in_buffer(DictIndex& ix, TextFile& dict, unsigned char first)
     if (!add_entry(ix, first, p, k + 1, match_mode, r, std::min(n, ENTRY_MAX_LENGTH), ok))
         ix.state[first] = TOO_BIG;
     return true;
+}
+
+// Sizes the chains for this many entries: twice as many slots, a power of
+// two, so that a small dictionary or a short text touches little memory.
+// The entries chained before are chained again.
+void size_chains(DictIndex& ix, std::size_t entries)
+{
+    std::size_t slots = 1024;
+    while (slots < 2 * entries)
+        slots *= 2;
+    ix.chain_mask = std::min(slots, INDEX_CHAINS) - 1;
+    std::fill_n(ix.chains.begin(), ix.chain_mask + 1, IndexChain{0, INDEX_NONE});
+}
+
+// Puts entry i into its chain, which stays in file order (the order of the
+// entries' numbers): mostly at its head, as entries are chained from the
+// last; after the entries of lower numbers where hashes of two first bytes
+// or lengths share a chain.
+void chain_entry(DictIndex& ix, std::size_t i)
+{
+    const std::uint64_t h = ix.entry_hash[i];
+    IndexChain& chain = chain_slot(ix, h);
+    if (chain.tag == 0) {
+        chain.tag = chain_tag(h);
+        chain.head = INDEX_NONE;
+    }
+    std::int32_t* link = &chain.head;
+    while (*link != INDEX_NONE && static_cast<std::size_t>(*link) < i)
+        link = &ix.entries[static_cast<std::size_t>(*link)].next_in_chain;
+    ix.entries[i].next_in_chain = *link;
+    *link = static_cast<std::int32_t>(i);
+}
+
+// Chains the entries of one first byte and key length: each key's shape and
+// hash, taken in one walk that finds its "*" bytes (the hash of shape_hash).
+void chain_entries(DictIndex& ix, unsigned char first, std::size_t length)
+{
+    ix.chained[first][length] = true;
+    std::size_t n = 0;
+    for (std::int32_t at = ix.first[first][length]; at != INDEX_NONE; at = ix.entries[static_cast<std::size_t>(at)].next) {
+        const auto i = static_cast<std::size_t>(at);
+        const unsigned char* key = index_key(ix, ix.entries[i]);
+        std::uint64_t stars = first == CAPTURE_BYTE ? 1U : 0U;
+        std::uint64_t h = hash_start(length, first);
+        for (std::size_t j = 1; j < length; ++j) {
+            if (key[j] == CAPTURE_BYTE)
+                stars |= std::uint64_t{1} << j;
+            else
+                h = hash_step(h, key[j]);
+        }
+        const IndexShape* shape = shape_with(ix, length, stars);
+        ix.entry_shaped[i] = shape != nullptr;
+        if (shape == nullptr) {
+            ix.shapes_full = true;  // then the lists are walked, and the chains no more
+            continue;
+        }
+        ix.entry_hash[i] = h;
+        ix.batch[n++] = at;
+    }
+    if (2 * (ix.chained_entries + n) > ix.chain_mask + 1 && ix.chain_mask + 1 < INDEX_CHAINS) {
+        size_chains(ix, ix.chained_entries + n);
+        // From the last, so that each chain is built in file order at its head.
+        for (std::size_t i = ix.entries_used; i-- > 0;) {
+            const IndexEntry& e = ix.entries[i];
+            const unsigned char f = ix.entry_first[i];
+            if (ix.chained[f][e.key_length] && ix.entry_shaped[i] && !(f == first && e.key_length == length))
+                chain_entry(ix, i);
+        }
+    }
+    ix.chained_entries += n;
+    // Each entry's chain slot is fetched a few entries ahead of its chaining:
+    // a large table is too large for the cache.
+    constexpr std::size_t AHEAD = 16;
+    for (std::size_t k = n; k-- > 0;) {
+        if (k >= AHEAD)
+            __builtin_prefetch(&ix.chains[chain_start(ix, ix.entry_hash[static_cast<std::size_t>(ix.batch[k - AHEAD])])]);
+        chain_entry(ix, static_cast<std::size_t>(ix.batch[k]));
+    }
 }
 
 // Reads the whole dictionary once, with the reader's own pieces, for every
@@ -229,34 +290,21 @@ void read_entries(DictIndex& ix)
             }
         }
     }
-    // Linked from the last to the first, so each list keeps the file's order.
-    std::size_t slots = 1024;
-    while (slots < 2 * ix.entries_used)
-        slots *= 2;
-    ix.chain_mask = std::min(slots, INDEX_CHAINS) - 1;
-    std::fill_n(ix.chains.begin(), ix.chain_mask + 1, IndexChain{});
-    // Each entry's chain slot is fetched a few entries ahead of its linking:
-    // the table is too large for the cache, and a large dictionary would
-    // otherwise wait on every slot.
-    constexpr std::size_t AHEAD = 16;
-    for (std::size_t i = ix.entries_used; i-- > 0;) {
-        if (i >= AHEAD)
-            __builtin_prefetch(&ix.chains[chain_start(ix, ix.entry_hash[i - AHEAD])]);
+    // The lists in the file's order, for the first bytes that fit.
+    for (std::size_t i = 0; i < ix.entries_used; ++i) {
         IndexEntry& e = ix.entries[i];
         const unsigned char first = ix.entry_first[i];
         if (ix.state[first] == TOO_BIG)
             continue;
         std::int32_t& head = ix.first[first][e.key_length];
-        e.next = head;
-        head = static_cast<std::int32_t>(i);
-        if (!ix.entry_shaped[i])
-            continue;
-        const std::uint64_t h = ix.entry_hash[i];
-        IndexChain& chain = chain_slot(ix, h);
-        chain.tag = chain_tag(h);
-        e.next_in_chain = chain.head;
-        chain.head = static_cast<std::int32_t>(i);
+        std::int32_t& tail = ix.last[first][e.key_length];
+        if (head == INDEX_NONE)
+            head = static_cast<std::int32_t>(i);
+        else
+            ix.entries[static_cast<std::size_t>(tail)].next = static_cast<std::int32_t>(i);
+        tail = static_cast<std::int32_t>(i);
     }
+    size_chains(ix, 0);
     for (std::uint8_t& st : ix.state)
         if (st != TOO_BIG)
             st = HELD;
@@ -270,6 +318,9 @@ void dict_index_start(DictIndex& ix, TextFile& dict)
     ix.state.fill(NOT_READ);
     for (auto& lengths : ix.first)
         lengths.fill(INDEX_NONE);
+    for (auto& lengths : ix.chained)
+        lengths.fill(false);
+    ix.chained_entries = 0;
     ix.chain_mask = 0;
     ix.shapes_used = 0;
     ix.shapes_full = false;
@@ -285,7 +336,18 @@ int dict_index_first(DictIndex& ix, unsigned char sought, std::size_t key_length
         read_entries(ix);
     if (ix.state[sought] == TOO_BIG)
         return INDEX_SCAN;
-    return key_length < ENTRY_BYTES ? ix.first[sought][key_length] : INDEX_NONE;
+    if (key_length >= ENTRY_BYTES)
+        return INDEX_NONE;
+    if (!ix.chained[sought][key_length])
+        chain_entries(ix, sought, key_length);
+    return ix.first[sought][key_length];
+}
+
+void dict_index_load(DictIndex& ix)
+{
+    for (int b = 0; b < 256; ++b)
+        for (std::size_t length = 1; length < ENTRY_BYTES; ++length)
+            dict_index_first(ix, static_cast<unsigned char>(b), length);
 }
 
 int dict_index_chain(const DictIndex& ix, const IndexShape& shape, const unsigned char* tail)

@@ -1,6 +1,8 @@
 // The dictionary held in memory for one run of the pass: for each first byte
 // the entries a scan of replace.txt meets, in the order it meets them, made by
-// one pass of the reader itself over the file, and listed by key length.
+// one pass of the reader itself over the file, and listed by key length. The
+// entries of a first byte and key length are hashed into the chains when a
+// tail first asks for them, so a short text pays only for the few it meets.
 #pragma once
 
 #include <array>
@@ -41,9 +43,10 @@ struct IndexShape {
 // other bytes (or share a hash: every entry is matched again), in file order;
 // twice as large as the entries can fill.
 constexpr std::size_t INDEX_CHAINS = 2 * INDEX_ENTRIES;
+// The table is cleared as far as it is used, never at construction.
 struct IndexChain {
-    std::uint32_t tag = 0;  // high bits of the hash, never 0; 0: a free slot
-    std::int32_t head = INDEX_NONE;
+    std::uint32_t tag;  // high bits of the hash, never 0; 0: a free slot
+    std::int32_t head;  // meaningful only in a slot in use
 };
 
 struct DictIndex {
@@ -52,6 +55,10 @@ struct DictIndex {
     // Per first byte: whether its entries have been read, and whether they fit.
     std::array<std::uint8_t, 256> state{};
     std::array<std::array<std::int32_t, ENTRY_BYTES>, 256> first{};
+    std::array<std::array<std::int32_t, ENTRY_BYTES>, 256> last;  // the end of each list while reading
+    // Per first byte and key length: whether its entries are in the chains.
+    std::array<std::array<bool, ENTRY_BYTES>, 256> chained{};
+    std::size_t chained_entries = 0;
     std::array<IndexShape, INDEX_SHAPES> shapes;
     std::size_t shapes_used = 0;
     bool shapes_full = false;  // then the lists of first byte and length are walked
@@ -61,18 +68,22 @@ struct DictIndex {
     std::size_t chain_mask = 0;  // the slots in use, less one
     std::array<IndexEntry, INDEX_ENTRIES> entries;
     std::array<unsigned char, INDEX_BYTES> pool;
-    // Per entry, kept as it is read: its first byte, whether its shape is
-    // held, and its key's hash.
+    // Per entry: its first byte, kept as it is read; whether its shape is
+    // held and its key's hash, from when it is chained.
     std::array<unsigned char, INDEX_ENTRIES> entry_first;
     std::array<bool, INDEX_ENTRIES> entry_shaped;
     std::array<std::uint64_t, INDEX_ENTRIES> entry_hash;
     std::size_t entries_used = 0;
     std::size_t pool_used = 0;
+    std::array<std::int32_t, INDEX_ENTRIES> batch;  // the entries being chained
 };
 
 // Starts an empty index over an open dictionary; its entries are read at the
-// first lookup.
+// first lookup, and chained at the first lookup of their first byte and key
+// length.
 void dict_index_start(DictIndex& ix, TextFile& dict);
+// Reads and chains every entry now.
+void dict_index_load(DictIndex& ix);
 // The first entry a scan for sought would meet whose key has key_length bytes,
 // or INDEX_NONE, or INDEX_SCAN.
 int dict_index_first(DictIndex& ix, unsigned char sought, std::size_t key_length);

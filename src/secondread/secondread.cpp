@@ -249,8 +249,7 @@ DictionaryOpen dictionary_open(const char* path, DictionaryPtr& dictionary)
 
 void dictionary_load(Dictionary& dictionary)
 {
-    // The index reads every entry at its first lookup.
-    dict_index_first(dictionary.index, SMALL_A, 1);
+    dict_index_load(dictionary.index);
 }
 
 bool dictionary_failed(const Dictionary& dictionary) { return dictionary.file.failed; }

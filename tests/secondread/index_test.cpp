@@ -3,6 +3,7 @@
 // included, and a first byte whose entries do not fit falls back to the scan.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "support.h"
@@ -103,6 +104,62 @@ TEST(DictIndex, RandomDictionariesGiveTheScansResults)
         for (const std::string& result : rewrite(dict, words)) {
             const std::size_t bar = result.find(" | ");
             ASSERT_EQ(result.substr(0, bar), result.substr(bar + 3)) << "dictionary:\n" << harness::utf8(dict);
+        }
+    }
+}
+
+// Entries are hashed into the index as tails first ask for their first byte
+// and key length: dictionaries of a few thousand entries with keys of every
+// length, "*" anywhere (more shapes than the index holds, so that it turns to
+// its plain lists after some lookups) or only at the end (so that its chains
+// grow, and are made again, between lookups), duplicate keys and keys that
+// differ only where another has a "*", each read in two word orders.
+TEST(DictIndex, EntriesHashedAsTailsAskForThemGiveTheScansResults)
+{
+    std::mt19937 rng(29);
+    const std::string letters = harness::cp1251("абвгдеж");
+    for (const bool stars_anywhere : {false, true}) {
+        std::vector<std::string> keys;
+        std::string dict;
+        std::vector<std::string> lines;
+        for (int i = 0; i < 1500; ++i) {
+            std::string key;
+            if (!keys.empty() && rng() % 10 == 0) {
+                key = keys[rng() % keys.size()];  // again, perhaps with a "*" for a letter
+                key[rng() % key.size()] = rng() % 2 == 0 ? '*' : key[0];
+            } else {
+                for (int j = 1 + static_cast<int>(rng() % 12); j > 0; --j)
+                    key += letters[rng() % letters.size()];
+                for (std::size_t j = 1; j < key.size(); ++j)
+                    if (stars_anywhere ? rng() % 4 == 0 : (j + 1 == key.size() && rng() % 3 == 0))
+                        key[j] = '*';
+            }
+            keys.push_back(key);
+            std::string replacement;
+            for (int j = static_cast<int>(rng() % 8); j > 0; --j)
+                replacement += rng() % 6 == 0 ? '*' : letters[rng() % letters.size()];
+            lines.push_back(key + "_%!"[rng() % 3] + replacement + "!");
+        }
+        std::stable_sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
+            return static_cast<signed char>(a[0]) < static_cast<signed char>(b[0]);
+        });
+        for (const std::string& l : lines)
+            dict += l + "\n";
+        dict += "$\n";
+        std::vector<std::string> words(400);
+        for (std::string& w : words) {
+            for (int j = static_cast<int>(rng() % 3); j > 0; --j)
+                w += letters[rng() % letters.size()];
+            for (const char c : keys[rng() % keys.size()])
+                w += c == '*' ? letters[rng() % letters.size()] : c;
+            w += " ,.\n"[rng() % 4];
+        }
+        for (int order = 0; order < 2; ++order) {
+            std::shuffle(words.begin(), words.end(), rng);
+            for (const std::string& result : rewrite(dict, words)) {
+                const std::size_t bar = result.find(" | ");
+                ASSERT_EQ(result.substr(0, bar), result.substr(bar + 3)) << stars_anywhere << " " << order;
+            }
         }
     }
 }
