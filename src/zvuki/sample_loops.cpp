@@ -5,13 +5,8 @@
 // is fused (see CMakeLists.txt).
 #include <algorithm>
 
+#include "zvuki/sample_loop.h"
 #include "zvuki/sample_writer.h"
-
-#if defined(__x86_64__) && defined(__ELF__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
-#define SAMPLE_LOOP __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
-#else
-#define SAMPLE_LOOP
-#endif
 
 SAMPLE_LOOP void gain_bytes(const unsigned char* from, unsigned char* to, std::size_t m, double g)
 {

@@ -5,6 +5,15 @@
 #include <cstdint>
 #include <numbers>
 
+#include "zvuki/sample_loop.h"
+
+// AVX-512 makes the search slower here than AVX2.
+#ifdef SAMPLE_LOOP_CLONES
+#define STRETCH_LOOP __attribute__((target_clones("avx2", "default")))
+#else
+#define STRETCH_LOOP
+#endif
+
 namespace {
 
 constexpr std::size_t HOP = STRETCH_WINDOW / 2;
@@ -46,27 +55,6 @@ void split_phases(const std::int16_t* in, std::size_t n, StretchBuffers& b)
     }
 }
 
-// How alike the window at b is to the one at a (both wholly inside the
-// input): the correlation of every CORRELATION_STEP-th sample over the
-// energy of b's, so that a louder window does not win for its loudness.
-// Every product and sum is a whole number far below 2^53, so each is exact
-// in a double and the order of the additions changes nothing.
-double similarity(const StretchBuffers& b, std::size_t a, std::size_t c)
-{
-    const double* x = b.phases.data() + (a % CORRELATION_STEP) * STRETCH_PHASE + a / CORRELATION_STEP;
-    const double* y = b.phases.data() + (c % CORRELATION_STEP) * STRETCH_PHASE + c / CORRELATION_STEP;
-    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
-    for (std::size_t i = 0; i < LOOKED_AT; i += 4) {
-        s0 += x[i] * y[i];
-        s1 += x[i + 1] * y[i + 1];
-        s2 += x[i + 2] * y[i + 2];
-        s3 += x[i + 3] * y[i + 3];
-    }
-    const double* energy = b.energy.data() + (c % CORRELATION_STEP) * (STRETCH_PHASE + 1) + c / CORRELATION_STEP;
-    const double e = 1.0 + (energy[LOOKED_AT] - energy[0]);
-    return ((s0 + s1) + (s2 + s3)) / std::sqrt(e);
-}
-
 // A sample's value from the sum of the windows laid over it: rounded half
 // away from zero, as std::round does, without a library call per sample.
 float rounded(float v)
@@ -81,6 +69,41 @@ float rounded(float v)
 }
 
 }  // namespace
+
+// Of the windows starting at lo to hi, the one most like the window at a:
+// the correlation of every CORRELATION_STEP-th sample over the energy of the
+// candidate's, so that a louder window does not win for its loudness; the
+// first of equals. Every product and sum is a whole number far below 2^53, so
+// each is exact in a double and neither the order of the additions nor the
+// processor's vector forms change the choice. Not in the anonymous
+// namespace: the processor's form is chosen only for a function the linker
+// sees.
+std::size_t stretch_most_alike(const StretchBuffers& b, std::size_t a, std::size_t lo, std::size_t hi);
+STRETCH_LOOP std::size_t stretch_most_alike(const StretchBuffers& b, std::size_t a, std::size_t lo, std::size_t hi)
+{
+    const double* x = b.phases.data() + (a % CORRELATION_STEP) * STRETCH_PHASE + a / CORRELATION_STEP;
+    double best = -1e300;
+    std::size_t at = lo;
+    for (std::size_t c = lo; c <= hi; ++c) {
+        const double* y = b.phases.data() + (c % CORRELATION_STEP) * STRETCH_PHASE + c / CORRELATION_STEP;
+        double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+        for (std::size_t i = 0; i < LOOKED_AT; i += 4) {
+            s0 += x[i] * y[i];
+            s1 += x[i + 1] * y[i + 1];
+            s2 += x[i + 2] * y[i + 2];
+            s3 += x[i + 3] * y[i + 3];
+        }
+        const double* energy =
+            b.energy.data() + (c % CORRELATION_STEP) * (STRETCH_PHASE + 1) + c / CORRELATION_STEP;
+        const double e = 1.0 + (energy[LOOKED_AT] - energy[0]);
+        const double similarity = ((s0 + s1) + (s2 + s3)) / std::sqrt(e);
+        if (similarity > best) {
+            best = similarity;
+            at = c;
+        }
+    }
+    return at;
+}
 
 std::size_t stretched_length(std::size_t n, double factor)
 {
@@ -105,14 +128,7 @@ std::size_t stretch(const std::int16_t* in, std::size_t n, double factor, std::i
         if (k > 0 && natural <= last) {
             const std::size_t lo = nominal > STRETCH_TOLERANCE ? nominal - STRETCH_TOLERANCE : 0;
             const std::size_t hi = std::min(last, nominal + STRETCH_TOLERANCE);
-            double best = -1e300;
-            for (std::size_t c = lo; c <= hi; ++c) {
-                const double s = similarity(b, natural, c);
-                if (s > best) {
-                    best = s;
-                    at = c;
-                }
-            }
+            at = stretch_most_alike(b, natural, lo, hi);
         }
         const std::size_t o = k * HOP;
         for (std::size_t i = 0; i < STRETCH_WINDOW; ++i) {
