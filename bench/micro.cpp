@@ -1,8 +1,10 @@
 // Micro-benchmarks of the hot paths, each stage run in memory through its
 // public function: Firstread and Slogi per megabyte, Secondread per word with
 // dictionaries of three sizes, the sound stage per syllable and per call of
-// one word. The inputs are made by bench/run.sh into the directory named by
-// VOKDAR_BENCH_DATA.
+// one word, and one everyday sentence through the whole chain as a run of
+// vokdar speaks it, the dictionary and the voice opened afresh. The inputs are
+// made by bench/run.sh into the directory named by VOKDAR_BENCH_DATA; the
+// sentence's dictionary is the build's replace.txt beside it.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -218,6 +220,49 @@ void BM_ZvukiWord(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 
+// One sentence of everyday prose, as a user gives it on its own: the whole
+// chain with the reading of every day, the build's own dictionary and the
+// default voice, each opened anew as one run of vokdar opens them, so that
+// what a run pays before its first word (the dictionary index, the voice's
+// rhythm) is in the figure.
+void BM_OneSentence(benchmark::State& state)
+{
+    if (!have_data(state))
+        return;
+    const fs::path dictionary = fs::path(data_dir()) / ".." / "replace.txt";
+    if (!fs::exists(dictionary)) {
+        state.SkipWithError("no replace.txt beside VOKDAR_BENCH_DATA");
+        return;
+    }
+    Work w;
+    fs::copy_file(dictionary, "replace.txt");
+    // "Утро в маленьком городе начинается рано, и на улицах уже слышны голоса людей."
+    const std::string sentence =
+        "\xD3\xF2\xF0\xEE \xE2 \xEC\xE0\xEB\xE5\xED\xFC\xEA\xEE\xEC \xE3\xEE\xF0\xEE\xE4\xE5 "
+        "\xED\xE0\xF7\xE8\xED\xE0\xE5\xF2\xF1\xFF \xF0\xE0\xED\xEE, \xE8 \xED\xE0 "
+        "\xF3\xEB\xE8\xF6\xE0\xF5 \xF3\xE6\xE5 \xF1\xEB\xFB\xF8\xED\xFB "
+        "\xE3\xEE\xEB\xEE\xF1\xE0 \xEB\xFE\xE4\xE5\xE9.\n";
+    std::string text, text2, slogi;
+    for (auto _ : state) {
+        fold(sentence, text, READING_EVERYDAY);
+        DictionaryPtr dict;
+        dictionary_open("replace.txt", dict);
+        dictionary_keep_stress(*dict, true);
+        through(text, text2, [&](TextFile& i, TextFile& o) { Secondread(i, o, *dict); });
+        through(text2, slogi, [](TextFile& i, TextFile& o) { Slogi(i, o, READING_EVERYDAY); });
+        VoicePtr voice;
+        voice_open("", DEFAULT_VOICE, voice);
+        SoundSettings sound;
+        sound.reading = READING_EVERYDAY;
+        TextFile in;
+        text_open_memory(in, slogi, "r");
+        SampleSink sink;
+        sink.write = drop_samples;
+        Zvuki(in, *voice, sound, sink, ZvukiEvents{});
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
 }  // namespace
 
 BENCHMARK(BM_Firstread)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -228,5 +273,6 @@ BENCHMARK(BM_Secondread)
 BENCHMARK(BM_Slogi)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZvukiPerSyllable)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZvukiWord)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OneSentence)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
