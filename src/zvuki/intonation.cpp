@@ -401,9 +401,14 @@ std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* ma
     }
     if (have)
         add_grain(in, n, pending, pending_left, pending.reach_right, m, b);
+    // Rounded to the nearest by adding and taking away 1.5 × 2^23 (exact for
+    // the clamped range), in a loop the compiler turns into vector code.
+    constexpr float ROUNDER = 12582912.0f;
     for (std::size_t i = 0; i < m; ++i) {
-        const float v = b.sum[i];
-        out[i] = static_cast<std::int16_t>(std::clamp(v + (v >= 0 ? 0.5f : -0.5f), -32768.0f, 32767.0f));
+        float v = b.sum[i];
+        v = v < -32768.0f ? -32768.0f : v;
+        v = v > 32767.0f ? 32767.0f : v;
+        out[i] = static_cast<std::int16_t>(static_cast<int>((v + ROUNDER) - ROUNDER));
     }
     return m;
 }
