@@ -260,6 +260,16 @@ TEST_F(IntonedVoice, StressMarkNamesNoRecordingAndMovesTheNucleus)
     EXPECT_GT(period_at(r, 2), 210);  // then the fall
 }
 
+TEST_F(IntonedVoice, StressedSyllablesKeepTheirLength)
+{
+    dir.write("v/prosody.txt", "crossfade 300\nclosure 1000\npause 6000\nstretch 100\nstressed 150\nunstressed 100\n");
+    const StageRun plain = run_text("ма_ма_ма.`");
+    const StageRun stressed = run(harness::cp1251("ма") + "\xB4" + harness::cp1251("_ма_ма.`"));
+    ASSERT_GT(plain.samples.size(), 998u + 12000u);
+    // The stressed syllable half as long again: 2000 samples more.
+    EXPECT_NEAR(double(stressed.samples.size()) - double(plain.samples.size()), 2000.0, 50.0);
+}
+
 TEST_F(IntonedVoice, WithoutPitchMarksOrInTheOriginalReadingSpokenAsBefore)
 {
     dir.write("v/pitchmarks.txt", "");
