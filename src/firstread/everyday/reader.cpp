@@ -183,6 +183,20 @@ void say_latin_word(Speech& s, const Word& w)
         say(s, p->words);
         return;
     }
+    if (w.length >= 3 && w.raw[0] == 'i' && is_capital_latin(static_cast<unsigned char>(w.raw[1]))) {
+        // "iPad", "iMac": the i said as the letter, then the word.
+        say(s, cp1251_text<"ай">);
+        Word rest;
+        std::memcpy(rest.text, w.text + 1, w.length);
+        std::memcpy(rest.raw, w.raw + 1, w.length);
+        rest.length = w.length - 1;
+        rest.first_capital = true;
+        rest.all_capital = true;
+        for (std::size_t i = 0; i < rest.length; ++i)
+            rest.all_capital = rest.all_capital && is_capital_latin(static_cast<unsigned char>(rest.raw[i]));
+        say_latin_word(s, rest);
+        return;
+    }
     bool vowel = false;
     for (std::size_t i = 0; i < w.length; ++i)
         vowel = vowel || is_latin_vowel(w.text[i]);
@@ -592,15 +606,18 @@ bool take_address(Reader& r, Speech& s, Context& ctx, Mark before)
 
 // A character that is no letter, digit or signed number: a dash, a character
 // code page 1251 lacks, punctuation, a symbol with a name, or a plain boundary.
-void say_other(Reader& r, Speech& s, Context& ctx, int c, bool line_start, bool blank_before)
+void say_other(Reader& r, Speech& s, Context& ctx, int c, bool line_start, bool blank_before, bool after_number)
 {
     if (c == '-' || c == 0x96 || c == 0x97) {
         // One that opens a line is the pause of a dialogue, a spaced one the
-        // shorter pause of a comma, one inside a word or a range a hyphen.
+        // shorter pause of a comma, one inside a word a hyphen; a dash
+        // between numbers is a range, said with the comma's pause
+        // ("25–30 минут"), a hyphen there joins them ("2-3 дня").
         const int next = peek(r);
         if (line_start)
             say_pause(s);
-        else if (blank_before || !(is_cyrillic_letter(next) || is_latin_letter(next) || is_digit(next)))
+        else if (blank_before || !(is_cyrillic_letter(next) || is_latin_letter(next) || is_digit(next)) ||
+                 (c != '-' && after_number && is_digit(next)))
             say_mark(s, ',');
         else
             say_mark(s, '-');
@@ -674,6 +691,8 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
 
         const int chain = ctx.cased_chain;
         ctx.cased_chain = 0;
+        const bool after_number = ctx.prev_number;
+        ctx.prev_number = false;
 
         if ((is_latin_letter(c) || is_digit(c)) && take_address(r, s, ctx, before))
             continue;
@@ -689,6 +708,7 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
         if (is_digit(c)) {
             read_number(r, s, ctx, c);
             ctx.cased_chain = chain == 1 ? 2 : 0;
+            ctx.prev_number = true;
             continue;
         }
         if (const NounForms* money = currency_of(c); money != nullptr && is_digit(peek(r))) {
@@ -702,7 +722,7 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
             read_number(r, s, ctx, get(r));
             continue;
         }
-        say_other(r, s, ctx, c, line_start, blank_before);
+        say_other(r, s, ctx, c, line_start, blank_before, after_number);
     }
     return true;
 }
