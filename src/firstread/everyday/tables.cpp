@@ -470,6 +470,7 @@ const std::vector<KeyIndex>& key_indexes()
 {
     // The tables asked most often first: the search for a table's index walks this.
     static const std::vector<KeyIndex> all = {
+        index_of(JOINING_WORDS),  // looked up after every word
         index_of(NOT_NOUNS),
         index_of_keys(MONTHS_GENITIVE, std::vector<const char*>(std::begin(MONTHS_GENITIVE), std::end(MONTHS_GENITIVE))),
         index_of(GOVERNING_WORDS, &Governing::word),  index_of(COUNTED_UNITS, &CountedUnit::key),
@@ -489,7 +490,8 @@ constexpr long NOT_INDEXED = -2;
 // NOT_INDEXED for a table without an index.
 long indexed_entry(const void* table, const char* key)
 {
-    for (const KeyIndex& index : key_indexes()) {
+    static const std::vector<KeyIndex>& indexes = key_indexes();
+    for (const KeyIndex& index : indexes) {
         if (index.table != table)
             continue;
         const std::size_t mask = index.slots.size() - 1;
