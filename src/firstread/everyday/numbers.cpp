@@ -326,6 +326,41 @@ bool feminine_noun_next(Reader& r)
     return n > 0 && !is_cyrillic_letter(c) && is_feminine_noun(word);
 }
 
+// "2-х местный", "5-ти этажного" (the space after the case ending is next): a
+// compound adjective written apart, said as one word (двухместный); false,
+// with nothing read, when the word after is no such adjective ("2-х дней").
+bool take_split_compound(Reader& r, Speech& s, std::uint64_t value, const char* ending)
+{
+    static const char* const ADJECTIVE_ENDINGS[] = {
+        cp1251_text<"ый">,  cp1251_text<"ая">, cp1251_text<"ое">,  cp1251_text<"ые">,  cp1251_text<"ой">,
+        cp1251_text<"ом">,  cp1251_text<"ую">, cp1251_text<"ого">, cp1251_text<"ому">, cp1251_text<"ым">,
+        cp1251_text<"ыми">, cp1251_text<"яя">, cp1251_text<"юю">,  cp1251_text<"его">, cp1251_text<"ему">,
+    };
+    const bool case_ending = std::strcmp(ending, cp1251_text<"х">) == 0 || std::strcmp(ending, cp1251_text<"ти">) == 0 ||
+                             std::strcmp(ending, cp1251_text<"ми">) == 0;
+    if (!case_ending || !is_blank(peek(r)))
+        return false;
+    const Mark m = mark(r);
+    get(r);
+    char word[WORD_BYTES];
+    std::size_t n = 0;
+    for (int c = peek(r); is_cyrillic_letter(c) && !is_capital_cyrillic(c) && n + 1 < WORD_BYTES; c = peek(r))
+        word[n++] = static_cast<char>(get(r));
+    word[n] = '\0';
+    bool adjective = n >= 5 && !is_cyrillic_letter(peek(r)) && std::strncmp(word, cp1251_text<"летн">, 4) == 0;
+    for (const char* e : ADJECTIVE_ENDINGS)
+        adjective = adjective || (n >= 5 && !is_cyrillic_letter(peek(r)) && ends_with(word, e));
+    char compound[WORD_BYTES * 2];
+    compound_prefix(value, compound, sizeof compound);
+    if (!adjective || compound[0] == '\0' || value == 1) {
+        back(r, m);
+        return false;
+    }
+    std::strncat(compound, word, sizeof compound - 1 - std::strlen(compound));
+    say(s, compound);
+    return true;
+}
+
 // "1990-е", "5-й", "2-го", "2-х", "5-летний" (the hyphen is next): true when
 // an ending or the rest of a compound word followed, said with the number.
 bool take_ordinal_ending(Reader& r, Speech& s, std::uint64_t value)
@@ -353,6 +388,8 @@ bool take_ordinal_ending(Reader& r, Speech& s, std::uint64_t value)
         say(s, word);
         return true;
     }
+    if (take_split_compound(r, s, value, ending))
+        return true;
     if (say_cardinal_ending(s, value, ending))
         return true;
     if (const OrdinalContext* e = find_context(ORDINAL_SUFFIXES, ending)) {
