@@ -403,7 +403,12 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
                     if (a->sentence_end && sentence_follows(r))
                         say_mark(s, '.');
                 }
-                ctx.prev_word[0] = '\0';
+                // "рис. 3.1", "п. 4.2": the number after a shortened word of
+                // a part of a text is a section number.
+                if (in_word_list(SECTION_WORDS, w.text))
+                    std::memcpy(ctx.prev_word, w.text, w.length + 1);
+                else
+                    ctx.prev_word[0] = '\0';
                 return;
             }
         }
