@@ -888,17 +888,24 @@ bool take_date_word(Reader& r, Speech& s, const Context& ctx, std::uint64_t v, c
     return false;
 }
 
-// "/ч", "/с", "/мин" after a unit: "км/ч" → километров в час. dotted is
-// updated to the dot of the word taken.
+// "/ч", "/с", "/мес", "/шт" after a unit or a sign: "км/ч" → километров в
+// час, "руб./шт" → рублей за штуку. dotted is updated to the dot of the word taken.
 void take_rate(Reader& r, Speech& s, bool& dotted)
 {
     const Mark m = mark(r);
     get(r);
     const NextWord per = next_word(r);
-    const char* rate = std::strcmp(per.text, cp1251_text<"ч">) == 0     ? cp1251_text<"в час">
-                       : std::strcmp(per.text, cp1251_text<"с">) == 0   ? cp1251_text<"в секунду">
-                       : std::strcmp(per.text, cp1251_text<"мин">) == 0 ? cp1251_text<"в минуту">
-                                                                        : nullptr;
+    static const WordPair RATES[] = {
+        {cp1251_text<"ч">, cp1251_text<"в час">},          {cp1251_text<"с">, cp1251_text<"в секунду">},
+        {cp1251_text<"мин">, cp1251_text<"в минуту">},     {cp1251_text<"сут">, cp1251_text<"в сутки">},
+        {cp1251_text<"день">, cp1251_text<"в день">},      {cp1251_text<"нед">, cp1251_text<"в неделю">},
+        {cp1251_text<"мес">, cp1251_text<"в месяц">},      {cp1251_text<"год">, cp1251_text<"в год">},
+        {cp1251_text<"шт">, cp1251_text<"за штуку">},      {cp1251_text<"кг">, cp1251_text<"за килограм">},
+    };
+    const char* rate = nullptr;
+    for (const WordPair& p : RATES)
+        if (std::strcmp(per.text, p.key) == 0)
+            rate = p.words;
     if (rate != nullptr && !is_blank(peek(r))) {
         back(r, per.end);
         say(s, rate);
@@ -980,8 +987,15 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
         }
         return true;
     }
-    if (take_sign(r, s, a))
+    if (take_sign(r, s, a)) {
+        // "1 200 ₽/мес." → тысяча двести рублей в месяц
+        bool dotted = false;
+        if (peek(r) == '/') {
+            take_rate(r, s, dotted);
+            keep_sentence_dot(r, s, dotted);
+        }
         return true;
+    }
     const bool fraction = a.fraction != nullptr;
     const std::uint64_t v = a.whole;
     const bool plain = fraction || a.plain;
@@ -1042,8 +1056,8 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
             dotted = w2.dotted;
         }
     }
-    if (!dotted && peek(r) == '/')
-        take_rate(r, s, dotted);
+    if (peek(r) == '/')
+        take_rate(r, s, dotted);  // "км/ч", "руб./мес."
     keep_sentence_dot(r, s, dotted);
     return true;
 }
