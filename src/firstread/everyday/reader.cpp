@@ -35,9 +35,14 @@ void transliterate(const char* word, char* out, std::size_t cap)
         for (; *t != '\0' && o + 1 < cap; ++t)
             out[o++] = *t;
     };
-    for (std::size_t i = 0; i < n;) {
+    std::size_t start = 0;
+    if (n > 3 && word[0] == 'm' && word[1] == 'c' && !is_latin_vowel(word[2])) {
+        put(cp1251_text<"мак">);  // "McDonald", "McLaren"
+        start = 2;
+    }
+    for (std::size_t i = start; i < n;) {
         const char c = word[i];
-        if (i > 0 && c == word[i - 1] && c != 'e' && c != 'o') {
+        if (i > start && c == word[i - 1] && c != 'e' && c != 'o') {
             ++i;  // "hello": a doubled letter sounds once
             continue;
         }
@@ -445,6 +450,18 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
     ctx.prev_shouted = was_shouted;
 }
 
+// "'s" or "’s" after a Latin word, and then no letter: consumed when so.
+bool take_possessive(Reader& r)
+{
+    const Mark m = mark(r);
+    const int apostrophe = get(r);
+    if ((apostrophe == '\'' || apostrophe == 0x92) && get(r) == 's' && !is_latin_letter(peek(r)) &&
+        !is_cyrillic_letter(peek(r)))
+        return true;
+    back(r, m);
+    return false;
+}
+
 void handle_latin(Reader& r, Speech& s, Context& ctx, int first)
 {
     Word w;
@@ -475,6 +492,8 @@ void handle_latin(Reader& r, Speech& s, Context& ctx, int first)
         }
     }
     say_latin_word(s, w);
+    if (!w.all_capital && take_possessive(r))
+        say_joined(s, cp1251_text<"с">);  // "McDonald's", "Levi's": the name and its s, one word
     ctx.prev_word[0] = '\0';
     ctx.prev_code = true;
 }
