@@ -833,8 +833,8 @@ bool take_date_word(Reader& r, Speech& s, const Context& ctx, std::uint64_t v, c
         if (const char join = day_range_ahead(r)) {
             // "с 1 по 10 мая" → с первого по десятое мая; "1–10 мая" the same.
             if (join == '-') {
-                if (ctx.prev_word[0] == '\0')
-                    say(s, cp1251_text<"с">);
+                if (!is_one_of(ctx.prev_word, {cp1251_text<"с">, cp1251_text<"со">}))
+                    say(s, cp1251_text<"с">);  // "прошёл 23-25 мая" → прошёл с двацать третьего
                 say_ordinal(s, v, Ordinal::gen_m);
                 get(r);
                 while (is_blank(peek(r)))
