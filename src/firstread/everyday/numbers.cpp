@@ -516,6 +516,12 @@ bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form, bo
     if (b == 0 || b > 5)
         return false;
     const std::size_t n = std::strlen(noun);
+    // The prepositions below, before any table is looked at.
+    if (!is_one_of(before, {cp1251_text<"в">, cp1251_text<"во">, cp1251_text<"на">, cp1251_text<"о">, cp1251_text<"об">,
+                            cp1251_text<"при">, cp1251_text<"у">, cp1251_text<"с">, cp1251_text<"со">, cp1251_text<"до">,
+                            cp1251_text<"от">, cp1251_text<"из">, cp1251_text<"после">, cp1251_text<"возле">,
+                            cp1251_text<"за">, cp1251_text<"к">, cp1251_text<"ко">, cp1251_text<"по">}))
+        return false;
     if (n < 3 || in_word_list(NOT_NOUNS, noun) || find_unit(noun) != nullptr || month_of(noun) != 0 ||
         plural_case(noun) != Case::nom)
         return false;
