@@ -258,9 +258,10 @@ void stretch_source(Voice& v, Stress stress)
 }
 
 // The source's recording laid again over its pitch marks at the run's pace
-// and the pitch the phrase asks for between f0_from and f0_to; false when it
-// has no marks or cannot be (it is then stretched as any other).
-bool intone_source(Voice& v, float f0_from, float f0_to)
+// (with its stress's share of it) and the pitch the phrase asks for between
+// f0_from and f0_to; false when it has no marks or cannot be (it is then
+// stretched as any other).
+bool intone_source(Voice& v, Stress stress, float f0_from, float f0_to)
 {
     SampleSource& src = v.source;
     StretchStore& st = v.stretched;
@@ -271,7 +272,8 @@ bool intone_source(Voice& v, float f0_from, float f0_to)
     std::size_t n = 0;
     if (!load_source(v, n))
         return false;
-    const std::size_t m = psola(st.in.data(), n, marks, count, st.factor, f0_from, f0_to, st.out.data(), st.work);
+    const double factor = st.factor * st.stress[static_cast<std::size_t>(stress)];
+    const std::size_t m = psola(st.in.data(), n, marks, count, factor, f0_from, f0_to, st.out.data(), st.work);
     if (m == 0)
         return false;
     put_le(st.out.data(), m, st.bytes.data());
@@ -383,8 +385,7 @@ Sound sound_syllable(Run& r)
     }
     if (opened != Sound::sounded)
         return opened;
-    const bool intoned = v.intoned && f0_from > 0 && intone_source(v, f0_from, f0_to);
-    if (!intoned)
+    if (!(v.intoned && f0_from > 0 && intone_source(v, stress, f0_from, f0_to)))
         stretch_source(v, stress);
     if (r.silence_due > 0) {
         put_silence(v.out, r.silence_due);
