@@ -164,7 +164,7 @@ bool put_byte(TextFile& f, unsigned char b)
     drop_read_buffer(f);
     f.buf[f.pos++] = b;
     f.dirty = true;
-    if (f.pos == f.buf.size())
+    if (f.pos >= f.flush_at)
         return text_flush(f);
     return true;
 }
@@ -318,6 +318,7 @@ void start_file(TextFile& f, int fd, FileAccess access, const char* name)
     f.memory = nullptr;
     f.stop = nullptr;
     f.growing = nullptr;
+    f.flush_at = f.buf.size();
     copy_name(f.name, name);
     f.readable = access != FileAccess::write_new;
     f.writable = access != FileAccess::read;
@@ -431,6 +432,7 @@ bool text_open_growing(TextFile& f, const char* name, const char* mode, GrowingF
         return false;
     f.growing = g;
     if (writer) {
+        f.flush_at = GROWING_FIRST_BLOCK_BYTES;
         {
             std::lock_guard<std::mutex> hold(g->lock);
             g->opened = true;
@@ -703,6 +705,9 @@ bool text_flush(TextFile& f)
     const bool ok = write_all(&f, -1, f.buf.data(), f.pos, f.base);
     if (!ok)
         note_failed(f);
+    // A growing file's first bytes go out in small blocks, so its reader
+    // starts at once; then in blocks twice as large, up to the buffer's size.
+    f.flush_at = std::min(f.flush_at * 2, f.buf.size());
     f.base += static_cast<long long>(f.pos);
     f.pos = 0;
     f.len = 0;
@@ -749,7 +754,7 @@ bool text_write(TextFile& f, const void* data, std::size_t n)
         f.dirty = true;
         in += take;
         n -= take;
-        if (f.pos == f.buf.size() && !text_flush(f))
+        if (f.pos >= f.flush_at && !text_flush(f))
             return false;
     }
     return !f.failed;

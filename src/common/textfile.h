@@ -27,6 +27,9 @@ struct GrowingFile {
     bool closed = false;     // the writer is done: no more bytes come
     bool abandoned = false;  // the run stops: every read fails at once
 };
+// The first block a growing file's writer writes out; each next one is
+// twice as large, up to FILE_BLOCK_BYTES.
+constexpr std::size_t GROWING_FIRST_BLOCK_BYTES = 4096;
 // A fresh state for a new writer.
 void growing_reset(GrowingFile& g);
 // The writer is done (said by its owner once the whole output is good, not
@@ -62,6 +65,7 @@ struct TextFile {
     // Set after opening: the file is one thread's growing output; its
     // writer's writes are told to readers, a reader waits for them.
     GrowingFile* growing = nullptr;
+    std::size_t flush_at = FILE_BLOCK_BYTES;  // pending bytes that are written out at once
     bool readable = false;
     bool writable = false;
     bool binary = false;

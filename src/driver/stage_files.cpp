@@ -185,13 +185,20 @@ int firstread_files(const char* input_name)
 int secondread_files()
 {
     console_print("Secondread initialized...\n");
+    // The dictionary is made ready while the first stage may still be
+    // writing the text (it says nothing and writes nothing); a failure is
+    // told where it always was, after the texts have opened.
+    DictionaryPtr dictionary;
+    const DictionaryOpen opened = dictionary_open(Places.dictionary, dictionary);
+    FileFailure dictionary_failure = last_file_failure();
     TextFile text, out;
     if (const char* failed = open_texts(text, {"text.tmp", "Input open fail on second read!"}, out,
                                         {"text2.tmp", "Output open fail on second read!"}))
         return fail_wait(failed);
-    DictionaryPtr dictionary;
-    if (dictionary_open(Places.dictionary, dictionary) != DictionaryOpen::opened)
+    if (opened != DictionaryOpen::opened) {
+        note_file_failure(dictionary_failure.name.data(), dictionary_failure.error, dictionary_failure.reason);
         return fail_wait("Replacement open fail on second read!");
+    }
     dictionary_keep_stress(*dictionary, Settings.reading == READING_EVERYDAY);
     const SecondreadStatus status = Secondread(text, out, *dictionary);
     if (!text_close(out) || status == SecondreadStatus::write_failed)
