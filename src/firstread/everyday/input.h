@@ -75,6 +75,7 @@ struct Context {
     bool blank_before = false;        // white space came right before this character
     Case number_case = Case::nom;     // of the last number, carried over "и", "или": "между 2 и 3"
     bool prev_code = false;           // the last token was a Latin word or an acronym ("USB", "ГОСТ")
+    bool prev_number = false;         // the last token was a number, with nothing between: "25–30"
     bool after_code = false;          // the token being read follows one, with only blanks between
     bool at_line_start = false;       // the token being read opens its line
     const NounForms* currency = nullptr;  // a currency sign before the number being read: "$100"

@@ -148,7 +148,9 @@ Case governed_case(const Context& ctx, const char* after, std::uint64_t v)
 // The gender of the noun (or its adjective) after the number v, from the
 // generated table of feminine nouns and, for words it does not know, from the
 // form the word takes after v: "21 книга", "2 конфеты", "1 новое окно".
-Gender noun_gender(const char* word, std::uint64_t v)
+// After a word asking the genitive or another oblique case a noun's "-а" is
+// no sign of a feminine ("для 1 человека"): only adjectives' endings are.
+Gender noun_gender(const char* word, std::uint64_t v, Case asked)
 {
     if (std::strlen(word) < 3 || in_word_list(NOT_NOUNS, word) || in_word_list(MASCULINE_LOOKALIKES, word))
         return Gender::masculine;
@@ -159,6 +161,8 @@ Gender noun_gender(const char* word, std::uint64_t v)
             return Gender::feminine;
         if (ends_with(word, cp1251_text<"ое">) || ends_with(word, cp1251_text<"ее">))
             return Gender::neuter;
+        if (asked != Case::nom && asked != Case::acc)
+            return Gender::masculine;
         if (ends_with(word, cp1251_text<"а">) || ends_with(word, cp1251_text<"я">))
             return Gender::feminine;
         if (ends_with(word, cp1251_text<"о">) || ends_with(word, cp1251_text<"е">))
@@ -189,8 +193,12 @@ void keep_sentence_dot(Reader& r, Speech& s, bool dotted)
         say_mark(s, '.');
 }
 
-// "12.05.2023" (the point before the month is next): true when it was a date, said.
-bool take_date(Reader& r, Speech& s, std::uint64_t day)
+Ordinal day_form(const char* before);
+
+// "12.05.2023" (the point before the month is next): true when it was a date,
+// said; the day in the case a governing word before asks ("до 10.05.2025" →
+// до десятого мая), else as a date stands alone ("двенатцатое апреля").
+bool take_date(Reader& r, Speech& s, const char* before, std::uint64_t day)
 {
     const Mark m = mark(r);
     get(r);
@@ -208,7 +216,7 @@ bool take_date(Reader& r, Speech& s, std::uint64_t day)
         back(r, m);
         return false;
     }
-    say_ordinal(s, day, Ordinal::nom_n);
+    say_ordinal(s, day, find_governing(before) != nullptr ? day_form(before) : Ordinal::nom_n);
     say(s, MONTHS_GENITIVE[month - 1]);
     say_ordinal(s, static_cast<std::uint64_t>(year), Ordinal::gen_m);
     say(s, cp1251_text<"года">);
@@ -300,6 +308,59 @@ bool say_cardinal_ending(Speech& s, std::uint64_t value, const char* ending)
     return true;
 }
 
+// Whether the next word, past blanks, is a form of a feminine noun.
+bool feminine_noun_next(Reader& r)
+{
+    const Mark m = mark(r);
+    int c = get(r);
+    while (is_blank(c))
+        c = get(r);
+    char word[WORD_BYTES];
+    std::size_t n = 0;
+    while (is_cyrillic_letter(c) && n + 1 < WORD_BYTES) {
+        word[n++] = static_cast<char>(fold_cyrillic(c));
+        c = get(r);
+    }
+    word[n] = '\0';
+    back(r, m);
+    return n > 0 && !is_cyrillic_letter(c) && is_feminine_noun(word);
+}
+
+// "2-х местный", "5-ти этажного" (the space after the case ending is next): a
+// compound adjective written apart, said as one word (двухместный); false,
+// with nothing read, when the word after is no such adjective ("2-х дней").
+bool take_split_compound(Reader& r, Speech& s, std::uint64_t value, const char* ending)
+{
+    static const char* const ADJECTIVE_ENDINGS[] = {
+        cp1251_text<"ый">,  cp1251_text<"ая">, cp1251_text<"ое">,  cp1251_text<"ые">,  cp1251_text<"ой">,
+        cp1251_text<"ом">,  cp1251_text<"ую">, cp1251_text<"ого">, cp1251_text<"ому">, cp1251_text<"ым">,
+        cp1251_text<"ыми">, cp1251_text<"яя">, cp1251_text<"юю">,  cp1251_text<"его">, cp1251_text<"ему">,
+    };
+    const bool case_ending = std::strcmp(ending, cp1251_text<"х">) == 0 || std::strcmp(ending, cp1251_text<"ти">) == 0 ||
+                             std::strcmp(ending, cp1251_text<"ми">) == 0;
+    if (!case_ending || !is_blank(peek(r)))
+        return false;
+    const Mark m = mark(r);
+    get(r);
+    char word[WORD_BYTES];
+    std::size_t n = 0;
+    for (int c = peek(r); is_cyrillic_letter(c) && !is_capital_cyrillic(c) && n + 1 < WORD_BYTES; c = peek(r))
+        word[n++] = static_cast<char>(get(r));
+    word[n] = '\0';
+    bool adjective = n >= 5 && !is_cyrillic_letter(peek(r)) && std::strncmp(word, cp1251_text<"летн">, 4) == 0;
+    for (const char* e : ADJECTIVE_ENDINGS)
+        adjective = adjective || (n >= 5 && !is_cyrillic_letter(peek(r)) && ends_with(word, e));
+    char compound[WORD_BYTES * 2];
+    compound_prefix(value, compound, sizeof compound);
+    if (!adjective || compound[0] == '\0' || value == 1) {
+        back(r, m);
+        return false;
+    }
+    std::strncat(compound, word, sizeof compound - 1 - std::strlen(compound));
+    say(s, compound);
+    return true;
+}
+
 // "1990-е", "5-й", "2-го", "2-х", "5-летний" (the hyphen is next): true when
 // an ending or the rest of a compound word followed, said with the number.
 bool take_ordinal_ending(Reader& r, Speech& s, std::uint64_t value)
@@ -327,10 +388,14 @@ bool take_ordinal_ending(Reader& r, Speech& s, std::uint64_t value)
         say(s, word);
         return true;
     }
+    if (take_split_compound(r, s, value, ending))
+        return true;
     if (say_cardinal_ending(s, value, ending))
         return true;
     if (const OrdinalContext* e = find_context(ORDINAL_SUFFIXES, ending)) {
         Ordinal form = e->form;
+        if (form == Ordinal::nom_m && std::strcmp(ending, cp1251_text<"й">) == 0 && feminine_noun_next(r))
+            form = Ordinal::obl_f;  // "3-й премии", "в 5-й главе": третьей, пятой
         const bool decade = value >= 10 && value % 10 == 0 && (form == Ordinal::nom_n || form == Ordinal::gen_pl);
         if (decade) {
             // "1990-е" → девяностые: the decade without its century.
@@ -348,7 +413,7 @@ bool take_ordinal_ending(Reader& r, Speech& s, std::uint64_t value)
 
 // "3/4" (the slash is next): a common fraction, "три четвёртых"; false when
 // the slash joins something else ("1/2/3", "24/7" reads on as it stands).
-bool take_common_fraction(Reader& r, Speech& s, std::uint64_t numerator)
+bool take_common_fraction(Reader& r, Speech& s, std::uint64_t numerator, Case asked)
 {
     const Mark m = mark(r);
     get(r);
@@ -361,9 +426,17 @@ bool take_common_fraction(Reader& r, Speech& s, std::uint64_t numerator)
         back(r, m);
         return false;
     }
+    // "добавьте 1/2" → одну вторую, "до 3/4" → до трёх четвёртых; the
+    // other cases stay as they were written.
     const bool one = ends_in_one(numerator);
-    say_cardinal(s, numerator, Gender::feminine);
-    say_ordinal(s, denominator, one ? Ordinal::nom_f : Ordinal::gen_pl);
+    const Case c = asked == Case::gen || asked == Case::acc ? asked : Case::nom;
+    say_cardinal(s, numerator, Gender::feminine, c);
+    Ordinal form = one ? Ordinal::nom_f : Ordinal::gen_pl;
+    if (one && c == Case::acc)
+        form = Ordinal::acc_f;
+    else if (one && c == Case::gen)
+        form = Ordinal::obl_f;
+    say_ordinal(s, denominator, form);
     return true;
 }
 
@@ -443,6 +516,12 @@ bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form, bo
     if (b == 0 || b > 5)
         return false;
     const std::size_t n = std::strlen(noun);
+    // The prepositions below, before any table is looked at.
+    if (!is_one_of(before, {cp1251_text<"в">, cp1251_text<"во">, cp1251_text<"на">, cp1251_text<"о">, cp1251_text<"об">,
+                            cp1251_text<"при">, cp1251_text<"у">, cp1251_text<"с">, cp1251_text<"со">, cp1251_text<"до">,
+                            cp1251_text<"от">, cp1251_text<"из">, cp1251_text<"после">, cp1251_text<"возле">,
+                            cp1251_text<"за">, cp1251_text<"к">, cp1251_text<"ко">, cp1251_text<"по">}))
+        return false;
     if (n < 3 || in_word_list(NOT_NOUNS, noun) || find_unit(noun) != nullptr || month_of(noun) != 0 ||
         plural_case(noun) != Case::nom)
         return false;
@@ -478,7 +557,7 @@ bool ordinal_before_noun(const char* before, const char* noun, Ordinal& form, bo
             return true;
         }
         const auto last = static_cast<unsigned char>(noun[n - 1]);
-        if (roman && !feminine && !is_vowel(last) && last != static_cast<unsigned char>(cp1251_text<"ь">[0]) &&
+        if ((roman || is_order_noun(noun)) && !feminine && !is_vowel(last) && last != static_cast<unsigned char>(cp1251_text<"ь">[0]) &&
             last != static_cast<unsigned char>(cp1251_text<"й">[0])) {
             form = Ordinal::nom_m;
             return true;
@@ -713,13 +792,39 @@ bool take_year_range(Reader& r, Speech& s, const Context& ctx, std::uint64_t fir
     }
     say_ordinal(s, first, form);
     say_mark(s, ',');
-    say_ordinal(s, static_cast<std::uint64_t>(second), form);
+    // "1941–1945 гг." → тысяча девятьсот сорок первый, сорок пятый годы:
+    // the second year of the same century without it.
+    const auto last = static_cast<std::uint64_t>(second);
+    const bool same_century = last / 100 == first / 100 && last > first && last % 100 >= 10;
+    say_ordinal(s, same_century ? last % 100 : last, form);
     if (std::strcmp(w.text, cp1251_text<"гг">) == 0) {
         say(s, years);
         back(r, w.end);
         keep_sentence_dot(r, s, true);
     }
     return true;
+}
+
+// After a year and w, the word after it: "по 2020 год", "до 2020 г.", "по
+// 2020 годы", the second year of a range. The position is kept.
+bool year_range_ahead(Reader& r, const NextWord& w)
+{
+    if (!is_one_of(w.text, {cp1251_text<"по">, cp1251_text<"до">}))
+        return false;
+    const Mark m = mark(r);
+    back(r, w.end);
+    while (is_blank(peek(r)))
+        get(r);
+    const long long second = take_exact(r, 4);
+    bool range = false;
+    if (second >= 1000) {
+        const NextWord year = next_word(r);
+        range = find_context(YEAR_WORDS, year.text) != nullptr ||
+                is_one_of(year.text, {cp1251_text<"г">, cp1251_text<"гг">, cp1251_text<"годы">, cp1251_text<"годов">,
+                                      cp1251_text<"годах">});
+    }
+    back(r, m);
+    return range;
 }
 
 bool take_date_word(Reader& r, Speech& s, const Context& ctx, std::uint64_t v, const NextWord& w)
@@ -734,8 +839,8 @@ bool take_date_word(Reader& r, Speech& s, const Context& ctx, std::uint64_t v, c
         if (const char join = day_range_ahead(r)) {
             // "с 1 по 10 мая" → с первого по десятое мая; "1–10 мая" the same.
             if (join == '-') {
-                if (ctx.prev_word[0] == '\0')
-                    say(s, cp1251_text<"с">);
+                if (!is_one_of(ctx.prev_word, {cp1251_text<"с">, cp1251_text<"со">}))
+                    say(s, cp1251_text<"с">);  // "прошёл 23-25 мая" → прошёл с двацать третьего
                 say_ordinal(s, v, Ordinal::gen_m);
                 get(r);
                 while (is_blank(peek(r)))
@@ -749,6 +854,11 @@ bool take_date_word(Reader& r, Speech& s, const Context& ctx, std::uint64_t v, c
             }
             return true;
         }
+    }
+    if (v >= 1000 && v <= 2999 && is_one_of(ctx.prev_word, {cp1251_text<"с">, cp1251_text<"со">, cp1251_text<"от">}) &&
+        year_range_ahead(r, w)) {
+        say_ordinal(s, v, Ordinal::gen_m);  // "с 2015 по 2020 год" → с две тысячи пятнатцатого
+        return true;
     }
     const bool g = std::strcmp(w.text, cp1251_text<"г">) == 0 || std::strcmp(w.text, cp1251_text<"гг">) == 0;
     const bool year_preposition =
@@ -770,7 +880,8 @@ bool take_date_word(Reader& r, Speech& s, const Context& ctx, std::uint64_t v, c
         } else if (std::strcmp(ctx.prev_word, cp1251_text<"к">) == 0) {
             say_ordinal(s, v, Ordinal::dat_m);
             say(s, cp1251_text<"году">);
-        } else if (year_preposition) {
+        } else if (year_preposition || (ctx.prev_word[0] != '\0' && find_governing(ctx.prev_word) == nullptr)) {
+            // "после 2020 г.", "чемпионат 2018 г." → две тысячи восемнатцатого года
             say_ordinal(s, v, Ordinal::gen_m);
             say(s, cp1251_text<"года">);
         } else {
@@ -783,17 +894,24 @@ bool take_date_word(Reader& r, Speech& s, const Context& ctx, std::uint64_t v, c
     return false;
 }
 
-// "/ч", "/с", "/мин" after a unit: "км/ч" → километров в час. dotted is
-// updated to the dot of the word taken.
+// "/ч", "/с", "/мес", "/шт" after a unit or a sign: "км/ч" → километров в
+// час, "руб./шт" → рублей за штуку. dotted is updated to the dot of the word taken.
 void take_rate(Reader& r, Speech& s, bool& dotted)
 {
     const Mark m = mark(r);
     get(r);
     const NextWord per = next_word(r);
-    const char* rate = std::strcmp(per.text, cp1251_text<"ч">) == 0     ? cp1251_text<"в час">
-                       : std::strcmp(per.text, cp1251_text<"с">) == 0   ? cp1251_text<"в секунду">
-                       : std::strcmp(per.text, cp1251_text<"мин">) == 0 ? cp1251_text<"в минуту">
-                                                                        : nullptr;
+    static const WordPair RATES[] = {
+        {cp1251_text<"ч">, cp1251_text<"в час">},          {cp1251_text<"с">, cp1251_text<"в секунду">},
+        {cp1251_text<"мин">, cp1251_text<"в минуту">},     {cp1251_text<"сут">, cp1251_text<"в сутки">},
+        {cp1251_text<"день">, cp1251_text<"в день">},      {cp1251_text<"нед">, cp1251_text<"в неделю">},
+        {cp1251_text<"мес">, cp1251_text<"в месяц">},      {cp1251_text<"год">, cp1251_text<"в год">},
+        {cp1251_text<"шт">, cp1251_text<"за штуку">},      {cp1251_text<"кг">, cp1251_text<"за килограм">},
+    };
+    const char* rate = nullptr;
+    for (const WordPair& p : RATES)
+        if (std::strcmp(per.text, p.key) == 0)
+            rate = p.words;
     if (rate != nullptr && !is_blank(peek(r))) {
         back(r, per.end);
         say(s, rate);
@@ -821,6 +939,44 @@ bool take_two_word_unit(Reader& r, Speech& s, const Amount& a, const NextWord& w
     return true;
 }
 
+// "220 В", "12 В.", "2 А": a capital В or А after a number, with nothing but
+// a mark or the line's end after it, is volts or amperes (a small one stays
+// the preposition or the conjunction).
+// Not after a word that a number and a letter name together: "дом 5 А",
+// "класс 9 В", nor with no word before ("д. 5 В").
+bool take_volts(Reader& r, Speech& s, const Context& ctx, const Amount& a, const NextWord& w)
+{
+    static const char* const LETTERED[] = {
+        cp1251_text<"дом">,    cp1251_text<"корп">,  cp1251_text<"кв">,    cp1251_text<"класс">, cp1251_text<"школ">,
+        cp1251_text<"групп">,  cp1251_text<"литер">, cp1251_text<"строени">, cp1251_text<"подъезд">,
+        cp1251_text<"офис">,   cp1251_text<"кабинет">, cp1251_text<"комнат">, cp1251_text<"вариант">,
+        cp1251_text<"участ">,  cp1251_text<"пункт">, cp1251_text<"ряд">,   cp1251_text<"мест">,
+    };
+    const bool volts = std::strcmp(w.text, cp1251_text<"в">) == 0;
+    if (!w.capital || !(volts || std::strcmp(w.text, cp1251_text<"а">) == 0) || ctx.prev_word[0] == '\0')
+        return false;
+    for (const char* stem : LETTERED)
+        if (std::strncmp(ctx.prev_word, stem, std::strlen(stem)) == 0)
+            return false;
+    const Mark m = mark(r);
+    back(r, w.end);
+    int c = peek(r);
+    if (!w.dotted) {
+        while (is_blank(c)) {
+            get(r);
+            c = peek(r);
+        }
+        if (is_cyrillic_letter(c) || is_latin_letter(c) || is_digit(c)) {
+            back(r, m);
+            return false;
+        }
+        back(r, w.end);
+    }
+    say_counted(s, a, Gender::masculine, volts ? VOLTS : AMPERES);
+    keep_sentence_dot(r, s, w.dotted);
+    return true;
+}
+
 bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
 {
     if (ctx.currency != nullptr) {
@@ -837,8 +993,15 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
         }
         return true;
     }
-    if (take_sign(r, s, a))
+    if (take_sign(r, s, a)) {
+        // "1 200 ₽/мес." → тысяча двести рублей в месяц
+        bool dotted = false;
+        if (peek(r) == '/') {
+            take_rate(r, s, dotted);
+            keep_sentence_dot(r, s, dotted);
+        }
         return true;
+    }
     const bool fraction = a.fraction != nullptr;
     const std::uint64_t v = a.whole;
     const bool plain = fraction || a.plain;
@@ -849,13 +1012,15 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
         return false;
     if (take_two_word_unit(r, s, a, w))
         return true;
+    if (take_volts(r, s, ctx, a, w))
+        return true;
     const CountedUnit* unit = find_unit(w.text);
     // A one-letter unit that is also a word ("5 с половиной") needs its dot.
     if (unit == nullptr || (w.text[1] == '\0' && in_set(ONE_LETTER_WORDS, static_cast<unsigned char>(w.text[0])) && !w.dotted)) {
         // A noun the tables do not know: the number agrees with its form;
         // "за 1 минуту": a feminine noun in the accusative.
         Amount agreed = a;
-        Gender gender = noun_gender(w.text, v);
+        Gender gender = noun_gender(w.text, v, agreed.grammatical_case);
         const bool direct = agreed.grammatical_case == Case::nom || agreed.grammatical_case == Case::acc;
         if (direct && ends_in_one(v) && std::strlen(w.text) >= 4 && !in_word_list(NOT_NOUNS, w.text) &&
             (ends_with(w.text, cp1251_text<"у">) || ends_with(w.text, cp1251_text<"ю">))) {
@@ -866,6 +1031,10 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
         return true;
     }
     back(r, w.end);
+    Amount at = a;
+    if (is_one_of(ctx.prev_word, {cp1251_text<"в">, cp1251_text<"во">}) && !unit->multiplier &&
+        std::strcmp(next_word(r).text, cp1251_text<"от">) == 0)
+        at.grammatical_case = Case::prep;  // "в 25 км от города" → в двацати пяти километрах
     if (say_money_parts(s, a, unit->forms)) {
         // "52,30 руб." → пятдесят два рубля трицать копеек
     } else if (const int power = w.dotted ? 0 : peek(r); power == TEXT_WIDE + 0xB2 || power == TEXT_WIDE + 0xB3) {
@@ -880,7 +1049,7 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
         say(s, agree(adjective, v, fraction || !plain));
         say(s, agree(unit->forms, v, fraction || !plain));
     } else {
-        say_counted(s, a, unit->gender, unit->forms);
+        say_counted(s, at, unit->gender, unit->forms);
     }
     bool dotted = w.dotted;
     if (unit->multiplier) {
@@ -893,10 +1062,38 @@ bool take_counted(Reader& r, Speech& s, Context& ctx, const Amount& a)
             dotted = w2.dotted;
         }
     }
-    if (!dotted && peek(r) == '/')
-        take_rate(r, s, dotted);
+    if (peek(r) == '/')
+        take_rate(r, s, dotted);  // "км/ч", "руб./мес."
     keep_sentence_dot(r, s, dotted);
     return true;
+}
+
+// A unit after a common fraction, in the genitive singular: "1/2 ч. л." →
+// одна вторая чайной ложки, "3/4 кг" → три четвёртых килограма.
+void take_fraction_unit(Reader& r, Speech& s)
+{
+    const Mark m = mark(r);
+    const NextWord w = next_word(r);
+    if (w.text[0] == '\0')
+        return;
+    back(r, w.end);
+    const NextWord second = next_word(r);
+    if (const TwoWordUnit* two = find_two_word_unit(w.text, second.text);
+        two != nullptr && (w.dotted || std::strcmp(w.text, cp1251_text<"кв">) == 0)) {
+        back(r, second.end);
+        say(s, two->genitive_one);
+        keep_sentence_dot(r, s, second.dotted);
+        return;
+    }
+    const CountedUnit* unit = find_unit(w.text);
+    if (unit == nullptr || unit->multiplier ||
+        (w.text[1] == '\0' && in_set(ONE_LETTER_WORDS, static_cast<unsigned char>(w.text[0])) && !w.dotted)) {
+        back(r, m);
+        return;
+    }
+    back(r, w.end);
+    say(s, unit->forms.few);
+    keep_sentence_dot(r, s, w.dotted);
 }
 
 // The next count digits of the input, each by its name; the blanks that
@@ -982,7 +1179,7 @@ bool take_dotted_pair(Reader& r, Speech& s, const Context& ctx, const Digits& fi
         return true;
     }
     const bool time_word = is_one_of(before, {cp1251_text<"в">, cp1251_text<"во">, cp1251_text<"к">, cp1251_text<"около">,
-                                              cp1251_text<"после">, cp1251_text<"с">, cp1251_text<"до">});
+                                              cp1251_text<"после">, cp1251_text<"с">, cp1251_text<"до">, cp1251_text<"на">});
     const bool date = two && a >= 1 && a <= 31 && b >= 1 && b <= 12 &&
                       (second.d[0] == '0' || find_governing(before) != nullptr);
     const bool at_time = is_one_of(before, {cp1251_text<"в">, cp1251_text<"во">, cp1251_text<"к">, cp1251_text<"около">});
@@ -1036,7 +1233,7 @@ bool take_time_or_dotted(Reader& r, Speech& s, const Context& ctx, const Digits&
     const std::uint64_t short_value = short_run ? value_of(ds.d, ds.n) : 0;
     if (short_run && c == ':' && take_time(r, s, short_value, governed_case(ctx, "", short_value)))
         return true;
-    if (short_run && c == '.' && take_date(r, s, short_value))
+    if (short_run && c == '.' && take_date(r, s, ctx.prev_word, short_value))
         return true;
     if (c == '.' && plain && take_dotted(r, s, ds))
         return true;
@@ -1116,7 +1313,8 @@ void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
         ctx.prev_word[0] = '\0';
         return;
     }
-    if (a.fraction == nullptr && plain && c == '/' && take_common_fraction(r, s, value)) {
+    if (a.fraction == nullptr && plain && c == '/' && take_common_fraction(r, s, value, governed_case(ctx, "", value))) {
+        take_fraction_unit(r, s);
         ctx.prev_word[0] = '\0';
         return;
     }
@@ -1124,7 +1322,8 @@ void read_number(Reader& r, Speech& s, Context& ctx, int first_digit)
     Ordinal form = Ordinal::nom_m;
     // "на 3 этаже": a number of two or more before a singular noun names its
     // place; "в 1 экземпляре" counts.
-    if (plain && a.fraction == nullptr && value >= 2 && !(ends_in_one(value) && value < 20) &&
+    if (plain && a.fraction == nullptr && value >= 1 &&
+        (value >= 2 ? !(ends_in_one(value) && value < 20) : is_order_noun(after.text)) &&
         ordinal_before_noun(ctx.prev_word, after.text, form)) {
         say_ordinal(s, value, form);
         ctx.prev_word[0] = '\0';

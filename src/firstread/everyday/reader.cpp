@@ -35,9 +35,14 @@ void transliterate(const char* word, char* out, std::size_t cap)
         for (; *t != '\0' && o + 1 < cap; ++t)
             out[o++] = *t;
     };
-    for (std::size_t i = 0; i < n;) {
+    std::size_t start = 0;
+    if (n > 3 && word[0] == 'm' && word[1] == 'c' && !is_latin_vowel(word[2])) {
+        put(cp1251_text<"мак">);  // "McDonald", "McLaren"
+        start = 2;
+    }
+    for (std::size_t i = start; i < n;) {
         const char c = word[i];
-        if (i > 0 && c == word[i - 1] && c != 'e' && c != 'o') {
+        if (i > start && c == word[i - 1] && c != 'e' && c != 'o') {
             ++i;  // "hello": a doubled letter sounds once
             continue;
         }
@@ -181,6 +186,20 @@ void say_latin_word(Speech& s, const Word& w)
 {
     if (const WordPair* p = find_pair(LATIN_WORDS, w.text)) {
         say(s, p->words);
+        return;
+    }
+    if (w.length >= 3 && w.raw[0] == 'i' && is_capital_latin(static_cast<unsigned char>(w.raw[1]))) {
+        // "iPad", "iMac": the i said as the letter, then the word.
+        say(s, cp1251_text<"ай">);
+        Word rest;
+        std::memcpy(rest.text, w.text + 1, w.length);
+        std::memcpy(rest.raw, w.raw + 1, w.length);
+        rest.length = w.length - 1;
+        rest.first_capital = true;
+        rest.all_capital = true;
+        for (std::size_t i = 0; i < rest.length; ++i)
+            rest.all_capital = rest.all_capital && is_capital_latin(static_cast<unsigned char>(rest.raw[i]));
+        say_latin_word(s, rest);
         return;
     }
     bool vowel = false;
@@ -389,7 +408,12 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
                     if (a->sentence_end && sentence_follows(r))
                         say_mark(s, '.');
                 }
-                ctx.prev_word[0] = '\0';
+                // "рис. 3.1", "п. 4.2": the number after a shortened word of
+                // a part of a text is a section number.
+                if (in_word_list(SECTION_WORDS, w.text))
+                    std::memcpy(ctx.prev_word, w.text, w.length + 1);
+                else
+                    ctx.prev_word[0] = '\0';
                 return;
             }
         }
@@ -426,6 +450,18 @@ void handle_cyrillic(Reader& r, Speech& s, Context& ctx, int first)
     ctx.prev_shouted = was_shouted;
 }
 
+// "'s" or "’s" after a Latin word, and then no letter: consumed when so.
+bool take_possessive(Reader& r)
+{
+    const Mark m = mark(r);
+    const int apostrophe = get(r);
+    if ((apostrophe == '\'' || apostrophe == 0x92) && get(r) == 's' && !is_latin_letter(peek(r)) &&
+        !is_cyrillic_letter(peek(r)))
+        return true;
+    back(r, m);
+    return false;
+}
+
 void handle_latin(Reader& r, Speech& s, Context& ctx, int first)
 {
     Word w;
@@ -456,6 +492,8 @@ void handle_latin(Reader& r, Speech& s, Context& ctx, int first)
         }
     }
     say_latin_word(s, w);
+    if (!w.all_capital && take_possessive(r))
+        say_joined(s, cp1251_text<"с">);  // "McDonald's", "Levi's": the name and its s, one word
     ctx.prev_word[0] = '\0';
     ctx.prev_code = true;
 }
@@ -592,15 +630,18 @@ bool take_address(Reader& r, Speech& s, Context& ctx, Mark before)
 
 // A character that is no letter, digit or signed number: a dash, a character
 // code page 1251 lacks, punctuation, a symbol with a name, or a plain boundary.
-void say_other(Reader& r, Speech& s, Context& ctx, int c, bool line_start, bool blank_before)
+void say_other(Reader& r, Speech& s, Context& ctx, int c, bool line_start, bool blank_before, bool after_number)
 {
     if (c == '-' || c == 0x96 || c == 0x97) {
         // One that opens a line is the pause of a dialogue, a spaced one the
-        // shorter pause of a comma, one inside a word or a range a hyphen.
+        // shorter pause of a comma, one inside a word a hyphen; a dash
+        // between numbers is a range, said with the comma's pause
+        // ("25–30 минут"), a hyphen there joins them ("2-3 дня").
         const int next = peek(r);
         if (line_start)
             say_pause(s);
-        else if (blank_before || !(is_cyrillic_letter(next) || is_latin_letter(next) || is_digit(next)))
+        else if (blank_before || !(is_cyrillic_letter(next) || is_latin_letter(next) || is_digit(next)) ||
+                 (c != '-' && after_number && is_digit(next)))
             say_mark(s, ',');
         else
             say_mark(s, '-');
@@ -674,6 +715,8 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
 
         const int chain = ctx.cased_chain;
         ctx.cased_chain = 0;
+        const bool after_number = ctx.prev_number;
+        ctx.prev_number = false;
 
         if ((is_latin_letter(c) || is_digit(c)) && take_address(r, s, ctx, before))
             continue;
@@ -689,6 +732,7 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
         if (is_digit(c)) {
             read_number(r, s, ctx, c);
             ctx.cased_chain = chain == 1 ? 2 : 0;
+            ctx.prev_number = true;
             continue;
         }
         if (const NounForms* money = currency_of(c); money != nullptr && is_digit(peek(r))) {
@@ -702,7 +746,7 @@ bool read_everyday(TextFile& in, TextFile& out, long long count, long long& rema
             read_number(r, s, ctx, get(r));
             continue;
         }
-        say_other(r, s, ctx, c, line_start, blank_before);
+        say_other(r, s, ctx, c, line_start, blank_before, after_number);
     }
     return true;
 }

@@ -16,6 +16,19 @@ void say(Speech& s, const char* words)
     s.last = static_cast<unsigned char>(words[n - 1]);
 }
 
+void say_joined(Speech& s, const char* letters)
+{
+    if (s.last == 0 || std::strchr(" ,.!?:;-", s.last) != nullptr || s.last == PAUSE_MARK) {
+        say(s, letters);
+        return;
+    }
+    const std::size_t n = std::strlen(letters);
+    if (n == 0)
+        return;
+    text_write(s.out, letters, n);
+    s.last = static_cast<unsigned char>(letters[n - 1]);
+}
+
 void say_mark(Speech& s, unsigned char mark)
 {
     if (s.last == 0 && mark != '-')

@@ -14,6 +14,8 @@ struct Speech {
 };
 // One or more words, a space before them unless a word may not start here.
 void say(Speech& s, const char* words);
+// Letters added to the end of the last word, with no space before them.
+void say_joined(Speech& s, const char* letters);
 // A delimiter (',' '.' '?' '!' ':' ';' '-') right after the last word.
 void say_mark(Speech& s, unsigned char mark);
 // The word end that a space or a line end in the text makes.

@@ -196,6 +196,13 @@ const WordPair LATIN_WORDS[] = {
     {"hyundai", W("хендай")}, {"kia", W("киа")},           {"tiktok", W("тикток")},     {"instagram", W("инстаграм")},
     {"pack", W("пак")},       {"nike", W("найк")},        {"starbucks", W("старбакс")}, {"english", W("инглиш")},
     {"russian", W("рашн")},   {"american", W("американ")}, {"british", W("бритиш")},
+    {"pro", W("про")},        {"premium", W("премиум")},   {"bluetooth", W("блютуз")},  {"spotify", W("спотифай")},
+    // The days and months, written with a capital and so not in the English table.
+    {"monday", W("мандей")},  {"tuesday", W("тьюсдей")},   {"wednesday", W("венсдей")}, {"thursday", W("сёрсдей")},
+    {"friday", W("фрайдей")}, {"saturday", W("сатердей")}, {"sunday", W("сандей")},     {"january", W("джануари")},
+    {"february", W("февруари")}, {"march", W("марч")},     {"april", W("эйприл")},      {"june", W("джун")},
+    {"july", W("джулай")},    {"august", W("огаст")},      {"september", W("септембер")}, {"october", W("октоубер")},
+    {"november", W("новембер")}, {"december", W("дисембер")},
     {nullptr, nullptr},
 };
 
@@ -280,6 +287,7 @@ const OrdinalContext ORDINAL_SUFFIXES[] = {
     {W("его"), Ordinal::gen_m}, {W("му"), Ordinal::dat_m},  {W("ому"), Ordinal::dat_m},
     {W("м"), Ordinal::prep_m},  {W("ом"), Ordinal::prep_m}, {W("х"), Ordinal::gen_pl},
     {W("ых"), Ordinal::gen_pl}, {W("ю"), Ordinal::acc_f},   {W("ую"), Ordinal::acc_f},
+    {W("ей"), Ordinal::obl_f},
     {nullptr, Ordinal::nom_m},
 };
 
@@ -317,6 +325,14 @@ const char* const SECTION_WORDS[] = {
 const char* const SECTION_STEMS[] = {
     W("пункт"), W("подпункт"), W("раздел"), W("подраздел"), W("стать"), W("глав"), W("рисун"), W("таблиц"),
     W("формул"), W("верси"), W("выпуск"), W("приложени"), W("параграф"), W("схем"), W("част"),
+    nullptr,
+};
+
+// Nouns a number before names a place in order even when it is 1: "за 1
+// квартал", "на 1 курсе" (but "за 1 день", "в 1 экземпляре" count).
+const char* const ORDER_STEMS[] = {
+    W("квартал"), W("полугоди"), W("семестр"), W("триместр"), W("курс"), W("этаж"), W("класс"), W("тур"),
+    W("этап"), W("раунд"), W("подъезд"), W("корпус"), W("сезон"),
     nullptr,
 };
 
@@ -362,13 +378,17 @@ const WideSymbol WIDE_SYMBOLS[] = {
 };
 
 const TwoWordUnit TWO_WORD_UNITS[] = {
-    {W("ч"), W("л"), {W("чайная ложка"), W("чайные ложки"), W("чайных ложек")}, Gender::feminine},
-    {W("ст"), W("л"), {W("столовая ложка"), W("столовые ложки"), W("столовых ложек")}, Gender::feminine},
-    {W("л"), W("с"), {W("лошадиная сила"), W("лошадиные силы"), W("лошадиных сил")}, Gender::feminine},
-    {W("кв"), W("м"), {W("квадратный метр"), W("квадратных метра"), W("квадратных метров")}, Gender::masculine},
-    {W("кв"), W("км"), {W("квадратный километр"), W("квадратных километра"), W("квадратных километров")}, Gender::masculine},
-    {W("куб"), W("м"), {W("кубический метр"), W("кубических метра"), W("кубических метров")}, Gender::masculine},
-    {nullptr, nullptr, {nullptr, nullptr, nullptr}, Gender::masculine},
+    {W("ч"), W("л"), {W("чайная ложка"), W("чайные ложки"), W("чайных ложек")}, Gender::feminine, W("чайной ложки")},
+    {W("ст"), W("л"), {W("столовая ложка"), W("столовые ложки"), W("столовых ложек")}, Gender::feminine,
+     W("столовой ложки")},
+    {W("л"), W("с"), {W("лошадиная сила"), W("лошадиные силы"), W("лошадиных сил")}, Gender::feminine, W("лошадиной силы")},
+    {W("кв"), W("м"), {W("квадратный метр"), W("квадратных метра"), W("квадратных метров")}, Gender::masculine,
+     W("квадратного метра")},
+    {W("кв"), W("км"), {W("квадратный километр"), W("квадратных километра"), W("квадратных километров")},
+     Gender::masculine, W("квадратного километра")},
+    {W("куб"), W("м"), {W("кубический метр"), W("кубических метра"), W("кубических метров")}, Gender::masculine,
+     W("кубического метра")},
+    {nullptr, nullptr, {nullptr, nullptr, nullptr}, Gender::masculine, nullptr},
 };
 
 const CasedAbbreviation CASED_ABBREVIATIONS[] = {
@@ -388,6 +408,8 @@ const NounForms DEGREES = {W("градус"), W("градуса"), W("граду
 const NounForms DOLLARS = {W("доллар"), W("доллара"), W("долларов")};
 const NounForms EUROS = {W("евро"), W("евро"), W("евро")};
 const NounForms CENTS = {W("цент"), W("цента"), W("центов")};
+const NounForms VOLTS = {W("вольт"), W("вольта"), W("вольт")};
+const NounForms AMPERES = {W("ампер"), W("ампера"), W("ампер")};
 
 namespace {
 
@@ -448,6 +470,7 @@ const std::vector<KeyIndex>& key_indexes()
 {
     // The tables asked most often first: the search for a table's index walks this.
     static const std::vector<KeyIndex> all = {
+        index_of(JOINING_WORDS),  // looked up after every word
         index_of(NOT_NOUNS),
         index_of_keys(MONTHS_GENITIVE, std::vector<const char*>(std::begin(MONTHS_GENITIVE), std::end(MONTHS_GENITIVE))),
         index_of(GOVERNING_WORDS, &Governing::word),  index_of(COUNTED_UNITS, &CountedUnit::key),
@@ -467,7 +490,8 @@ constexpr long NOT_INDEXED = -2;
 // NOT_INDEXED for a table without an index.
 long indexed_entry(const void* table, const char* key)
 {
-    for (const KeyIndex& index : key_indexes()) {
+    static const std::vector<KeyIndex>& indexes = key_indexes();
+    for (const KeyIndex& index : indexes) {
         if (index.table != table)
             continue;
         const std::size_t mask = index.slots.size() - 1;
@@ -542,6 +566,17 @@ bool is_section_word(const char* word)
     for (const char* const* stem = SECTION_STEMS; *stem != nullptr; ++stem)
         if (std::strncmp(word, *stem, std::strlen(*stem)) == 0)
             return true;
+    return false;
+}
+
+bool is_order_noun(const char* word)
+{
+    for (const char* const* stem = ORDER_STEMS; *stem != nullptr; ++stem) {
+        const std::size_t k = std::strlen(*stem);
+        // The stem and an ending of at most two letters: "квартала", not "кварталами"
+        if (std::strncmp(word, *stem, k) == 0 && std::strlen(word) <= k + 2)
+            return true;
+    }
     return false;
 }
 

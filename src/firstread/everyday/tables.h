@@ -29,6 +29,7 @@ struct TwoWordUnit {
     const char* second;
     NounForms forms;
     Gender gender;
+    const char* genitive_one;  // after a fraction: "1/2 ч. л." → одна вторая чайной ложки
 };
 // "ст. 15", "в ст. 15": a shortened noun in the case the word before asks.
 struct CasedAbbreviation {
@@ -94,6 +95,8 @@ extern const NounForms DEGREES;
 extern const NounForms DOLLARS;
 extern const NounForms EUROS;
 extern const NounForms CENTS;
+extern const NounForms VOLTS;
+extern const NounForms AMPERES;
 
 // Lookups; nullptr when the key is not in the table.
 const WordPair* find_pair(const WordPair* table, const char* key);
@@ -108,6 +111,7 @@ const WideSymbol* find_wide(int code_point);  // nullptr: the character is dropp
 const NounForms* currency_of(int c);
 bool in_word_list(const char* const* list, const char* word);  // a list ended by nullptr
 bool is_section_word(const char* word);  // in SECTION_WORDS or a form of SECTION_STEMS
+bool is_order_noun(const char* word);    // квартал, курс, этаж …: "за 1 квартал" names the first
 // Whether word (folded) is a singular form of a feminine noun the generated
 // table knows: "книга", "странице", "ночь", "тетради" (not "день", "мужчина").
 bool is_feminine_noun(const char* word);
