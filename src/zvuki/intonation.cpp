@@ -253,50 +253,77 @@ const std::uint32_t* find_pitch_marks(const PitchMarks& p, const char* name, std
 
 namespace {
 
-// Voiceless stretches are laid in grains of this half-width, at this step.
-constexpr std::size_t VOICELESS_STEP = SAMPLE_RATE / 200;
+// Voiceless stretches are laid in grains this far apart.
+constexpr long VOICELESS_STEP = SAMPLE_RATE / 200;
 // How far a period may be shortened or lengthened.
 constexpr double PERIOD_MOST_CHANGE = 2.0;
+// The shortest step between two grains (a pitch of 1378 Hz): marks closer
+// than this still give grains that each add something.
+constexpr double SHORTEST_STEP = 16.0;
 constexpr double LEAST_FACTOR = 0.25;
 constexpr double MOST_FACTOR = 2.0;
 
 // The period either side of mark k; 0 where the neighbour is missing or too far.
-std::size_t period_before(const std::uint32_t* marks, std::size_t k)
+long period_before(const std::uint32_t* marks, std::size_t k)
 {
     const std::size_t d = k > 0 ? marks[k] - marks[k - 1] : 0;
-    return d <= PSOLA_LONGEST_PERIOD ? d : 0;
+    return d <= PSOLA_LONGEST_PERIOD ? static_cast<long>(d) : 0;
 }
-std::size_t period_after(const std::uint32_t* marks, std::size_t count, std::size_t k)
+long period_after(const std::uint32_t* marks, std::size_t count, std::size_t k)
 {
     const std::size_t d = k + 1 < count ? marks[k + 1] - marks[k] : 0;
-    return d <= PSOLA_LONGEST_PERIOD ? d : 0;
+    return d <= PSOLA_LONGEST_PERIOD ? static_cast<long>(d) : 0;
 }
 
-// Half a Hann window, from its middle (1) to its end (0), in HALF_STEPS steps.
-constexpr long HALF_STEPS = 1024;
+// One grain: the samples around src laid around out. Its window reaches
+// reach_left before and reach_right after: voiced, the recording's own
+// periods either side, so two voiced grains each keep their whole periods
+// however far apart they are laid (nearer, they overlap; further, their
+// windows leave a dip between them). Where a voiceless grain meets another
+// grain the two share the span over which one fades into the other: the
+// shortest of the distance between them and their reaches, so the windows sum
+// to one there.
+struct Grain {
+    long out = 0;
+    long src = 0;
+    long reach_left = 0;
+    long reach_right = 0;
+    bool voiced = false;
+};
+
+// Half a Hann window, from its middle (1) to its end (0), in HALF_STEPS
+// steps; a window over a span of samples takes every HALF_STEPS / span-th.
+constexpr std::uint32_t HALF_STEPS = 4096;
+constexpr int STEP_BITS = 16;
 const std::array<float, HALF_STEPS + 1> HALF_WINDOW = [] {
     std::array<float, HALF_STEPS + 1> w{};
-    for (long k = 0; k <= HALF_STEPS; ++k)
-        w[static_cast<std::size_t>(k)] =
-            static_cast<float>(0.5 + 0.5 * std::cos(std::numbers::pi * static_cast<double>(k) / HALF_STEPS));
+    for (std::uint32_t k = 0; k <= HALF_STEPS; ++k)
+        w[k] = static_cast<float>(0.5 + 0.5 * std::cos(std::numbers::pi * k / HALF_STEPS));
+    w[HALF_STEPS] = 0.0f;
     return w;
 }();
 
-// Adds in[c - left, c + right] under a window rising over left and falling
-// over right, centred at out position o.
-void add_grain(const std::int16_t* in, std::size_t n, long c, long left, long right, long o, std::size_t m,
+// Adds the grain g into the sums of the output [0, m), its window rising over
+// the left samples before its middle and falling over the right after it. It
+// falls as f(j) = HALF_WINDOW[j × HALF_STEPS / right] and rises as
+// 1 - f(left - k): where one grain falls and the next rises over the same
+// span they sum to exactly one.
+void add_grain(const std::int16_t* in, std::size_t n, const Grain& g, long left, long right, std::size_t m,
                StretchBuffers& b)
 {
-    for (long j = -left; j <= right; ++j) {
-        const long i = c + j;
-        const long t = o + j;
-        if (i < 0 || i >= static_cast<long>(n) || t < 0 || t >= static_cast<long>(m))
-            continue;
-        const long span = j < 0 ? left : right;
-        const float w = HALF_WINDOW[static_cast<std::size_t>((j < 0 ? -j : j) * HALF_STEPS / span)];
-        b.sum[static_cast<std::size_t>(t)] += w * static_cast<float>(in[i]);
-        b.weight[static_cast<std::size_t>(t)] += w;
+    // Where both the recording and the output hold the sample.
+    const long from = std::max({-left + 1, -g.src, -g.out});
+    const long to = std::min({right, static_cast<long>(n) - g.src, static_cast<long>(m) - g.out});
+    const std::int16_t* x = in + g.src;
+    float* sum = b.sum.data() + g.out;
+    const auto rise = static_cast<std::uint32_t>((HALF_STEPS << STEP_BITS) / static_cast<std::uint32_t>(left));
+    for (long j = from; j < std::min(0L, to); ++j) {
+        const auto k = static_cast<std::uint32_t>(left + j);  // left - distance from the middle
+        sum[j] += (1.0f - HALF_WINDOW[(k * rise) >> STEP_BITS]) * static_cast<float>(x[j]);
     }
+    const auto fall = static_cast<std::uint32_t>((HALF_STEPS << STEP_BITS) / static_cast<std::uint32_t>(right));
+    for (long j = std::max(0L, from); j < to; ++j)
+        sum[j] += HALF_WINDOW[(static_cast<std::uint32_t>(j) * fall) >> STEP_BITS] * static_cast<float>(x[j]);
 }
 
 }  // namespace
@@ -312,40 +339,76 @@ std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* ma
             return 0;
     const std::size_t m = stretched_length(n, factor);
     std::fill_n(b.sum.begin(), m, 0.0f);
-    std::fill_n(b.weight.begin(), m, 0.0f);
+    // The grains are laid one behind: each window needs the place of the
+    // grain after it. A voiced grain sits on a mark, at the place the time
+    // scale gives the recording there; the next is one asked-for period on.
+    // So at the recording's own pitch and length every grain lies where it
+    // was, their windows sum to one, and the recording comes out as it was.
+    Grain pending;
+    bool have = false;
+    long pending_left = 0;  // the span over which the pending grain rises
     double t = 0;
-    while (t < static_cast<double>(m)) {
+    std::size_t k = 0;  // the mark at or after the place in the recording
+    // Up to a grain at or past the end, into which the last one fades.
+    for (bool last = false; !last;) {
+        last = t >= static_cast<double>(m);
         const double at = t / factor;
-        // The mark nearest the place in the recording, and whether it stands in a voiced stretch there.
-        const std::size_t after = static_cast<std::size_t>(std::lower_bound(marks, marks + count, at) - marks);
-        std::size_t k = after;
-        if (after == count || (after > 0 && at - marks[after - 1] < marks[after] - at))
-            k = after - 1;
-        std::size_t left = 0, right = 0;
+        while (k < count && marks[k] < at)
+            ++k;
+        // The nearest mark, and the periods around it.
+        std::size_t near = k;
+        if (k == count || (k > 0 && at - marks[k - 1] < marks[k] - at))
+            near = k - 1;
+        long left = 0, right = 0;
         if (count > 0) {
-            left = period_before(marks, k);
-            right = period_after(marks, count, k);
+            left = period_before(marks, near);
+            right = period_after(marks, count, near);
         }
-        const std::size_t own = left > 0 && right > 0 ? (left + right) / 2 : left + right;
-        if (own == 0 || std::fabs(at - marks[k]) > static_cast<double>(own)) {
-            add_grain(in, n, std::lround(at), VOICELESS_STEP, VOICELESS_STEP, std::lround(t), m, b);
-            t += VOICELESS_STEP;
-            continue;
+        const long own = left > 0 && right > 0 ? (left + right) / 2 : left + right;
+        // Voiced from the first mark of a stretch to half a period past its last.
+        const bool voiced = own > 0 && (left > 0 || at >= marks[near] - 0.5) &&
+                            (right > 0 || at <= marks[near] + 0.5 * static_cast<double>(own));
+        Grain g;
+        double next;
+        if (voiced) {
+            g = {std::lround(t), static_cast<long>(marks[near]), left > 0 ? left : own, right > 0 ? right : own, true};
+            const double f0 = f0_from + (f0_to - f0_from) * t / static_cast<double>(m);
+            double period = f0 > 0 ? SAMPLE_RATE / f0 : static_cast<double>(right > 0 ? right : own);
+            period = std::clamp(period, own / PERIOD_MOST_CHANGE, own * PERIOD_MOST_CHANGE);
+            next = t + std::max(period, SHORTEST_STEP);
+        } else {
+            g = {std::lround(t), std::lround(at), PSOLA_LONGEST_PERIOD, PSOLA_LONGEST_PERIOD, false};
+            next = t + VOICELESS_STEP;
+            // The first mark of a voiced stretch ahead gets its grain where it lies.
+            if (k < count && (k + 1 == count || period_after(marks, count, k) > 0)) {
+                const double mark_at = marks[k] * factor;
+                if (mark_at > t && mark_at < next)
+                    next = std::max(mark_at, t + 1.0);
+            }
         }
-        const double f0 = f0_from + (f0_to - f0_from) * t / static_cast<double>(m);
-        // Kept, each period is laid as far from the last as the recording has it.
-        double period = f0 > 0 ? SAMPLE_RATE / f0 : static_cast<double>(right > 0 ? right : own);
-        period = std::clamp(period, own / PERIOD_MOST_CHANGE, own * PERIOD_MOST_CHANGE);
-        // Windows no wider than the new period: raised, the grains do not
-        // pile up; lowered, each period's own decays into a gap.
-        const long reach = std::lround(period);
-        add_grain(in, n, marks[k], std::min<long>(static_cast<long>(left > 0 ? left : own), reach),
-                  std::min<long>(static_cast<long>(right > 0 ? right : own), reach), std::lround(t), m, b);
-        t += period;
+        long span = g.reach_left;
+        if (have) {
+            span = std::min({g.out - pending.out, pending.reach_right, g.reach_left});
+            const bool both_voiced = pending.voiced && g.voiced;
+            add_grain(in, n, pending, pending_left, both_voiced ? pending.reach_right : span, m, b);
+            if (both_voiced)
+                span = g.reach_left;
+        }
+        pending_left = span;
+        pending = g;
+        have = true;
+        t = next;
     }
+    if (have)
+        add_grain(in, n, pending, pending_left, pending.reach_right, m, b);
+    // Rounded to the nearest by adding and taking away 1.5 × 2^23 (exact for
+    // the clamped range), in a loop the compiler turns into vector code.
+    constexpr float ROUNDER = 12582912.0f;
     for (std::size_t i = 0; i < m; ++i) {
-        const float v = std::round(b.sum[i] / std::max(b.weight[i], 1.0f));
-        out[i] = static_cast<std::int16_t>(std::clamp(v, -32768.0f, 32767.0f));
+        float v = b.sum[i];
+        v = v < -32768.0f ? -32768.0f : v;
+        v = v > 32767.0f ? 32767.0f : v;
+        out[i] = static_cast<std::int16_t>(static_cast<int>((v + ROUNDER) - ROUNDER));
     }
     return m;
 }

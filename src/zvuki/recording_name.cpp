@@ -43,3 +43,12 @@ bool recording_file_name(const char* slog, std::size_t length, std::array<char, 
     std::memcpy(name.data() + length, RECORDING_EXTENSION, sizeof RECORDING_EXTENSION);
     return true;
 }
+
+bool variant_file_name(const char* slog, std::size_t length, char suffix, std::array<char, RECORDING_NAME_BYTES>& name)
+{
+    if (length + 1 + sizeof RECORDING_EXTENSION > RECORDING_NAME_BYTES || !recording_file_name(slog, length, name))
+        return false;
+    name[length] = suffix;
+    std::memcpy(name.data() + length + 1, RECORDING_EXTENSION, sizeof RECORDING_EXTENSION);
+    return true;
+}

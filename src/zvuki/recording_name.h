@@ -15,3 +15,13 @@ constexpr std::size_t RECORDING_NAME_BYTES = SLOG_BYTES - 1 + sizeof RECORDING_E
 // when a character has no file-name character or the syllable is longer than
 // a token.
 bool recording_file_name(const char* slog, std::size_t length, std::array<char, RECORDING_NAME_BYTES>& name);
+
+// A voice may hold, beside a syllable's plain recording, the syllable as the
+// speaker said it stressed and unstressed: the plain file name with one of
+// these before the extension ("ma+.pcm", "ma-.pcm"). Neither character has a
+// place in the letter table, so no syllable's plain name is ever one of them.
+constexpr char STRESSED_SUFFIX = '+';
+constexpr char UNSTRESSED_SUFFIX = '-';
+// The file name of a syllable's variant with the suffix; false as for
+// recording_file_name, or when the name with the suffix does not fit.
+bool variant_file_name(const char* slog, std::size_t length, char suffix, std::array<char, RECORDING_NAME_BYTES>& name);

@@ -43,6 +43,16 @@ bool voice_keep(VoiceStore& store, KeptRecording& slot, const char* name, TextFi
     return true;
 }
 
+void voice_note_absent(VoiceStore& store, KeptRecording& slot, const char* name)
+{
+    if (!recording_cache_enabled || store.slots_used >= VOICE_SLOTS / 2)
+        return;
+    std::strcpy(slot.name.data(), name);
+    slot.size = 0;
+    slot.absent = true;
+    ++store.slots_used;
+}
+
 const std::int16_t* gained_samples(VoiceStore& store, KeptRecording& slot, float gain)
 {
     if (std::endian::native != std::endian::little)

@@ -18,9 +18,11 @@ struct SampleWriter;
 // held recordings at the loudnesses they were spoken at (a syllable is said at
 // one of a few), for as long as there is room: the default voice's common
 // syllables need under 3 MiB of it. The two arenas bound what any voice takes.
+// A variant of a syllable that the voice lacks is noted in the table too, so
+// that it is looked for once a run, not at every syllable.
 constexpr std::size_t VOICE_ARENA_BYTES = std::size_t{8} << 20;
 constexpr std::size_t GAINED_ARENA_BYTES = std::size_t{4} << 20;
-constexpr std::size_t VOICE_SLOTS = 1024;  // a power of two; at most half of it used
+constexpr std::size_t VOICE_SLOTS = 2048;  // a power of two; at most half of it used
 constexpr int GAINED_COPIES = 4;
 struct GainedCopy {
     std::uint32_t gain_bits;  // the gain's float, bit for bit
@@ -32,6 +34,7 @@ struct KeptRecording {
     std::size_t size = 0;
     std::array<GainedCopy, GAINED_COPIES> gained;
     int gained_count = 0;
+    bool absent = false;  // the voice has no such file
 };
 struct VoiceStore {
     std::array<KeptRecording, VOICE_SLOTS> slots{};
@@ -46,6 +49,9 @@ KeptRecording& voice_slot(VoiceStore& store, const char* name);
 // Reads the open recording of size bytes into the arena when it fits; true
 // when it is now held (the file is then closed).
 bool voice_keep(VoiceStore& store, KeptRecording& slot, const char* name, TextFile& file, long long size);
+// Notes in the free slot that the voice has no recording of that name, when
+// recordings are kept and there is room.
+void voice_note_absent(VoiceStore& store, KeptRecording& slot, const char* name);
 // The samples of a held recording, each times gain as the joiner computes it,
 // kept for the rest of the run so that a syllable said again costs no
 // arithmetic; on a little-endian machine their bytes are those of the file.

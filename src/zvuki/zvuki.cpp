@@ -129,12 +129,15 @@ void write_silence(Run& r, long long count)
 }
 
 // The recording of the current syllable as a source of samples: held in the
-// store, or opened (and then kept in the store when there is room).
-Sound open_recording(Run& r, const char* name, const char* path)
+// store, or opened (and then kept in the store when there is room). A
+// variant the voice lacks is dropped without a word, and noted as lacking.
+Sound open_recording(Run& r, const char* name, const char* path, bool variant = false)
 {
     Voice& v = r.v;
     SampleSource& src = v.source;
     KeptRecording& slot = voice_slot(v.store, name);
+    if (slot.absent)
+        return Sound::dropped;
     src.file = nullptr;
     src.start = 0;
     src.store = &v.store;
@@ -144,7 +147,9 @@ Sound open_recording(Run& r, const char* name, const char* path)
         // Read-only: a voice installed where the user cannot write is still a voice.
         TextFile& file = v.recording;
         if (!text_open(file, path, "r")) {
-            if (r.events.missing != nullptr)
+            if (variant)
+                voice_note_absent(v.store, slot, name);
+            else if (r.events.missing != nullptr)
                 r.events.missing(r.events.user, name);
             return Sound::dropped;
         }
@@ -251,9 +256,10 @@ void stretch_source(Voice& v, Stress stress)
 }
 
 // The source's recording laid again over its pitch marks at the run's pace
-// and the pitch the phrase asks for between f0_from and f0_to; false when it
-// has no marks or cannot be (it is then stretched as any other).
-bool intone_source(Voice& v, float f0_from, float f0_to)
+// (with its stress's share of it) and the pitch the phrase asks for between
+// f0_from and f0_to; false when it has no marks or cannot be (it is then
+// stretched as any other).
+bool intone_source(Voice& v, Stress stress, float f0_from, float f0_to)
 {
     SampleSource& src = v.source;
     StretchStore& st = v.stretched;
@@ -264,7 +270,8 @@ bool intone_source(Voice& v, float f0_from, float f0_to)
     std::size_t n = 0;
     if (!load_source(v, n))
         return false;
-    const std::size_t m = psola(st.in.data(), n, marks, count, st.factor, f0_from, f0_to, st.out.data(), st.work);
+    const double factor = st.factor * st.stress[static_cast<std::size_t>(stress)];
+    const std::size_t m = psola(st.in.data(), n, marks, count, factor, f0_from, f0_to, st.out.data(), st.work);
     if (m == 0)
         return false;
     put_le(st.out.data(), m, st.bytes.data());
@@ -350,24 +357,34 @@ Sound sound_syllable(Run& r)
     }
     std::array<char, RECORDING_NAME_BYTES> file_name;
     // An over-long token or path is dropped like a syllable without a recording name.
-    if (cur.too_long || !recording_file_name(text.data(), strnlen(text.data(), SLOG_BYTES - 1), file_name))
+    const std::size_t length = strnlen(text.data(), SLOG_BYTES - 1);
+    if (cur.too_long || !recording_file_name(text.data(), length, file_name))
         return Sound::dropped;
-    const char* name = file_name.data();
+    Stress stress = Stress::none;
+    if (std::strchr(cur.text.data(), static_cast<char>(STRESS_MARK)) != nullptr)
+        stress = Stress::stressed;
+    else if (has_vowel(text.data()))
+        stress = Stress::unstressed;
+    // In the everyday reading a syllable with a vowel is said as the speaker
+    // said it with its stress, when the voice has that variant.
+    std::array<char, RECORDING_NAME_BYTES> variant_name;
     char path[DATA_PATH_BYTES];
-    if (!recording_path(v, name, path))
-        return Sound::dropped;
-    const Sound opened = open_recording(r, name, path);
+    Sound opened = Sound::dropped;
+    if (r.settings.reading == READING_EVERYDAY && stress != Stress::none &&
+        variant_file_name(text.data(), length, stress == Stress::stressed ? STRESSED_SUFFIX : UNSTRESSED_SUFFIX,
+                          variant_name) &&
+        recording_path(v, variant_name.data(), path))
+        opened = open_recording(r, variant_name.data(), path, true);
+    if (opened == Sound::dropped) {
+        const char* name = file_name.data();
+        if (!recording_path(v, name, path))
+            return Sound::dropped;
+        opened = open_recording(r, name, path);
+    }
     if (opened != Sound::sounded)
         return opened;
-    const bool intoned = v.intoned && f0_from > 0 && intone_source(v, f0_from, f0_to);
-    if (!intoned) {
-        Stress stress = Stress::none;
-        if (std::strchr(cur.text.data(), static_cast<char>(STRESS_MARK)) != nullptr)
-            stress = Stress::stressed;
-        else if (has_vowel(text.data()))
-            stress = Stress::unstressed;
+    if (!(v.intoned && f0_from > 0 && intone_source(v, stress, f0_from, f0_to)))
         stretch_source(v, stress);
-    }
     if (r.silence_due > 0) {
         put_silence(v.out, r.silence_due);
         r.silence_due = 0;

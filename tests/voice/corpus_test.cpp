@@ -520,6 +520,85 @@ TEST(Pitch, LearnsTheIntonationTableByPhraseAndPlace)
     EXPECT_FALSE(learn_intonation(corpus, dir.file("none"), table));
 }
 
+// A corpus of "ма" said stressed and unstressed (and "м" before a pause in
+// both): the generator cuts the plain unit as before, from the stressed place,
+// and a variant from each kind of place; a consonant gets none.
+TEST(Variants, CutFromStressedAndUnstressedPlaces)
+{
+    harness::TempDir c;
+    for (const char* d : {"etc", "lab", "wav"})
+        std::filesystem::create_directories(c.file(d));
+    c.write("etc/txt.done.data", "( ru_0001 \"Мам.\" )\n( ru_0002 \"Мам.\" )\n");
+    // Unstressed: a shorter, quieter vowel at another pitch.
+    c.write("lab/ru_0001.lab", "#\n0.10000 125 pau\n0.20000 125 m\n0.40000 125 aa\n0.45000 125 m\n0.55000 125 pau\n");
+    c.write("lab/ru_0002.lab", "#\n0.10000 125 pau\n0.20000 125 m\n0.30000 125 a\n0.35000 125 m\n0.55000 125 pau\n");
+    c.write("wav/ru_0001.wav", wav(tone(8800, 3000, 80)));
+    c.write("wav/ru_0002.wav", wav(tone(8800, 1500, 100)));
+    TokenList tokens;
+    for (const char* t : {"ма", "м"}) {
+        const std::string b = cp1251(t);
+        std::copy(b.begin(), b.end(), tokens.token[tokens.count++].begin());
+    }
+    harness::TempDir v;
+    const std::string dir = v.file("voice");
+    std::filesystem::create_directories(dir);
+    v.write("voice/m+.pcm", "left from an earlier voice");
+    CutSettings settings;
+    ASSERT_TRUE(cut_corpus_voice(c.path().c_str(), dir.c_str(), settings, tokens));
+    const auto samples = [&](const char* name) { return std::filesystem::file_size(dir + "/" + name) / 2; };
+    // The vowel 0.2 s stressed, 0.1 s unstressed, after 0.1 s of "m".
+    EXPECT_NEAR(double(samples("ma.pcm")), 0.3 * VOICE_RATE, 0.01 * VOICE_RATE);
+    EXPECT_EQ(samples("ma+.pcm"), samples("ma.pcm"));
+    EXPECT_NEAR(double(samples("ma-.pcm")), 0.2 * VOICE_RATE, 0.01 * VOICE_RATE);
+    EXPECT_TRUE(v.exists("voice/m.pcm"));
+    for (const char* none : {"voice/m+.pcm", "voice/m-.pcm"})
+        EXPECT_FALSE(v.exists(none)) << none;
+    // Each variant has its pitch marks, at its own pitch.
+    PitchMarks* marks = new PitchMarks;
+    ASSERT_TRUE(read_pitch_marks((dir + "/" + PITCH_MARK_FILE).c_str(), *marks));
+    for (const auto& [name, period] : {std::pair{"ma+.pcm", 80.0}, std::pair{"ma-.pcm", 100.0}}) {
+        std::size_t count = 0;
+        const std::uint32_t* m = find_pitch_marks(*marks, name, count);
+        ASSERT_NE(m, nullptr) << name;
+        ASSERT_GT(count, 10u) << name;
+        EXPECT_NEAR(double(m[count - 1] - m[1]) / double(count - 2), period * VOICE_RATE / 16000, 2) << name;
+    }
+    delete marks;
+    // The variants carry a ratio of 2 by their vowels, the speaker's own; with
+    // the keys the two come to it to the power STRESS_ADDED, as without variants.
+    Rhythm r;
+    ASSERT_TRUE(read_rhythm((dir + "/prosody.txt").c_str(), r));
+    EXPECT_NEAR(r.stressed * 0.2 / (r.unstressed * 0.1), std::pow(2.0, STRESS_ADDED), 0.02);
+    // Without variants none is left behind.
+    settings.variants = false;
+    ASSERT_TRUE(cut_corpus_voice(c.path().c_str(), dir.c_str(), settings, tokens));
+    EXPECT_TRUE(v.exists("voice/ma.pcm"));
+    EXPECT_FALSE(v.exists("voice/ma+.pcm"));
+    EXPECT_FALSE(v.exists("voice/ma-.pcm"));
+
+    std::vector<Occurrence> stressed, unstressed;
+    EXPECT_FALSE(split_by_stress({}, stressed, unstressed));
+}
+
+TEST(Variants, StageLengthsAddWhatTheVariantsLack)
+{
+    int stressed = 0, unstressed = 0;
+    // The speaker's 1.44 to the power 0.5 is 1.2; the variants carry 1.25 by
+    // their vowels, so the keys shorten the stressed a little; a phrase of one
+    // stressed and one unstressed vowel is as long as with the plain units.
+    variant_stress_lengths({1.44, 0.5}, {0.1, 0.1, 0.08}, stressed, unstressed);
+    EXPECT_EQ(stressed, 109);
+    EXPECT_EQ(unstressed, 114);
+    EXPECT_NEAR(0.5 * stressed * 0.1 / 100 + 0.5 * unstressed * 0.08 / 100, 0.1, 0.001);
+    // Without usable lengths the plain rule holds; far-off ones stay in the keys' bounds.
+    variant_stress_lengths({1.44, 0.5}, {0, 0.1, 0.08}, stressed, unstressed);
+    EXPECT_EQ(stressed, 109);
+    EXPECT_EQ(unstressed, 91);
+    variant_stress_lengths({1.44, 0.5}, {0.1, 1.0, 0.001}, stressed, unstressed);
+    EXPECT_EQ(stressed, 50);
+    EXPECT_EQ(unstressed, 200);
+}
+
 #ifdef VOKDAR_CORPUS_DIR
 // Every token of the inventory has a unit in the installed corpus, most of
 // them without a fallback.

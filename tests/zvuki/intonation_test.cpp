@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "zvuki/intonation.h"
@@ -53,6 +55,51 @@ TEST(Psola, GivesThePitchAndTheLengthAskedFor)
                 EXPECT_NEAR(peak(out, 600, out.size() - 600), peak(in, 0, in.size()), 0.1 * peak(in, 0, in.size()));
             }
         }
+    }
+}
+
+// Two voiced stretches of pulses whose periods wander (as a speaker's do),
+// with a noisy voiceless stretch between them and at either end.
+Samples voiced_and_voiceless(std::vector<std::uint32_t>& marks)
+{
+    Samples s(9000);
+    std::uint32_t noise = 12345;
+    for (auto& v : s) {
+        noise = noise * 1103515245u + 12345u;
+        v = static_cast<std::int16_t>(static_cast<int>((noise >> 16) & 0x3FF) - 512);
+    }
+    marks.clear();
+    for (const auto& [from, to] : {std::pair{700, 4000}, std::pair{5200, 8400}}) {
+        int period = 150;
+        for (int at = from; at + period < to; at += period) {
+            marks.push_back(static_cast<std::uint32_t>(at));
+            for (int k = 0; k < period; ++k)
+                s[static_cast<std::size_t>(at + k)] =
+                    static_cast<std::int16_t>(8000.0 * std::exp(-k / 20.0) * std::cos(2 * std::numbers::pi * k / 25.0));
+            period += (at / 7) % 3 == 0 ? 9 : -5;
+        }
+    }
+    return s;
+}
+
+TEST(Psola, LeavesARecordingAsItWasAtItsOwnPitchAndLength)
+{
+    StretchBuffers buffers;
+    std::vector<std::uint32_t> marks;
+    const Samples in = voiced_and_voiceless(marks);
+    Samples out(in.size());
+    ASSERT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), 1.0, 0, 0, out.data(), buffers), in.size());
+    int worst = 0;
+    for (std::size_t i = 0; i < in.size(); ++i)
+        worst = std::max(worst, std::abs(int(out[i]) - int(in[i])));
+    EXPECT_LE(worst, 1);
+    // Lowered a little and raised a little: every period still starts with
+    // its pulse, nothing doubled at the joins of voiced and voiceless.
+    for (const double f0 : {130.0, 170.0}) {
+        ASSERT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), 1.0, f0, f0, out.data(), buffers), in.size());
+        EXPECT_NEAR(period_of(out, 1200, 3800, 100, 250), SAMPLE_RATE / f0, 3.0);
+        EXPECT_LE(peak(out, 0, out.size()), 1.05 * peak(in, 0, in.size()));
+        EXPECT_LT(peak(out, 0, 600), 600);  // the voiceless start stays voiceless
     }
 }
 
@@ -211,6 +258,16 @@ TEST_F(IntonedVoice, StressMarkNamesNoRecordingAndMovesTheNucleus)
     EXPECT_EQ(r.out.find("ma"), std::string::npos);  // no recording missing
     EXPECT_LT(period_at(r, 0), 160);  // the rise on the stressed syllable
     EXPECT_GT(period_at(r, 2), 210);  // then the fall
+}
+
+TEST_F(IntonedVoice, StressedSyllablesKeepTheirLength)
+{
+    dir.write("v/prosody.txt", "crossfade 300\nclosure 1000\npause 6000\nstretch 100\nstressed 150\nunstressed 100\n");
+    const StageRun plain = run_text("ма_ма_ма.`");
+    const StageRun stressed = run(harness::cp1251("ма") + "\xB4" + harness::cp1251("_ма_ма.`"));
+    ASSERT_GT(plain.samples.size(), 998u + 12000u);
+    // The stressed syllable half as long again: 2000 samples more.
+    EXPECT_NEAR(double(stressed.samples.size()) - double(plain.samples.size()), 2000.0, 50.0);
 }
 
 TEST_F(IntonedVoice, WithoutPitchMarksOrInTheOriginalReadingSpokenAsBefore)

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/settings.h"
+#include "zvuki/recording_name.h"
 #include "zvuki/stretch.h"
 #include "zvuki_fixture.h"
 
@@ -235,6 +236,81 @@ TEST_F(RhythmTest, StressedSyllablesLongerUnstressedShorter)
     const Samples original = run(stressed).samples;
     std::filesystem::remove(dir.file("v/prosody.txt"));
     EXPECT_EQ(original, run(stressed).samples);
+}
+
+// A voice with the syllable said stressed and unstressed beside its plain
+// recording ("ma+.pcm", "ma-.pcm"): the everyday reading takes the variant
+// of the syllable's stress and falls back to the plain one quietly; the
+// original reading never looks at them.
+TEST_F(RhythmTest, StressedAndUnstressedVariants)
+{
+    const Samples plain = pulses(4000, 200), loud = ramp(3000, 2000), soft = ramp(2000, -3000);
+    voice("ma.pcm", plain);
+    voice("m.pcm", ramp(1000, 500));
+    dir.write("v/prosody.txt", std::string(RHYTHM) + "stressed 120\nunstressed 90\n");
+    const std::string ma = harness::cp1251("ма") + "\xB4";
+    const std::string stressed = ma + "_" + ma + "-" + harness::cp1251("м") + ".`";
+    const std::string unstressed = harness::cp1251("ма_ма-м.`");
+    // What the stage says when the plain recording is the variant.
+    const auto as_plain = [&](const Samples& recording, const std::string& text) {
+        voice("ma.pcm", recording);
+        const Samples said = run(text).samples;
+        voice("ma.pcm", plain);
+        return said;
+    };
+    const Samples with_loud = as_plain(loud, stressed), with_soft = as_plain(soft, unstressed);
+    const Samples plain_stressed = run(stressed).samples, plain_unstressed = run(unstressed).samples;
+    ASSERT_NE(with_loud, plain_stressed);
+    ASSERT_NE(with_soft, plain_unstressed);
+    voice("ma+.pcm", loud);
+    voice("ma-.pcm", soft);
+    voice("m+.pcm", soft);  // a syllable without a vowel has no stress: never used
+    voice("m-.pcm", soft);
+    for (const bool cached : {true, false}) {
+        SCOPED_TRACE(cached ? "held in memory" : "read each time");
+        recording_cache_enabled = cached;
+        EXPECT_EQ(run(stressed).samples, with_loud);
+        EXPECT_EQ(run(unstressed).samples, with_soft);
+    }
+    recording_cache_enabled = true;
+    // A variant the voice lacks: the plain recording, without a message.
+    std::filesystem::remove(dir.file("v/ma-.pcm"));
+    const StageRun fallback = run(unstressed);
+    EXPECT_EQ(fallback.samples, plain_unstressed);
+    EXPECT_EQ(fallback.out.find("No "), std::string::npos) << fallback.out;
+    EXPECT_EQ(run(stressed).samples, with_loud);
+    // Without its rhythm the voice still says its variants, at the original joins.
+    std::filesystem::remove(dir.file("v/prosody.txt"));
+    const Samples plain_joins = run(stressed).samples;
+    EXPECT_EQ(plain_joins, as_plain(loud, stressed));
+    // The original reading: the plain recordings only, as if there were no variants.
+    Settings.reading = READING_ORIGINAL;
+    const Samples original = run(unstressed).samples;
+    for (const char* f : {"v/ma+.pcm", "v/m+.pcm", "v/m-.pcm"})
+        std::filesystem::remove(dir.file(f));
+    EXPECT_EQ(run(unstressed).samples, original);
+    // A missing plain recording is still reported.
+    std::filesystem::remove(dir.file("v/ma.pcm"));
+    Settings.reading = READING_EVERYDAY;
+    EXPECT_NE(run(stressed).out.find("No ma.pcm slog"), std::string::npos);
+}
+
+TEST(RecordingName, VariantsOfASyllable)
+{
+    std::array<char, RECORDING_NAME_BYTES> name{};
+    const std::string ma = harness::cp1251("ма"), long_token = harness::cp1251("мамамамам");
+    ASSERT_TRUE(variant_file_name(ma.data(), ma.size(), STRESSED_SUFFIX, name));
+    EXPECT_STREQ(name.data(), "ma+.pcm");
+    ASSERT_TRUE(variant_file_name(ma.data(), ma.size(), UNSTRESSED_SUFFIX, name));
+    EXPECT_STREQ(name.data(), "ma-.pcm");
+    // No plain name can end in either suffix; a token of nine letters has no room for it.
+    for (const char c : {STRESSED_SUFFIX, UNSTRESSED_SUFFIX}) {
+        const std::string with = ma + c;
+        EXPECT_FALSE(recording_file_name(with.data(), with.size(), name));
+    }
+    EXPECT_TRUE(recording_file_name(long_token.data(), long_token.size(), name));
+    EXPECT_FALSE(variant_file_name(long_token.data(), long_token.size(), STRESSED_SUFFIX, name));
+    EXPECT_FALSE(variant_file_name("x", 1, STRESSED_SUFFIX, name));
 }
 
 }  // namespace

@@ -157,7 +157,64 @@ bool has_vowel(const Token& t) { return is_vowel(t[0]) || (t[1] != 0 && is_vowel
 
 std::size_t token_length(const Token& t) { return t[1] == 0 ? 1 : 2; }
 
+// Chooses, cuts, trims and fades the unit of a token from the occurrences
+// found (which it uses up); false, said, when it cannot. vowel is the length
+// in seconds of the chosen unit's last phone, by its labels.
+enum class Cut { made, silent, failed };
+Cut cut_unit(std::vector<Occurrence>& found, const std::vector<Sentence>& sentences, const Speaker& speaker,
+             const CutSettings& settings, Recording& r, double& vowel)
+{
+    std::vector<PhoneStats> pair;
+    if (settings.timbre)
+        learn_unit(found, sentences, pair);
+    r.n = 0;
+    // A unit that is all but silent (a label far off) gives way to the next best.
+    while (r.n < SHORTEST_UNIT && !found.empty()) {
+        const std::size_t c = choose(found, sentences, speaker, settings.selection);
+        const Sentence& s = sentences[std::size_t(found[c].sentence)];
+        if (!cut(s, found[c], settings.snap, speaker, pair, r)) {
+            std::fprintf(stderr, "voicegen: resampling failed\n");
+            return Cut::failed;
+        }
+        const Phone& last = s.phone[std::size_t(found[c].last)];
+        vowel = last.end - last.start;
+        trim_silence(r, SILENCE_THRESHOLD, TRIM_MARGIN);
+        found.erase(found.begin() + long(c));
+    }
+    if (r.n < SHORTEST_UNIT)
+        return Cut::silent;
+    fade_ends(r, FADE_IN, FADE_OUT);
+    return Cut::made;
+}
+
+// The pitch marks of a recording under its file name.
+void mark(const char* name, const Recording& r, std::vector<MarkedName>& marked)
+{
+    marked.push_back({name, {}});
+    pitch_marks(r.sample.data(), r.n, VOICE_RATE, marked.back().marks);
+}
+
+// The labels give lengths in steps of 10 ms, too coarse for a median of a
+// few hundred short vowels: their mean.
+double mean_of(const std::vector<double>& v)
+{
+    double sum = 0;
+    for (const double x : v)
+        sum += x;
+    return v.empty() ? 0 : sum / double(v.size());
+}
+
 }  // namespace
+
+bool split_by_stress(const std::vector<Occurrence>& found, std::vector<Occurrence>& stressed,
+                     std::vector<Occurrence>& unstressed)
+{
+    stressed.clear();
+    unstressed.clear();
+    for (const Occurrence& o : found)
+        (o.tier == 0 ? stressed : unstressed).push_back(o);
+    return !stressed.empty() && !unstressed.empty();
+}
 
 bool unit_occurrences(const Token& t, const std::vector<Sentence>& sentences, std::vector<Occurrence>& found)
 {
@@ -221,44 +278,70 @@ void stress_lengths(const StressTiming& t, int& stressed, int& unstressed)
     unstressed = int(std::lround(100 * u));
 }
 
+void variant_stress_lengths(const StressTiming& t, const UnitVowels& units, int& stressed, int& unstressed)
+{
+    if (units.plain <= 0 || units.stressed <= 0 || units.unstressed <= 0)
+        return stress_lengths(t, stressed, unstressed);
+    const double ratio = std::pow(std::max(t.ratio, 1e-3), STRESS_ADDED);
+    const double u = units.plain / (units.unstressed * (t.share * ratio + 1 - t.share));
+    const double s = ratio * u * units.unstressed / units.stressed;
+    // The bounds the sound stage reads the two keys within.
+    const auto percent = [](double f) { return int(std::clamp(std::lround(100 * f), 50L, 200L)); };
+    stressed = percent(s);
+    unstressed = percent(u);
+}
+
 bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSettings& settings)
+{
+    TokenList tokens;
+    derive_tokens(tokens);
+    return cut_corpus_voice(corpus_dir, voice_dir, settings, tokens);
+}
+
+bool cut_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSettings& settings,
+                      const TokenList& tokens)
 {
     std::vector<Sentence> sentences;
     if (!read_corpus(corpus_dir, sentences, settings.kept_out) || !make_voice_dir(voice_dir))
         return false;
     Speaker speaker;
     learn_speaker(sentences, speaker);
-    TokenList tokens;
-    derive_tokens(tokens);
 
     std::vector<std::unique_ptr<Recording>> cuts(tokens.count);
-    std::vector<Occurrence> found;
+    // The variants: a token, its suffix, the recording, its vowel's length.
+    struct Variant {
+        std::size_t token;
+        char suffix;
+        std::unique_ptr<Recording> cut;
+        double vowel;
+    };
+    std::vector<Variant> variants;
+    std::vector<Occurrence> found, part[2];
+    std::vector<double> plain_vowel;  // of the tokens with variants
     for (std::size_t i = 0; i < tokens.count; ++i) {
         const Token& t = tokens.token[i];
         if (!unit_occurrences(t, sentences, found)) {
             std::fprintf(stderr, "voicegen: the corpus has no unit for token %zu\n", i);
             return false;
         }
+        // Where the corpus has the syllable both stressed and unstressed, it
+        // is cut once from each kind of place too.
+        const bool split = settings.variants && has_vowel(t) && split_by_stress(found, part[0], part[1]);
         cuts[i] = std::make_unique<Recording>();
-        Recording& r = *cuts[i];
-        std::vector<PhoneStats> pair;
-        if (settings.timbre)
-            learn_unit(found, sentences, pair);
-        // A unit that is all but silent (a label far off) gives way to the next best.
-        while (r.n < SHORTEST_UNIT && !found.empty()) {
-            const std::size_t c = choose(found, sentences, speaker, settings.selection);
-            if (!cut(sentences[std::size_t(found[c].sentence)], found[c], settings.snap, speaker, pair, r)) {
-                std::fprintf(stderr, "voicegen: resampling failed\n");
-                return false;
-            }
-            trim_silence(r, SILENCE_THRESHOLD, TRIM_MARGIN);
-            found.erase(found.begin() + long(c));
+        double vowel = 0;
+        Cut made = cut_unit(found, sentences, speaker, settings, *cuts[i], vowel);
+        if (split)
+            plain_vowel.push_back(vowel);
+        for (int k = 0; split && k < 2 && made == Cut::made; ++k) {
+            variants.push_back({i, k == 0 ? STRESSED_SUFFIX : UNSTRESSED_SUFFIX, std::make_unique<Recording>(), 0});
+            made = cut_unit(part[k], sentences, speaker, settings, *variants.back().cut, variants.back().vowel);
         }
-        if (r.n < SHORTEST_UNIT) {
+        if (made == Cut::failed)
+            return false;
+        if (made == Cut::silent) {
             std::fprintf(stderr, "voicegen: every unit of token %zu is silent\n", i);
             return false;
         }
-        fade_ends(r, FADE_IN, FADE_OUT);
     }
     // Syllables with a vowel are levelled one by one; the lone consonants
     // share their median gain, so they keep their natural level beside them.
@@ -278,10 +361,28 @@ bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutS
         if (!write_recording(voice_dir, t, r))
             return false;
         std::array<char, RECORDING_NAME_BYTES> name{};
-        if (recording_file_name(reinterpret_cast<const char*>(t.data()), token_length(t), name)) {
-            marked.push_back({name.data(), {}});
-            pitch_marks(r.sample.data(), r.n, VOICE_RATE, marked.back().marks);
+        if (recording_file_name(reinterpret_cast<const char*>(t.data()), token_length(t), name))
+            mark(name.data(), r, marked);
+        // A variant left from an earlier voice in the directory goes.
+        for (const char suffix : {STRESSED_SUFFIX, UNSTRESSED_SUFFIX}) {
+            const bool made = std::any_of(variants.begin(), variants.end(),
+                                          [&](const Variant& v) { return v.token == i && v.suffix == suffix; });
+            if (!made && variant_file_name(reinterpret_cast<const char*>(t.data()), token_length(t), suffix, name) &&
+                !remove_voice_file(voice_dir, name.data()))
+                return false;
         }
+    }
+    std::vector<double> unit_vowel[2];
+    for (const Variant& v : variants) {
+        const Token& t = tokens.token[v.token];
+        Recording& r = *v.cut;
+        apply_gain(r, level_gain(r, TARGET_RMS));
+        std::array<char, RECORDING_NAME_BYTES> name{};
+        if (!variant_file_name(reinterpret_cast<const char*>(t.data()), token_length(t), v.suffix, name) ||
+            !write_recording_named(voice_dir, name.data(), r))
+            return false;
+        mark(name.data(), r, marked);
+        unit_vowel[v.suffix == STRESSED_SUFFIX ? 0 : 1].push_back(v.vowel);
     }
     if (!write_pitch_marks(voice_dir, marked))
         return false;
@@ -300,11 +401,15 @@ bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutS
     const auto samples = [](double seconds) { return int(std::lround(seconds * VOICE_RATE)); };
     Rhythm rhythm{samples(RHYTHM_CROSSFADE), samples(RHYTHM_CLOSURE), samples(phrase_pause(sentences)),
                   int(std::lround(RHYTHM_STRETCH * 100))};
-    stress_lengths(stress_timing(sentences), rhythm.stressed, rhythm.unstressed);
+    StressTiming timing = stress_timing(sentences);
+    stress_lengths(timing, rhythm.stressed, rhythm.unstressed);
+    if (!variants.empty())
+        variant_stress_lengths(timing, {mean_of(plain_vowel), mean_of(unit_vowel[0]), mean_of(unit_vowel[1])},
+                               rhythm.stressed, rhythm.unstressed);
     if (!write_rhythm(voice_dir, rhythm))
         return false;
-    std::printf("voicegen: %zu recordings cut from %zu sentences of %s into %s\n", tokens.count, sentences.size(),
-                corpus_dir, voice_dir);
+    std::printf("voicegen: %zu recordings and %zu stressed or unstressed variants cut from %zu sentences of %s into %s\n",
+                tokens.count, variants.size(), sentences.size(), corpus_dir, voice_dir);
     return true;
 }
 
@@ -324,6 +429,8 @@ int corpus_voice_main(int argc, char** argv)
             settings.snap = false;
         } else if (a == "--intonation") {
             settings.intonation = true;
+        } else if (a == "--no-variants") {
+            settings.variants = false;
         } else if (a == "--no-timbre") {
             settings.timbre = false;
         } else if (a == "--keep-out" && i + 1 < argc && std::strlen(argv[i + 1]) == 1 && argv[i + 1][0] >= '1' &&

@@ -13,11 +13,18 @@ struct CutSettings {
     // stage sets each syllable's pitch (see INTONATION_FILE); without it the
     // voice keeps the pitch its units were said at.
     bool intonation = false;
+    // Syllables the corpus has both stressed and unstressed are cut once
+    // more from each kind of place, as variants beside the plain recording.
+    bool variants = true;
 };
 
 // Every occurrence of the token in the sentences, through the rule's
 // fallbacks when the corpus has none; false when it has none at all.
 bool unit_occurrences(const Token& t, const std::vector<Sentence>& sentences, std::vector<Occurrence>& found);
+// The occurrences with a stressed vowel, and those with a reduced one; true
+// when there are both.
+bool split_by_stress(const std::vector<Occurrence>& found, std::vector<Occurrence>& stressed,
+                     std::vector<Occurrence>& unstressed);
 
 // The voice's rhythm for the sound stage's everyday joins (the file
 // prosody.txt of the voice, in samples at the voice's rate): the crossfade
@@ -54,16 +61,35 @@ constexpr double STRESS_ADDED = 0.5;
 // sound stage: their ratio the speaker's to the power STRESS_ADDED, and a
 // phrase with the speaker's share of stressed vowels as long as before.
 void stress_lengths(const StressTiming& t, int& stressed, int& unstressed);
+// The same for a voice with stressed and unstressed variants, which carry a
+// part of the ratio themselves: the mean vowel lengths (by the corpus
+// labels) of the plain units of the syllables that have variants, and of
+// their stressed and unstressed variants. The sound stage's lengths then
+// bring the variants' vowels to the speaker's ratio to the power
+// STRESS_ADDED, as for a voice without variants, and a phrase with the
+// speaker's share of stressed vowels to the length it had with the plain
+// units; within the keys' bounds. (Measured on the sentences ending in 5,
+// voicegen --keep-out 5, bench/prosody.sh: the power 0.5 gave a stress ratio
+// of 1.52, the speaker's 1.53; the whole ratio 1.74.)
+struct UnitVowels {
+    double plain = 0;
+    double stressed = 0;
+    double unstressed = 0;
+};
+void variant_stress_lengths(const StressTiming& t, const UnitVowels& units, int& stressed, int& unstressed);
 
 // Cuts, resamples, trims, fades and levels one recording per token into
 // voice_dir, and writes the voice's rhythm and its recordings' pitch marks
 // beside them (and its intonation table, when asked). Prints its progress and failures; false on a failure.
 bool make_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSettings& settings);
+// The same for the tokens given rather than the whole inventory.
+bool cut_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSettings& settings,
+                      const TokenList& tokens);
 
 // The command line of the corpus voice:
 //   voicegen --corpus CORPUS_DIR [--selection 0..3] [--no-snap] [--no-timbre] [--keep-out 1..9]
-//            [--intonation] VOICE_DIR
+//            [--intonation] [--no-variants] VOICE_DIR
 inline constexpr char CORPUS_VOICE_USAGE[] =
     "       voicegen --corpus <corpus directory> [--selection 0..3] [--no-snap] [--no-timbre]\n"
-    "                [--keep-out 1..9] [--intonation] <voice directory>\n";
+    "                [--keep-out 1..9] [--intonation] [--no-variants] <voice directory>\n";
 int corpus_voice_main(int argc, char** argv);

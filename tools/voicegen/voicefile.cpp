@@ -14,10 +14,14 @@ bool write_recording(const char* dir, const Token& t, const Recording& r)
 {
     const std::size_t length = t[1] == 0 ? 1 : 2;
     std::array<char, RECORDING_NAME_BYTES> name{};
-    if (!recording_file_name(reinterpret_cast<const char*>(t.data()), length, name))
-        return false;
+    return recording_file_name(reinterpret_cast<const char*>(t.data()), length, name) &&
+           write_recording_named(dir, name.data(), r);
+}
+
+bool write_recording_named(const char* dir, const char* name, const Recording& r)
+{
     std::array<char, 4096> path{};
-    std::snprintf(path.data(), path.size(), "%s/%s", dir, name.data());
+    std::snprintf(path.data(), path.size(), "%s/%s", dir, name);
     TextFile f;
     if (!text_open(f, path.data(), "w") || !text_set_binary(f)) {
         std::fprintf(stderr, "voicegen: cannot create %s\n", path.data());
@@ -60,6 +64,16 @@ bool write_rhythm(const char* dir, const Rhythm& r)
                   "stressed %d\nunstressed %d\n",
                   r.crossfade, r.closure, r.pause, r.stretch, r.stressed, r.unstressed);
     return write_voice_file(dir, RHYTHM_FILE, text);
+}
+
+bool remove_voice_file(const char* dir, const char* name)
+{
+    std::array<char, 4096> path{};
+    std::snprintf(path.data(), path.size(), "%s/%s", dir, name);
+    if (std::remove(path.data()) == 0 || errno == ENOENT)
+        return true;
+    std::fprintf(stderr, "voicegen: cannot remove %s: %s\n", path.data(), std::strerror(errno));
+    return false;
 }
 
 bool make_voice_dir(const char* dir)
