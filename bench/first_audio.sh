@@ -5,6 +5,9 @@
 # over RUNS runs of the time from vokdar's start to the player's first
 # samples, and of vokdar's whole run, side by side. With more than one build
 # directory, their runs take turns, so a busy machine weighs on each alike.
+# The longer texts (0.7 MB, and a book of 9 MB: hours of speech) are stopped
+# once their first samples are heard: only their time to first audio is
+# measured (BOOK_RUNS runs, default 3).
 #   bash bench/first_audio.sh [BUILD_DIR [OTHER_BUILD_DIR...]]   (default: build; RUNS=7)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -25,7 +28,8 @@ chmod 755 "$work/bin/aplay"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# measure NAME TEXT_FILE: each build's runs in turn, then each one's medians.
+# measure NAME TEXT_FILE [RUNS [STOP]]: each build's runs in turn, then each
+# one's medians; with STOP, vokdar is stopped once the player hears it.
 measure() {
     local n d
     local -a firsts wholes
@@ -39,13 +43,20 @@ measure() {
         firsts[$n]=""
         wholes[$n]=""
     done
-    for _ in $(seq "$runs"); do
+    for _ in $(seq "${3:-$runs}"); do
         for n in "${!builds[@]}"; do
             d="$work/$1/$n"
             rm -f "$d/first"
             start=$(date +%s%N)
             (cd "$d" && FIRST_AUDIO_NOTE="$d/first" PATH="$work/bin:$PATH" XDG_CONFIG_HOME="$work/none" \
-                "${builds[$n]}/vokdar" in.txt -p < /dev/null > /dev/null 2>&1)
+                exec "${builds[$n]}/vokdar" in.txt -p < /dev/null > /dev/null 2>&1) &
+            if [ -n "${4:-}" ]; then
+                until [ -s "$d/first" ]; do sleep 0.01; done
+                kill "$!"
+                wait "$!" || true
+            else
+                wait "$!"
+            fi
             end=$(date +%s%N)
             firsts[$n]="${firsts[$n]} $(( ($(cat "$d/first") - start) / 1000000 ))"
             wholes[$n]="${wholes[$n]} $(( (end - start) / 1000000 ))"
@@ -53,8 +64,9 @@ measure() {
     done
     for n in "${!builds[@]}"; do
         printf '%-28s first audio %5s ms   whole run %6s ms   (%s bytes of text, median of %s)%s\n' "$1" \
-            "$(printf '%s\n' ${firsts[$n]} | median)" "$(printf '%s\n' ${wholes[$n]} | median)" \
-            "$(wc -c < "$2")" "$runs" "$([ ${#builds[@]} -gt 1 ] && echo "  ${builds[$n]}")"
+            "$(printf '%s\n' ${firsts[$n]} | median)" \
+            "$([ -n "${4:-}" ] && echo - || printf '%s\n' ${wholes[$n]} | median)" \
+            "$(wc -c < "$2")" "${3:-$runs}" "$([ ${#builds[@]} -gt 1 ] && echo "  ${builds[$n]}")"
     done
 }
 
@@ -65,3 +77,8 @@ for _ in $(seq 30); do cat "$root/samples/sample.txt"; done > "$work/article.txt
 measure "an article (30 samples)" "$work/article.txt"
 for _ in $(seq 10); do cat "$work/article.txt"; done > "$work/book.txt"
 measure "a long text (300 samples)" "$work/book.txt"
+rm -rf "$work/a long text (300 samples)"
+for _ in $(seq 1000); do cat "$root/samples/sample.txt"; done > "$work/long.txt"
+measure "a longer text (1000 samples)" "$work/long.txt" "${BOOK_RUNS:-3}" stop
+for _ in $(seq 43); do cat "$work/book.txt"; done > "$work/whole-book.txt"
+measure "a book (12900 samples)" "$work/whole-book.txt" "${BOOK_RUNS:-3}" stop

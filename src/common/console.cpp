@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <climits>
+#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 
@@ -10,8 +11,23 @@
 
 namespace {
 
-int waits_done = 0;
+std::atomic<int> waits_done{0};
 bool waits_enabled = true;
+thread_local ConsoleHold* this_hold = nullptr;
+
+// The hold of this thread while it holds, locked: nullptr when the thread
+// speaks for itself. A full hold waits for its turn.
+ConsoleHold* holding(std::unique_lock<std::mutex>& locked)
+{
+    ConsoleHold* h = this_hold;
+    if (h == nullptr || h->live.load(std::memory_order_acquire))
+        return nullptr;
+    locked = std::unique_lock<std::mutex>(h->lock);
+    h->room.wait(locked, [h] {
+        return h->live.load(std::memory_order_relaxed) || h->discarded || h->items.size() < CONSOLE_HOLD_ITEMS;
+    });
+    return h->live.load(std::memory_order_relaxed) ? nullptr : h;
+}
 
 bool is_space(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
@@ -39,18 +55,125 @@ void wait_key()
 
 int fail_wait(const char* message)
 {
-    std::fputs(message, stdout);
-    wait_key();
+    console_write(message, std::strlen(message));
+    console_key();
     return 0;
 }
 
 void console_mark()
 {
     if (system_console_utf8())
-        std::fputs("\xE2\x96\xA0", stdout);
+        console_write("\xE2\x96\xA0", 3);
     else
-        std::fputc(254, stdout);
-    std::fflush(stdout);
+        console_write("\xFE", 1);
+    if (this_hold == nullptr || this_hold->live.load(std::memory_order_acquire))
+        std::fflush(stdout);
+}
+
+void console_write(const char* bytes, std::size_t n)
+{
+    std::unique_lock<std::mutex> locked;
+    if (ConsoleHold* h = holding(locked)) {
+        if (h->discarded)
+            return;
+        h->bytes.append(bytes, n);
+        const auto end = static_cast<long long>(h->bytes.size());
+        if (!h->items.empty() && h->items.back().kind == ConsoleHold::Kind::text)
+            h->items.back().value = end;
+        else
+            h->items.push_back({ConsoleHold::Kind::text, end, nullptr});
+        return;
+    }
+    std::fwrite(bytes, 1, n, stdout);
+}
+
+void console_print(const char* format, ...)
+{
+    char line[512];
+    std::va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    if (n < 0)
+        return;
+    if (static_cast<std::size_t>(n) < sizeof line) {
+        console_write(line, static_cast<std::size_t>(n));
+        return;
+    }
+    std::string longer(static_cast<std::size_t>(n) + 1, '\0');
+    va_start(args, format);
+    std::vsnprintf(longer.data(), longer.size(), format, args);
+    va_end(args);
+    console_write(longer.data(), static_cast<std::size_t>(n));
+}
+
+void console_hold_thread(ConsoleHold* hold) { this_hold = hold; }
+
+void console_hold_reset(ConsoleHold& hold)
+{
+    std::lock_guard<std::mutex> locked(hold.lock);
+    hold.live.store(false, std::memory_order_relaxed);
+    hold.discarded = false;
+    hold.bytes.clear();
+    hold.items.clear();
+}
+
+void console_release(ConsoleHold& hold)
+{
+    {
+        std::lock_guard<std::mutex> locked(hold.lock);
+        if (hold.live.load(std::memory_order_relaxed))
+            return;
+        long long from = 0;
+        for (const ConsoleHold::Item& item : hold.items) {
+            if (item.kind == ConsoleHold::Kind::text) {
+                std::fwrite(hold.bytes.data() + from, 1, static_cast<std::size_t>(item.value - from), stdout);
+                from = item.value;
+            } else if (item.kind == ConsoleHold::Kind::key) {
+                wait_key();
+            } else {
+                item.reading(item.value);
+            }
+        }
+        std::fflush(stdout);
+        hold.bytes.clear();
+        hold.items.clear();
+        hold.live.store(true, std::memory_order_release);
+    }
+    hold.room.notify_all();
+}
+
+void console_discard(ConsoleHold& hold)
+{
+    {
+        std::lock_guard<std::mutex> locked(hold.lock);
+        hold.discarded = true;
+        hold.bytes.clear();
+        hold.items.clear();
+    }
+    hold.room.notify_all();
+}
+
+void console_key()
+{
+    std::unique_lock<std::mutex> locked;
+    if (ConsoleHold* h = holding(locked)) {
+        if (!h->discarded)
+            h->items.push_back({ConsoleHold::Kind::key, 0, nullptr});
+        return;
+    }
+    wait_key();
+}
+
+bool console_hold_reading(long long at, void (*reading)(long long at))
+{
+    std::unique_lock<std::mutex> locked;
+    ConsoleHold* h = holding(locked);
+    if (h == nullptr)
+        return false;
+    if (!h->discarded)
+        h->items.push_back({ConsoleHold::Kind::reading, at, reading});
+    return true;
 }
 
 int source_getc(CharSource& s)

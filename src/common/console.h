@@ -2,8 +2,13 @@
 // and the formatted readers of answers and settings.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "common/textfile.h"
 
@@ -18,6 +23,43 @@ void set_key_wait(bool enabled);
 int fail_wait(const char* message);
 // One mark of the progress bar: "■" on a UTF-8 terminal, else the byte 254.
 void console_mark();
+
+// The console's lines of this thread: to standard output, or held (below).
+void console_write(const char* bytes, std::size_t n);
+void console_print(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// What a thread says while it is not yet its turn (the stages of a run going
+// side by side, each speaking once the one before it is done): its lines,
+// its key waits and its reading positions, held in order until released.
+struct ConsoleHold {
+    enum class Kind : unsigned char { text, key, reading };
+    struct Item {
+        Kind kind;
+        long long value;                // text: where its bytes end; reading: the position
+        void (*reading)(long long at);  // reading: what is told of it once released
+    };
+    std::mutex lock;
+    std::condition_variable room;
+    std::atomic<bool> live{false};  // released: the thread speaks for itself
+    bool discarded = false;         // its turn never comes: nothing is said
+    std::string bytes;
+    std::vector<Item> items;
+};
+// The most a hold keeps; a thread that has more to say waits for its turn.
+constexpr std::size_t CONSOLE_HOLD_ITEMS = std::size_t{1} << 20;
+// Makes hold (or none, nullptr) where this thread's console goes.
+void console_hold_thread(ConsoleHold* hold);
+void console_hold_reset(ConsoleHold& hold);
+// Says everything held, in order (from the calling thread), and lets the
+// holding thread speak for itself from then on.
+void console_release(ConsoleHold& hold);
+// Drops everything held and all that follows.
+void console_discard(ConsoleHold& hold);
+// A key wait, held in order when this thread's console is.
+void console_key();
+// A reading position to be told by reading(at): kept when this thread's
+// console is held (true), else left to the caller (false).
+bool console_hold_reading(long long at, void (*reading)(long long at));
 
 // Where the formatted readers take their characters from: a file of ours or
 // a C stream (standard input). One character can be pushed back.

@@ -4,6 +4,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <string>
+
+#include "common/console.h"
 
 DataPlaces Places;
 
@@ -17,10 +21,21 @@ void data_places_reset()
 
 void print_data_places(const char* name, DataKind kind, std::FILE* to)
 {
+    // Two stages going side by side may both miss what they look for.
+    static std::mutex one_at_a_time;
+    std::lock_guard<std::mutex> hold(one_at_a_time);
     static DataDirs dirs;  // too large for the stack
     data_search_dirs(kind, dirs);
-    std::fprintf(to, "%s is in none of: the current directory", name);
-    for (int i = 0; i < dirs.count; ++i)
-        std::fprintf(to, ", %s", dirs.dir[i]);
-    std::fprintf(to, "\n");
+    std::string line = name;
+    line += " is in none of: the current directory";
+    for (int i = 0; i < dirs.count; ++i) {
+        line += ", ";
+        line += dirs.dir[i];
+    }
+    line += '\n';
+    // The console's lines keep their order with the stage's others.
+    if (to == stdout)
+        console_write(line.data(), line.size());
+    else
+        std::fputs(line.c_str(), to);
 }

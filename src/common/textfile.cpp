@@ -30,9 +30,42 @@ void note_failed(TextFile& f)
 
 bool stopped(const TextFile& f) { return f.stop != nullptr && f.stop->load(std::memory_order_relaxed); }
 
+// A reader of a growing file: how much of n bytes at offset it may read
+// once the writer has written them (all of them once it is done); -1 when
+// the run stops.
+long long wait_for_bytes(GrowingFile& g, std::size_t n, long long offset)
+{
+    std::unique_lock<std::mutex> hold(g.lock);
+    g.changed.wait(hold, [&] { return g.written > offset || g.closed || g.abandoned; });
+    if (g.abandoned) {
+        errno = ECANCELED;
+        return -1;
+    }
+    if (g.closed || g.written - offset >= static_cast<long long>(n))
+        return static_cast<long long>(n);
+    return g.written - offset;
+}
+
+// A writer's bytes up to end are in the file: readers may take them.
+void tell_written(GrowingFile& g, long long end)
+{
+    {
+        std::lock_guard<std::mutex> hold(g.lock);
+        if (end > g.written)
+            g.written = end;
+    }
+    g.changed.notify_all();
+}
+
 // The system's reads and writes, or their like on bytes in memory.
 long long read_at(const TextFile& f, void* data, std::size_t n, long long offset)
 {
+    if (f.growing != nullptr && !f.writable) {
+        const long long may = wait_for_bytes(*f.growing, n, offset);
+        if (may < 0)
+            return -1;
+        n = static_cast<std::size_t>(may);
+    }
     if (f.memory == nullptr)
         return sys_read_at(f.fd, data, n, offset);
     if (stopped(f))
@@ -47,8 +80,12 @@ long long read_at(const TextFile& f, void* data, std::size_t n, long long offset
 
 long long write_parts_at(const TextFile& f, const iovec* parts, int count, long long offset)
 {
-    if (f.memory == nullptr)
-        return sys_write_parts_at(f.fd, parts, count, offset);
+    if (f.memory == nullptr) {
+        const long long w = sys_write_parts_at(f.fd, parts, count, offset);
+        if (w > 0 && f.growing != nullptr)
+            tell_written(*f.growing, offset + w);
+        return w;
+    }
     if (stopped(f))
         return -1;
     std::string& m = *f.memory;
@@ -127,7 +164,7 @@ bool put_byte(TextFile& f, unsigned char b)
     drop_read_buffer(f);
     f.buf[f.pos++] = b;
     f.dirty = true;
-    if (f.pos == f.buf.size())
+    if (f.pos >= f.flush_at)
         return text_flush(f);
     return true;
 }
@@ -280,6 +317,8 @@ void start_file(TextFile& f, int fd, FileAccess access, const char* name)
     f.fd = fd;
     f.memory = nullptr;
     f.stop = nullptr;
+    f.growing = nullptr;
+    f.flush_at = f.buf.size();
     copy_name(f.name, name);
     f.readable = access != FileAccess::write_new;
     f.writable = access != FileAccess::read;
@@ -330,6 +369,85 @@ bool text_open(TextFile& f, const char* name, const char* mode)
     }
     start_file(f, fd, access, name);
     return true;
+}
+
+void growing_reset(GrowingFile& g)
+{
+    std::lock_guard<std::mutex> hold(g.lock);
+    g.written = 0;
+    g.opened = false;
+    g.closed = false;
+    g.abandoned = false;
+}
+
+void growing_close(GrowingFile& g)
+{
+    {
+        std::lock_guard<std::mutex> hold(g.lock);
+        g.closed = true;
+    }
+    g.changed.notify_all();
+}
+
+void growing_abandon(GrowingFile& g)
+{
+    {
+        std::lock_guard<std::mutex> hold(g.lock);
+        g.abandoned = true;
+    }
+    g.changed.notify_all();
+}
+
+long long growing_size(GrowingFile& g)
+{
+    std::lock_guard<std::mutex> hold(g.lock);
+    return g.written;
+}
+
+GrowingReady growing_wait_ready(GrowingFile& g)
+{
+    std::unique_lock<std::mutex> hold(g.lock);
+    g.changed.wait(hold, [&] { return (g.opened && g.written > 0) || g.closed || g.abandoned; });
+    if (g.abandoned)
+        return GrowingReady::stopped;
+    return g.opened ? GrowingReady::ready : GrowingReady::not_made;
+}
+
+bool text_open_growing(TextFile& f, const char* name, const char* mode, GrowingFile* g)
+{
+    if (g == nullptr)
+        return text_open(f, name, mode);
+    const bool writer = mode[0] == 'w';
+    if (!writer) {
+        const GrowingReady ready = growing_wait_ready(*g);
+        // The writer was done without making the file: it is read as it lies.
+        if (ready == GrowingReady::not_made)
+            return text_open(f, name, mode);
+        if (ready == GrowingReady::stopped) {
+            note_file_failure(name, ECANCELED);
+            return false;
+        }
+    }
+    if (!text_open(f, name, mode))
+        return false;
+    f.growing = g;
+    if (writer) {
+        f.flush_at = GROWING_FIRST_BLOCK_BYTES;
+        {
+            std::lock_guard<std::mutex> hold(g->lock);
+            g->opened = true;
+        }
+        g->changed.notify_all();
+    }
+    return true;
+}
+
+bool text_growing(TextFile& f)
+{
+    if (f.growing == nullptr)
+        return false;
+    std::lock_guard<std::mutex> hold(f.growing->lock);
+    return !f.growing->closed && !f.growing->abandoned;
 }
 
 bool text_open_memory(TextFile& f, std::string& bytes, const char* mode)
@@ -475,6 +593,10 @@ bool text_close(TextFile& f)
 {
     if (f.fd < 0)
         return true;
+    // A writer's last bytes wait for its owner's word (growing_close): a
+    // stage that fails once it has closed its output gives the next stage
+    // nothing to start on, as long as all it wrote fitted in one block.
+    f.growing = nullptr;
     text_flush(f);
     const bool ok = !f.failed;
     if (f.memory == nullptr)
@@ -590,6 +712,9 @@ bool text_flush(TextFile& f)
     const bool ok = write_all(&f, -1, f.buf.data(), f.pos, f.base);
     if (!ok)
         note_failed(f);
+    // A growing file's first bytes go out in small blocks, so its reader
+    // starts at once; then in blocks twice as large, up to the buffer's size.
+    f.flush_at = std::min(f.flush_at * 2, f.buf.size());
     f.base += static_cast<long long>(f.pos);
     f.pos = 0;
     f.len = 0;
@@ -636,7 +761,7 @@ bool text_write(TextFile& f, const void* data, std::size_t n)
         f.dirty = true;
         in += take;
         n -= take;
-        if (f.pos == f.buf.size() && !text_flush(f))
+        if (f.pos >= f.flush_at && !text_flush(f))
             return false;
     }
     return !f.failed;

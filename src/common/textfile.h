@@ -6,12 +6,46 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
+#include <mutex>
 #include <string>
 
 #include "platform.h"  // struct iovec
 
 constexpr int TEXT_EOF = -1;
+
+// A file one thread writes while others read it (the stage files of a run
+// whose stages go side by side). A reader that meets the end of what has
+// been written waits for more, or for the writer to be done; it never reads
+// a byte the writer has not finished writing.
+struct GrowingFile {
+    std::mutex lock;
+    std::condition_variable changed;
+    long long written = 0;   // bytes at the file's start the writer has written
+    bool opened = false;     // the writer has made the file afresh
+    bool closed = false;     // the writer is done: no more bytes come
+    bool abandoned = false;  // the run stops: every read fails at once
+};
+// The first block a growing file's writer writes out; each next one is
+// twice as large, up to FILE_BLOCK_BYTES.
+constexpr std::size_t GROWING_FIRST_BLOCK_BYTES = 4096;
+// A fresh state for a new writer.
+void growing_reset(GrowingFile& g);
+// The writer is done (said by its owner once the whole output is good, not
+// by closing the handle: the bytes the close writes are told only then, so
+// a writer that fails once it has closed its file lets no reader start on
+// an output that fits in one block), or the run stops; both wake every
+// waiting reader.
+void growing_close(GrowingFile& g);
+void growing_abandon(GrowingFile& g);
+// The bytes written so far: the file's size once the writer is done.
+long long growing_size(GrowingFile& g);
+// Waits until the file can be opened for reading: the writer has made it
+// and written its first bytes, or is done.
+enum class GrowingReady { ready, not_made, stopped };
+GrowingReady growing_wait_ready(GrowingFile& g);
+
 // A typographic UTF-8 text delivers a character code page 1251 lacks (² ½ ₽ ≈,
 // emoji) as TEXT_WIDE plus its code point, for the reader to name or drop.
 constexpr int TEXT_WIDE = 0x200000;
@@ -28,6 +62,10 @@ struct TextFile {
     // A file in memory: once this is set, every read and write fails (a
     // caller's cancel reaches a stage within one block of its data).
     const std::atomic<bool>* stop = nullptr;
+    // Set after opening: the file is one thread's growing output; its
+    // writer's writes are told to readers, a reader waits for them.
+    GrowingFile* growing = nullptr;
+    std::size_t flush_at = FILE_BLOCK_BYTES;  // pending bytes that are written out at once
     bool readable = false;
     bool writable = false;
     bool binary = false;
@@ -56,6 +94,13 @@ struct TextFile {
 
 // The descriptor of a file whose bytes are held in memory.
 constexpr int MEMORY_FD = 0x7FFFFFFF;
+
+// Opens name as f, with mode, as the growing file g: a writer ("w") has
+// made it afresh, a reader ("r") waits for it to be ready (false when the
+// run stops). g null: text_open.
+bool text_open_growing(TextFile& f, const char* name, const char* mode, GrowingFile* g);
+// Whether more bytes may still come to a file that is read while it grows.
+bool text_growing(TextFile& f);
 
 // mode is "r", "w", "r+" or "w+", with the meanings of the C library; files open
 // in text mode. A directory is never opened. Returns false when it cannot open.

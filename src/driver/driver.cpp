@@ -11,7 +11,7 @@
 #include "driver/stage_files.h"
 
 const Operations REAL_OPERATIONS = {
-    readconfig_found, firstread_files, secondread_found, slogi_files, zvuki_found,
+    readconfig_found, firstread_side_by_side, secondread_side_by_side, slogi_side_by_side, zvuki_side_by_side,
     Readclipboard, read_standard_input, Setup, Printhelp, Convertmp3, Playwav,
 };
 
@@ -143,6 +143,7 @@ int vokdar_main(int argc, char** argv)
         return 1;
     }
     const int status = drive(argc, argv, REAL_OPERATIONS);
+    pipeline_stop();
     std::fflush(stdout);
     // A player fed while the speech was made gets the rest before this ends.
     stream_end();

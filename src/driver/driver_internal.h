@@ -2,6 +2,7 @@
 // shared by its source files and its tests; nothing else includes this.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdio>
 
@@ -49,6 +50,14 @@ void stream_end();
 // lines do not go to: a stage's name, then the share spoken and the time left.
 void progress_stage(const char* stage);
 void progress_done();
+// The line as drawn: a carriage return, the share spoken and, once it can be
+// told (left, in seconds, not negative), the time left; and the blank that
+// clears it, a carriage return either side of PROGRESS_LINE_WIDTH spaces. No
+// line is wider than the blank.
+constexpr int PROGRESS_LINE_WIDTH = 60;
+constexpr std::size_t PROGRESS_LINE_BYTES = PROGRESS_LINE_WIDTH + 3;
+void progress_line(char (&line)[PROGRESS_LINE_BYTES], double share, long long left);
+void progress_clear(char (&line)[PROGRESS_LINE_BYTES]);
 
 // How many parts the speech whose first file is first has on disk: it and
 // the numbered files that follow it without a gap.
@@ -145,6 +154,24 @@ bool needs_lock(int argc, char** argv);
 // --help and --version: the usage and the version with its licence. Return 0.
 int print_usage();
 int print_version();
+
+// The stages of a run side by side (the text stages always, the sound stage
+// as well when the speech streams to a player while it is made): the first
+// starts them all, each call waits for its stage and gives its result. A
+// failed stage stops the ones after it.
+int firstread_side_by_side(const char* input_name);
+int secondread_side_by_side();
+int slogi_side_by_side();
+int zvuki_side_by_side();
+void pipeline_start(const char* input_name, bool with_sound);
+// Stops what still runs (nothing it says is said) and waits for it.
+void pipeline_stop();
+// The state of a stage file (text.tmp, text2.tmp, slogi.tmp) while the
+// stages run side by side, else nullptr.
+struct GrowingFile;
+GrowingFile* pipeline_file(const char* name);
+// Set when a stage has failed: the sound stage stops. nullptr outside a pipeline.
+const std::atomic<bool>* pipeline_stop_flag();
 
 // The stages as a run calls them: first the settings, the dictionary and the
 // voice are looked for beyond the working directory (src/common/datadirs.h).

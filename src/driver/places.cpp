@@ -2,6 +2,7 @@
 // working directory: vokdar.cfg, replace.txt and the voice directory.
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 #include "common/datadirs.h"
 #include "common/settings.h"
@@ -9,6 +10,11 @@
 #include "common/textfile.h"
 #include "driver/driver_internal.h"
 #include "driver/stage_files.h"
+
+namespace {
+// The lookups share their lists of places: stages going side by side take turns.
+std::mutex lookups;
+}  // namespace
 
 int readconfig_found()
 {
@@ -21,7 +27,12 @@ int readconfig_found()
 
 int secondread_found()
 {
-    if (!find_data("replace.txt", DataKind::data, Places.dictionary, sizeof Places.dictionary))
+    bool found = false;
+    {
+        std::lock_guard<std::mutex> turn(lookups);
+        found = find_data("replace.txt", DataKind::data, Places.dictionary, sizeof Places.dictionary);
+    }
+    if (!found)
         print_data_places("replace.txt", DataKind::data);
     return secondread_files();
 }
@@ -33,7 +44,12 @@ int zvuki_found()
     Places.voice_root[0] = '\0';
     const char* voice = Settings.voice;
     char path[DATA_PATH_BYTES];
-    if (find_data(voice, DataKind::data, path, sizeof path)) {
+    bool found = false;
+    {
+        std::lock_guard<std::mutex> turn(lookups);
+        found = find_data(voice, DataKind::data, path, sizeof path);
+    }
+    if (found) {
         const std::size_t root_len = std::strlen(path) - std::strlen(voice);
         std::memcpy(Places.voice_root, path, root_len);
         Places.voice_root[root_len] = '\0';

@@ -165,9 +165,15 @@ bool progress_on()
     return progress.on;
 }
 
-void show_time_left(const SpeechOut& out)
+void show_time_left(SpeechOut& out)
 {
-    if (!progress_on() || out.slogi == nullptr || out.slogi_size <= 0)
+    if (!progress_on() || out.slogi == nullptr)
+        return;
+    // slogi.tmp still growing (the text stages going on beside): its size
+    // is taken once it is whole.
+    if (out.slogi_size <= 0 && !text_growing(*out.slogi))
+        out.slogi_size = text_size(*out.slogi);
+    if (out.slogi_size <= 0)
         return;
     const auto now = std::chrono::steady_clock::now();
     if (now - progress.last < PROGRESS_EVERY)
@@ -176,11 +182,17 @@ void show_time_left(const SpeechOut& out)
     const double share = static_cast<double>(text_tell(*out.slogi)) / static_cast<double>(out.slogi_size);
     const double spent = std::chrono::duration<double>(now - progress.speaking).count();
     const long long left = share > 0.01 ? static_cast<long long>(spent * (1 - share) / share) : -1;
-    if (left < 0)
-        std::fprintf(stderr, "\rvokdar: speaking, %2d%% done          ", static_cast<int>(share * 100));
-    else
-        std::fprintf(stderr, "\rvokdar: speaking, %2d%% done, %lld:%02lld:%02lld left ", static_cast<int>(share * 100),
-                     left / 3600, left / 60 % 60, left % 60);
+    char line[PROGRESS_LINE_BYTES];
+    progress_line(line, share, left);
+    std::fputs(line, stderr);
+    std::fflush(stderr);
+}
+
+void clear_progress_line()
+{
+    char line[PROGRESS_LINE_BYTES];
+    progress_clear(line);
+    std::fputs(line, stderr);
     std::fflush(stderr);
 }
 
@@ -466,7 +478,7 @@ bool speech_finish(SpeechOut& out, long long& total_length)
     for (int part = out.part + 1; speech_part_name(out.name, part, name, sizeof name) && sys_exists(name); ++part)
         sys_remove(name);
     if (progress_on())
-        std::fprintf(stderr, "\r%*s\r", 60, "");
+        clear_progress_line();
     return ok && closed;
 }
 
@@ -513,5 +525,22 @@ void progress_stage(const char* stage)
 void progress_done()
 {
     if (progress_on())
-        std::fprintf(stderr, "\r%*s\r", 60, "");
+        clear_progress_line();
+}
+
+void progress_line(char (&line)[PROGRESS_LINE_BYTES], double share, long long left)
+{
+    const int percent = share < 0 ? 0 : share > 1 ? 100 : static_cast<int>(share * 100);
+    if (left < 0) {
+        std::snprintf(line, sizeof line, "\rvokdar: speaking, %2d%% done          ", percent);
+        return;
+    }
+    // Past 99 hours the hours take more room; the line is cut at the blank's width.
+    std::snprintf(line, sizeof line, "\rvokdar: speaking, %2d%% done, %lld:%02lld:%02lld left ", percent, left / 3600,
+                  left / 60 % 60, left % 60);
+}
+
+void progress_clear(char (&line)[PROGRESS_LINE_BYTES])
+{
+    std::snprintf(line, sizeof line, "\r%*s\r", PROGRESS_LINE_WIDTH, "");
 }

@@ -49,13 +49,13 @@ bool open_text(TextFile& in, const char* input_name)
     char typed[NAME_BYTES];
     const char* name = input_name;
     if (name == nullptr || name[0] == '\0') {
-        std::fputs(PROMPT_FIRST, stdout);
+        console_write(PROMPT_FIRST, std::strlen(PROMPT_FIRST));
         if (!ask_name(typed))
             return false;
         name = typed;
     }
     while (!text_open_input(in, name)) {
-        std::fputs(PROMPT_AGAIN, stdout);
+        console_write(PROMPT_AGAIN, std::strlen(PROMPT_AGAIN));
         if (!ask_name(typed))
             return false;
         name = typed;
@@ -68,16 +68,41 @@ bool open_text(TextFile& in, const char* input_name)
 void show_progress(void*, ZvukiProgress what)
 {
     if (what == ZvukiProgress::start) {
-        std::printf("\n[");
+        console_write("\n[", 2);
         std::fflush(stdout);
     } else if (what == ZvukiProgress::step) {
         console_mark();
     } else {
-        std::printf("]\n\n");
+        console_write("]\n\n", 3);
     }
 }
 
-void show_missing(void*, const char* recording) { std::printf("\nNo %s slog\n", recording); }
+// The bar's twentieths are of slogi.tmp's whole size. While slogi.tmp still
+// grows, the sound stage's console is held (it is not its turn yet), and so
+// are the positions it has read at; they are told once the size is known.
+struct Bar {
+    GrowingFile* slogi = nullptr;  // the growing slogi.tmp, until its size is taken
+    ZvukiBar steps;
+};
+Bar bar;
+
+void bar_reading(long long at)
+{
+    if (bar.slogi != nullptr) {
+        bar.steps.size = static_cast<double>(growing_size(*bar.slogi));
+        bar.slogi = nullptr;
+    }
+    if (zvuki_bar_step(bar.steps, at))
+        console_mark();
+}
+
+void show_reading(void*, long long at)
+{
+    if (!console_hold_reading(at, bar_reading))
+        bar_reading(at);
+}
+
+void show_missing(void*, const char* recording) { console_print("\nNo %s slog\n", recording); }
 
 const char WRITE_FAILED[] = "\nError imposible to write to output!\n";
 
@@ -127,9 +152,9 @@ struct StageFile {
 // the message of the first that does not open.
 const char* open_texts(TextFile& in, StageFile in_file, TextFile& out, StageFile out_file)
 {
-    if (!text_open(in, in_file.name, "r"))
+    if (!text_open_growing(in, in_file.name, "r", pipeline_file(in_file.name)))
         return in_file.failed;
-    if (!text_open(out, out_file.name, "w"))
+    if (!text_open_growing(out, out_file.name, "w", pipeline_file(out_file.name)))
         return out_file.failed;
     return nullptr;
 }
@@ -141,9 +166,9 @@ int firstread_files(const char* input_name)
     TextFile in;
     if (!open_text(in, input_name))
         return 0;
-    std::fputs("Firstread initialized...\n", stdout);
+    console_print("Firstread initialized...\n");
     TextFile out;
-    if (!text_open(out, "text.tmp", "w"))
+    if (!text_open_growing(out, "text.tmp", "w", pipeline_file("text.tmp")))
         return fail_wait("\nImpocible to open text.tmp!\n");
     const FirstreadResult r = Firstread(in, out, FirstreadSettings{Settings.reading});
     const bool closed = text_close(out);
@@ -159,14 +184,21 @@ int firstread_files(const char* input_name)
 
 int secondread_files()
 {
-    std::printf("Secondread initialized...\n");
+    console_print("Secondread initialized...\n");
+    // The dictionary is made ready while the first stage may still be
+    // writing the text (it says nothing and writes nothing); a failure is
+    // told where it always was, after the texts have opened.
+    DictionaryPtr dictionary;
+    const DictionaryOpen opened = dictionary_open(Places.dictionary, dictionary);
+    FileFailure dictionary_failure = last_file_failure();
     TextFile text, out;
     if (const char* failed = open_texts(text, {"text.tmp", "Input open fail on second read!"}, out,
                                         {"text2.tmp", "Output open fail on second read!"}))
         return fail_wait(failed);
-    DictionaryPtr dictionary;
-    if (dictionary_open(Places.dictionary, dictionary) != DictionaryOpen::opened)
+    if (opened != DictionaryOpen::opened) {
+        note_file_failure(dictionary_failure.name.data(), dictionary_failure.error, dictionary_failure.reason);
         return fail_wait("Replacement open fail on second read!");
+    }
     dictionary_keep_stress(*dictionary, Settings.reading == READING_EVERYDAY);
     const SecondreadStatus status = Secondread(text, out, *dictionary);
     if (!text_close(out) || status == SecondreadStatus::write_failed)
@@ -178,7 +210,7 @@ int secondread_files()
 
 int slogi_files()
 {
-    std::printf("Slogi initialized...\n");
+    console_print("Slogi initialized...\n");
     TextFile text, out;
     if (const char* failed = open_texts(text, {"text2.tmp", "\nThere is no text2.tmp!\n"}, out,
                                         {"slogi.tmp", "\nFailed to create file \"slogi.tmp\"!\n"}))
@@ -193,13 +225,13 @@ int slogi_files()
 
 int zvuki_files()
 {
-    std::printf("Zvuki initialized...\n");
+    console_print("Zvuki initialized...\n");
     // Over 12 MiB, most of it touched only as the voice fills it.
     VoicePtr voice;
     if (!voice_open(Places.voice_root, Settings.voice, voice))
         return fail_wait("Not enough memory for the sound stage\n");
     TextFile slogi;
-    if (!text_open(slogi, "slogi.tmp", "r"))
+    if (!text_open_growing(slogi, "slogi.tmp", "r", pipeline_file("slogi.tmp")))
         return fail_wait("slogi.tmp could not be found");
     static SpeechOut out;  // its file's buffer is too large for the stack
     const SpeechOpen opened = speech_open(out, Places.speech, speech_cuts());
@@ -208,11 +240,13 @@ int zvuki_files()
     if (opened == SpeechOpen::no_header)
         return fail_wait("Wavetag failed first call\n");
     out.slogi = &slogi;
-    out.slogi_size = text_size(slogi);
+    // Still growing: the progress line learns its size when it is known.
+    out.slogi_size = text_growing(slogi) ? 0 : text_size(slogi);
     static ChapterMarks chapters;
     if (out.cuts.chapters) {
+        // Read to their ends: the speech starts once the text stages are done.
         TextFile text;
-        if (text_open(text, "text.tmp", "r"))
+        if (text_open_growing(text, "text.tmp", "r", pipeline_file("text.tmp")))
             find_chapters(text, slogi, chapters);
         out.chapters = &chapters;
     }
@@ -222,7 +256,14 @@ int zvuki_files()
     SampleSink sink = speech_sink(out, stream_active() ? STREAM_BLOCK_BYTES : SAMPLE_BLOCK_BYTES);
     ZvukiEvents events;
     events.progress = show_progress;
+    events.reading = show_reading;
     events.missing = show_missing;
+    events.stop = pipeline_stop_flag();
+    bar = Bar{};
+    if (text_growing(slogi))
+        bar.slogi = slogi.growing;
+    else
+        bar.steps.size = static_cast<double>(text_size(slogi));
     const SoundSettings settings{Settings.speed, Settings.volume, Settings.stutter, false, Settings.reading};
     const ZvukiResult r = Zvuki(slogi, *voice, settings, sink, events);
     if (r.fault != ZvukiFault::none) {
@@ -234,7 +275,7 @@ int zvuki_files()
     long long total_length = 0;
     const bool written = speech_finish(out, total_length);
     if (wav_too_long(total_length))
-        std::printf("%s", WAV_TOO_LONG_MESSAGE);
+        console_print("%s", WAV_TOO_LONG_MESSAGE);
     if (r.fault != ZvukiFault::none)
         return 0;
     if (!written)

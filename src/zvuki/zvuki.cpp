@@ -75,8 +75,6 @@ namespace {
 
 // A stretch closer to 1 than this is not worth its work.
 constexpr double STRETCH_UNNOTICED = 0.005;
-// The marks of the progress bar: one per twentieth of slogi.tmp.
-constexpr double PROGRESS_STEP = 0.05;
 
 // The end of slogi.tmp counts as its end marker: a file cut short ends the
 // speech where it stops.
@@ -433,17 +431,14 @@ void shift_token(Voice& v)
 }
 
 // Where the reader stands in slogi, as a fraction of the whole.
-struct Progress {
-    double size = 0;
-    double step = PROGRESS_STEP;
-};
+using Progress = ZvukiBar;
 
 void progress_step(Run& r, Progress& p)
 {
-    if (p.size > 0 && static_cast<double>(text_tell(r.slogi)) / p.size > p.step) {
-        p.step += PROGRESS_STEP;
+    if (r.events.reading != nullptr)
+        r.events.reading(r.events.user, text_tell(r.slogi));
+    else if (zvuki_bar_step(p, text_tell(r.slogi)))
         progress(r, ZvukiProgress::step);
-    }
 }
 
 // The main loop: each step sounds the token read by the step before, so the

@@ -67,9 +67,28 @@ struct SampleSink {
 
 // What a run has to say on its way; any hook may be null.
 enum class ZvukiProgress { start, step, end };  // the bar: its start, each twentieth, its end
+// The bar's twentieths: a step is due when the reading stands past the next
+// twentieth of the text's size, at most one at a time.
+struct ZvukiBar {
+    double size = 0;
+    double step = 0.05;
+};
+inline bool zvuki_bar_step(ZvukiBar& bar, long long at)
+{
+    if (bar.size > 0 && static_cast<double>(at) / bar.size > bar.step) {
+        bar.step += 0.05;
+        return true;
+    }
+    return false;
+}
 struct ZvukiEvents {
     void* user = nullptr;
     void (*progress)(void* user, ZvukiProgress what) = nullptr;
+    // When set, where the reading stands in the text at each of the bar's
+    // checks, and the bar's steps are left to it (for a text whose size is
+    // not known yet while it is being spoken); the start and the end still
+    // come to progress.
+    void (*reading)(void* user, long long at) = nullptr;
     // A syllable whose recording the voice does not have; it is left out.
     void (*missing)(void* user, const char* recording) = nullptr;
     // Once set, the stage stops within one syllable (ZvukiFault::stopped).

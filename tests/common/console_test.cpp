@@ -3,6 +3,7 @@
 
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "common/console.h"
 #include "harness.h"
@@ -52,6 +53,56 @@ TEST(Scan, ReadsAsTheCReaderTakesValues)
     EXPECT_EQ(scan_all("2.5e+ 3 .5", "rrr"), "2.5 3 0.5");
     // A long word is read whole and reported with its length, cut to the buffer.
     EXPECT_EQ(scan_all(std::string(1000, 'v') + " next", "ww"), std::string(31, 'v') + "(1000) next(4)");
+}
+
+// A held thread's lines, key waits and reading positions come out in their
+// order when released; from then on it speaks for itself. A discarded hold
+// says nothing and waits for no key.
+void tell_reading(long long at) { console_print("<%lld>", at); }
+
+TEST(ConsoleHold, HeldLinesComeOutInOrderOnceReleased)
+{
+    ConsoleHold hold;
+    console_hold_reset(hold);
+    const int waits = key_wait_count();
+    testing::internal::CaptureStdout();
+    std::thread speaker([&] {
+        console_hold_thread(&hold);
+        console_print("one %d ", 1);
+        fail_wait("failed ");
+        EXPECT_TRUE(console_hold_reading(5, tell_reading));
+        console_mark();
+        console_hold_thread(nullptr);
+    });
+    speaker.join();
+    std::fflush(stdout);
+    EXPECT_EQ(key_wait_count(), waits);  // held, not waited for yet
+    console_release(hold);
+    std::thread after([&] {
+        console_hold_thread(&hold);
+        EXPECT_FALSE(console_hold_reading(6, tell_reading));
+        console_write("two", 3);
+        std::fflush(stdout);
+        console_hold_thread(nullptr);
+    });
+    after.join();
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed.rfind("one 1 failed <5>", 0), 0u) << printed;
+    EXPECT_EQ(printed.substr(printed.size() - 3), "two");
+    EXPECT_EQ(key_wait_count(), waits + 1);
+
+    console_hold_reset(hold);
+    testing::internal::CaptureStdout();
+    std::thread dropped([&] {
+        console_hold_thread(&hold);
+        console_discard(hold);
+        fail_wait("never said");
+        console_hold_thread(nullptr);
+    });
+    dropped.join();
+    console_release(hold);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(key_wait_count(), waits + 1);
 }
 
 }  // namespace

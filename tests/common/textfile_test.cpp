@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdio>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/cp1251.h"
@@ -318,6 +320,79 @@ TEST(TextFile, RefusesDirectoriesMissingFilesAndReportsFullDisk)
     iovec parts[] = {{lost, 4}};
     EXPECT_FALSE(text_write_parts(f, parts, 1));
     EXPECT_FALSE(text_close(f));
+}
+
+}  // namespace
+
+namespace {
+
+// A file read while another thread writes it: the reader waits at the end of
+// what is written, never sees the stale file the writer replaces, and reads
+// what a reader of the finished file reads (a CR LF cut by a block's end
+// included).
+TEST(GrowingFile, AReaderWaitsForTheWriterAndReadsWhatItWrote)
+{
+    TempDir dir;
+    const std::string name = dir.file("grows.tmp");
+    dir.write("grows.tmp", "stale bytes of an earlier run");
+    GrowingFile g;
+    std::string got;
+    std::thread reader([&] {
+        TextFile in;
+        ASSERT_TRUE(text_open_growing(in, name.c_str(), "r", &g));
+        got = read_all(in);
+        EXPECT_FALSE(in.failed);
+    });
+    TextFile out;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(text_open_growing(out, name.c_str(), "w", &g));
+    const std::string first = std::string(FILE_BLOCK_BYTES - 1, 'a');
+    text_puts(out, first.c_str());
+    text_puts(out, "\n");  // its CR ends the first block, its LF begins the next
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    text_puts(out, "b\nc");
+    text_flush(out);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    text_puts(out, "\nd");
+    EXPECT_TRUE(text_close(out));
+    growing_close(g);
+    reader.join();
+    EXPECT_TRUE(got == first + "\nb\nc\nd") << got.size();
+}
+
+// A run that stops wakes a reader waiting for more, or for the file, with a
+// failure: nothing hangs.
+TEST(GrowingFile, AStoppedRunEndsEveryWaitInAFailure)
+{
+    TempDir dir;
+    const std::string name = dir.file("grows.tmp");
+    GrowingFile g;
+    TextFile out;
+    ASSERT_TRUE(text_open_growing(out, name.c_str(), "w", &g));
+    text_puts(out, "abc");
+    text_flush(out);
+    std::string got;
+    bool failed = false;
+    std::thread reader([&] {
+        TextFile in;
+        ASSERT_TRUE(text_open_growing(in, name.c_str(), "r", &g));
+        got = read_all(in);
+        failed = in.failed;
+    });
+    GrowingFile never_made;
+    bool opened = true;
+    std::thread waiting([&] {
+        TextFile in;
+        opened = text_open_growing(in, dir.file("never.tmp").c_str(), "r", &never_made);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    growing_abandon(g);
+    growing_abandon(never_made);
+    reader.join();
+    waiting.join();
+    EXPECT_EQ(got, "abc");
+    EXPECT_TRUE(failed);
+    EXPECT_FALSE(opened);
 }
 
 }  // namespace
