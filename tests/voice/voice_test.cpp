@@ -215,6 +215,18 @@ TEST(Voices, GenerationIsDeterministic)
     EXPECT_EQ(diff.status, 0) << diff.out;
 }
 
+// An option is never taken for the directory to fill with a voice.
+TEST(Voices, GeneratorTakesNoOptionForADirectory)
+{
+    harness::TempDir dir;
+    auto run = harness::run_program(VOKDAR_VOICEGEN, dir.path(), {"--help"});
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("usage: voicegen"), std::string::npos) << run.out;
+    run = harness::run_program(VOKDAR_VOICEGEN, dir.path(), {"-x"});
+    EXPECT_EQ(run.status, 2) << run.out;
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "a voice was written";
+}
+
 // The natural voice carries the corpus's notice and says how it was changed.
 TEST(Voices, NaturalVoiceCarriesTheCorpusLicence)
 {

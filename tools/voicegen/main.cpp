@@ -212,9 +212,12 @@ int main(int argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "--corpus") == 0)
         return corpus_voice_main(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: voicegen <voice directory>\n%s", CORPUS_VOICE_USAGE);
-        return 2;
+    // An option this program does not know is never taken for a directory to
+    // fill: "--help" asks for the usage, anything else is a mistake.
+    const bool help = argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
+    if (argc != 2 || help || argv[1][0] == '-') {
+        std::fprintf(help ? stdout : stderr, "usage: voicegen <voice directory>\n%s", CORPUS_VOICE_USAGE);
+        return help ? 0 : 2;
     }
     const char* dir = argv[1];
     if (!make_voice_dir(dir) || !start_espeak())
