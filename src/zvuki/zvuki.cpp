@@ -271,7 +271,8 @@ bool intone_source(Voice& v, Stress stress, float f0_from, float f0_to)
     if (!load_source(v, n))
         return false;
     const double factor = st.factor * st.stress[static_cast<std::size_t>(stress)];
-    const std::size_t m = psola(st.in.data(), n, marks, count, factor, f0_from, f0_to, st.out.data(), st.work);
+    const std::size_t m = psola(st.in.data(), n, marks, count, factor, f0_from, f0_to, st.out.data(), st.work,
+                                  v.intonation.shape / 100.0);
     if (m == 0)
         return false;
     put_le(st.out.data(), m, st.bytes.data());

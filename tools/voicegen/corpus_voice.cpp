@@ -392,6 +392,7 @@ bool cut_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSe
         if (!learn_intonation(sentences, std::string(corpus_dir) + "/etc/txt.done.data", intonation))
             return false;
         intonation.scale = std::lround(INTONATION_SCALE * 100);
+        intonation.shape = std::lround(INTONATION_SHAPE * 100);
         if (!write_intonation(voice_dir, intonation))
             return false;
     } else if (std::remove(table.c_str()) != 0 && errno != ENOENT) {

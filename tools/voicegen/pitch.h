@@ -33,6 +33,7 @@ struct IntonationTable {
     std::vector<std::vector<int>> count;
     std::size_t sentences = 0;
     long scale = 100;  // percent, written for the sound stage
+    long shape = 0;    // percent, written for the sound stage
 };
 // Learns from the sentences whose texts (by number) end in their sentence
 // mark; text_list is the corpus's etc/txt.done.data.
