@@ -277,7 +277,8 @@ long period_after(const std::uint32_t* marks, std::size_t count, std::size_t k)
     return d <= PSOLA_LONGEST_PERIOD ? static_cast<long>(d) : 0;
 }
 
-// One grain: the samples around src laid around out. Its window reaches
+// One grain: the samples around src laid around out; src is a place in the
+// recording for a voiced grain, in the recording stretched for a voiceless one. Its window reaches
 // reach_left before and reach_right after: voiced, the recording's own
 // periods either side, so two voiced grains each keep their whole periods
 // however far apart they are laid (nearer, they overlap; further, their
@@ -348,13 +349,28 @@ std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* ma
             ++periods;
         }
     const double mean_period = periods > 0 ? static_cast<double>(period_sum) / static_cast<double>(periods) : 0.0;
-    const std::size_t m = stretched_length(n, factor);
+    // The voiceless stretches come from the recording stretched to the asked
+    // length by waveform similarity, held in out until the grains are summed:
+    // grains of noise laid by the clock alone repeat a few samples apart and
+    // colour it like a comb. Both lengths are stretched_length(n, factor); at
+    // the recording's own length they are the recording itself.
+    std::size_t m = n;
+    if (factor == 1.0)
+        std::copy_n(in, n, out);
+    else if (m = stretch(in, n, factor, out, b); m == 0)
+        return 0;
     std::fill_n(b.sum.begin(), m, 0.0f);
     // The grains are laid one behind: each window needs the place of the
     // grain after it. A voiced grain sits on a mark, at the place the time
     // scale gives the recording there; the next is one asked-for period on.
     // So at the recording's own pitch and length every grain lies where it
     // was, their windows sum to one, and the recording comes out as it was.
+    const auto lay = [&](const Grain& g, long left, long right) {
+        if (g.voiced)
+            add_grain(in, n, g, left, right, m, b);
+        else
+            add_grain(out, m, g, left, right, m, b);
+    };
     Grain pending;
     bool have = false;
     long pending_left = 0;  // the span over which the pending grain rises
@@ -390,7 +406,7 @@ std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* ma
             period = std::clamp(period, own / PERIOD_MOST_CHANGE, own * PERIOD_MOST_CHANGE);
             next = t + std::max(period, SHORTEST_STEP);
         } else {
-            g = {std::lround(t), std::lround(at), PSOLA_LONGEST_PERIOD, PSOLA_LONGEST_PERIOD, false};
+            g = {std::lround(t), std::lround(t), PSOLA_LONGEST_PERIOD, PSOLA_LONGEST_PERIOD, false};
             next = t + VOICELESS_STEP;
             // The first mark of a voiced stretch ahead gets its grain where it lies.
             if (k < count && (k + 1 == count || period_after(marks, count, k) > 0)) {
@@ -403,7 +419,7 @@ std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* ma
         if (have) {
             span = std::min({g.out - pending.out, pending.reach_right, g.reach_left});
             const bool both_voiced = pending.voiced && g.voiced;
-            add_grain(in, n, pending, pending_left, both_voiced ? pending.reach_right : span, m, b);
+            lay(pending, pending_left, both_voiced ? pending.reach_right : span);
             if (both_voiced)
                 span = g.reach_left;
         }
@@ -413,7 +429,7 @@ std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* ma
         t = next;
     }
     if (have)
-        add_grain(in, n, pending, pending_left, pending.reach_right, m, b);
+        lay(pending, pending_left, pending.reach_right);
     // Rounded to the nearest by adding and taking away 1.5 × 2^23 (exact for
     // the clamped range), in a loop the compiler turns into vector code.
     constexpr float ROUNDER = 12582912.0f;

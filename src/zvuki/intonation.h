@@ -92,14 +92,15 @@ const std::uint32_t* find_pitch_marks(const PitchMarks& p, const char* name, std
 // Writes round(n × factor) samples of in[0, n) to out: its periods at the
 // marks (ascending, within n) laid again at the pitch f0_from Hz at its
 // start going over to f0_to at its end (0: each period as it was), the
-// voiceless stretches between them as they were, stretched to the length.
+// voiceless stretches between them taken from the whole recording stretched
+// by stretch() (waveform similarity).
 // With shape s (0 to 1) each period keeps the s-th power of its own ratio to
 // the recording's mean period: the recording's own rise and fall, in part,
 // about the asked-for line.
 // The longest analysis period taken for voiced is PSOLA_LONGEST_PERIOD. At
 // factor 1 and F0 0 the recording comes out sample for sample as it was. Gives
 // 0 (nothing written) where stretch() would, or for marks out of order. Uses
-// b.sum only.
+// all of b, and out as it works.
 constexpr std::size_t PSOLA_LONGEST_PERIOD = 400;  // 55 Hz at 22050 Hz
 std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* marks, std::size_t count, double factor,
                   double f0_from, double f0_to, std::int16_t* out, StretchBuffers& b, double shape = 0);
