@@ -12,6 +12,7 @@
 
 #include "corpus.h"
 #include "corpus_voice.h"
+#include "words.h"
 #include "equalise.h"
 #include "harness.h"
 #include "inventory.h"
@@ -381,20 +382,25 @@ TEST(Timbre, DifferenceFromThePairsTypicalSound)
 
 // The rhythm beside the recordings: the speaker's phrase pause is the median
 // of the pauses inside sentences; those that open or close one do not count.
+// A sentence of the phones given, one after another, and its text.
+Sentence labelled(std::vector<std::pair<const char*, double>> phones, const char* text = "")
+{
+    Sentence s;
+    s.text = text;
+    double at = 0;
+    for (const auto& [name, length] : phones) {
+        Phone p;
+        std::strncpy(p.name.data(), name, PHONE_NAME_BYTES - 1);
+        p.start = at;
+        p.end = at += length;
+        s.phone.push_back(p);
+    }
+    return s;
+}
+
 TEST(Rhythm, PhrasePauseIsTheMedianPauseInsideSentences)
 {
-    const auto sentence = [](std::vector<std::pair<const char*, double>> phones) {
-        Sentence s;
-        double at = 0;
-        for (const auto& [name, length] : phones) {
-            Phone p;
-            std::strncpy(p.name.data(), name, PHONE_NAME_BYTES - 1);
-            p.start = at;
-            p.end = at += length;
-            s.phone.push_back(p);
-        }
-        return s;
-    };
+    const auto sentence = [](std::vector<std::pair<const char*, double>> phones) { return labelled(phones); };
     EXPECT_EQ(phrase_pause({}), 0.0);
     EXPECT_EQ(phrase_pause({sentence({{"pau", 0.5}, {"a", 0.1}, {"pau", 0.9}})}), 0.0);
     const std::vector<Sentence> corpus = {
@@ -431,6 +437,41 @@ TEST(Rhythm, PhrasePauseIsTheMedianPauseInsideSentences)
     EXPECT_FALSE(write_rhythm(dir.file("missing/dir").c_str(), Rhythm{1, 1, 1, 100, 100, 100}));
 }
 
+
+// The words of a sentence against its labelled vowels: the n-th vowel letter
+// is the n-th vowel; a one-letter word's length is its vowel's, and a
+// sentence whose letters and labels disagree in number is passed over.
+TEST(Rhythm, OneLetterWordsFromTheirVowels)
+{
+    std::vector<TextWord> w;
+    EXPECT_EQ(text_words("И т+от, - кто? А-а Ёж и Ю.", w), 8u);
+    ASSERT_EQ(w.size(), 8u);
+    EXPECT_TRUE(lone_vowel_word(w[0]));
+    EXPECT_EQ(w[1].letters, U"тот");
+    EXPECT_EQ(w[1].after, U',');
+    EXPECT_EQ(w[2].first_vowel, 2u);
+    EXPECT_EQ(w[2].after, U'?');
+    EXPECT_TRUE(lone_vowel_word(w[3]));
+    EXPECT_EQ(w[3].after, U'-');
+    EXPECT_EQ(w[5].letters, U"ёж");
+    EXPECT_TRUE(lone_vowel_word(w[6]));
+    EXPECT_FALSE(lone_vowel_word(w[7]));  // "ю" is no word of its own
+    EXPECT_EQ(w[7].first_vowel, 7u);
+
+    const auto sentence = [](const char* text, std::vector<std::pair<const char*, double>> phones) {
+        return labelled(phones, text);
+    };
+    std::size_t words = 0;
+    EXPECT_EQ(lone_vowel_length({}, words), 0.0);
+    const std::vector<Sentence> corpus = {
+        sentence("Мы и он.", {{"pau", 0.2}, {"m", 0.1}, {"yy", 0.1}, {"i", 0.12}, {"oo", 0.1}, {"n", 0.1}}),
+        sentence("А у нас", {{"a", 0.08}, {"uu", 0.2}, {"n", 0.05}, {"a", 0.1}, {"s", 0.1}}),
+        // One vowel short: no word of it is trusted.
+        sentence("И он", {{"i", 0.5}, {"n", 0.1}}),
+    };
+    EXPECT_NEAR(lone_vowel_length(corpus, words), 0.12, 1e-9);
+    EXPECT_EQ(words, 3u);
+}
 
 // A voiced sound of one pulse every period samples.
 std::vector<std::int16_t> pulse_train(std::size_t n, std::size_t period)

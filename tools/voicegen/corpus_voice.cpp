@@ -16,6 +16,7 @@
 #include "resample.h"
 #include "shape.h"
 #include "voicefile.h"
+#include "words.h"
 #include "zvuki/intonation.h"
 
 namespace {
@@ -242,6 +243,29 @@ double phrase_pause(const std::vector<Sentence>& sentences)
     return pauses[pauses.size() / 2];
 }
 
+double lone_vowel_length(const std::vector<Sentence>& sentences, std::size_t& words)
+{
+    std::vector<double> lengths;
+    std::vector<TextWord> text;
+    std::vector<const Phone*> vowel;
+    for (const Sentence& s : sentences) {
+        vowel.clear();
+        for (const Phone& p : s.phone)
+            if (is_vowel_phone(p))
+                vowel.push_back(&p);
+        if (text_words(s.text, text) != vowel.size())
+            continue;
+        for (const TextWord& w : text)
+            if (lone_vowel_word(w))
+                lengths.push_back(vowel[w.first_vowel]->end - vowel[w.first_vowel]->start);
+    }
+    words = lengths.size();
+    if (lengths.empty())
+        return 0;
+    std::sort(lengths.begin(), lengths.end());
+    return lengths[lengths.size() / 2];
+}
+
 StressTiming stress_timing(const std::vector<Sentence>& sentences)
 {
     std::vector<double> stressed, unstressed;
@@ -401,6 +425,8 @@ bool cut_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSe
     const auto samples = [](double seconds) { return int(std::lround(seconds * VOICE_RATE)); };
     Rhythm rhythm{samples(RHYTHM_CROSSFADE), samples(RHYTHM_CLOSURE), samples(phrase_pause(sentences)),
                   int(std::lround(RHYTHM_STRETCH * 100))};
+    std::size_t lone_words = 0;
+    rhythm.lone_vowel = samples(lone_vowel_length(sentences, lone_words));
     StressTiming timing = stress_timing(sentences);
     stress_lengths(timing, rhythm.stressed, rhythm.unstressed);
     if (!variants.empty())
@@ -408,8 +434,10 @@ bool cut_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSe
                                rhythm.stressed, rhythm.unstressed);
     if (!write_rhythm(voice_dir, rhythm))
         return false;
-    std::printf("voicegen: %zu recordings and %zu stressed or unstressed variants cut from %zu sentences of %s into %s\n",
-                tokens.count, variants.size(), sentences.size(), corpus_dir, voice_dir);
+    std::printf("voicegen: %zu recordings and %zu stressed or unstressed variants cut from %zu sentences of %s into %s;"
+                " one-letter words %.0f ms (%zu)\n",
+                tokens.count, variants.size(), sentences.size(), corpus_dir, voice_dir,
+                1000.0 * rhythm.lone_vowel / VOICE_RATE, lone_words);
     return true;
 }
 
