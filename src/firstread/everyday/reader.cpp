@@ -146,9 +146,10 @@ struct Word {
     int stress = -1;  // the letter the writer marked stressed, or -1
 };
 
-// A stress mark the writer put after a vowel: a combining acute accent
-// (U+0301), or an acute accent (code page 1251 0xB4) as dictionaries take it.
-bool is_written_stress(int c) { return c == TEXT_WIDE + 0x0301 || c == STRESS_MARK; }
+// A stress mark the writer put after a vowel in a UTF-8 text: a combining
+// acute accent (U+0301), or an acute accent (U+00B4) as dictionaries take it.
+// (Code page 1251 has neither: its byte 0xB4 is the letter "ґ".)
+bool is_written_stress(int c) { return c == TEXT_WIDE + 0x0301 || c == TEXT_WIDE + 0x00B4; }
 
 void take_letters(Reader& r, int first, Word& w, bool latin)
 {
