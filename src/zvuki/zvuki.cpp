@@ -50,6 +50,7 @@ struct PhrasePlan {
     std::array<float, PHRASE_MOST> from;
     std::array<float, PHRASE_MOST> to;
     std::array<PhraseSyllable, PHRASE_MOST> syllable;
+    std::array<Slog, PHRASE_MOST> text;  // each token's letters, for its words
 };
 
 // The recordings, and everything one run of the stage works with.
@@ -334,6 +335,40 @@ bool lone_vowel_word(const char* text, int prev_code, int code)
            !is_inside_word(prev_code) && !is_inside_word(code);
 }
 
+// The token of a question's first question word that carries its accent
+// (its stressed syllable, else its first with a vowel; for the particle
+// "ли", that of the word before it), or -1 when it has none.
+int question_focus(const PhraseSyllable* s, const Slog* text, std::size_t n)
+{
+    int before = -1;  // the accent of the word before
+    std::array<char, SLOG_BYTES * 4> word{};
+    std::size_t letters = 0;
+    int accent = -1;
+    bool fits = true;
+    for (std::size_t j = 0; j < n; ++j) {
+        for (const char* c = text[j].data(); *c != '\0'; ++c) {
+            if (is_stress_mark(static_cast<unsigned char>(*c)))
+                continue;
+            fits = fits && letters + 1 < word.size();
+            if (fits)
+                word[letters++] = *c;
+        }
+        if (s[j].vowel && (accent < 0 || (s[j].stressed && !s[static_cast<std::size_t>(accent)].stressed)))
+            accent = static_cast<int>(j);
+        if (!s[j].word_end)
+            continue;
+        word[letters] = '\0';
+        if (fits && is_question_word(word.data()))
+            return std::strcmp(word.data(), QUESTION_PARTICLE) == 0 && before >= 0 ? before : accent;
+        before = accent;
+        letters = 0;
+        accent = -1;
+        fits = true;
+    }
+    return -1;
+}
+int question_focus(const PhrasePlan& p) { return question_focus(p.syllable.data(), p.text.data(), p.tokens); }
+
 // Plans the pitch of the phrase that starts with the current token: its
 // tokens up to the pause that ends it, read ahead and the file put back.
 void plan_phrase(Run& r)
@@ -352,9 +387,11 @@ void plan_phrase(Run& r)
             end = PAUSE_MARK;
             return false;
         }
-        if (t.text[0] != '\0' && p.tokens < PHRASE_MOST)
+        if (t.text[0] != '\0' && p.tokens < PHRASE_MOST) {
+            p.text[p.tokens] = t.text;
             p.syllable[p.tokens++] = {has_vowel(t.text.data()), std::strchr(t.text.data(), static_cast<char>(STRESS_MARK)) != nullptr,
                                       !is_inside_word(t.code)};
+        }
         if (t.length == TOKEN_END)
             return false;
         if (is_pause(t.code)) {
@@ -371,8 +408,18 @@ void plan_phrase(Run& r)
         while (add(ahead));
         text_seek(r.slogi, pos, SEEK_SET);
     }
-    phrase_contour(v.intonation, phrase_type_of(end), p.syllable.data(), p.tokens, v.intonation.scale,
-                   p.from.data(), p.to.data());
+    PhraseType type = phrase_type_of(end);
+    if (type == PhraseType::question) {
+        const Intonation& t = v.intonation;
+        const int focus = question_focus(p);
+        if (focus >= 0 && t.has[static_cast<std::size_t>(PhraseType::askword)]) {
+            type = PhraseType::askword;
+            p.syllable[static_cast<std::size_t>(focus)].focus = true;
+        } else if (focus < 0 && t.has[static_cast<std::size_t>(PhraseType::yesno)]) {
+            type = PhraseType::yesno;
+        }
+    }
+    phrase_contour(v.intonation, type, p.syllable.data(), p.tokens, v.intonation.scale, p.from.data(), p.to.data());
 }
 
 Sound sound_syllable(Run& r)

@@ -561,6 +561,44 @@ TEST(Pitch, LearnsTheIntonationTableByPhraseAndPlace)
     EXPECT_FALSE(learn_intonation(corpus, dir.file("none"), table));
 }
 
+// The kinds of question, by the words of the texts: "Ма ли ма?" five times,
+// its first vowel (stressed, before the particle) high, the others low: the
+// askword row has its nucleus there and the fall after it; no yesno row is
+// written, there being no question without a question word.
+TEST(Pitch, LearnsTheQuestionWithAQuestionWord)
+{
+    harness::TempDir dir;
+    IntonationTable table;
+    std::vector<Sentence> corpus;
+    std::string texts;
+    for (int number = 1; number <= 5; ++number) {
+        Sentence s = labelled({{"pau", 0.1}, {"aa", 0.2}, {"i", 0.2}, {"a", 0.2}, {"pau", 0.1}}, "Ма ли ма?");
+        s.number = number;
+        s.rate = 16000;
+        const std::vector<int> high = tone(3200, 3000, 80), low = tone(6400, 3000, 160), quiet(1600, 0);
+        for (const std::vector<int>* part : {&quiet, &high, &low, &quiet})
+            s.sample.insert(s.sample.end(), part->begin(), part->end());
+        corpus.push_back(s);
+        texts += "( ru_000" + std::to_string(number) + " \"Ма ли ма?\" )\n";
+    }
+    dir.write("txt.done.data", texts);
+    ASSERT_TRUE(learn_intonation(corpus, dir.file("txt.done.data"), table));
+    EXPECT_EQ(table.questions[0], 5u);
+    EXPECT_EQ(table.questions[1], 0u);
+    const auto& ask = table.cents[int(PhraseType::askword)];
+    EXPECT_NEAR(ask[CLASS_NUCLEUS], 800, 10);
+    EXPECT_NEAR(ask[CLASS_TAIL], -400, 10);
+    EXPECT_NEAR(ask[CLASS_FINAL], -400, 10);
+    // The question row as before: its nucleus the last stressed vowel, the first.
+    EXPECT_NEAR(table.cents[int(PhraseType::question)][CLASS_NUCLEUS], 800, 10);
+    ASSERT_TRUE(write_intonation(dir.path().c_str(), table));
+    Intonation read;
+    ASSERT_TRUE(read_intonation(dir.file(INTONATION_FILE).c_str(), read));
+    EXPECT_TRUE(read.has[int(PhraseType::askword)]);
+    EXPECT_FALSE(read.has[int(PhraseType::yesno)]);
+    EXPECT_NEAR(read.cents[int(PhraseType::askword)][CLASS_FINAL], -400, 10);
+}
+
 // A corpus of "ма" said stressed and unstressed (and "м" before a pause in
 // both): the generator cuts the plain unit as before, from the stressed place,
 // and a variant from each kind of place; a consonant gets none.

@@ -415,6 +415,9 @@ bool cut_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSe
         IntonationTable intonation;
         if (!learn_intonation(sentences, std::string(corpus_dir) + "/etc/txt.done.data", intonation))
             return false;
+        std::printf("voicegen: the intonation learned from %zu sentences; %zu questions with a question word, %zu"
+                    " without\n",
+                    intonation.sentences, intonation.questions[0], intonation.questions[1]);
         intonation.scale = std::lround(INTONATION_SCALE * 100);
         if (!write_intonation(voice_dir, intonation))
             return false;
