@@ -25,12 +25,15 @@ for b in "${builds[@]}"; do
     # Every build after the plain one takes the dictionary that build generated:
     # the same bytes, without generating them again.
     # So are the first stage's generated word tables.
-    dictionary="" tables=""
+    # And so are its voices: the plain build checks that cutting them again
+    # gives the same bytes.
+    dictionary="" tables="" voices=""
     [ "$variant" != build ] && [ -s "$root/build/replace.txt" ] && dictionary="$root/build/replace.txt"
     [ "$variant" != build ] && [ -d "$root/build/src/firstread" ] && tables="$root/build"
+    [ "$variant" != build ] && [ -f "$root/build/tools/robot.stamp" ] && voices="$root/build"
     CXX="${cxx:-${CXX:-}}" cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE="$type" \
         -DVOKDAR_SANITIZE="$sanitize" -DVOKDAR_WERROR=ON -DVOKDAR_DICTIONARY="$dictionary" \
-        -DVOKDAR_TABLES_FROM="$tables"
+        -DVOKDAR_TABLES_FROM="$tables" -DVOKDAR_VOICES_FROM="$voices"
     cmake --build "$dir" -j"$jobs"
     (cd "$dir" && ctest --output-on-failure -j"$jobs") || status=1
 done

@@ -2,6 +2,8 @@
 // use, and every line it reads other than its writer meant, with line numbers.
 #include <array>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "common/cp1251.h"
 #include "common/tables.h"
@@ -74,6 +76,18 @@ struct Check {
     std::array<long long, 256> stop_at{};
     std::array<long long, 256> stop_line{};
     std::array<unsigned char, 256> stop_first{};
+    // The entries the pass's scan for each first byte reads from that byte's
+    // first line on, in the order it reads them, by key length (only a key of
+    // the same length can take another's words): read once a byte, not once
+    // an entry, so checking stays linear in the dictionary's size.
+    struct Scanned {
+        long long at = 0;  // the raw offset after the key, as the scan tells it
+        std::string key;
+        int match_mode = MATCH_ANYWHERE;
+        bool replacement_ok = false;
+    };
+    std::array<std::vector<std::vector<Scanned>>, 256> scanned;
+    std::array<bool, 256> scanned_done{};
 };
 
 void begin(Check& c, long long line)
@@ -144,28 +158,45 @@ void report_unreachable(Check& c, const DictLine& line)
     std::fputs(" stops there (vokdar-dict sort puts it in order)\n", c.out);
 }
 
-// The earlier entries with the same first byte, read by the pass's own scan:
-// the raw offset of the one that leaves this entry no word to win, or -1.
-long long shadowed_by(const DictFile& dict, TextFile& scan, const DictLine& line, bool& same_key)
+// The scan for first byte s from its first line to its end, as the pass reads it.
+void scan_entries(Check& c, const DictFile& dict, TextFile& scan, unsigned char s)
 {
-    const int needed = wins_at(line.match_mode);
-    int taken = 0;
-    text_seek(scan, dict.first_line_start[line.first], SEEK_SET);
+    auto& by_length = c.scanned[s];
+    c.scanned_done[s] = true;
+    by_length.assign(ENTRY_BYTES, {});
+    text_seek(scan, dict.first_line_start[s], SEEK_SET);
     EntryText key, replacement;
     int match_mode = MATCH_ANYWHERE;
-    while (next_entry(scan, line.first, key, match_mode)) {
+    while (next_entry(scan, s, key, match_mode)) {
         const long long at = text_tell(scan);
-        if (at > line.first_at)
-            break;  // the scan has come to this entry itself
         const EntryRead r = read_replacement(scan, replacement);
         if (r == ENTRY_OK)
             skip_line(scan);
+        by_length[key.length].push_back(
+            {at, std::string(reinterpret_cast<const char*>(key.bytes.data()), key.length), match_mode, r == ENTRY_OK});
+    }
+}
+
+// The earlier entries with the same first byte, read by the pass's own scan:
+// the raw offset of the one that leaves this entry no word to win, or -1.
+long long shadowed_by(Check& c, const DictFile& dict, TextFile& scan, const DictLine& line, bool& same_key)
+{
+    if (!c.scanned_done[line.first])
+        scan_entries(c, dict, scan, line.first);
+    const int needed = wins_at(line.match_mode);
+    int taken = 0;
+    EntryText key;
+    for (const auto& e : c.scanned[line.first][line.key.length]) {
+        if (e.at > line.first_at)
+            break;  // the scan has come to this entry itself
+        key.length = e.key.size();
+        std::memcpy(key.bytes.data(), e.key.data(), key.length);
         if (!covers(key, line.key))
             continue;
-        taken |= takes_at(match_mode, r == ENTRY_OK);
+        taken |= takes_at(e.match_mode, e.replacement_ok);
         if ((needed & ~taken) == 0) {
             same_key = same_text(key, line.key);
-            return at;
+            return e.at;
         }
     }
     return -1;
@@ -280,7 +311,7 @@ void check_entry(Check& c, const DictFile& dict, TextFile& scan, const DictLine&
     if (!reachable)
         return;
     bool same_key = false;
-    const long long at = shadowed_by(dict, scan, line, same_key);
+    const long long at = shadowed_by(c, dict, scan, line, same_key);
     if (at < 0)
         return;
     begin(c, line.number);
