@@ -80,7 +80,7 @@ void phrase_contour(const Intonation& t, PhraseType type, const PhraseSyllable* 
 
 // The pitch marks of a voice's recordings, read once: a table of names and
 // one array of marks.
-constexpr std::size_t PITCH_MARK_SLOTS = 2048;  // a power of two; at most half used
+constexpr std::size_t PITCH_MARK_SLOTS = 4096;  // a power of two; at most half used
 constexpr std::size_t PITCH_MARKS_MOST = std::size_t{1} << 18;
 struct MarkedRecording {
     std::array<char, RECORDING_NAME_BYTES> name{};  // empty: a free slot

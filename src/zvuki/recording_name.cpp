@@ -52,3 +52,18 @@ bool variant_file_name(const char* slog, std::size_t length, char suffix, std::a
     std::memcpy(name.data() + length + 1, RECORDING_EXTENSION, sizeof RECORDING_EXTENSION);
     return true;
 }
+
+bool take_file_name(const char* recording, int take, std::array<char, RECORDING_NAME_BYTES>& name)
+{
+    const std::size_t length = strnlen(recording, RECORDING_NAME_BYTES);
+    const std::size_t extension = sizeof RECORDING_EXTENSION - 1;
+    if (take < 1 || take > TAKES_MOST || length <= extension || length + 2 >= RECORDING_NAME_BYTES ||
+        std::strcmp(recording + length - extension, RECORDING_EXTENSION) != 0)
+        return false;
+    const std::size_t stem = length - extension;
+    std::memcpy(name.data(), recording, stem);
+    name[stem] = TAKE_MARK;
+    name[stem + 1] = static_cast<char>('0' + take);
+    std::memcpy(name.data() + stem + 2, RECORDING_EXTENSION, sizeof RECORDING_EXTENSION);
+    return true;
+}

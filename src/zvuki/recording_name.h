@@ -25,3 +25,15 @@ constexpr char UNSTRESSED_SUFFIX = '-';
 // The file name of a syllable's variant with the suffix; false as for
 // recording_file_name, or when the name with the suffix does not fit.
 bool variant_file_name(const char* slog, std::size_t length, char suffix, std::array<char, RECORDING_NAME_BYTES>& name);
+
+// A voice may also hold more takes of a recording, the same syllable said at
+// other pitches, for the everyday reading's intonation to choose from: the
+// recording's file name with TAKE_MARK and the take's number (1 to
+// TAKES_MOST) before the extension ("ma+=1.pcm", "ma=2.pcm"). The mark has no
+// place in the letter table, so no syllable's own name (nor a variant's) is
+// ever one of them; the names are legal file names on every system.
+constexpr char TAKE_MARK = '=';
+constexpr int TAKES_MOST = 4;
+// The file name of take number take (1 to TAKES_MOST) of the recording
+// named; false when the name is no recording's or the take's does not fit.
+bool take_file_name(const char* recording, int take, std::array<char, RECORDING_NAME_BYTES>& name);

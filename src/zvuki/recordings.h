@@ -22,7 +22,7 @@ struct SampleWriter;
 // that it is looked for once a run, not at every syllable.
 constexpr std::size_t VOICE_ARENA_BYTES = std::size_t{8} << 20;
 constexpr std::size_t GAINED_ARENA_BYTES = std::size_t{4} << 20;
-constexpr std::size_t VOICE_SLOTS = 2048;  // a power of two; at most half of it used
+constexpr std::size_t VOICE_SLOTS = 4096;  // a power of two; at most half of it used
 constexpr int GAINED_COPIES = 4;
 struct GainedCopy {
     std::uint32_t gain_bits;  // the gain's float, bit for bit

@@ -16,6 +16,7 @@
 #include "zvuki/intonation.h"
 #include "zvuki/recording_name.h"
 #include "zvuki/stretch.h"
+#include "zvuki/takes.h"
 #include "zvuki/zvuki_internal.h"
 
 // What stretching a recording to the everyday pace works in. The stretched
@@ -316,6 +317,24 @@ bool intone_source(Voice& v, Stress stress, bool lone, float f0_from, float f0_t
     return true;
 }
 
+// The source's recording replaced by the take of it said nearest hz, when
+// it has one nearer than itself (take holds its name; see takes.h). A take
+// the voice lacks on disk leaves the recording as it was.
+Sound take_nearest(Run& r, double hz, std::array<char, RECORDING_NAME_BYTES>& take)
+{
+    Voice& v = r.v;
+    const char* base = v.source.name;
+    const int k = nearest_take(v.marks, base, hz);
+    char path[DATA_PATH_BYTES];
+    if (k == 0 || !take_file_name(base, k, take) || !recording_path(v, take.data(), path))
+        return Sound::sounded;
+    source_close(v.source);
+    v.source.file = nullptr;
+    if (open_recording(r, take.data(), path, true) == Sound::sounded)
+        return Sound::sounded;
+    return recording_path(v, base, path) ? open_recording(r, base, path, true) : Sound::dropped;
+}
+
 bool has_vowel(const char* text)
 {
     for (const char* c = text; *c != '\0'; ++c)
@@ -475,6 +494,13 @@ Sound sound_syllable(Run& r)
     }
     if (opened != Sound::sounded)
         return opened;
+    // Intoned, the take said nearest the syllable's pitch, so the pitch moves least.
+    std::array<char, RECORDING_NAME_BYTES> take_name;
+    if (v.intoned && f0_from > 0) {
+        opened = take_nearest(r, std::sqrt(static_cast<double>(f0_from) * f0_to), take_name);
+        if (opened != Sound::sounded)
+            return opened;
+    }
     const bool lone = v.stretched.lone_least > 0 && lone_vowel_word(text.data(), v.join.prev_code, cur.code);
     if (!(v.intoned && f0_from > 0 && intone_source(v, stress, lone, f0_from, f0_to)))
         stretch_source(v, stress, lone);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "voicefile.h"
 #include "zvuki/intonation.h"
 #include "zvuki/join.h"
+#include "zvuki/takes.h"
 
 namespace {
 
@@ -599,6 +601,17 @@ TEST(Pitch, LearnsTheQuestionWithAQuestionWord)
     EXPECT_NEAR(read.cents[int(PhraseType::askword)][CLASS_FINAL], -400, 10);
 }
 
+// The tokens "ма" and "м", for a voice cut from a tiny corpus.
+TokenList ma_and_m()
+{
+    TokenList tokens;
+    for (const char* t : {"ма", "м"}) {
+        const std::string b = cp1251(t);
+        std::copy(b.begin(), b.end(), tokens.token[tokens.count++].begin());
+    }
+    return tokens;
+}
+
 // A corpus of "ма" said stressed and unstressed (and "м" before a pause in
 // both): the generator cuts the plain unit as before, from the stressed place,
 // and a variant from each kind of place; a consonant gets none.
@@ -613,11 +626,7 @@ TEST(Variants, CutFromStressedAndUnstressedPlaces)
     c.write("lab/ru_0002.lab", "#\n0.10000 125 pau\n0.20000 125 m\n0.30000 125 a\n0.35000 125 m\n0.55000 125 pau\n");
     c.write("wav/ru_0001.wav", wav(tone(8800, 3000, 80)));
     c.write("wav/ru_0002.wav", wav(tone(8800, 1500, 100)));
-    TokenList tokens;
-    for (const char* t : {"ма", "м"}) {
-        const std::string b = cp1251(t);
-        std::copy(b.begin(), b.end(), tokens.token[tokens.count++].begin());
-    }
+    const TokenList tokens = ma_and_m();
     harness::TempDir v;
     const std::string dir = v.file("voice");
     std::filesystem::create_directories(dir);
@@ -676,6 +685,65 @@ TEST(Variants, StageLengthsAddWhatTheVariantsLack)
     variant_stress_lengths({1.44, 0.5}, {0.1, 1.0, 0.001}, stressed, unstressed);
     EXPECT_EQ(stressed, 50);
     EXPECT_EQ(unstressed, 200);
+}
+
+// "Мам." said six times, each time at another pitch: the plain "ма" is
+// chosen as without takes, and beside it takes from the speaker's lowest and
+// highest thirds, each at its own pitch apart from the others.
+TEST(Takes, CutAtOtherPitchesApartFromTheRecording)
+{
+    harness::TempDir c;
+    for (const char* d : {"etc", "lab", "wav"})
+        std::filesystem::create_directories(c.file(d));
+    std::string texts;
+    const double periods[] = {64, 80, 100, 120, 140, 160};  // 250 Hz down to 100 at 16 kHz
+    for (int k = 1; k <= 6; ++k) {
+        const std::string id = "ru_000" + std::to_string(k);
+        texts += "( " + id;
+        texts += " \"Мам.\" )\n";
+        c.write("lab/" + id + ".lab", "#\n0.10000 125 pau\n0.20000 125 m\n0.40000 125 aa\n0.45000 125 m\n0.55000 125 pau\n");
+        c.write("wav/" + id + ".wav", wav(tone(8800, 3000, periods[k - 1])));
+    }
+    c.write("etc/txt.done.data", texts);
+    const TokenList tokens = ma_and_m();
+    harness::TempDir v;
+    const std::string dir = v.file("voice");
+    std::filesystem::create_directories(dir);
+    v.write("voice/m=1.pcm", "left from an earlier voice");
+    CutSettings settings;
+    settings.intonation = true;
+    settings.takes = false;
+    ASSERT_TRUE(cut_corpus_voice(c.path().c_str(), dir.c_str(), settings, tokens));
+    const std::string alone = v.read("voice/ma.pcm");
+    settings.takes = true;
+    ASSERT_TRUE(cut_corpus_voice(c.path().c_str(), dir.c_str(), settings, tokens));
+    EXPECT_EQ(v.read("voice/ma.pcm"), alone);
+    EXPECT_FALSE(v.exists("voice/m=1.pcm"));  // a consonant has none
+    ASSERT_TRUE(v.exists("voice/ma=1.pcm"));
+    auto marks = std::make_unique<PitchMarks>();
+    ASSERT_TRUE(read_pitch_marks((dir + "/" + PITCH_MARK_FILE).c_str(), *marks));
+    std::vector<double> pitch;
+    for (const char* name : {"ma.pcm", "ma=1.pcm", "ma=2.pcm"}) {
+        if (!v.exists(std::string("voice/") + name))
+            break;
+        std::size_t count = 0;
+        const std::uint32_t* m = find_pitch_marks(*marks, name, count);
+        ASSERT_NE(m, nullptr) << name;
+        pitch.push_back(own_pitch(m, count));
+        // From the same labels, as long.
+        EXPECT_NEAR(double(std::filesystem::file_size(dir + "/" + name)), double(alone.size()), 0.02 * double(alone.size()))
+            << name;
+    }
+    EXPECT_LT(pitch[1], pitch[0]);  // the lowest third's first
+    for (std::size_t i = 0; i < pitch.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_GE(std::fabs(12 * std::log2(pitch[i] / pitch[j])), TAKE_APART) << i << " " << j;
+    // Without the intonation table nothing would choose among them: they go.
+    settings.intonation = false;
+    ASSERT_TRUE(cut_corpus_voice(c.path().c_str(), dir.c_str(), settings, tokens));
+    EXPECT_FALSE(v.exists("voice/ma=1.pcm"));
+    EXPECT_FALSE(v.exists("voice/ma=2.pcm"));
+    EXPECT_EQ(v.read("voice/ma.pcm"), alone);
 }
 
 #ifdef VOKDAR_CORPUS_DIR

@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,6 +23,8 @@
 #include "inventory.h"
 #include "shape.h"
 #include "slogi/slogi.h"
+#include "zvuki/intonation.h"
+#include "zvuki/takes.h"
 
 namespace {
 
@@ -155,6 +159,56 @@ TEST_P(Voice, EveryTokenHasAnAudibleBoundedFadedLevelledRecording)
         EXPECT_EQ(variants, 0);
     EXPECT_EQ(with_vowel, 220 + variants);
     EXPECT_GE(matched, with_vowel * 9 / 10);
+}
+
+// Every take at another pitch in the default voice sounds like its
+// recording (audible, bounded, faded, levelled), is read with its pitch
+// marks (so the stage's table of marks has room for the whole voice), and
+// lies at another pitch than its recording.
+TEST(Takes, EveryTakeIsLevelledMarkedAndAtItsOwnPitch)
+{
+    const std::string dir = VOKDAR_VOICE_DIR;
+    auto marks = std::make_unique<PitchMarks>();
+    ASSERT_TRUE(read_pitch_marks((dir + "/" + PITCH_MARK_FILE).c_str(), *marks));
+    static Recording r;
+    int takes = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) {
+        const std::string name = e.path().filename().string();
+        const std::size_t mark = name.find(TAKE_MARK);
+        if (mark == std::string::npos)
+            continue;
+        SCOPED_TRACE(name);
+        ++takes;
+        const std::string recording = name.substr(0, mark) + RECORDING_EXTENSION;
+        std::array<char, RECORDING_NAME_BYTES> again{};
+        ASSERT_TRUE(take_file_name(recording.c_str(), name[mark + 1] - '0', again));
+        EXPECT_EQ(name, again.data());
+        std::ifstream in(e.path(), std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        ASSERT_EQ(bytes.size() % 2, 0u);
+        r.n = std::min(bytes.size() / 2, MAX_SAMPLES);
+        for (std::size_t i = 0; i < r.n; ++i)
+            r.sample[i] = static_cast<std::int16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                                    static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+        ASSERT_GE(r.n, SHORTEST);
+        EXPECT_GE(peak_of(r), AUDIBLE_PEAK);
+        EXPECT_LE(peak_of(r), PEAK_LIMIT);
+        EXPECT_LE(std::abs(int(r.sample[0])), FADED_EDGE);
+        EXPECT_LE(std::abs(int(r.sample[r.n - 1])), FADED_EDGE);
+        EXPECT_LE(active_rms(r), LEVEL * 1.02);
+        EXPECT_GE(active_rms(r), LEVEL * 0.7);
+        std::size_t count = 0, own_count = 0;
+        const std::uint32_t* m = find_pitch_marks(*marks, name.c_str(), count);
+        const std::uint32_t* own = find_pitch_marks(*marks, recording.c_str(), own_count);
+        ASSERT_NE(m, nullptr);
+        ASSERT_NE(own, nullptr);
+        EXPECT_GE(std::fabs(12 * std::log2(own_pitch(m, count) / own_pitch(own, own_count))), 1.0);
+    }
+    // Cut only for a voice with its intonation table, which chooses among them.
+    if (std::filesystem::exists(dir + "/" + INTONATION_FILE))
+        EXPECT_GE(takes, 300);
+    else
+        EXPECT_EQ(takes, 0);
 }
 
 // Several hundred kilobytes of Russian text from the fortunes-ru package,

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "zvuki/intonation.h"
+#include "zvuki/recording_name.h"
+#include "zvuki/takes.h"
 #include "zvuki_fixture.h"
 
 namespace {
@@ -320,6 +322,109 @@ TEST_F(IntonedVoice, WithoutPitchMarksOrInTheOriginalReadingSpokenAsBefore)
     const StageRun original = run_text("ма_ма_ма?`");
     std::filesystem::remove(dir.file("v/intonation.txt"));
     EXPECT_EQ(original.samples, run_text("ма_ма_ма?`").samples);
+}
+
+// The voice with a take of "ма" an octave up, its pulses upside down: the
+// syllable asked to rise is said from it, the others from the recording.
+TEST_F(IntonedVoice, TakeNearestThePitchIsSaid)
+{
+    const StageRun before = run_text("ма_ма_ма?`");
+    Samples take = pulses(4000, 100);
+    for (std::int16_t& x : take)
+        x = static_cast<std::int16_t>(-x);
+    voice("ma=1.pcm", take);
+    const StageRun unmarked = run_text("ма_ма_ма?`");
+    // Without its pitch marks a take is never chosen.
+    EXPECT_EQ(unmarked.samples, before.samples);
+    std::string marks = "ma.pcm";
+    for (const std::uint32_t m : marks_of(4000, 200)) {
+        marks += ' ';
+        marks += std::to_string(m);
+    }
+    marks += "\nma=1.pcm";
+    for (const std::uint32_t m : marks_of(4000, 100)) {
+        marks += ' ';
+        marks += std::to_string(m);
+    }
+    dir.write("v/pitchmarks.txt", marks + "\n");
+    const StageRun question = run_text("ма_ма_ма?`");
+    ASSERT_EQ(question.samples.size(), before.samples.size());
+    // The sign of the loudest sample in the middle of syllable k.
+    const auto polarity = [](const StageRun& r, int k) {
+        const std::size_t at = 998 + 4000 * std::size_t(k);
+        int loudest = 0;
+        for (std::size_t i = at + 1000; i < at + 3000; ++i)
+            if (std::abs(int(r.samples[i])) > std::abs(loudest))
+                loudest = r.samples[i];
+        return loudest > 0 ? 1 : -1;
+    };
+    EXPECT_EQ(polarity(question, 0), 1);  // near its own pitch: the recording
+    EXPECT_EQ(polarity(before, 2), 1);
+    EXPECT_EQ(polarity(question, 2), -1);  // 900 cents up: the take
+    EXPECT_LT(period_at(question, 2), 160);  // and the pitch still the one asked for
+    // A take named but missing on disk: the recording, quietly.
+    std::filesystem::remove(dir.file("v/ma=1.pcm"));
+    const StageRun missing = run_text("ма_ма_ма?`");
+    EXPECT_EQ(missing.samples, before.samples);
+    EXPECT_EQ(missing.out.find("ma="), std::string::npos);
+    // Without the intonation table, and in the original reading, takes are never looked at.
+    voice("ma=1.pcm", take);
+    std::filesystem::remove(dir.file("v/intonation.txt"));
+    const StageRun flat = run_text("ма_ма_ма?`");
+    std::filesystem::remove(dir.file("v/ma=1.pcm"));
+    EXPECT_EQ(flat.samples, run_text("ма_ма_ма?`").samples);
+}
+
+TEST(TakeNames, NeverASyllablesOwnName)
+{
+    std::array<char, RECORDING_NAME_BYTES> name{};
+    ASSERT_TRUE(take_file_name("ma+.pcm", 1, name));
+    EXPECT_STREQ(name.data(), "ma+=1.pcm");
+    ASSERT_TRUE(take_file_name("ma.pcm", 2, name));
+    EXPECT_STREQ(name.data(), "ma=2.pcm");
+    EXPECT_FALSE(take_file_name("ma.pcm", 0, name));
+    EXPECT_FALSE(take_file_name("ma.pcm", TAKES_MOST + 1, name));
+    EXPECT_FALSE(take_file_name("ma", 1, name));
+    EXPECT_FALSE(take_file_name("abcdefgh.pcm", 1, name));  // no room
+    // No byte of a syllable maps to the mark, and the mark is legal in file names everywhere.
+    for (int c = 1; c < 256; ++c) {
+        const char letter = static_cast<char>(c);
+        if (recording_file_name(&letter, 1, name)) {
+            EXPECT_NE(name[0], TAKE_MARK) << c;
+        }
+    }
+    EXPECT_EQ(std::string("<>:\"/\\|?*").find(TAKE_MARK), std::string::npos);
+}
+
+TEST(TakeChoice, NearestOwnPitchInSemitones)
+{
+    auto p = std::make_unique<PitchMarks>();
+    harness::TempDir d;
+    std::string text = "ma.pcm";
+    // 100 Hz with one slip among its periods: the median holds.
+    for (std::uint32_t at = 0, k = 0; k < 20; ++k, at += k == 7 ? 330 : 220)
+    {
+        text += ' ';
+        text += std::to_string(at);
+    }
+    text += "\nma=1.pcm";
+    for (std::uint32_t at = 0; at < 4000; at += 110)
+    {
+        text += ' ';
+        text += std::to_string(at);
+    }
+    text += "\nma=2.pcm 0 1000\n";  // no voiced period: never chosen
+    d.write("m.txt", text);
+    ASSERT_TRUE(read_pitch_marks(d.file("m.txt").c_str(), *p));
+    std::size_t count = 0;
+    const std::uint32_t* m = find_pitch_marks(*p, "ma.pcm", count);
+    EXPECT_NEAR(own_pitch(m, count), 22050.0 / 220, 0.01);
+    EXPECT_EQ(own_pitch(nullptr, 0), 0);
+    EXPECT_EQ(nearest_take(*p, "ma.pcm", 100), 0);
+    EXPECT_EQ(nearest_take(*p, "ma.pcm", 140), 0);  // nearer 100 than 200 in semitones
+    EXPECT_EQ(nearest_take(*p, "ma.pcm", 150), 1);
+    EXPECT_EQ(nearest_take(*p, "ma.pcm", 0), 0);
+    EXPECT_EQ(nearest_take(*p, "na.pcm", 200), 0);  // no marks, no choice
 }
 
 }  // namespace

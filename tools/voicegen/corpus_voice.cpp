@@ -18,6 +18,7 @@
 #include "voicefile.h"
 #include "words.h"
 #include "zvuki/intonation.h"
+#include "zvuki/takes.h"
 
 namespace {
 
@@ -158,20 +159,30 @@ bool has_vowel(const Token& t) { return is_vowel(t[0]) || (t[1] != 0 && is_vowel
 
 std::size_t token_length(const Token& t) { return t[1] == 0 ? 1 : 2; }
 
-// Chooses, cuts, trims and fades the unit of a token from the occurrences
-// found (which it uses up); false, said, when it cannot. vowel is the length
-// in seconds of the chosen unit's last phone, by its labels.
-enum class Cut { made, silent, failed };
-Cut cut_unit(std::vector<Occurrence>& found, const std::vector<Sentence>& sentences, const Speaker& speaker,
-             const CutSettings& settings, Recording& r, double& vowel)
+// The typical sounds of the pair of phones of a unit, over the occurrences
+// found, when the timbre is to be shaped; else nothing.
+std::vector<PhoneStats> unit_pair(const std::vector<Occurrence>& found, const std::vector<Sentence>& sentences,
+                                  const CutSettings& settings)
 {
     std::vector<PhoneStats> pair;
     if (settings.timbre)
         learn_unit(found, sentences, pair);
+    return pair;
+}
+
+// Chooses, cuts, trims and fades the unit of a token from the occurrences
+// found (which it uses up), its vowel's pitch nearest pitch (Hz; 0 the
+// speaker's own); false, said, when it cannot. vowel is the length in
+// seconds of the chosen unit's last phone, by its labels.
+enum class Cut { made, silent, failed };
+Cut cut_unit(std::vector<Occurrence>& found, const std::vector<Sentence>& sentences, const Speaker& speaker,
+             const CutSettings& settings, const std::vector<PhoneStats>& pair, ScoreCache* cache, double pitch,
+             Recording& r, double& vowel)
+{
     r.n = 0;
     // A unit that is all but silent (a label far off) gives way to the next best.
     while (r.n < SHORTEST_UNIT && !found.empty()) {
-        const std::size_t c = choose(found, sentences, speaker, settings.selection);
+        const std::size_t c = choose(found, sentences, speaker, settings.selection, cache, pitch);
         const Sentence& s = sentences[std::size_t(found[c].sentence)];
         if (!cut(s, found[c], settings.snap, speaker, pair, r)) {
             std::fprintf(stderr, "voicegen: resampling failed\n");
@@ -185,6 +196,56 @@ Cut cut_unit(std::vector<Occurrence>& found, const std::vector<Sentence>& senten
     if (r.n < SHORTEST_UNIT)
         return Cut::silent;
     fade_ends(r, FADE_IN, FADE_OUT);
+    return Cut::made;
+}
+
+double recording_pitch(const Recording& r)
+{
+    std::vector<std::uint32_t> marks;
+    pitch_marks(r.sample.data(), r.n, VOICE_RATE, marks);
+    return own_pitch(marks.data(), marks.size());
+}
+
+// The takes of a recording (of own pitch, in Hz) at other pitches, cut
+// from the occurrences it was chosen among: in the speaker's lowest and in
+// his highest third of pitches, the best one as the recording was chosen,
+// but with its vowel's pitch nearest the middle of that third. A take is
+// kept only where its own pitch lies TAKE_APART or more from the
+// recording's and the takes' before it.
+Cut cut_takes(const std::vector<Occurrence>& found, const std::vector<Sentence>& sentences, const Speaker& speaker,
+              const CutSettings& settings, const std::vector<PhoneStats>& pair, ScoreCache& cache, double own,
+              std::vector<std::unique_ptr<Recording>>& takes)
+{
+    takes.clear();
+    if (own <= 0 || speaker.third[0] <= 0)
+        return Cut::made;
+    std::vector<Occurrence> among, band;
+    eligible(found, settings.selection, among);
+    std::vector<double> kept{own};
+    for (std::size_t third = 0; third < 2; ++third) {
+        band.clear();
+        for (const Occurrence& o : among) {
+            const double f0 = occurrence_pitch(o, sentences, speaker, settings.selection, cache);
+            if (f0 > 0 && (third == 0 ? f0 <= speaker.third[0] : f0 >= speaker.third[1]))
+                band.push_back(o);
+        }
+        if (band.empty())
+            continue;
+        auto r = std::make_unique<Recording>();
+        double vowel = 0;
+        const Cut made =
+            cut_unit(band, sentences, speaker, settings, pair, &cache, speaker.third_middle[third], *r, vowel);
+        if (made == Cut::failed)
+            return made;
+        const double pitch = made == Cut::made ? recording_pitch(*r) : 0;
+        const bool apart = pitch > 0 && std::all_of(kept.begin(), kept.end(), [&](double p) {
+            return std::fabs(12 * std::log2(pitch / p)) >= TAKE_APART;
+        });
+        if (apart) {
+            kept.push_back(pitch);
+            takes.push_back(std::move(r));
+        }
+    }
     return Cut::made;
 }
 
@@ -340,7 +401,17 @@ bool cut_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSe
         double vowel;
     };
     std::vector<Variant> variants;
-    std::vector<Occurrence> found, part[2];
+    // The takes at other pitches: a token, the suffix of the recording they
+    // are of ('\0' the plain one), the recordings.
+    struct Takes {
+        std::size_t token;
+        char suffix;
+        std::vector<std::unique_ptr<Recording>> cut;
+    };
+    std::vector<Takes> takes;
+    std::vector<Occurrence> found, part[2], all;
+    // Only the intonation chooses among takes.
+    const bool with_takes = settings.takes && settings.intonation;
     std::vector<double> plain_vowel;  // of the tokens with variants
     for (std::size_t i = 0; i < tokens.count; ++i) {
         const Token& t = tokens.token[i];
@@ -351,14 +422,35 @@ bool cut_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSe
         // Where the corpus has the syllable both stressed and unstressed, it
         // is cut once from each kind of place too.
         const bool split = settings.variants && has_vowel(t) && split_by_stress(found, part[0], part[1]);
+        // The recordings the everyday reading speaks get their takes.
+        const bool plain_takes = with_takes && has_vowel(t) && !split;
         cuts[i] = std::make_unique<Recording>();
         double vowel = 0;
-        Cut made = cut_unit(found, sentences, speaker, settings, *cuts[i], vowel);
+        ScoreCache cache;
+        all = found;
+        std::vector<PhoneStats> pair = unit_pair(found, sentences, settings);
+        Cut made = cut_unit(found, sentences, speaker, settings, pair, plain_takes ? &cache : nullptr, 0, *cuts[i],
+                            vowel);
+        if (plain_takes && made == Cut::made) {
+            takes.push_back({i, '\0', {}});
+            made = cut_takes(all, sentences, speaker, settings, pair, cache, recording_pitch(*cuts[i]),
+                             takes.back().cut);
+        }
         if (split)
             plain_vowel.push_back(vowel);
         for (int k = 0; split && k < 2 && made == Cut::made; ++k) {
-            variants.push_back({i, k == 0 ? STRESSED_SUFFIX : UNSTRESSED_SUFFIX, std::make_unique<Recording>(), 0});
-            made = cut_unit(part[k], sentences, speaker, settings, *variants.back().cut, variants.back().vowel);
+            const char suffix = k == 0 ? STRESSED_SUFFIX : UNSTRESSED_SUFFIX;
+            variants.push_back({i, suffix, std::make_unique<Recording>(), 0});
+            cache.clear();
+            all = part[k];
+            pair = unit_pair(part[k], sentences, settings);
+            made = cut_unit(part[k], sentences, speaker, settings, pair, &cache, 0, *variants.back().cut,
+                            variants.back().vowel);
+            if (with_takes && made == Cut::made) {
+                takes.push_back({i, suffix, {}});
+                made = cut_takes(all, sentences, speaker, settings, pair, cache,
+                                 recording_pitch(*variants.back().cut), takes.back().cut);
+            }
         }
         if (made == Cut::failed)
             return false;
@@ -378,22 +470,47 @@ bool cut_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSe
     const double consonant_gain = sorted.empty() ? 1.0 : sorted[sorted.size() / 2];
     std::size_t voiced = 0;
     std::vector<MarkedName> marked;
+    std::size_t take_count = 0;
     for (std::size_t i = 0; i < tokens.count; ++i) {
         const Token& t = tokens.token[i];
+        const char* letters = reinterpret_cast<const char*>(t.data());
         Recording& r = *cuts[i];
         apply_gain(r, has_vowel(t) ? gains[voiced++] : limited_gain(r, consonant_gain));
         if (!write_recording(voice_dir, t, r))
             return false;
         std::array<char, RECORDING_NAME_BYTES> name{};
-        if (recording_file_name(reinterpret_cast<const char*>(t.data()), token_length(t), name))
+        if (recording_file_name(letters, token_length(t), name))
             mark(name.data(), r, marked);
-        // A variant left from an earlier voice in the directory goes.
-        for (const char suffix : {STRESSED_SUFFIX, UNSTRESSED_SUFFIX}) {
-            const bool made = std::any_of(variants.begin(), variants.end(),
-                                          [&](const Variant& v) { return v.token == i && v.suffix == suffix; });
-            if (!made && variant_file_name(reinterpret_cast<const char*>(t.data()), token_length(t), suffix, name) &&
-                !remove_voice_file(voice_dir, name.data()))
+        // A variant or a take left from an earlier voice in the directory goes.
+        for (const char suffix : {'\0', STRESSED_SUFFIX, UNSTRESSED_SUFFIX}) {
+            const bool made = suffix == '\0' || std::any_of(variants.begin(), variants.end(), [&](const Variant& v) {
+                                  return v.token == i && v.suffix == suffix;
+                              });
+            const bool named = suffix == '\0' ? recording_file_name(letters, token_length(t), name)
+                                               : variant_file_name(letters, token_length(t), suffix, name);
+            if (!named)
+                continue;
+            if (!made && !remove_voice_file(voice_dir, name.data()))
                 return false;
+            const auto own = std::find_if(takes.begin(), takes.end(),
+                                          [&](const Takes& k) { return k.token == i && k.suffix == suffix; });
+            const std::size_t count = own == takes.end() ? 0 : own->cut.size();
+            for (int k = 1; k <= TAKES_MOST; ++k) {
+                std::array<char, RECORDING_NAME_BYTES> take{};
+                if (!take_file_name(name.data(), k, take))
+                    break;
+                if (std::size_t(k) > count) {
+                    if (!remove_voice_file(voice_dir, take.data()))
+                        return false;
+                    continue;
+                }
+                Recording& c = *own->cut[std::size_t(k - 1)];
+                apply_gain(c, level_gain(c, TARGET_RMS));
+                if (!write_recording_named(voice_dir, take.data(), c))
+                    return false;
+                mark(take.data(), c, marked);
+                ++take_count;
+            }
         }
     }
     std::vector<double> unit_vowel[2];
@@ -437,9 +554,9 @@ bool cut_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSe
                                rhythm.stressed, rhythm.unstressed);
     if (!write_rhythm(voice_dir, rhythm))
         return false;
-    std::printf("voicegen: %zu recordings and %zu stressed or unstressed variants cut from %zu sentences of %s into %s;"
-                " one-letter words %.0f ms (%zu)\n",
-                tokens.count, variants.size(), sentences.size(), corpus_dir, voice_dir,
+    std::printf("voicegen: %zu recordings, %zu stressed or unstressed variants and %zu takes at other pitches cut from "
+                "%zu sentences of %s into %s; one-letter words %.0f ms (%zu)\n",
+                tokens.count, variants.size(), take_count, sentences.size(), corpus_dir, voice_dir,
                 1000.0 * rhythm.lone_vowel / VOICE_RATE, lone_words);
     return true;
 }
@@ -462,6 +579,8 @@ int corpus_voice_main(int argc, char** argv)
             settings.intonation = true;
         } else if (a == "--no-variants") {
             settings.variants = false;
+        } else if (a == "--no-takes") {
+            settings.takes = false;
         } else if (a == "--no-timbre") {
             settings.timbre = false;
         } else if (a == "--keep-out" && i + 1 < argc && std::strlen(argv[i + 1]) == 1 && argv[i + 1][0] >= '1' &&

@@ -16,7 +16,15 @@ struct CutSettings {
     // Syllables the corpus has both stressed and unstressed are cut once
     // more from each kind of place, as variants beside the plain recording.
     bool variants = true;
+    // With the intonation table, each recording with a vowel that the
+    // everyday reading speaks (the variants where there are, else the plain
+    // one) gets up to two takes at other pitches beside it, for the
+    // intonation to choose from.
+    bool takes = true;
 };
+// How far apart in semitones the own pitches of a recording and its takes
+// lie at the least: a take nearer than that is not cut.
+constexpr double TAKE_APART = 2.0;
 
 // Every occurrence of the token in the sentences, through the rule's
 // fallbacks when the corpus has none; false when it has none at all.
@@ -93,8 +101,8 @@ bool cut_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSe
 
 // The command line of the corpus voice:
 //   voicegen --corpus CORPUS_DIR [--selection 0..3] [--no-snap] [--no-timbre] [--keep-out 1..9]
-//            [--intonation] [--no-variants] VOICE_DIR
+//            [--intonation] [--no-variants] [--no-takes] VOICE_DIR
 inline constexpr char CORPUS_VOICE_USAGE[] =
     "       voicegen --corpus <corpus directory> [--selection 0..3] [--no-snap] [--no-timbre]\n"
-    "                [--keep-out 1..9] [--intonation] [--no-variants] <voice directory>\n";
+    "                [--keep-out 1..9] [--intonation] [--no-variants] [--no-takes] <voice directory>\n";
 int corpus_voice_main(int argc, char** argv);

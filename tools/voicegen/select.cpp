@@ -35,10 +35,12 @@ const PhoneStats* stats_of(const Speaker& speaker, const Phone& p)
 
 // How far the unit's phones sound from the speaker's mean for each, at a
 // POSITIONS points of the way through; from Prosody on also
-// how far their durations and the vowels' pitch lie from the typical ones.
-double score(const Occurrence& o, const Sentence& s, const Speaker& speaker, Selection level)
+// how far their durations lie from the typical ones, and the vowel's pitch
+// (scored by pitch_cost, which comes last).
+Scored score_parts(const Occurrence& o, const Sentence& s, const Speaker& speaker, Selection level)
 {
-    double total = 0;
+    Scored sc;
+    double& total = sc.score;
     for (int i = o.first; i <= o.last; ++i) {
         const Phone& p = s.phone[std::size_t(i)];
         const PhoneStats* st = stats_of(speaker, p);
@@ -55,12 +57,30 @@ double score(const Occurrence& o, const Sentence& s, const Speaker& speaker, Sel
         const double target = st->duration * DURATION_SHARE;
         if (d > 0 && target > 0)
             total += DURATION_WEIGHT * std::fabs(std::log(d / target));
-        if (is_vowel_phone(p)) {
-            const double f0 = pitch_at(s, middle(p));
-            total += f0 > 0 ? PITCH_WEIGHT * std::fabs(std::log2(f0 / speaker.pitch)) : UNVOICED_VOWEL;
-        }
+        if (is_vowel_phone(p))
+            sc.pitch = pitch_at(s, middle(p));
     }
-    return total;
+    return sc;
+}
+
+double pitch_cost(double f0, double wanted)
+{
+    if (f0 < 0)
+        return 0;
+    return f0 > 0 ? PITCH_WEIGHT * std::fabs(std::log2(f0 / wanted)) : UNVOICED_VOWEL;
+}
+
+Scored scored(const Occurrence& o, const std::vector<Sentence>& sentences, const Speaker& speaker, Selection level,
+              ScoreCache* cache)
+{
+    const Sentence& s = sentences[std::size_t(o.sentence)];
+    if (cache == nullptr)
+        return score_parts(o, s, speaker, level);
+    const std::array<int, 3> key{o.sentence, o.first, o.last};
+    const auto it = cache->find(key);
+    if (it != cache->end())
+        return it->second;
+    return (*cache)[key] = score_parts(o, s, speaker, level);
 }
 
 double part_at(const Phone& p, double t)
@@ -148,6 +168,10 @@ void learn_speaker(const std::vector<Sentence>& sentences, Speaker& speaker)
     if (!pitches.empty()) {
         std::nth_element(pitches.begin(), pitches.begin() + long(pitches.size() / 2), pitches.end());
         speaker.pitch = pitches[pitches.size() / 2];
+        std::sort(pitches.begin(), pitches.end());
+        const auto quantile = [&](double q) { return pitches[std::size_t(q * double(pitches.size() - 1))]; };
+        speaker.third = {quantile(1.0 / 3), quantile(2.0 / 3)};
+        speaker.third_middle = {quantile(1.0 / 6), quantile(5.0 / 6)};
     }
 }
 
@@ -196,17 +220,45 @@ void part_difference(const Sentence& s, int phone, double from, double to, const
         d /= double(frames);
 }
 
-std::size_t choose(const std::vector<Occurrence>& found, const std::vector<Sentence>& sentences,
-                   const Speaker& speaker, Selection level)
+namespace {
+
+// The wanted neighbours where the corpus has them at all, and the least
+// reduced vowel among those.
+void wanted(const std::vector<Occurrence>& found, bool& any_context, int& best_tier)
 {
-    // The wanted neighbours where the corpus has them at all.
-    bool any_context = false;
-    int best_tier = 3;
     for (const Occurrence& o : found)
         any_context = any_context || o.context;
     for (const Occurrence& o : found)
         if (o.context == any_context)
             best_tier = std::min(best_tier, o.tier);
+}
+
+}  // namespace
+
+void eligible(const std::vector<Occurrence>& found, Selection level, std::vector<Occurrence>& out)
+{
+    bool any_context = false;
+    int best_tier = 3;
+    wanted(found, any_context, best_tier);
+    out.clear();
+    for (const Occurrence& o : found)
+        if (o.context == any_context && (level < Selection::Stress || o.tier == best_tier))
+            out.push_back(o);
+}
+
+double occurrence_pitch(const Occurrence& o, const std::vector<Sentence>& sentences, const Speaker& speaker,
+                        Selection level, ScoreCache& cache)
+{
+    return scored(o, sentences, speaker, level, &cache).pitch;
+}
+
+std::size_t choose(const std::vector<Occurrence>& found, const std::vector<Sentence>& sentences,
+                   const Speaker& speaker, Selection level, ScoreCache* cache, double pitch)
+{
+    const double wanted_pitch = pitch > 0 ? pitch : speaker.pitch;
+    bool any_context = false;
+    int best_tier = 3;
+    wanted(found, any_context, best_tier);
     std::size_t chosen = found.size();
     double best = 0;
     for (std::size_t i = 0; i < found.size(); ++i) {
@@ -217,7 +269,8 @@ std::size_t choose(const std::vector<Occurrence>& found, const std::vector<Sente
             continue;
         if (level < Selection::Spectrum)
             return i;
-        const double sc = score(o, sentences[std::size_t(o.sentence)], speaker, level);
+        const Scored part = scored(o, sentences, speaker, level, cache);
+        const double sc = part.score + pitch_cost(part.pitch, wanted_pitch);
         if (chosen == found.size() || sc < best) {
             chosen = i;
             best = sc;

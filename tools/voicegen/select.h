@@ -2,6 +2,7 @@
 // nearest the speaker's typical ones, so that any two units join smoothly.
 #pragma once
 
+#include <array>
 #include <map>
 #include <string>
 #include <vector>
@@ -29,6 +30,11 @@ struct PhoneStats {
 struct Speaker {
     std::map<std::string, PhoneStats> phone;
     double pitch = 0;  // Hz
+    // The pitches (Hz) of his stressed vowels a third and two thirds up
+    // their range (by count), and in the middle of the lowest and the
+    // highest third: where the takes at other pitches are chosen.
+    std::array<double, 2> third{};
+    std::array<double, 2> third_middle{};
 };
 
 void learn_speaker(const std::vector<Sentence>& sentences, Speaker& speaker);
@@ -51,6 +57,23 @@ void learn_unit(const std::vector<Occurrence>& found, const std::vector<Sentence
 void part_difference(const Sentence& s, int phone, double from, double to, const PhoneStats& typical,
                      Cepstrum& difference);
 
-// The index of the chosen occurrence in found (which is not empty).
+// What choose() finds out about an occurrence, kept so that choosing among
+// the same occurrences again (for a take at another pitch) costs nothing:
+// its score without the pitch of its vowel, and that pitch (Hz, 0 where
+// unvoiced, -1 for a unit without a vowel).
+struct Scored {
+    double score = 0;
+    double pitch = -1;
+};
+using ScoreCache = std::map<std::array<int, 3>, Scored>;
+
+// The index of the chosen occurrence in found (which is not empty), from
+// Prosody on with its vowel's pitch near pitch (Hz; 0: the speaker's own).
 std::size_t choose(const std::vector<Occurrence>& found, const std::vector<Sentence>& sentences,
-                   const Speaker& speaker, Selection level);
+                   const Speaker& speaker, Selection level, ScoreCache* cache = nullptr, double pitch = 0);
+// The occurrences choose() chooses among: those with the wanted neighbours
+// (where any has them) and, from Stress on, the least reduced vowel.
+void eligible(const std::vector<Occurrence>& found, Selection level, std::vector<Occurrence>& out);
+// The pitch of an occurrence's vowel as scored (see Scored).
+double occurrence_pitch(const Occurrence& o, const std::vector<Sentence>& sentences, const Speaker& speaker,
+                        Selection level, ScoreCache& cache);
