@@ -23,6 +23,7 @@ constexpr long CENTS_MOST = 2400;
 constexpr double BASE_LOWEST = 40.0;
 constexpr double BASE_HIGHEST = 600.0;
 constexpr long SCALE_MOST = 400;
+constexpr long SHAPE_MOST = 100;
 
 // Calls line(text) for each line of the file (CR LF or LF), the line cut at
 // LINE_BYTES - 1 (a longer one is passed over); false when the file cannot be opened.
@@ -193,11 +194,12 @@ bool read_intonation(const char* path, Intonation& t)
                 got.base = hz;
             return;
         }
-        if (std::strcmp(word, "scale") == 0) {
+        const bool scale = std::strcmp(word, "scale") == 0;
+        if (scale || std::strcmp(word, "shape") == 0) {
             char* end = nullptr;
             const long v = std::strtol(p, &end, 10);
-            if (end != p && v >= 0 && v <= SCALE_MOST)
-                got.scale = static_cast<int>(v);
+            if (end != p && v >= 0 && v <= (scale ? SCALE_MOST : SHAPE_MOST))
+                (scale ? got.scale : got.shape) = static_cast<int>(v);
             return;
         }
         for (int k = 0; k < PHRASE_TYPES; ++k) {
@@ -352,14 +354,23 @@ void add_grain(const std::int16_t* in, std::size_t n, const Grain& g, long left,
 }  // namespace
 
 std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* marks, std::size_t count, double factor,
-                  double f0_from, double f0_to, std::int16_t* out, StretchBuffers& b)
+                  double f0_from, double f0_to, std::int16_t* out, StretchBuffers& b, double shape)
 {
     if (n < STRETCH_WINDOW || n > STRETCH_MOST_IN || !(factor >= LEAST_FACTOR && factor <= MOST_FACTOR) ||
-        !(f0_from >= 0 && f0_to >= 0))
+        !(f0_from >= 0 && f0_to >= 0) || !(shape >= 0 && shape <= 1))
         return 0;
     for (std::size_t k = 0; k < count; ++k)
         if (marks[k] >= n || (k > 0 && marks[k] <= marks[k - 1]))
             return 0;
+    // The recording's mean period, about which its own pitch moves.
+    long period_sum = 0;
+    long periods = 0;
+    for (std::size_t k = 1; k < count; ++k)
+        if (const long d = period_before(marks, k); d > 0) {
+            period_sum += d;
+            ++periods;
+        }
+    const double mean_period = periods > 0 ? static_cast<double>(period_sum) / static_cast<double>(periods) : 0.0;
     const std::size_t m = stretched_length(n, factor);
     std::fill_n(b.sum.begin(), m, 0.0f);
     // The grains are laid one behind: each window needs the place of the
@@ -397,6 +408,8 @@ std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* ma
             g = {std::lround(t), static_cast<long>(marks[near]), left > 0 ? left : own, right > 0 ? right : own, true};
             const double f0 = f0_from + (f0_to - f0_from) * t / static_cast<double>(m);
             double period = f0 > 0 ? SAMPLE_RATE / f0 : static_cast<double>(right > 0 ? right : own);
+            if (f0 > 0 && shape > 0 && mean_period > 0)
+                period *= std::exp2(shape * std::log2(static_cast<double>(own) / mean_period));
             period = std::clamp(period, own / PERIOD_MOST_CHANGE, own * PERIOD_MOST_CHANGE);
             next = t + std::max(period, SHORTEST_STEP);
         } else {

@@ -15,7 +15,7 @@
 // recording's voiced stretches, ascending. A recording without a line (or a
 // voice without the file) is stretched as before, at its own pitch.
 constexpr char PITCH_MARK_FILE[] = "pitchmarks.txt";
-// "base HZ", "scale PERCENT" and one line per phrase type: its name, then the F0 target of
+// "base HZ", "scale PERCENT", "shape PERCENT" and one line per phrase type: its name, then the F0 target of
 // each class in cents from the sentence's mean (see intonation_class).
 constexpr char INTONATION_FILE[] = "intonation.txt";
 
@@ -62,6 +62,9 @@ constexpr std::size_t PHRASE_MOST = 256;
 struct Intonation {
     double base = 0;  // Hz; 0: the voice has no table
     int scale = 100;  // percent: how far the contour is drawn out from the table's
+    // percent: how much of each recording's own pitch movement about its
+    // mean is kept on top of the contour (0: each period set to the contour)
+    int shape = 0;
     std::array<std::array<int, INTONATION_CLASSES>, PHRASE_TYPES> cents{};
     std::array<bool, PHRASE_TYPES> has{};  // the rows the file gave
 };
@@ -103,10 +106,13 @@ const std::uint32_t* find_pitch_marks(const PitchMarks& p, const char* name, std
 // marks (ascending, within n) laid again at the pitch f0_from Hz at its
 // start going over to f0_to at its end (0: each period as it was), the
 // voiceless stretches between them as they were, stretched to the length.
+// With shape s (0 to 1) each period keeps the s-th power of its own ratio to
+// the recording's mean period: the recording's own rise and fall, in part,
+// about the asked-for line.
 // The longest analysis period taken for voiced is PSOLA_LONGEST_PERIOD. At
 // factor 1 and F0 0 the recording comes out sample for sample as it was. Gives
 // 0 (nothing written) where stretch() would, or for marks out of order. Uses
 // b.sum only.
 constexpr std::size_t PSOLA_LONGEST_PERIOD = 400;  // 55 Hz at 22050 Hz
 std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* marks, std::size_t count, double factor,
-                  double f0_from, double f0_to, std::int16_t* out, StretchBuffers& b);
+                  double f0_from, double f0_to, std::int16_t* out, StretchBuffers& b, double shape = 0);

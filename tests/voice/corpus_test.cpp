@@ -554,11 +554,13 @@ TEST(Pitch, LearnsTheIntonationTableByPhraseAndPlace)
     EXPECT_NEAR(table.cents[int(PhraseType::statement)][CLASS_NUCLEUS], -600, 10);
     EXPECT_EQ(table.count[int(PhraseType::question)][CLASS_NUCLEUS], 0);
     // Written, the stage reads it back.
+    table.shape = 50;
     ASSERT_TRUE(write_intonation(dir.path().c_str(), table));
     Intonation read;
     ASSERT_TRUE(read_intonation(dir.file(INTONATION_FILE).c_str(), read));
     EXPECT_NEAR(read.base, 200, 2);  // the median F0 (of ten vowels, the upper middle one)
     EXPECT_EQ(read.scale, 100);
+    EXPECT_EQ(read.shape, 50);
     EXPECT_NEAR(read.cents[int(PhraseType::statement)][CLASS_NUCLEUS], -600, 10);
     EXPECT_FALSE(learn_intonation(corpus, dir.file("none"), table));
 }

@@ -36,6 +36,15 @@ int peak(const Samples& s, std::size_t from, std::size_t to)
     return p;
 }
 
+// The largest difference between a and the start of b.
+int worst_difference(const Samples& a, const Samples& b)
+{
+    int worst = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        worst = std::max(worst, std::abs(int(b[i]) - int(a[i])));
+    return worst;
+}
+
 TEST(Psola, GivesThePitchAndTheLengthAskedFor)
 {
     const auto held = std::make_unique<StretchBuffers>();  // too large for a Windows thread's stack
@@ -94,10 +103,7 @@ TEST(Psola, LeavesARecordingAsItWasAtItsOwnPitchAndLength)
     const Samples in = voiced_and_voiceless(marks);
     Samples out(in.size());
     ASSERT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), 1.0, 0, 0, out.data(), buffers), in.size());
-    int worst = 0;
-    for (std::size_t i = 0; i < in.size(); ++i)
-        worst = std::max(worst, std::abs(int(out[i]) - int(in[i])));
-    EXPECT_LE(worst, 1);
+    EXPECT_LE(worst_difference(in, out), 1);
     // Lowered a little and raised a little: every period still starts with
     // its pulse, nothing doubled at the joins of voiced and voiceless.
     for (const double f0 : {130.0, 170.0}) {
@@ -139,6 +145,50 @@ TEST(Psola, GlidesKeepsAndRefuses)
     EXPECT_EQ(psola(in.data(), STRETCH_WINDOW - 1, marks.data(), 2, 1.0, 120, 120, out.data(), buffers), 0u);
 }
 
+// A recording whose pitch falls: 4410 samples of 180-sample periods, then
+// 4410 of 220 (a mean period of 200), and its marks.
+Samples falling(std::vector<std::uint32_t>& marks)
+{
+    Samples s;
+    marks.clear();
+    for (const int period : {180, 220}) {
+        const Samples half = pulses(4410 - 4410 % period, period);
+        for (std::size_t i = 0; i < half.size(); i += std::size_t(period))
+            marks.push_back(static_cast<std::uint32_t>(s.size() + i));
+        for (const std::int16_t v : half)
+            s.push_back(v);
+    }
+    return s;
+}
+
+TEST(Psola, KeepsTheAskedShareOfTheRecordingsOwnMovement)
+{
+    const auto held = std::make_unique<StretchBuffers>();  // too large for a Windows thread's stack
+    StretchBuffers& buffers = *held;
+    std::vector<std::uint32_t> marks;
+    const Samples in = falling(marks);
+    Samples out(2 * in.size());
+    // Asked for 110.25 Hz (a period of 200) throughout: with shape 0 both
+    // halves come out at it, with 1 each keeps its own ratio to the mean
+    // period, with 0.5 the square root of it; F0 0 keeps every period however
+    // the shape is set.
+    const double mean = (180.0 * 24 + 220.0 * 19) / 43;  // the periods between the marks
+    for (const double shape : {0.0, 0.5, 1.0}) {
+        SCOPED_TRACE("shape " + std::to_string(shape));
+        ASSERT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), 1.0, 110.25, 110.25, out.data(), buffers,
+                        shape),
+                  in.size());
+        EXPECT_NEAR(period_of(out, 600, 3800, 100, 300), 200 * std::pow(180 / mean, shape), 3);
+        EXPECT_NEAR(period_of(out, 5000, 8200, 100, 300), 200 * std::pow(220 / mean, shape), 3);
+        ASSERT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), 1.0, 0, 0, out.data(), buffers, shape),
+                  in.size());
+        EXPECT_LE(worst_difference(in, out), 1);
+    }
+    for (const double shape : {-0.1, 1.5, std::nan("")})
+        EXPECT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), 1.0, 120, 120, out.data(), buffers, shape),
+                  0u);
+}
+
 class IntonationTest : public ZvukiTest {};
 
 TEST_F(IntonationTest, ReadsTheSideFiles)
@@ -162,14 +212,20 @@ TEST_F(IntonationTest, ReadsTheSideFiles)
     EXPECT_FALSE(read_pitch_marks(dir.file("none.txt").c_str(), p));
 
     Intonation t;
-    dir.write("in.txt", "# table\r\nbase 120.5\r\nscale 150\r\nquestion 1 2 3 4 5 6 7 8 9 10 11\r\n"
+    dir.write("in.txt", "# table\r\nbase 120.5\r\nscale 150\r\nshape 40\r\nquestion 1 2 3 4 5 6 7 8 9 10 11\r\n"
                         "statement 1 2 3\r\ncontinuation 1 2 3 4 5 6 7 8 9 10 99999\r\n");
     ASSERT_TRUE(read_intonation(dir.file("in.txt").c_str(), t));
     EXPECT_EQ(t.base, 120.5);
     EXPECT_EQ(t.scale, 150);
+    EXPECT_EQ(t.shape, 40);
     EXPECT_EQ(t.cents[int(PhraseType::question)][CLASS_FINAL], 11);
     EXPECT_EQ(t.cents[int(PhraseType::statement)][0], 0);      // a row cut short is no row
     EXPECT_EQ(t.cents[int(PhraseType::continuation)][0], 0);   // nor one out of range
+    // A shape past the whole, or none, keeps every period on the contour.
+    Intonation past;
+    dir.write("in.txt", "base 120\nshape 101\n");
+    ASSERT_TRUE(read_intonation(dir.file("in.txt").c_str(), past));
+    EXPECT_EQ(past.shape, 0);
     Intonation kept = t;
     dir.write("in.txt", "statement 1 2 3 4 5 6 7 8 9 10 11\n");
     EXPECT_FALSE(read_intonation(dir.file("in.txt").c_str(), kept));  // no base: no table

@@ -536,6 +536,7 @@ bool cut_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSe
                     " without\n",
                     intonation.sentences, intonation.questions[0], intonation.questions[1]);
         intonation.scale = std::lround(INTONATION_SCALE * 100);
+        intonation.shape = std::lround(INTONATION_SHAPE * 100);
         if (!write_intonation(voice_dir, intonation))
             return false;
     } else if (std::remove(table.c_str()) != 0 && errno != ENOENT) {

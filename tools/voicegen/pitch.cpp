@@ -345,10 +345,11 @@ bool learn_intonation(const std::vector<Sentence>& sentences, const std::string&
 
 bool write_intonation(const char* dir, const IntonationTable& t)
 {
-    char line[512];
+    char line[768];
     std::snprintf(line, sizeof line,
                   "# The F0 targets of this voice, learned from %zu sentences of its corpus: the\n"
                   "# speaker's median F0 in Hz, how far the sound stage draws the contour out (percent),\n"
+                  "# how much of each recording's own pitch movement it keeps about the contour (percent),\n"
                   "# then per phrase type the median F0 of each class of vowel in cents from its\n"
                   "# sentence's mean, in the order\n#",
                   t.sentences);
@@ -357,7 +358,7 @@ bool write_intonation(const char* dir, const IntonationTable& t)
         text += ' ';
         text += name;
     }
-    std::snprintf(line, sizeof line, "\nbase %.1f\nscale %ld\n", t.base, t.scale);
+    std::snprintf(line, sizeof line, "\nbase %.1f\nscale %ld\nshape %ld\n", t.base, t.scale, t.shape);
     text += line;
     for (std::size_t k = 0; k < PHRASE_TYPES; ++k) {
         // A kind of question whose nucleus the corpus has too few of is left to the question row.

@@ -36,6 +36,7 @@ struct IntonationTable {
     // The question phrases of the texts: with a question word, and without.
     std::array<std::size_t, 2> questions{};
     long scale = 100;  // percent, written for the sound stage
+    long shape = 0;    // percent, written for the sound stage
 };
 // Learns from the sentences whose texts (by number) end in their sentence
 // mark; text_list is the corpus's etc/txt.done.data.
