@@ -1,7 +1,7 @@
 // vokdar-prosody: the prosody of a rendering against the natural recording of
 // the same sentence.
 //
-//   vokdar-prosody SYNTH.raw NATURAL.raw SYNTH.f0 NATURAL.f0 LABELS.lab
+//   vokdar-prosody SYNTH.raw NATURAL.raw SYNTH.f0 NATURAL.f0 LABELS.lab [TEXT]
 //
 // The raw files are headerless 16-bit mono at 16 kHz (bench/prosody.sh makes
 // them with sox); the F0 files are pitch tracks as bench/f0.praat writes them
@@ -26,11 +26,17 @@
 //   jump_nat    the same of the natural track
 //   spread      5th to 95th percentile of the rendering's voiced semitones
 //   spread_nat  the same of the natural track
+// and, given the sentence's text (UTF-8), two more:
+//   lone_syn    the mean rendered length in seconds of the vowels of its
+//               one-letter words ("и" "а" "у" "о"; the n-th vowel letter of
+//               the text is the n-th labelled vowel), mapped as above
+//   lone_nat    the same of the natural vowels' own lengths
 // A figure that cannot be computed is printed as nan.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <set>
 #include <sstream>
@@ -38,6 +44,7 @@
 #include <vector>
 
 #include "loud.h"
+#include "words.h"
 
 namespace {
 
@@ -174,8 +181,8 @@ double mean(const std::vector<double>& v)
 
 int main(int argc, char** argv)
 {
-    if (argc != 6) {
-        std::fprintf(stderr, "usage: vokdar-prosody SYNTH.raw NATURAL.raw SYNTH.f0 NATURAL.f0 LABELS.lab\n");
+    if (argc != 6 && argc != 7) {
+        std::fprintf(stderr, "usage: vokdar-prosody SYNTH.raw NATURAL.raw SYNTH.f0 NATURAL.f0 LABELS.lab [TEXT]\n");
         return 2;
     }
     std::vector<double> synth, natural;
@@ -220,6 +227,7 @@ int main(int argc, char** argv)
     // Vowel lengths: each labelled vowel's span on the natural side, and the
     // rendered frames the path maps onto it.
     std::vector<double> stressed_syn, plain_syn, stressed_nat, plain_nat;
+    std::vector<double> vowel_syn, vowel_nat;  // every vowel's, in order
     std::ifstream labels(argv[5]);
     std::string line;
     double start = 0.0;
@@ -241,14 +249,31 @@ int main(int argc, char** argv)
                 (stressed ? stressed_syn : plain_syn).push_back(static_cast<double>(frames.size()) * FRAME_SECONDS);
                 (stressed ? stressed_nat : plain_nat).push_back(end - start);
             }
+            vowel_syn.push_back(static_cast<double>(frames.size()) * FRAME_SECONDS);
+            vowel_nat.push_back(end - start);
         }
         start = end;
     }
     const auto ratio = [](const std::vector<double>& s, const std::vector<double>& p) {
         return s.empty() || p.empty() ? NaN : mean(s) / mean(p);
     };
-    std::printf("%.4f %.4f %.4f %.4f %.4f %.4f %.4f %.4f %.4f\n", ratio(stressed_syn, plain_syn),
+    std::printf("%.4f %.4f %.4f %.4f %.4f %.4f %.4f %.4f %.4f", ratio(stressed_syn, plain_syn),
                 ratio(stressed_nat, plain_nat), static_cast<double>(a.size()) / static_cast<double>(b.size()),
                 corr, rmse_c, jump95(fa), jump95(fb), spread(fa), spread(fb));
+    if (argc == 7) {
+        // The one-letter words' vowels, where the text's vowel letters are the labelled vowels.
+        std::ifstream in(argv[6]);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::vector<TextWord> words;
+        std::vector<double> lone_syn, lone_nat;
+        if (text_words(text, words) == vowel_syn.size())
+            for (const TextWord& w : words)
+                if (lone_vowel_word(w) && vowel_syn[w.first_vowel] > 0) {
+                    lone_syn.push_back(vowel_syn[w.first_vowel]);
+                    lone_nat.push_back(vowel_nat[w.first_vowel]);
+                }
+        std::printf(" %.4f %.4f", lone_syn.empty() ? NaN : mean(lone_syn), lone_nat.empty() ? NaN : mean(lone_nat));
+    }
+    std::printf("\n");
     return 0;
 }

@@ -225,6 +225,48 @@ void process_word_indexed(DictIndex& ix, Word& word)
     each_tail(word, [&](std::size_t p) { return try_tail_indexed(ix, word, p); });
 }
 
+void process_marked_word(DictIndex& ix, Word& word)
+{
+    if (!ix.keep_stress || std::memchr(word.bytes.data(), STRESS_MARK, word.length) == nullptr)
+        return process_word_indexed(ix, word);
+    // The writer's marks out, the vowel the first one follows noted.
+    std::size_t vowels = 0;
+    std::size_t stressed = 0;  // its vowel's number from 1; 0: none
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < word.length; ++i) {
+        const unsigned char c = word.bytes[i];
+        if (is_stress_mark(c)) {
+            if (stressed == 0 && i > 0 && is_vowel(word.bytes[i - 1]))
+                stressed = vowels;
+            continue;
+        }
+        vowels += is_vowel(c) ? 1 : 0;
+        word.bytes[n++] = c;
+    }
+    word.length = n;
+    word.bytes[n] = 0;
+    process_word_indexed(ix, word);
+    if (stressed == 0)
+        return;
+    // The dictionary's marks give way to the writer's, on the same vowel of
+    // what the dictionary made of the word when it has that many.
+    n = 0;
+    for (std::size_t i = 0; i < word.length; ++i)
+        if (!is_stress_mark(word.bytes[i]))
+            word.bytes[n++] = word.bytes[i];
+    vowels = 0;
+    for (std::size_t i = 0; i < n && n < WORD_MAX_LENGTH; ++i) {
+        if (!is_vowel(word.bytes[i]) || ++vowels != stressed)
+            continue;
+        std::memmove(word.bytes.data() + i + 2, word.bytes.data() + i + 1, n - i - 1);
+        word.bytes[i + 1] = STRESS_MARK;
+        ++n;
+        break;
+    }
+    word.length = n;
+    word.bytes[n] = 0;
+}
+
 struct Dictionary {
     TextFile file;
     std::string bytes;  // the empty dictionary of dictionary_open(nullptr)
@@ -283,7 +325,7 @@ SecondreadStatus Secondread(TextFile& text, TextFile& out, Dictionary& dictionar
             continue;
         }
         if (word.length > 0)
-            process_word_indexed(index, word);
+            process_marked_word(index, word);
         text_write(out, word.bytes.data(), word.length);
         if (got == WORD_LAST)
             break;

@@ -35,5 +35,10 @@ int read_word(TextFile& text, Word& word);
 int copy_rest_of_word(TextFile& text, TextFile& out);
 // Rewrites the word from the first accepted dictionary entry, or leaves it.
 void process_word(TextFile& dict, Word& word);
-// The same over the dictionary held in memory; what Secondread uses.
+// The same over the dictionary held in memory.
 void process_word_indexed(DictIndex& ix, Word& word);
+// What Secondread uses: process_word_indexed, and in the everyday reading a
+// word that arrives with stress marks (the writer's own) is looked up
+// without them, and its first mark, on its vowel, replaces the marks of
+// what the dictionary made of it.
+void process_marked_word(DictIndex& ix, Word& word);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <numbers>
 
+#include "common/cp1251.h"
 #include "common/format_samples.h"
 #include "common/format_slogi.h"
 #include "common/textfile.h"
@@ -100,6 +101,24 @@ PhraseType phrase_type_of(unsigned char mark)
     }
 }
 
+bool is_question_word(const char* word)
+{
+    static const char* const WORDS[] = {
+        cp1251_text<"кто">,     cp1251_text<"что">,     cp1251_text<"што">,     cp1251_text<"где">,
+        cp1251_text<"когда">,   cp1251_text<"кагда">,   cp1251_text<"куда">,    cp1251_text<"откуда">,
+        cp1251_text<"аткуда">,  cp1251_text<"почему">,  cp1251_text<"пачиму">,  cp1251_text<"зачем">,
+        cp1251_text<"как">,     cp1251_text<"какой">,   cp1251_text<"какая">,   cp1251_text<"какое">,
+        cp1251_text<"какои">,   cp1251_text<"какие">,   cp1251_text<"какии">,   cp1251_text<"каким">,
+        cp1251_text<"какую">,   cp1251_text<"какого">,  cp1251_text<"какова">,  cp1251_text<"каком">,
+        cp1251_text<"сколько">, cp1251_text<"сколька">, cp1251_text<"чей">,     cp1251_text<"чья">,
+        cp1251_text<"чьё">,     cp1251_text<"чьи">,     cp1251_text<"разве">,   cp1251_text<"разви">,
+        cp1251_text<"неужели">, cp1251_text<"ниужэли">, cp1251_text<"ли">};
+    for (const char* w : WORDS)
+        if (std::strcmp(w, word) == 0)
+            return true;
+    return false;
+}
+
 int intonation_class(int i, int n, int nucleus, bool stressed)
 {
     if (i == nucleus)
@@ -134,6 +153,9 @@ void phrase_contour(const Intonation& t, PhraseType type, const PhraseSyllable* 
         }
         nucleus = last_word >= 2 ? vowels - 2 : vowels - 1;
     }
+    for (std::size_t j = 0; j < n; ++j)
+        if (s[j].vowel && s[j].focus)
+            nucleus = syllable[j];
     const auto& row = t.cents[static_cast<std::size_t>(type)];
     std::array<double, PHRASE_MOST> cents{};
     double carried = 0;
@@ -193,6 +215,7 @@ bool read_intonation(const char* path, Intonation& t)
                 p = end;
             }
             got.cents[static_cast<std::size_t>(k)] = row;
+            got.has[static_cast<std::size_t>(k)] = true;
         }
     });
     if (!opened || got.base == 0)

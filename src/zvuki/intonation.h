@@ -20,10 +20,21 @@ constexpr char PITCH_MARK_FILE[] = "pitchmarks.txt";
 constexpr char INTONATION_FILE[] = "intonation.txt";
 
 // A phrase is said by the mark that ends it.
-enum class PhraseType { statement, question, exclamation, continuation };
-constexpr int PHRASE_TYPES = 4;
-constexpr const char* PHRASE_TYPE_NAMES[PHRASE_TYPES] = {"statement", "question", "exclamation", "continuation"};
+// A question may be said one of two ways when the voice's table has their
+// rows: with a question word (askword: its stressed syllable is the nucleus)
+// or without one (yesno: the last stressed syllable is, as in any phrase).
+// A table without them says every question by its question row.
+enum class PhraseType { statement, question, exclamation, continuation, askword, yesno };
+constexpr int PHRASE_TYPES = 6;
+constexpr const char* PHRASE_TYPE_NAMES[PHRASE_TYPES] = {"statement",    "question", "exclamation",
+                                                         "continuation", "askword",  "yesno"};
 PhraseType phrase_type_of(unsigned char mark);
+// A question word or particle, in small code page 1251 letters, as written
+// or as the dictionary respells it ("что", "што"): кто что где когда куда
+// откуда почему зачем как какой (and its forms) сколько чей (and its forms)
+// разве неужели ли. The particle "ли" puts the accent on the word before it.
+bool is_question_word(const char* word);
+constexpr char QUESTION_PARTICLE[] = "\xEB\xE8";  // "ли"
 
 // The place of a syllable in its phrase: before the nucleus (the last
 // stressed syllable) in HEAD_BINS stretches of the head, each stressed or
@@ -43,6 +54,7 @@ struct PhraseSyllable {
     bool vowel = false;     // it holds a vowel: a syllable of its own, not a consonant leaning on one
     bool stressed = false;  // it carries the stress mark
     bool word_end = false;  // its word ends after it
+    bool focus = false;     // the phrase's nucleus, wherever its stress falls
 };
 // The most tokens of a phrase planned at once; those after it keep the last one's pitch.
 constexpr std::size_t PHRASE_MOST = 256;
@@ -54,6 +66,7 @@ struct Intonation {
     // mean is kept on top of the contour (0: each period set to the contour)
     int shape = 0;
     std::array<std::array<int, INTONATION_CLASSES>, PHRASE_TYPES> cents{};
+    std::array<bool, PHRASE_TYPES> has{};  // the rows the file gave
 };
 // false (and t as it was) when the file is missing or has no base.
 bool read_intonation(const char* path, Intonation& t);
@@ -62,9 +75,9 @@ bool read_intonation(const char* path, Intonation& t);
 // of type: each vowel's class target from the table (cents × scale / 100
 // from the base), a consonant's that of the vowel before it (or after it, at
 // the phrase's start), going over from one target to the next across the
-// tokens' joins, so no join jumps. The nucleus is the last stressed token; in
-// a phrase without stress marks, the next to last syllable of a last word of
-// two or more, else the last.
+// tokens' joins, so no join jumps. The nucleus is the token marked focus, else
+// the last stressed token; in a phrase without stress marks, the next to last
+// syllable of a last word of two or more, else the last.
 void phrase_contour(const Intonation& t, PhraseType type, const PhraseSyllable* s, std::size_t n, int scale,
                     float* from, float* to);
 

@@ -42,7 +42,9 @@ constexpr int TAIL_SAMPLES = 8192;
 // pace it asks for (see rhythm_stretch); stressed and unstressed, the
 // lengths in percent of a syllable carrying the stress mark and of one with a
 // vowel but no mark, on top of stretch (100 and 100: stress changes nothing;
-// voicegen chooses them so that a phrase keeps its length).
+// voicegen chooses them so that a phrase keeps its length); lone_vowel, the
+// shortest a one-letter word ("и" "а" "у" "о") is said at the speaker's pace
+// (0: as any other syllable).
 // crossfade 0: the voice has none, and is joined by the original rules.
 struct Rhythm {
     int crossfade = 0;
@@ -51,6 +53,7 @@ struct Rhythm {
     int stretch = 100;
     int stressed = 100;
     int unstressed = 100;
+    int lone_vowel = 0;
 };
 // The pace of speech the speed setting asks for, as a multiple of the
 // speaker's: speed 1 to 50 half of it, 50 to 100 in proportion (speed / 100),

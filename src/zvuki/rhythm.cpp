@@ -66,6 +66,8 @@ bool read_rhythm(const char* path, Rhythm& r)
                 got.stressed = static_cast<int>(value);
             else if (std::strcmp(name, "unstressed") == 0 && value >= STRETCH_LEAST && value <= STRETCH_MOST)
                 got.unstressed = static_cast<int>(value);
+            else if (std::strcmp(name, "lone_vowel") == 0)
+                got.lone_vowel = static_cast<int>(value);
         }
         if (c == TEXT_EOF)
             break;

@@ -21,7 +21,7 @@ constexpr std::size_t HOP = STRETCH_WINDOW / 2;
 // the periods of speech, a quarter of the work.
 constexpr std::size_t CORRELATION_STEP = 4;
 constexpr double LEAST_FACTOR = 0.25;
-constexpr double MOST_FACTOR = 2.0;
+constexpr double MOST_FACTOR = STRETCH_MOST_FACTOR;
 
 // A Hann window sampled between its zeros, so that every output sample has
 // some weight and halves a window apart sum to 1.

@@ -15,6 +15,8 @@ constexpr std::size_t STRETCH_TOLERANCE = 128;  // 5.8 ms: more than half the lo
 // The longest recording stretched (4 s), and the longest result.
 constexpr std::size_t STRETCH_MOST_IN = 88200;
 constexpr std::size_t STRETCH_MOST_OUT = 2 * STRETCH_MOST_IN;
+// The most a recording is lengthened by.
+constexpr double STRETCH_MOST_FACTOR = 2.0;
 
 // What a stretch works in: fixed buffers for the longest result, and the
 // recording taken apart for the search: every fourth sample from each of

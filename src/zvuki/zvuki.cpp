@@ -1,7 +1,9 @@
 // Stage four: the syllables of slogi.tmp spoken into samples from the voice's recordings.
 #include "zvuki/zvuki.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -26,10 +28,13 @@
 // own marks.
 enum class Stress { none, stressed, unstressed };
 constexpr std::array<char, 3> STRETCHED_MARK = {'>', '+', '-'};
+// The copies of one-letter words lengthened to the voice's lone_vowel.
+constexpr char LENGTHENED_MARK = '=';
 struct StretchStore {
     double factor = 1.0;       // of this run; 1: no stretching
     // The lengths of stressed and unstressed syllables against the others.
     std::array<double, 3> stress = {1.0, 1.0, 1.0};
+    double lone_least = 0.0;   // samples a one-letter word's recording lasts at least; 0: no such rule
     double kept_factor = 0.0;  // of the copies in the store; 0: none yet
     StretchBuffers work;
     std::array<std::int16_t, STRETCH_MOST_IN> in;
@@ -46,6 +51,7 @@ struct PhrasePlan {
     std::array<float, PHRASE_MOST> from;
     std::array<float, PHRASE_MOST> to;
     std::array<PhraseSyllable, PHRASE_MOST> syllable;
+    std::array<Slog, PHRASE_MOST> text;  // each token's letters, for its words
 };
 
 // The recordings, and everything one run of the stage works with.
@@ -205,21 +211,50 @@ bool load_source(Voice& v, std::size_t& n)
     return true;
 }
 
+// A one-letter word is lengthened by at most this much: in two stretches
+// when it is more than one may give (its unit is a short vowel, 30 to 60 ms,
+// where the speaker says such a word for about 100).
+constexpr double LONE_MOST_FACTOR = STRETCH_MOST_FACTOR * STRETCH_MOST_FACTOR;
+
+// The factor a recording of samples bytes is stretched by at the run's pace
+// and its stress; a one-letter word (lone) at least to the voice's length of
+// one, within LONE_MOST_FACTOR.
+double source_factor(const StretchStore& st, Stress stress, bool lone, long long bytes)
+{
+    const double factor = st.factor * st.stress[static_cast<std::size_t>(stress)];
+    if (!lone || st.lone_least <= 0 || bytes < 2)
+        return factor;
+    return std::max(factor, std::min(LONE_MOST_FACTOR, st.lone_least / static_cast<double>(bytes / 2)));
+}
+
+// stretch() of the store's input into its output, in two steps when the
+// factor is beyond one; 0 when it cannot be stretched.
+std::size_t stretch_input(StretchStore& st, std::size_t n, double factor)
+{
+    if (factor <= STRETCH_MOST_FACTOR)
+        return stretch(st.in.data(), n, factor, st.out.data(), st.work);
+    const std::size_t m = stretch(st.in.data(), n, STRETCH_MOST_FACTOR, st.out.data(), st.work);
+    if (m == 0 || m > STRETCH_MOST_IN)
+        return 0;
+    std::copy_n(st.out.begin(), m, st.in.begin());
+    return stretch(st.in.data(), m, factor / STRETCH_MOST_FACTOR, st.out.data(), st.work);
+}
+
 // The source's recording replaced by its copy stretched to the run's pace:
 // the one made before, or one made now (and kept when there is room). A
 // recording too long or too short to stretch is sounded as it is.
-void stretch_source(Voice& v, Stress stress)
+void stretch_source(Voice& v, Stress stress, bool lone)
 {
     SampleSource& src = v.source;
     StretchStore& st = v.stretched;
     VoiceStore& store = v.store;
     const auto k = static_cast<std::size_t>(stress);
-    const double factor = st.factor * st.stress[k];
+    const double factor = source_factor(st, stress, lone, src.size);
     if (std::fabs(factor - 1.0) <= STRETCH_UNNOTICED)
         return;
     const bool keep = st.kept_factor == 0.0 || st.kept_factor == st.factor;
     std::array<char, RECORDING_NAME_BYTES + 1> name{};
-    name[0] = STRETCHED_MARK[k];
+    name[0] = lone && factor != st.factor * st.stress[k] ? LENGTHENED_MARK : STRETCHED_MARK[k];
     std::strncpy(name.data() + 1, src.name, RECORDING_NAME_BYTES - 1);
     KeptRecording* copy = nullptr;
     if (src.kept != nullptr && keep) {
@@ -234,7 +269,7 @@ void stretch_source(Voice& v, Stress stress)
     std::size_t n = 0;
     if (!load_source(v, n))
         return;
-    const std::size_t m = stretch(st.in.data(), n, factor, st.out.data(), st.work);
+    const std::size_t m = stretch_input(st, n, factor);
     if (m == 0)
         return;
     unsigned char* to = st.bytes.data();
@@ -260,7 +295,7 @@ void stretch_source(Voice& v, Stress stress)
 // (with its stress's share of it) and the pitch the phrase asks for between
 // f0_from and f0_to; false when it has no marks or cannot be (it is then
 // stretched as any other).
-bool intone_source(Voice& v, Stress stress, float f0_from, float f0_to)
+bool intone_source(Voice& v, Stress stress, bool lone, float f0_from, float f0_to)
 {
     SampleSource& src = v.source;
     StretchStore& st = v.stretched;
@@ -268,10 +303,10 @@ bool intone_source(Voice& v, Stress stress, float f0_from, float f0_to)
     const std::uint32_t* marks = find_pitch_marks(v.marks, src.name, count);
     if (marks == nullptr)
         return false;
+    const double factor = source_factor(st, stress, lone, src.size);
     std::size_t n = 0;
-    if (!load_source(v, n))
+    if (factor > STRETCH_MOST_FACTOR || !load_source(v, n))
         return false;
-    const double factor = st.factor * st.stress[static_cast<std::size_t>(stress)];
     const std::size_t m = psola(st.in.data(), n, marks, count, factor, f0_from, f0_to, st.out.data(), st.work,
                                   v.intonation.shape / 100.0);
     if (m == 0)
@@ -309,6 +344,51 @@ bool has_vowel(const char* text)
     return false;
 }
 
+// A word of one vowel said on its own ("и" "а" "у" "о"): the syllable's text
+// (without its stress mark) is that letter, and a word ends before it and
+// after it.
+bool lone_vowel_word(const char* text, int prev_code, int code)
+{
+    constexpr unsigned char LONE[] = {0xE8, 0xE0, 0xF3, 0xEE};  // и а у о
+    const auto c = static_cast<unsigned char>(text[0]);
+    return c != 0 && text[1] == '\0' && std::find(std::begin(LONE), std::end(LONE), c) != std::end(LONE) &&
+           !is_inside_word(prev_code) && !is_inside_word(code);
+}
+
+// The token of a question's first question word that carries its accent
+// (its stressed syllable, else its first with a vowel; for the particle
+// "ли", that of the word before it), or -1 when it has none.
+int question_focus(const PhraseSyllable* s, const Slog* text, std::size_t n)
+{
+    int before = -1;  // the accent of the word before
+    std::array<char, SLOG_BYTES * 4> word{};
+    std::size_t letters = 0;
+    int accent = -1;
+    bool fits = true;
+    for (std::size_t j = 0; j < n; ++j) {
+        for (const char* c = text[j].data(); *c != '\0'; ++c) {
+            if (is_stress_mark(static_cast<unsigned char>(*c)))
+                continue;
+            fits = fits && letters + 1 < word.size();
+            if (fits)
+                word[letters++] = *c;
+        }
+        if (s[j].vowel && (accent < 0 || (s[j].stressed && !s[static_cast<std::size_t>(accent)].stressed)))
+            accent = static_cast<int>(j);
+        if (!s[j].word_end)
+            continue;
+        word[letters] = '\0';
+        if (fits && is_question_word(word.data()))
+            return std::strcmp(word.data(), QUESTION_PARTICLE) == 0 && before >= 0 ? before : accent;
+        before = accent;
+        letters = 0;
+        accent = -1;
+        fits = true;
+    }
+    return -1;
+}
+int question_focus(const PhrasePlan& p) { return question_focus(p.syllable.data(), p.text.data(), p.tokens); }
+
 // Plans the pitch of the phrase that starts with the current token: its
 // tokens up to the pause that ends it, read ahead and the file put back.
 void plan_phrase(Run& r)
@@ -327,9 +407,11 @@ void plan_phrase(Run& r)
             end = PAUSE_MARK;
             return false;
         }
-        if (t.text[0] != '\0' && p.tokens < PHRASE_MOST)
+        if (t.text[0] != '\0' && p.tokens < PHRASE_MOST) {
+            p.text[p.tokens] = t.text;
             p.syllable[p.tokens++] = {has_vowel(t.text.data()), std::strchr(t.text.data(), static_cast<char>(STRESS_MARK)) != nullptr,
                                       !is_inside_word(t.code)};
+        }
         if (t.length == TOKEN_END)
             return false;
         if (is_pause(t.code)) {
@@ -346,8 +428,18 @@ void plan_phrase(Run& r)
         while (add(ahead));
         text_seek(r.slogi, pos, SEEK_SET);
     }
-    phrase_contour(v.intonation, phrase_type_of(end), p.syllable.data(), p.tokens, v.intonation.scale,
-                   p.from.data(), p.to.data());
+    PhraseType type = phrase_type_of(end);
+    if (type == PhraseType::question) {
+        const Intonation& t = v.intonation;
+        const int focus = question_focus(p);
+        if (focus >= 0 && t.has[static_cast<std::size_t>(PhraseType::askword)]) {
+            type = PhraseType::askword;
+            p.syllable[static_cast<std::size_t>(focus)].focus = true;
+        } else if (focus < 0 && t.has[static_cast<std::size_t>(PhraseType::yesno)]) {
+            type = PhraseType::yesno;
+        }
+    }
+    phrase_contour(v.intonation, type, p.syllable.data(), p.tokens, v.intonation.scale, p.from.data(), p.to.data());
 }
 
 Sound sound_syllable(Run& r)
@@ -410,8 +502,9 @@ Sound sound_syllable(Run& r)
         if (opened != Sound::sounded)
             return opened;
     }
-    if (!(v.intoned && f0_from > 0 && intone_source(v, stress, f0_from, f0_to)))
-        stretch_source(v, stress);
+    const bool lone = v.stretched.lone_least > 0 && lone_vowel_word(text.data(), v.join.prev_code, cur.code);
+    if (!(v.intoned && f0_from > 0 && intone_source(v, stress, lone, f0_from, f0_to)))
+        stretch_source(v, stress, lone);
     if (r.silence_due > 0) {
         put_silence(v.out, r.silence_due);
         r.silence_due = 0;
@@ -618,6 +711,7 @@ ZvukiResult Zvuki(TextFile& slogi, Voice& voice, const SoundSettings& settings, 
     // In the everyday reading a voice may bring its own rhythm.
     voice.stretched.factor = 1.0;
     voice.stretched.stress = {1.0, 1.0, 1.0};
+    voice.stretched.lone_least = 0.0;
     voice.phrase.planned = false;
     voice.intoned = false;
     if (settings.reading == READING_EVERYDAY && voice.rhythm.crossfade > 0) {
@@ -627,6 +721,10 @@ ZvukiResult Zvuki(TextFile& slogi, Voice& voice, const SoundSettings& settings, 
         if (std::fabs(factor - 1.0) > STRETCH_UNNOTICED)
             voice.stretched.factor = factor;
         voice.stretched.stress = {1.0, voice.rhythm.stressed / 100.0, voice.rhythm.unstressed / 100.0};
+        // The crossfades either side overlap the word: it is heard that much shorter.
+        if (voice.rhythm.lone_vowel > 0)
+            voice.stretched.lone_least =
+                voice.rhythm.lone_vowel / speed_pace(voice.join.speed) + 2.0 * voice.rhythm.crossfade;
     }
     writer_start(voice.out, sink);
     if (!settings.trim)

@@ -97,7 +97,7 @@ TEST_P(EverydayTable, TextBecomesTheBodyOfTextTmp)
 INSTANTIATE_TEST_SUITE_P(Kinds, EverydayTable,
                          testing::Values("numbers", "dates", "roman", "letters", "abbreviations", "latin",
                                          "addresses", "pauses", "grammar", "dotted", "units", "money", "compounds",
-                                         "foreign"),
+                                         "foreign", "stress"),
                          [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 // Only what the later stages read: small letters, spaces, the pause mark and

@@ -152,3 +152,16 @@ TEST(StressChain, OriginalReadingIgnoresTheMarks)
     EXPECT_NE(everyday.files.kept[2].find(cp1251("ма´-ма_")), std::string::npos)
         << harness::utf8(everyday.files.kept[2]);
 }
+
+// The writer's own stress, a combining acute after a vowel of a UTF-8 text,
+// in the everyday reading: the first stage keeps it on its vowel, the
+// dictionary's stress gives way to it, and the syllable marker passes it on.
+TEST(StressChain, TheWritersMarkReachesTheSyllables)
+{
+    const std::string text = "Моло\xCC\x81ко и за\xCC\x81мок, мама.\n";
+    const Spoken s = speak(text, "мама*_ма´ма*!\nмолоко*_малако´*!\n$\n");
+    EXPECT_NE(s.kept[0].find(cp1251("моло´ко и за´мок, мама.")), std::string::npos) << harness::utf8(s.kept[0]);
+    EXPECT_NE(s.kept[1].find(cp1251("мала´ко и за´мок, ма´ма.")), std::string::npos) << harness::utf8(s.kept[1]);
+    EXPECT_NE(s.kept[2].find(cp1251("ма-ла´-ко_и_за´-мо+к,_ма´-ма.")), std::string::npos)
+        << harness::utf8(s.kept[2]);
+}

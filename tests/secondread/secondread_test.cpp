@@ -106,6 +106,25 @@ TEST(SecondreadStage, StressMarksOnlyInTheEverydayReading)
     Settings.reading = DEFAULT_READING;
 }
 
+// A word the writer marked is looked up without the mark, and in the
+// everyday reading the writer's stress wins over the dictionary's, on the
+// same vowel of the rewritten word; the original reading leaves it as before.
+TEST(SecondreadStage, TheWritersStressWinsOverTheDictionarys)
+{
+    const std::string dict = cp1251("мама*_ма´ма*!\nмолоко*_малако´*!\nого*%о´ва*!\nстол*_стол*!\n$\n");
+    const auto everyday = [&](const char* text) { return harness::utf8(rewritten(cp1251(text), dict, true)); };
+    EXPECT_EQ(everyday("моло´ко, мама´ доброго´ стол´ за´мок`"), "мала´ко, мама´ доброва´ стол за´мок`");
+    // Marks that follow no vowel go; of two, the first counts.
+    EXPECT_EQ(everyday("´мама м´ама мо´ло´ко.`"), "ма´ма ма´ма ма´лако.`");
+    // The dictionary's own marks stand where the writer put none.
+    EXPECT_EQ(everyday("молоко.`"), "малако´.`");
+    // A full word keeps the letters and loses no byte.
+    const std::string full = std::string(60, static_cast<char>(0xE0)) + "\xB4 `";
+    EXPECT_EQ(rewritten(full, dict, true), full);
+    const std::string text = cp1251("моло´ко мама`");
+    EXPECT_EQ(rewritten(text, dict, false), cp1251("моло´ко мама`"));
+}
+
 // A word of 64 bytes and more is copied whole, never rewritten; 63 bytes are.
 TEST(SecondreadStage, WordsTooLongForTheBufferPassThroughWhole)
 {

@@ -13,6 +13,7 @@
 
 #include "corpus.h"
 #include "corpus_voice.h"
+#include "words.h"
 #include "equalise.h"
 #include "harness.h"
 #include "inventory.h"
@@ -383,20 +384,25 @@ TEST(Timbre, DifferenceFromThePairsTypicalSound)
 
 // The rhythm beside the recordings: the speaker's phrase pause is the median
 // of the pauses inside sentences; those that open or close one do not count.
+// A sentence of the phones given, one after another, and its text.
+Sentence labelled(std::vector<std::pair<const char*, double>> phones, const char* text = "")
+{
+    Sentence s;
+    s.text = text;
+    double at = 0;
+    for (const auto& [name, length] : phones) {
+        Phone p;
+        std::strncpy(p.name.data(), name, PHONE_NAME_BYTES - 1);
+        p.start = at;
+        p.end = at += length;
+        s.phone.push_back(p);
+    }
+    return s;
+}
+
 TEST(Rhythm, PhrasePauseIsTheMedianPauseInsideSentences)
 {
-    const auto sentence = [](std::vector<std::pair<const char*, double>> phones) {
-        Sentence s;
-        double at = 0;
-        for (const auto& [name, length] : phones) {
-            Phone p;
-            std::strncpy(p.name.data(), name, PHONE_NAME_BYTES - 1);
-            p.start = at;
-            p.end = at += length;
-            s.phone.push_back(p);
-        }
-        return s;
-    };
+    const auto sentence = [](std::vector<std::pair<const char*, double>> phones) { return labelled(phones); };
     EXPECT_EQ(phrase_pause({}), 0.0);
     EXPECT_EQ(phrase_pause({sentence({{"pau", 0.5}, {"a", 0.1}, {"pau", 0.9}})}), 0.0);
     const std::vector<Sentence> corpus = {
@@ -433,6 +439,41 @@ TEST(Rhythm, PhrasePauseIsTheMedianPauseInsideSentences)
     EXPECT_FALSE(write_rhythm(dir.file("missing/dir").c_str(), Rhythm{1, 1, 1, 100, 100, 100}));
 }
 
+
+// The words of a sentence against its labelled vowels: the n-th vowel letter
+// is the n-th vowel; a one-letter word's length is its vowel's, and a
+// sentence whose letters and labels disagree in number is passed over.
+TEST(Rhythm, OneLetterWordsFromTheirVowels)
+{
+    std::vector<TextWord> w;
+    EXPECT_EQ(text_words("И т+от, - кто? А-а Ёж и Ю.", w), 8u);
+    ASSERT_EQ(w.size(), 8u);
+    EXPECT_TRUE(lone_vowel_word(w[0]));
+    EXPECT_EQ(w[1].letters, U"тот");
+    EXPECT_EQ(w[1].after, U',');
+    EXPECT_EQ(w[2].first_vowel, 2u);
+    EXPECT_EQ(w[2].after, U'?');
+    EXPECT_TRUE(lone_vowel_word(w[3]));
+    EXPECT_EQ(w[3].after, U'-');
+    EXPECT_EQ(w[5].letters, U"ёж");
+    EXPECT_TRUE(lone_vowel_word(w[6]));
+    EXPECT_FALSE(lone_vowel_word(w[7]));  // "ю" is no word of its own
+    EXPECT_EQ(w[7].first_vowel, 7u);
+
+    const auto sentence = [](const char* text, std::vector<std::pair<const char*, double>> phones) {
+        return labelled(phones, text);
+    };
+    std::size_t words = 0;
+    EXPECT_EQ(lone_vowel_length({}, words), 0.0);
+    const std::vector<Sentence> corpus = {
+        sentence("Мы и он.", {{"pau", 0.2}, {"m", 0.1}, {"yy", 0.1}, {"i", 0.12}, {"oo", 0.1}, {"n", 0.1}}),
+        sentence("А у нас", {{"a", 0.08}, {"uu", 0.2}, {"n", 0.05}, {"a", 0.1}, {"s", 0.1}}),
+        // One vowel short: no word of it is trusted.
+        sentence("И он", {{"i", 0.5}, {"n", 0.1}}),
+    };
+    EXPECT_NEAR(lone_vowel_length(corpus, words), 0.12, 1e-9);
+    EXPECT_EQ(words, 3u);
+}
 
 // A voiced sound of one pulse every period samples.
 std::vector<std::int16_t> pulse_train(std::size_t n, std::size_t period)
@@ -522,6 +563,44 @@ TEST(Pitch, LearnsTheIntonationTableByPhraseAndPlace)
     EXPECT_EQ(read.shape, 50);
     EXPECT_NEAR(read.cents[int(PhraseType::statement)][CLASS_NUCLEUS], -600, 10);
     EXPECT_FALSE(learn_intonation(corpus, dir.file("none"), table));
+}
+
+// The kinds of question, by the words of the texts: "Ма ли ма?" five times,
+// its first vowel (stressed, before the particle) high, the others low: the
+// askword row has its nucleus there and the fall after it; no yesno row is
+// written, there being no question without a question word.
+TEST(Pitch, LearnsTheQuestionWithAQuestionWord)
+{
+    harness::TempDir dir;
+    IntonationTable table;
+    std::vector<Sentence> corpus;
+    std::string texts;
+    for (int number = 1; number <= 5; ++number) {
+        Sentence s = labelled({{"pau", 0.1}, {"aa", 0.2}, {"i", 0.2}, {"a", 0.2}, {"pau", 0.1}}, "Ма ли ма?");
+        s.number = number;
+        s.rate = 16000;
+        const std::vector<int> high = tone(3200, 3000, 80), low = tone(6400, 3000, 160), quiet(1600, 0);
+        for (const std::vector<int>* part : {&quiet, &high, &low, &quiet})
+            s.sample.insert(s.sample.end(), part->begin(), part->end());
+        corpus.push_back(s);
+        texts += "( ru_000" + std::to_string(number) + " \"Ма ли ма?\" )\n";
+    }
+    dir.write("txt.done.data", texts);
+    ASSERT_TRUE(learn_intonation(corpus, dir.file("txt.done.data"), table));
+    EXPECT_EQ(table.questions[0], 5u);
+    EXPECT_EQ(table.questions[1], 0u);
+    const auto& ask = table.cents[int(PhraseType::askword)];
+    EXPECT_NEAR(ask[CLASS_NUCLEUS], 800, 10);
+    EXPECT_NEAR(ask[CLASS_TAIL], -400, 10);
+    EXPECT_NEAR(ask[CLASS_FINAL], -400, 10);
+    // The question row as before: its nucleus the last stressed vowel, the first.
+    EXPECT_NEAR(table.cents[int(PhraseType::question)][CLASS_NUCLEUS], 800, 10);
+    ASSERT_TRUE(write_intonation(dir.path().c_str(), table));
+    Intonation read;
+    ASSERT_TRUE(read_intonation(dir.file(INTONATION_FILE).c_str(), read));
+    EXPECT_TRUE(read.has[int(PhraseType::askword)]);
+    EXPECT_FALSE(read.has[int(PhraseType::yesno)]);
+    EXPECT_NEAR(read.cents[int(PhraseType::askword)][CLASS_FINAL], -400, 10);
 }
 
 // The tokens "ма" and "м", for a voice cut from a tiny corpus.

@@ -360,6 +360,37 @@ TEST_F(IntonedVoice, StressMarkNamesNoRecordingAndMovesTheNucleus)
     EXPECT_GT(period_at(r, 2), 210);  // then the fall
 }
 
+// A table with the two kinds of question: one with a question word takes
+// the askword row, its nucleus on the word ("ли": on the word before it);
+// one without takes the yesno row; a table without them, the question row.
+TEST_F(IntonedVoice, QuestionsByTheirKind)
+{
+    voice("li.pcm", pulses(4000, 200));
+    std::string marks = "li.pcm";
+    for (const std::uint32_t m : marks_of(4000, 200)) {
+        marks += ' ';
+        marks += std::to_string(m);
+    }
+    dir.write("v/pitchmarks.txt", dir.read("v/pitchmarks.txt") + marks + "\n");
+    const std::string table = dir.read("v/intonation.txt");
+    dir.write("v/intonation.txt", table + "askword 0 0 0 0 0 0 0 0 900 -600 -600\nyesno 0 0 0 0 0 0 0 0 -600 0 0\n");
+    const StageRun particle = run_text("ма_ли_ма?`");
+    EXPECT_LT(period_at(particle, 0), 160);  // the accent on the word before "ли"
+    EXPECT_GT(period_at(particle, 2), 240);  // and the fall after it
+    const StageRun yesno = run_text("ма_ма_ма?`");
+    EXPECT_GT(period_at(yesno, 2), 240);
+    // The same question words in a statement change nothing.
+    EXPECT_EQ(run_text("ма_ли_ма.`").samples, run_text("ма_ма_ма.`").samples);
+    dir.write("v/intonation.txt", table);
+    EXPECT_NEAR(period_at(run_text("ма_ли_ма?`"), 0), 200, 3);
+    EXPECT_LT(period_at(run_text("ма_ли_ма?`"), 2), 160);
+    // The words as written and as the dictionary says them.
+    for (const char* w : {"кто", "што", "когда", "кагда", "ли", "ниужэли", "чьё"})
+        EXPECT_TRUE(is_question_word(harness::cp1251(w).c_str())) << w;
+    for (const char* w : {"кот", "ма", "лишь", ""})
+        EXPECT_FALSE(is_question_word(harness::cp1251(w).c_str())) << w;
+}
+
 TEST_F(IntonedVoice, StressedSyllablesKeepTheirLength)
 {
     dir.write("v/prosody.txt", "crossfade 300\nclosure 1000\npause 6000\nstretch 100\nstressed 150\nunstressed 100\n");

@@ -240,6 +240,44 @@ TEST_F(RhythmTest, StressedSyllablesLongerUnstressedShorter)
     EXPECT_EQ(original, run(stressed).samples);
 }
 
+// A one-letter word ("и" "а" "у" "о", a word of its own) lasts at least the
+// voice's lone_vowel at the speaker's pace, and the crossfades either side
+// (300 each here) on top; the same vowel inside a word and voices without the
+// key are as before.
+TEST_F(RhythmTest, OneLetterWordsLastAtLeastTheSpeakersLength)
+{
+    voice("i.pcm", pulses(3000, 200));
+    const auto length = [&](const char* text) { return run_text(text).samples.size(); };
+    const std::size_t plain = length("ма_и_ма.`");
+    const std::size_t inside = length("ма-и_ма.`");
+    const std::size_t first = length("и_ма.`");
+    dir.write("v/prosody.txt", std::string(RHYTHM) + "lone_vowel 5000\n");
+    EXPECT_EQ(length("ма_и_ма.`"), plain + 2600);
+    EXPECT_EQ(length("и_ма.`"), first + 2600);
+    EXPECT_EQ(length("ма-и_ма.`"), inside);
+    // Lengthened, not sped up: the pulses keep their period.
+    const StageRun r = run_text("и.`");
+    EXPECT_NEAR(period_of(r.samples, 998 + 600, 998 + 4400, 100, 400), 200, 2);
+    // At twice the pace half of it: 2500 samples and the crossfades, where
+    // the others are halved.
+    Settings.speed = 150;
+    const std::size_t fast = length("ма_и_ма.`");
+    dir.write("v/prosody.txt", RHYTHM);
+    EXPECT_EQ(length("ма_и_ма.`") + 1600, fast);
+    Settings.speed = 100;
+    // Beyond what one stretch gives, in two; at most four times the recording.
+    dir.write("v/prosody.txt", std::string(RHYTHM) + "lone_vowel 9000\n");
+    EXPECT_EQ(length("ма_и_ма.`"), plain + 6600);
+    EXPECT_NEAR(period_of(run_text("и.`").samples, 998 + 600, 998 + 8400, 100, 400), 200, 2);
+    dir.write("v/prosody.txt", std::string(RHYTHM) + "lone_vowel 20000\n");
+    EXPECT_EQ(length("ма_и_ма.`"), plain + 9000);
+    // The original reading never lengthens it.
+    Settings.reading = READING_ORIGINAL;
+    const Samples original = run_text("ма_и_ма.`").samples;
+    std::filesystem::remove(dir.file("v/prosody.txt"));
+    EXPECT_EQ(run_text("ма_и_ма.`").samples, original);
+}
+
 // A voice with the syllable said stressed and unstressed beside its plain
 // recording ("ma+.pcm", "ma-.pcm"): the everyday reading takes the variant
 // of the syllable's stress and falls back to the plain one quietly; the

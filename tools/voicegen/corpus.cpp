@@ -46,19 +46,27 @@ std::string sentence_file(const std::string& dir, int number, const char* kind)
     return dir + name;
 }
 
-bool read_sentence_list(const std::string& path, std::vector<int>& numbers)
+bool read_sentence_list(const std::string& path, std::vector<int>& numbers, std::vector<std::string>* texts)
 {
     std::ifstream in(path);
     if (!in)
         return false;
     numbers.clear();
+    if (texts != nullptr)
+        texts->clear();
     std::string line;
     while (std::getline(in, line)) {
         int number = 0;
         char open = 0;
         // "( ru_0001 "text" )"; other lines are not sentences.
-        if (std::sscanf(line.c_str(), " %c ru_%d", &open, &number) == 2 && open == '(' && number > 0)
+        if (std::sscanf(line.c_str(), " %c ru_%d", &open, &number) == 2 && open == '(' && number > 0) {
             numbers.push_back(number);
+            if (texts == nullptr)
+                continue;
+            const std::size_t first = line.find('"');
+            const std::size_t last = line.rfind('"');
+            texts->push_back(first < last ? line.substr(first + 1, last - first - 1) : std::string());
+        }
     }
     return !numbers.empty();
 }
@@ -138,16 +146,19 @@ bool read_wav(const std::string& path, std::vector<std::int16_t>& samples, int& 
 bool read_corpus(const std::string& dir, std::vector<Sentence>& sentences, int kept_out)
 {
     std::vector<int> numbers;
-    if (!read_sentence_list(dir + "/etc/txt.done.data", numbers)) {
+    std::vector<std::string> texts;
+    if (!read_sentence_list(dir + "/etc/txt.done.data", numbers, &texts)) {
         std::fprintf(stderr, "voicegen: no sentence list in %s/etc/txt.done.data\n", dir.c_str());
         return false;
     }
     sentences.clear();
-    for (const int number : numbers) {
+    for (std::size_t k = 0; k < numbers.size(); ++k) {
+        const int number = numbers[k];
         if (held_out(number) || number % 10 == kept_out)
             continue;
         Sentence s;
         s.number = number;
+        s.text = texts[k];
         const std::string lab = sentence_file(dir, number, "lab");
         const std::string wav = sentence_file(dir, number, "wav");
         if (!read_labels(lab, s.phone)) {

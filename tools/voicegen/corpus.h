@@ -25,6 +25,7 @@ struct Sentence {
     std::vector<Phone> phone;
     std::vector<std::int16_t> sample;
     int rate = 0;
+    std::string text;  // as the text list gives it, UTF-8
 };
 
 // The sentences whose number ends in 0 are kept aside to measure the voice
@@ -32,8 +33,10 @@ struct Sentence {
 bool held_out(int number);
 
 // The sentence numbers the text list names ("( ru_0001 "..." )" lines), in
-// the list's order; false when the file cannot be read or names none.
-bool read_sentence_list(const std::string& path, std::vector<int>& numbers);
+// the list's order, and their texts when asked; false when the file cannot
+// be read or names none.
+bool read_sentence_list(const std::string& path, std::vector<int>& numbers,
+                        std::vector<std::string>* texts = nullptr);
 
 // One label file: a "#" line, then "END_TIME COLOUR NAME" lines. Each phone
 // starts where the one before it ends, the first at 0. False on a line that

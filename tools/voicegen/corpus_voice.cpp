@@ -16,6 +16,7 @@
 #include "resample.h"
 #include "shape.h"
 #include "voicefile.h"
+#include "words.h"
 #include "zvuki/intonation.h"
 #include "zvuki/takes.h"
 
@@ -303,6 +304,29 @@ double phrase_pause(const std::vector<Sentence>& sentences)
     return pauses[pauses.size() / 2];
 }
 
+double lone_vowel_length(const std::vector<Sentence>& sentences, std::size_t& words)
+{
+    std::vector<double> lengths;
+    std::vector<TextWord> text;
+    std::vector<const Phone*> vowel;
+    for (const Sentence& s : sentences) {
+        vowel.clear();
+        for (const Phone& p : s.phone)
+            if (is_vowel_phone(p))
+                vowel.push_back(&p);
+        if (text_words(s.text, text) != vowel.size())
+            continue;
+        for (const TextWord& w : text)
+            if (lone_vowel_word(w))
+                lengths.push_back(vowel[w.first_vowel]->end - vowel[w.first_vowel]->start);
+    }
+    words = lengths.size();
+    if (lengths.empty())
+        return 0;
+    std::sort(lengths.begin(), lengths.end());
+    return lengths[lengths.size() / 2];
+}
+
 StressTiming stress_timing(const std::vector<Sentence>& sentences)
 {
     std::vector<double> stressed, unstressed;
@@ -508,6 +532,9 @@ bool cut_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSe
         IntonationTable intonation;
         if (!learn_intonation(sentences, std::string(corpus_dir) + "/etc/txt.done.data", intonation))
             return false;
+        std::printf("voicegen: the intonation learned from %zu sentences; %zu questions with a question word, %zu"
+                    " without\n",
+                    intonation.sentences, intonation.questions[0], intonation.questions[1]);
         intonation.scale = std::lround(INTONATION_SCALE * 100);
         intonation.shape = std::lround(INTONATION_SHAPE * 100);
         if (!write_intonation(voice_dir, intonation))
@@ -519,6 +546,8 @@ bool cut_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSe
     const auto samples = [](double seconds) { return int(std::lround(seconds * VOICE_RATE)); };
     Rhythm rhythm{samples(RHYTHM_CROSSFADE), samples(RHYTHM_CLOSURE), samples(phrase_pause(sentences)),
                   int(std::lround(RHYTHM_STRETCH * 100))};
+    std::size_t lone_words = 0;
+    rhythm.lone_vowel = samples(lone_vowel_length(sentences, lone_words));
     StressTiming timing = stress_timing(sentences);
     stress_lengths(timing, rhythm.stressed, rhythm.unstressed);
     if (!variants.empty())
@@ -527,8 +556,9 @@ bool cut_corpus_voice(const char* corpus_dir, const char* voice_dir, const CutSe
     if (!write_rhythm(voice_dir, rhythm))
         return false;
     std::printf("voicegen: %zu recordings, %zu stressed or unstressed variants and %zu takes at other pitches cut from "
-                "%zu sentences of %s into %s\n",
-                tokens.count, variants.size(), take_count, sentences.size(), corpus_dir, voice_dir);
+                "%zu sentences of %s into %s; one-letter words %.0f ms (%zu)\n",
+                tokens.count, variants.size(), take_count, sentences.size(), corpus_dir, voice_dir,
+                1000.0 * rhythm.lone_vowel / VOICE_RATE, lone_words);
     return true;
 }
 

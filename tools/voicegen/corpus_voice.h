@@ -59,6 +59,11 @@ constexpr double INTONATION_SHAPE = 0.5;
 // The median length in seconds of the pauses ("pau") that stand between two
 // other phones of a sentence; 0 when there is none.
 double phrase_pause(const std::vector<Sentence>& sentences);
+// The speaker's one-letter words ("и" "а" "у" "о"): the median length in
+// seconds of their vowels, in the sentences whose text's vowel letters match
+// their labelled vowels one for one (see words.h); 0 when there is none.
+// words gives how many were found.
+double lone_vowel_length(const std::vector<Sentence>& sentences, std::size_t& words);
 // How the speaker's vowels differ in length by stress (the labels name a
 // stressed vowel twice: "aa"): the median stressed vowel length ÷ the median
 // unstressed one, and the share of vowels that are stressed; ratio 1 and

@@ -10,6 +10,7 @@
 #include "common/textfile.h"
 #include "units.h"
 #include "voicefile.h"
+#include "words.h"
 #include "zvuki/intonation.h"
 
 namespace {
@@ -193,6 +194,50 @@ struct Vowel {
     double st = 0;
 };
 
+// A word of the text in small code page 1251 letters ("" for one that has
+// other letters).
+std::string cp1251_word(const std::u32string& letters)
+{
+    std::string w;
+    for (const char32_t c : letters) {
+        if (c >= U'а' && c <= U'я')
+            w += static_cast<char>(0xE0 + (c - U'а'));
+        else if (c == U'ё')
+            w += static_cast<char>(0xB8);
+        else
+            return "";
+    }
+    return w;
+}
+
+// A question phrase of the sentence's vowels [first, last] (by the words of
+// its text, see words.h): askword with the vowel that carries the accent of
+// its first question word (its stressed one, else its first; for "ли", the
+// word's before it), else yesno with nucleus left as it was.
+PhraseType question_kind(const std::vector<const Phone*>& vowel, const std::vector<TextWord>& words,
+                         const std::vector<std::size_t>& word_of, std::size_t first, std::size_t last,
+                         std::size_t& accent)
+{
+    const auto accent_of = [&](std::size_t w) {
+        std::size_t a = words[w].first_vowel;
+        for (std::size_t i = a; i < a + words[w].vowels; ++i)
+            if (vowel_tier(*vowel[i]) == 0) {
+                a = i;
+                break;
+            }
+        return a;
+    };
+    for (std::size_t w = word_of[first]; w <= word_of[last]; ++w) {
+        const std::string word = cp1251_word(words[w].letters);
+        if (words[w].vowels == 0 || !is_question_word(word.c_str()))
+            continue;
+        const bool particle = word == QUESTION_PARTICLE && w > word_of[first] && words[w - 1].vowels > 0;
+        accent = accent_of(particle ? w - 1 : w);
+        return PhraseType::askword;
+    }
+    return PhraseType::yesno;
+}
+
 }  // namespace
 
 bool learn_intonation(const std::vector<Sentence>& sentences, const std::string& text_list, IntonationTable& t)
@@ -213,16 +258,25 @@ bool learn_intonation(const std::vector<Sentence>& sentences, const std::string&
         const PhraseType last_type = phrase_type_of(m == mark.end() ? '.' : static_cast<unsigned char>(m->second));
         // The phrases: the vowels between pauses.
         std::vector<std::vector<const Phone*>> phrases(1);
+        std::vector<const Phone*> vowel;
         for (std::size_t i = 0; i < s.phone.size(); ++i) {
             if (phone_is(s.phone[i], "pau")) {
                 if (!phrases.back().empty())
                     phrases.emplace_back();
             } else if (is_vowel_phone(s.phone[i])) {
                 phrases.back().push_back(&s.phone[i]);
+                vowel.push_back(&s.phone[i]);
             }
         }
         if (phrases.back().empty())
             phrases.pop_back();
+        // The words, where the text's vowel letters are the labelled vowels.
+        std::vector<TextWord> words;
+        std::vector<std::size_t> word_of;
+        if (text_words(s.text, words) == vowel.size())
+            for (std::size_t w = 0; w < words.size(); ++w)
+                word_of.insert(word_of.end(), words[w].vowels, w);
+        std::size_t phrase_first = 0;  // the phrase's first vowel in the sentence
         std::vector<Vowel> vowels;
         double sum = 0;
         for (std::size_t k = 0; k < phrases.size(); ++k) {
@@ -233,11 +287,26 @@ bool learn_intonation(const std::vector<Sentence>& sentences, const std::string&
                 if (vowel_tier(*v[std::size_t(i)]) == 0)
                     nucleus = i;
             const int type = int(k + 1 == phrases.size() ? last_type : PhraseType::continuation);
+            // A question by its text (its last word before "?") is also one
+            // of the two kinds of question.
+            const std::size_t first = phrase_first, last = phrase_first + v.size() - 1;
+            phrase_first += v.size();
+            int kind = -1, kind_nucleus = nucleus;
+            if (!word_of.empty() && words[word_of[last]].after == U'?') {
+                std::size_t accent = 0;
+                kind = int(question_kind(vowel, words, word_of, first, last, accent));
+                if (kind == int(PhraseType::askword))
+                    kind_nucleus = int(accent) - int(first);
+                ++t.questions[std::size_t(kind == int(PhraseType::askword) ? 0 : 1)];
+            }
             for (int i = 0; i < n; ++i) {
                 double st = 0;
                 if (!vowel_pitch(s, *v[std::size_t(i)], st))
                     continue;
-                vowels.push_back({type, intonation_class(i, n, nucleus, vowel_tier(*v[std::size_t(i)]) == 0), st});
+                const bool stressed = vowel_tier(*v[std::size_t(i)]) == 0;
+                vowels.push_back({type, intonation_class(i, n, nucleus, stressed), st});
+                if (kind >= 0 && kind_nucleus >= 0)
+                    vowels.push_back({kind, intonation_class(i, n, kind_nucleus, stressed), st});
                 sum += st;
                 all.push_back(st);
             }
@@ -245,7 +314,10 @@ bool learn_intonation(const std::vector<Sentence>& sentences, const std::string&
         if (vowels.empty())
             continue;
         ++t.sentences;
-        const double mean = sum / double(vowels.size());
+        std::size_t own = 0;  // each vowel once, by its phrase's own type
+        for (const Vowel& v : vowels)
+            own += v.type < int(PhraseType::askword) ? 1 : 0;
+        const double mean = sum / double(own);
         for (const Vowel& v : vowels)
             values[std::size_t(v.type)][std::size_t(v.cls)].push_back(100.0 * (v.st - mean));
     }
@@ -259,8 +331,12 @@ bool learn_intonation(const std::vector<Sentence>& sentences, const std::string&
         for (std::size_t c = 0; c < INTONATION_CLASSES; ++c) {
             auto& v = values[k][c];
             t.count[k][c] = int(v.size());
-            if (int(v.size()) < FEWEST)
+            if (int(v.size()) < FEWEST) {
+                // A kind of question takes the question's target where it has too few.
+                if (k >= std::size_t(PhraseType::askword))
+                    t.cents[k][c] = t.cents[std::size_t(PhraseType::question)][c];
                 continue;
+            }
             std::sort(v.begin(), v.end());
             t.cents[k][c] = v[v.size() / 2];
         }
@@ -285,6 +361,9 @@ bool write_intonation(const char* dir, const IntonationTable& t)
     std::snprintf(line, sizeof line, "\nbase %.1f\nscale %ld\nshape %ld\n", t.base, t.scale, t.shape);
     text += line;
     for (std::size_t k = 0; k < PHRASE_TYPES; ++k) {
+        // A kind of question whose nucleus the corpus has too few of is left to the question row.
+        if (k >= std::size_t(PhraseType::askword) && t.count[k][CLASS_NUCLEUS] < FEWEST)
+            continue;
         text += PHRASE_TYPE_NAMES[k];
         for (std::size_t c = 0; c < INTONATION_CLASSES; ++c) {
             text += ' ';

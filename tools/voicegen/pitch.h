@@ -3,6 +3,7 @@
 // learned from the corpus sentences.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -32,6 +33,8 @@ struct IntonationTable {
     std::vector<std::vector<double>> cents;  // [type][class]
     std::vector<std::vector<int>> count;
     std::size_t sentences = 0;
+    // The question phrases of the texts: with a question word, and without.
+    std::array<std::size_t, 2> questions{};
     long scale = 100;  // percent, written for the sound stage
     long shape = 0;    // percent, written for the sound stage
 };

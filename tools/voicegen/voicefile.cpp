@@ -56,13 +56,18 @@ bool write_voice_file(const char* dir, const char* name, const std::string& text
 
 bool write_rhythm(const char* dir, const Rhythm& r)
 {
-    char text[384];
-    std::snprintf(text, sizeof text,
-                  "# The rhythm of this voice for the everyday reading, in samples at 22050 Hz.\n"
-                  "crossfade %d\nclosure %d\npause %d\nstretch %d\n"
-                  "# Lengths of stressed and unstressed syllables, in percent.\n"
-                  "stressed %d\nunstressed %d\n",
-                  r.crossfade, r.closure, r.pause, r.stretch, r.stressed, r.unstressed);
+    char text[512];
+    int n = std::snprintf(text, sizeof text,
+                          "# The rhythm of this voice for the everyday reading, in samples at 22050 Hz.\n"
+                          "crossfade %d\nclosure %d\npause %d\nstretch %d\n"
+                          "# Lengths of stressed and unstressed syllables, in percent.\n"
+                          "stressed %d\nunstressed %d\n",
+                          r.crossfade, r.closure, r.pause, r.stretch, r.stressed, r.unstressed);
+    if (r.lone_vowel > 0 && n > 0 && std::size_t(n) < sizeof text)
+        std::snprintf(text + n, sizeof text - std::size_t(n),
+                      "# The shortest a one-letter word (\"и\" \"а\" \"у\" \"о\") is said, in samples.\n"
+                      "lone_vowel %d\n",
+                      r.lone_vowel);
     return write_voice_file(dir, RHYTHM_FILE, text);
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/cp1251.h"
+#include "common/format_text.h"
 #include "common/tables.h"
 #include "firstread/everyday/english_words.h"
 #include "firstread/everyday/everyday.h"
@@ -142,13 +143,20 @@ struct Word {
     std::size_t length = 0;
     bool first_capital = false;
     bool all_capital = true;
+    int stress = -1;  // the letter the writer marked stressed, or -1
 };
+
+// A stress mark the writer put after a vowel in a UTF-8 text: a combining
+// acute accent (U+0301), or an acute accent (U+00B4) as dictionaries take it.
+// (Code page 1251 has neither: its byte 0xB4 is the letter "ґ".)
+bool is_written_stress(int c) { return c == TEXT_WIDE + 0x0301 || c == TEXT_WIDE + 0x00B4; }
 
 void take_letters(Reader& r, int first, Word& w, bool latin)
 {
     w.length = 0;
     w.first_capital = latin ? is_capital_latin(first) : is_capital_cyrillic(first);
     w.all_capital = true;
+    w.stress = -1;
     for (int c = first;;) {
         const bool capital = latin ? is_capital_latin(c) : is_capital_cyrillic(c);
         w.all_capital = w.all_capital && capital;
@@ -157,8 +165,16 @@ void take_letters(Reader& r, int first, Word& w, bool latin)
         ++w.length;
         if (w.length + 1 >= WORD_BYTES)
             break;
-        const Mark m = mark(r);
-        const int next = get(r);
+        Mark m = mark(r);
+        int next = get(r);
+        // A Russian word's stress marks stay in it: the first after a vowel
+        // is kept, the others pass unheard.
+        while (!latin && is_written_stress(next)) {
+            if (w.stress < 0 && is_vowel(static_cast<unsigned char>(w.text[w.length - 1])))
+                w.stress = static_cast<int>(w.length - 1);
+            m = mark(r);
+            next = get(r);
+        }
         if (!(latin ? is_latin_letter(next) : is_cyrillic_letter(next))) {
             back(r, m);
             break;
@@ -222,16 +238,19 @@ void say_latin_word(Speech& s, const Word& w)
     say(s, russian);
 }
 
-// A pronounced word: a doubled consonant sounds once ("класс" → "клас").
+// A pronounced word: a doubled consonant sounds once ("класс" → "клас"); a
+// stress the writer marked follows its vowel as the dictionary's mark does.
 void say_russian_word(Speech& s, const Word& w)
 {
-    char word[WORD_BYTES];
+    char word[WORD_BYTES + 1];
     std::size_t o = 0;
     for (std::size_t i = 0; i < w.length; ++i) {
         const auto c = static_cast<unsigned char>(w.text[i]);
         if (i > 0 && c == static_cast<unsigned char>(w.text[i - 1]) && !is_vowel(c) && !in_set(KEPT_DOUBLES, c))
             continue;
         word[o++] = static_cast<char>(c);
+        if (static_cast<int>(i) == w.stress)
+            word[o++] = static_cast<char>(STRESS_MARK);
     }
     word[o] = '\0';
     say(s, word);
