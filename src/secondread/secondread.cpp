@@ -225,9 +225,25 @@ void process_word_indexed(DictIndex& ix, Word& word)
     each_tail(word, [&](std::size_t p) { return try_tail_indexed(ix, word, p); });
 }
 
+// Whether the word carries a writer's stress as the first stage writes it:
+// one mark, right after a vowel. Any other mark is an ordinary byte of the
+// word, so that a text the first stage did not write passes as it is.
+bool writer_marked(const Word& word)
+{
+    std::size_t marks = 0;
+    for (std::size_t i = 0; i < word.length; ++i) {
+        if (!is_stress_mark(word.bytes[i]))
+            continue;
+        if (i == 0 || !is_vowel(word.bytes[i - 1]))
+            return false;
+        ++marks;
+    }
+    return marks == 1;
+}
+
 void process_marked_word(DictIndex& ix, Word& word)
 {
-    if (!ix.keep_stress || std::memchr(word.bytes.data(), STRESS_MARK, word.length) == nullptr)
+    if (!ix.keep_stress || !writer_marked(word))
         return process_word_indexed(ix, word);
     // The writer's marks out, the vowel the first one follows noted.
     std::size_t vowels = 0;

@@ -113,9 +113,11 @@ TEST(SecondreadStage, TheWritersStressWinsOverTheDictionarys)
 {
     const std::string dict = cp1251("мама*_ма´ма*!\nмолоко*_малако´*!\nого*%о´ва*!\nстол*_стол*!\n$\n");
     const auto everyday = [&](const char* text) { return harness::utf8(rewritten(cp1251(text), dict, true)); };
-    EXPECT_EQ(everyday("моло´ко, мама´ доброго´ стол´ за´мок`"), "мала´ко, мама´ доброва´ стол за´мок`");
-    // Marks that follow no vowel go; of two, the first counts.
-    EXPECT_EQ(everyday("´мама м´ама мо´ло´ко.`"), "ма´ма ма´ма ма´лако.`");
+    EXPECT_EQ(everyday("моло´ко, мама´ доброго´ стол´ за´мок`"), "мала´ко, мама´ доброва´ стол´ за´мок`");
+    // The first stage writes one mark a word, after a vowel. A word with a mark
+    // after no vowel, or with two, is no writer's stress: its bytes pass as
+    // they are, so a text the first stage did not write loses nothing.
+    EXPECT_EQ(everyday("´мама м´ама мо´ло´ко.`"), "´мама м´ама мо´ло´ко.`");
     // The dictionary's own marks stand where the writer put none.
     EXPECT_EQ(everyday("молоко.`"), "малако´.`");
     // A full word keeps the letters and loses no byte.
