@@ -24,6 +24,7 @@ constexpr double BASE_LOWEST = 40.0;
 constexpr double BASE_HIGHEST = 600.0;
 constexpr long SCALE_MOST = 400;
 constexpr long SHAPE_MOST = 100;
+constexpr long NEAR_MOST = 1200;
 
 // Calls line(text) for each line of the file (CR LF or LF), the line cut at
 // LINE_BYTES - 1 (a longer one is passed over); false when the file cannot be opened.
@@ -192,6 +193,13 @@ bool read_intonation(const char* path, Intonation& t)
             const double hz = std::strtod(p, &end);
             if (end != p && hz >= BASE_LOWEST && hz <= BASE_HIGHEST)
                 got.base = hz;
+            return;
+        }
+        if (std::strcmp(word, "near") == 0) {
+            char* end = nullptr;
+            const long v = std::strtol(p, &end, 10);
+            if (end != p && v >= 0 && v <= NEAR_MOST)
+                got.near = static_cast<int>(v);
             return;
         }
         const bool scale = std::strcmp(word, "scale") == 0;

@@ -15,7 +15,7 @@
 // recording's voiced stretches, ascending. A recording without a line (or a
 // voice without the file) is stretched as before, at its own pitch.
 constexpr char PITCH_MARK_FILE[] = "pitchmarks.txt";
-// "base HZ", "scale PERCENT", "shape PERCENT" and one line per phrase type: its name, then the F0 target of
+// "base HZ", "scale PERCENT", "shape PERCENT", "near CENTS" and one line per phrase type: its name, then the F0 target of
 // each class in cents from the sentence's mean (see intonation_class).
 constexpr char INTONATION_FILE[] = "intonation.txt";
 
@@ -65,6 +65,10 @@ struct Intonation {
     // percent: how much of each recording's own pitch movement about its
     // mean is kept on top of the contour (0: each period set to the contour)
     int shape = 0;
+    // cents: a syllable whose recording (or take) is said within this of the
+    // pitch asked for keeps its own pitch and is only stretched (0: every
+    // syllable is moved)
+    int near = 0;
     std::array<std::array<int, INTONATION_CLASSES>, PHRASE_TYPES> cents{};
     std::array<bool, PHRASE_TYPES> has{};  // the rows the file gave
 };

@@ -65,3 +65,11 @@ int nearest_take(const PitchMarks& p, const char* name, double hz)
     // A recording without marks is said as it is: no take replaces it.
     return own[0] > 0 ? nearest_pitch(own, hz) : 0;
 }
+
+bool said_near(const PitchMarks& p, const char* name, double hz, int cents)
+{
+    std::size_t count = 0;
+    const std::uint32_t* marks = find_pitch_marks(p, name, count);
+    const double own = own_pitch(marks, count);
+    return own > 0 && hz > 0 && std::fabs(1200 * std::log2(own / hz)) <= cents;
+}

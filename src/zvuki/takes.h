@@ -24,3 +24,7 @@ int nearest_pitch(const std::array<double, TAKES_MOST + 1>& hz, double want);
 // pitch lies nearest hz (on a scale of semitones): 0 the recording itself,
 // else the take's number. 0 when the recording has no marks.
 int nearest_take(const PitchMarks& p, const char* name, double hz);
+
+// Whether the recording named (with marks in p) is said within cents of hz:
+// its own pitch lies that near, on a scale of cents. false without marks.
+bool said_near(const PitchMarks& p, const char* name, double hz, int cents);

@@ -503,6 +503,12 @@ Sound sound_syllable(Run& r)
             return opened;
     }
     const bool lone = v.stretched.lone_least > 0 && lone_vowel_word(text.data(), v.join.prev_code, cur.code);
+    // One said near enough its pitch already keeps it and is only stretched:
+    // moving a recording's pitch at all costs its sound more than the few
+    // cents bring.
+    if (v.intoned && f0_from > 0 && v.intonation.near > 0 &&
+        said_near(v.marks, v.source.name, std::sqrt(static_cast<double>(f0_from) * f0_to), v.intonation.near))
+        f0_from = 0;
     if (!(v.intoned && f0_from > 0 && intone_source(v, stress, lone, f0_from, f0_to)))
         stretch_source(v, stress, lone);
     if (r.silence_due > 0) {

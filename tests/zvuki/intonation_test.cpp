@@ -250,20 +250,22 @@ TEST_F(IntonationTest, ReadsTheSideFiles)
     EXPECT_FALSE(read_pitch_marks(dir.file("none.txt").c_str(), p));
 
     Intonation t;
-    dir.write("in.txt", "# table\r\nbase 120.5\r\nscale 150\r\nshape 40\r\nquestion 1 2 3 4 5 6 7 8 9 10 11\r\n"
+    dir.write("in.txt", "# table\r\nbase 120.5\r\nscale 150\r\nshape 40\r\nnear 150\r\nquestion 1 2 3 4 5 6 7 8 9 10 11\r\n"
                         "statement 1 2 3\r\ncontinuation 1 2 3 4 5 6 7 8 9 10 99999\r\n");
     ASSERT_TRUE(read_intonation(dir.file("in.txt").c_str(), t));
     EXPECT_EQ(t.base, 120.5);
     EXPECT_EQ(t.scale, 150);
     EXPECT_EQ(t.shape, 40);
+    EXPECT_EQ(t.near, 150);
     EXPECT_EQ(t.cents[int(PhraseType::question)][CLASS_FINAL], 11);
     EXPECT_EQ(t.cents[int(PhraseType::statement)][0], 0);      // a row cut short is no row
     EXPECT_EQ(t.cents[int(PhraseType::continuation)][0], 0);   // nor one out of range
     // A shape past the whole, or none, keeps every period on the contour.
     Intonation past;
-    dir.write("in.txt", "base 120\nshape 101\n");
+    dir.write("in.txt", "base 120\nshape 101\nnear 1201\n");
     ASSERT_TRUE(read_intonation(dir.file("in.txt").c_str(), past));
     EXPECT_EQ(past.shape, 0);
+    EXPECT_EQ(past.near, 0);  // past an octave: every syllable moved
     Intonation kept = t;
     dir.write("in.txt", "statement 1 2 3 4 5 6 7 8 9 10 11\n");
     EXPECT_FALSE(read_intonation(dir.file("in.txt").c_str(), kept));  // no base: no table
@@ -416,6 +418,27 @@ TEST_F(IntonedVoice, WithoutPitchMarksOrInTheOriginalReadingSpokenAsBefore)
     const StageRun original = run_text("ма_ма_ма?`");
     std::filesystem::remove(dir.file("v/intonation.txt"));
     EXPECT_EQ(original.samples, run_text("ма_ма_ма?`").samples);
+}
+
+// A syllable asked for within `near` cents of its recording's own pitch is
+// sounded as the stretch gives it; one asked farther is still moved.
+TEST_F(IntonedVoice, SyllablesNearTheirPitchKeepIt)
+{
+    const std::string table = "base 110.25\nstatement 0 0 0 0 0 0 0 0 -100 -100 -100\n"
+                              "question 0 0 0 0 0 0 0 0 900 -300 -300\n";
+    dir.write("v/intonation.txt", table);
+    const StageRun moved = run_text("ма_ма_ма.`");
+    EXPECT_GT(period_at(moved, 2), 206);  // 100 cents down: 212
+    dir.write("v/intonation.txt", table + "near 150\n");
+    const StageRun kept = run_text("ма_ма_ма.`");
+    const StageRun question = run_text("ма_ма_ма?`");
+    std::filesystem::remove(dir.file("v/intonation.txt"));
+    const StageRun flat = run_text("ма_ма_ма.`");
+    EXPECT_EQ(kept.samples, flat.samples);
+    EXPECT_EQ(period_at(kept, 2), 200);
+    // 900 cents up is far: moved all the same.
+    EXPECT_LT(period_at(question, 2), 160);
+    EXPECT_EQ(period_at(question, 0), 200);
 }
 
 // The voice with a take of "ма" an octave up, its pulses upside down: the
