@@ -526,7 +526,6 @@ void pause_step(Run& r)
     JoinState& st = v.join;
     const int code = v.cur.code;
     if (is_pause(code)) {
-        v.phrase.planned = false;
         flush_held(st, v.out);
         st.prev_code = code * 100 / st.speed;
     } else {
@@ -602,8 +601,15 @@ bool speak(Run& r)
             const Sound result = sound_syllable(r);
             if (result == Sound::failed)
                 return false;
+            // A phrase ends at the pause its last token was written with
+            // (whether that is sounded or not), not at one its join put
+            // between two words (before a voiceless stop or "и").
+            if (is_pause(join_code_of(v.cur.mark)))
+                v.phrase.planned = false;
             if (result == Sound::dropped)
                 continue;
+        } else {
+            v.phrase.planned = false;
         }
         pause_step(r);
         if (v.out.failed) {

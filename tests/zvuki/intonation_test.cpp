@@ -441,6 +441,41 @@ TEST_F(IntonedVoice, SyllablesNearTheirPitchKeepIt)
     EXPECT_EQ(period_at(question, 0), 200);
 }
 
+// A pause the join puts between two words ("ма" before "па", a voiceless
+// stop) does not end the phrase: its contour goes on as planned. The pause
+// after a syllable that is not sounded does.
+TEST_F(IntonedVoice, PhraseGoesOnPastAWordPause)
+{
+    voice("pa.pcm", pulses(4000, 200));
+    std::string marks = "pa.pcm";
+    for (const std::uint32_t m : marks_of(4000, 200)) {
+        marks += ' ';
+        marks += std::to_string(m);
+    }
+    dir.write("v/pitchmarks.txt", dir.read("v/pitchmarks.txt") + marks + "\n");
+    // A high start, level after it: only a phrase planned again from "па"
+    // would start high there.
+    dir.write("v/intonation.txt", "base 110.25\nstatement 600 600 0 0 0 0 0 0 -600 -600 -600\n");
+    const StageRun paused = run_text("ма_па_ма_ма.`");
+    ASSERT_GT(paused.samples.size(), 998u + 16000u);
+    // "па" starts where the pause before it (100 silent samples or more) ends.
+    std::size_t at = 998 + 2000, silent = 0;
+    for (; at < paused.samples.size() && (silent < 100 || paused.samples[at] == 0); ++at)
+        silent = paused.samples[at] == 0 ? silent + 1 : 0;
+    ASSERT_LT(at + 2800, paused.samples.size());
+    // Planned again, it would start at 600 cents up (141) once more.
+    EXPECT_GT(period_of(paused.samples, at + 100, at + 900, 60, 500), 160);
+    // A phrase whose last syllable has no recording ends all the same: the
+    // question after it rises.
+    dir.write("v/intonation.txt", "base 110.25\nquestion 0 0 0 0 0 0 0 0 900 -300 -300\n");
+    const StageRun after = run_text("ма_ку,ма_ма?`");
+    std::size_t end = after.samples.size();
+    while (end > 0 && after.samples[end - 1] == 0)
+        --end;
+    ASSERT_GT(end, 3000u);
+    EXPECT_LT(period_of(after.samples, end - 2800, end - 1200, 60, 500), 160);
+}
+
 // The voice with a take of "ма" an octave up, its pulses upside down: the
 // syllable asked to rise is said from it, the others from the recording.
 TEST_F(IntonedVoice, TakeNearestThePitchIsSaid)
