@@ -332,6 +332,17 @@ protected:
         dir.write("v/intonation.txt",
                   "base 110.25\nstatement 0 0 0 0 0 0 0 0 -600 -600 -600\nquestion 0 0 0 0 0 0 0 0 900 -300 -300\n");
     }
+    // A recording of the voice like "ma.pcm", with its pitch marks.
+    void marked_syllable(const char* name)
+    {
+        voice(name, pulses(4000, 200));
+        std::string marks = name;
+        for (const std::uint32_t m : marks_of(4000, 200)) {
+            marks += ' ';
+            marks += std::to_string(m);
+        }
+        dir.write("v/pitchmarks.txt", dir.read("v/pitchmarks.txt") + marks + "\n");
+    }
     // The period sounded in the middle of syllable k of a run of 4000-sample syllables.
     static int period_at(const StageRun& r, int k)
     {
@@ -367,13 +378,7 @@ TEST_F(IntonedVoice, StressMarkNamesNoRecordingAndMovesTheNucleus)
 // one without takes the yesno row; a table without them, the question row.
 TEST_F(IntonedVoice, QuestionsByTheirKind)
 {
-    voice("li.pcm", pulses(4000, 200));
-    std::string marks = "li.pcm";
-    for (const std::uint32_t m : marks_of(4000, 200)) {
-        marks += ' ';
-        marks += std::to_string(m);
-    }
-    dir.write("v/pitchmarks.txt", dir.read("v/pitchmarks.txt") + marks + "\n");
+    marked_syllable("li.pcm");
     const std::string table = dir.read("v/intonation.txt");
     dir.write("v/intonation.txt", table + "askword 0 0 0 0 0 0 0 0 900 -600 -600\nyesno 0 0 0 0 0 0 0 0 -600 0 0\n");
     const StageRun particle = run_text("ма_ли_ма?`");
@@ -446,13 +451,7 @@ TEST_F(IntonedVoice, SyllablesNearTheirPitchKeepIt)
 // after a syllable that is not sounded does.
 TEST_F(IntonedVoice, PhraseGoesOnPastAWordPause)
 {
-    voice("pa.pcm", pulses(4000, 200));
-    std::string marks = "pa.pcm";
-    for (const std::uint32_t m : marks_of(4000, 200)) {
-        marks += ' ';
-        marks += std::to_string(m);
-    }
-    dir.write("v/pitchmarks.txt", dir.read("v/pitchmarks.txt") + marks + "\n");
+    marked_syllable("pa.pcm");
     // A high start, level after it: only a phrase planned again from "па"
     // would start high there.
     dir.write("v/intonation.txt", "base 110.25\nstatement 600 600 0 0 0 0 0 0 -600 -600 -600\n");
