@@ -40,19 +40,35 @@ static_assert(STRETCH_WINDOW % CORRELATION_STEP == 0 && LOOKED_AT % 4 == 0);
 // The recording split by sample position modulo CORRELATION_STEP: phase p
 // holds in[p], in[p + 4], ..., so that the samples a similarity looks at lie
 // side by side, and the energy of any window is the difference of two
-// running sums.
-void split_phases(const std::int16_t* in, std::size_t n, StretchBuffers& b)
+// running sums. It is split as far as the search needs, from where a run of
+// windows starts: samples [from, to) of the recording, going on from the
+// samples split before when from is where they end, else starting the sums
+// afresh (a window's energy is the difference of two sums either way, and
+// every sum is a whole number, exact in a double).
+struct Split {
+    std::size_t from = 0;
+    std::size_t to = 0;  // the samples split: [from, to)
+};
+void split_phases(const std::int16_t* in, std::size_t from, std::size_t to, Split& done, StretchBuffers& b)
 {
+    if (from != done.to)
+        done = {from, from};
+    if (to <= done.to)
+        return;
     for (std::size_t p = 0; p < CORRELATION_STEP; ++p) {
         double* phase = b.phases.data() + p * STRETCH_PHASE;
         double* energy = b.energy.data() + p * (STRETCH_PHASE + 1);
-        energy[0] = 0;
-        std::size_t j = 0;
-        for (std::size_t i = p; i < n; i += CORRELATION_STEP, ++j) {
+        // The first sample of this phase not yet split.
+        std::size_t i = done.to + (p + CORRELATION_STEP - done.to % CORRELATION_STEP) % CORRELATION_STEP;
+        std::size_t j = i / CORRELATION_STEP;
+        if (done.to == done.from)
+            energy[j] = 0;
+        for (; i < to; i += CORRELATION_STEP, ++j) {
             phase[j] = in[i];
             energy[j + 1] = energy[j] + phase[j] * phase[j];
         }
     }
+    done.to = to;
 }
 
 // A sample's value from the sum of the windows laid over it: rounded half
@@ -112,34 +128,59 @@ std::size_t stretched_length(std::size_t n, double factor)
 
 std::size_t stretch(const std::int16_t* in, std::size_t n, double factor, std::int16_t* out, StretchBuffers& b)
 {
+    const StretchSpan whole{0, stretched_length(n, factor)};
+    return stretch_spans(in, n, factor, &whole, 1, out, b);
+}
+
+std::size_t stretch_spans(const std::int16_t* in, std::size_t n, double factor, const StretchSpan* spans,
+                          std::size_t count, std::int16_t* out, StretchBuffers& b)
+{
     if (n < STRETCH_WINDOW || n > STRETCH_MOST_IN || !(factor >= LEAST_FACTOR && factor <= MOST_FACTOR))
         return 0;
     const std::size_t m = stretched_length(n, factor);
     const std::size_t last = n - STRETCH_WINDOW;  // the last window's start in the input
-    std::fill_n(b.sum.begin(), m + STRETCH_WINDOW, 0.0f);
-    std::fill_n(b.weight.begin(), m + STRETCH_WINDOW, 0.0f);
-    split_phases(in, n, b);
+    Split split;
     std::size_t prev = 0;
+    bool laid = false;  // the window before this one was laid
+    std::size_t s = 0;  // the first span not wholly before this window
     for (std::size_t k = 0; k * HOP < m; ++k) {
+        const std::size_t o = k * HOP;
+        while (s < count && spans[s].to <= o)
+            ++s;
+        if (s == count)
+            break;
+        if (spans[s].from >= o + STRETCH_WINDOW) {
+            laid = false;
+            continue;
+        }
         const std::size_t nominal =
-            std::min(last, static_cast<std::size_t>(std::lround(static_cast<double>(k * HOP) / factor)));
+            std::min(last, static_cast<std::size_t>(std::lround(static_cast<double>(o) / factor)));
         std::size_t at = nominal;
         const std::size_t natural = prev + HOP;  // where the window before would have gone on
-        if (k > 0 && natural <= last) {
-            const std::size_t lo = nominal > STRETCH_TOLERANCE ? nominal - STRETCH_TOLERANCE : 0;
+        const std::size_t lo = nominal > STRETCH_TOLERANCE ? nominal - STRETCH_TOLERANCE : 0;
+        if (laid && natural <= last) {
             const std::size_t hi = std::min(last, nominal + STRETCH_TOLERANCE);
+            split_phases(in, split.to, std::max(hi, natural) + STRETCH_WINDOW, split, b);
             at = stretch_most_alike(b, natural, lo, hi);
+        } else if (split.to < lo) {
+            // A new run of windows: what it searches lies after lo.
+            split_phases(in, lo, lo, split, b);
         }
-        const std::size_t o = k * HOP;
+        // The half the window before did not reach starts from nothing.
+        const std::size_t fresh = laid ? HOP : 0;
+        std::fill_n(b.sum.begin() + static_cast<std::ptrdiff_t>(o + fresh), STRETCH_WINDOW - fresh, 0.0f);
+        std::fill_n(b.weight.begin() + static_cast<std::ptrdiff_t>(o + fresh), STRETCH_WINDOW - fresh, 0.0f);
         for (std::size_t i = 0; i < STRETCH_WINDOW; ++i) {
             b.sum[o + i] += WINDOW[i] * static_cast<float>(in[at + i]);
             b.weight[o + i] += WINDOW[i];
         }
         prev = at;
+        laid = true;
     }
-    for (std::size_t i = 0; i < m; ++i) {
-        const float v = rounded(b.sum[i] / b.weight[i]);
-        out[i] = static_cast<std::int16_t>(std::clamp(v, -32768.0f, 32767.0f));
-    }
+    for (std::size_t j = 0; j < count; ++j)
+        for (std::size_t i = spans[j].from; i < std::min(spans[j].to, m); ++i) {
+            const float v = rounded(b.sum[i] / b.weight[i]);
+            out[i] = static_cast<std::int16_t>(std::clamp(v, -32768.0f, 32767.0f));
+        }
     return m;
 }

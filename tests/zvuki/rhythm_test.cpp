@@ -3,6 +3,8 @@
 // original joins kept for the original reading and for voices without one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -175,6 +177,43 @@ TEST(Stretch, KeepsThePitchAndGivesTheLengthAskedFor)
     EXPECT_EQ(stretch(in.data(), in.size(), 2.5, out.data(), buffers), 0u);           // more than twice
     EXPECT_EQ(stretch(in.data(), in.size(), 0.2, out.data(), buffers), 0u);
     EXPECT_EQ(stretch(in.data(), in.size(), std::nan(""), out.data(), buffers), 0u);
+}
+
+TEST(Stretch, SpansOnlyAreMadeAndHoldThePitch)
+{
+    const auto held = std::make_unique<StretchBuffers>();  // too large for a Windows thread's stack
+    StretchBuffers& buffers = *held;
+    const Samples in = pulses(20000, 147);
+    for (const double factor : {0.7, 1.6}) {
+        SCOPED_TRACE(factor);
+        // Another recording stretched first leaves the buffers full of it.
+        const Samples other = pulses(30000, 300);
+        Samples scratch(stretched_length(other.size(), 2.0));
+        ASSERT_EQ(stretch(other.data(), other.size(), 2.0, scratch.data(), buffers), scratch.size());
+        Samples whole(stretched_length(in.size(), factor));
+        ASSERT_EQ(stretch(in.data(), in.size(), factor, whole.data(), buffers), whole.size());
+        const std::size_t m = whole.size();
+        const std::array<StretchSpan, 3> spans{{{0, m / 8}, {m * 3 / 8, m / 2}, {m * 3 / 4, m * 7 / 8}}};
+        Samples out(m, 12345);
+        ASSERT_EQ(stretch_spans(in.data(), in.size(), factor, spans.data(), spans.size(), out.data(), buffers), m);
+        for (std::size_t i = 0; i < m; ++i) {
+            const bool inside = (i < m / 8) || (i >= m * 3 / 8 && i < m / 2) || (i >= m * 3 / 4 && i < m * 7 / 8);
+            if (!inside && out[i] != 12345)
+                FAIL() << "sample " << i << " outside the spans was written";
+        }
+        // The first span is the whole stretch's start; the later ones start
+        // afresh, their periods joined in phase as the whole stretch's are.
+        EXPECT_TRUE(std::equal(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(m / 8), whole.begin()));
+        for (const auto& span : spans) {
+            EXPECT_EQ(period_of(out, span.from, span.to, 100, 250), 147);
+            double energy = 0, whole_energy = 0;
+            for (std::size_t i = span.from; i < span.to; ++i) {
+                energy += double(out[i]) * out[i];
+                whole_energy += double(whole[i]) * whole[i];
+            }
+            EXPECT_NEAR(energy, whole_energy, 0.1 * whole_energy);
+        }
+    }
 }
 
 TEST(Stretch, SpeedGivesThePace)
