@@ -480,14 +480,16 @@ std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* ma
         else
             add_grain(out, m, g, left, right, m, b);
     });
-    // Rounded to the nearest by adding and taking away 1.5 × 2^23 (exact for
-    // the clamped range), in a loop the compiler turns into vector code.
+    // Rounded to the nearest by adding and taking away 1.5 × 2^23, then
+    // clamped: a sum of a few grains is far within 2^22, where the rounding
+    // is exact, and a larger one still rounds to beyond the clamp. Whole
+    // numbers are compared, so the loop has no branch and becomes vector code.
     constexpr float ROUNDER = 12582912.0f;
     for (std::size_t i = 0; i < m; ++i) {
-        float v = b.sum[i];
-        v = v < -32768.0f ? -32768.0f : v;
-        v = v > 32767.0f ? 32767.0f : v;
-        out[i] = static_cast<std::int16_t>(static_cast<int>((v + ROUNDER) - ROUNDER));
+        auto v = static_cast<std::int32_t>((b.sum[i] + ROUNDER) - ROUNDER);
+        v = v < -32768 ? -32768 : v;
+        v = v > 32767 ? 32767 : v;
+        out[i] = static_cast<std::int16_t>(v);
     }
     return m;
 }

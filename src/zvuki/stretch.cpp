@@ -71,19 +71,6 @@ void split_phases(const std::int16_t* in, std::size_t from, std::size_t to, Spli
     done.to = to;
 }
 
-// A sample's value from the sum of the windows laid over it: rounded half
-// away from zero, as std::round does, without a library call per sample.
-float rounded(float v)
-{
-    const float whole = static_cast<float>(static_cast<std::int32_t>(v));  // |v| is far below 2^31
-    const float rest = v - whole;  // exact
-    if (rest >= 0.5f)
-        return whole + 1.0f;
-    if (rest <= -0.5f)
-        return whole - 1.0f;
-    return whole;
-}
-
 }  // namespace
 
 // Of the windows starting at lo to hi, the one most like the window at a:
@@ -119,6 +106,24 @@ STRETCH_LOOP std::size_t stretch_most_alike(const StretchBuffers& b, std::size_t
         }
     }
     return at;
+}
+
+// Samples [from, to) of the result from the sums of the windows laid over
+// them: each sum over its weight, rounded half away from zero as
+// std::round does, in a loop the compiler turns into vector code (the
+// choices are selects, not branches).
+void stretch_samples(const StretchBuffers& b, std::size_t from, std::size_t to, std::int16_t* out);
+STRETCH_LOOP void stretch_samples(const StretchBuffers& b, std::size_t from, std::size_t to, std::int16_t* out)
+{
+    for (std::size_t i = from; i < to; ++i) {
+        const float v = b.sum[i] / b.weight[i];
+        const auto whole = static_cast<std::int32_t>(v);      // |v| is far below 2^31
+        const float rest = v - static_cast<float>(whole);     // exact
+        std::int32_t r = whole + static_cast<std::int32_t>(rest >= 0.5f) - static_cast<std::int32_t>(rest <= -0.5f);
+        r = r < -32768 ? -32768 : r;
+        r = r > 32767 ? 32767 : r;
+        out[i] = static_cast<std::int16_t>(r);
+    }
 }
 
 std::size_t stretched_length(std::size_t n, double factor)
@@ -178,9 +183,6 @@ std::size_t stretch_spans(const std::int16_t* in, std::size_t n, double factor, 
         laid = true;
     }
     for (std::size_t j = 0; j < count; ++j)
-        for (std::size_t i = spans[j].from; i < std::min(spans[j].to, m); ++i) {
-            const float v = rounded(b.sum[i] / b.weight[i]);
-            out[i] = static_cast<std::int16_t>(std::clamp(v, -32768.0f, 32767.0f));
-        }
+        stretch_samples(b, spans[j].from, std::min(spans[j].to, m), out);
     return m;
 }
