@@ -286,7 +286,8 @@ constexpr double PERIOD_MOST_CHANGE = 2.0;
 // than this still give grains that each add something.
 constexpr double SHORTEST_STEP = 16.0;
 constexpr double LEAST_FACTOR = 0.25;
-constexpr double MOST_FACTOR = 2.0;
+// Beyond what one stretch gives, the voiceless stretches are stretched twice.
+constexpr double MOST_FACTOR = STRETCH_MOST_FACTOR * STRETCH_MOST_FACTOR;
 // The most stretches of a recording's voiceless grains stretched apart; more
 // are joined into the last.
 constexpr std::size_t PSOLA_SPANS = 64;
@@ -434,7 +435,8 @@ std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* ma
                   double f0_from, double f0_to, std::int16_t* out, StretchBuffers& b, double shape)
 {
     if (n < STRETCH_WINDOW || n > STRETCH_MOST_IN || !(factor >= LEAST_FACTOR && factor <= MOST_FACTOR) ||
-        !(f0_from >= 0 && f0_to >= 0) || !(shape >= 0 && shape <= 1))
+        !(f0_from >= 0 && f0_to >= 0) || !(shape >= 0 && shape <= 1) || stretched_length(n, factor) > STRETCH_MOST_OUT ||
+        (factor > STRETCH_MOST_FACTOR && 2 * n > STRETCH_MOST_IN))
         return 0;
     for (std::size_t k = 0; k < count; ++k)
         if (marks[k] >= n || (k > 0 && marks[k] <= marks[k - 1]))
@@ -469,10 +471,17 @@ std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* ma
         else
             spans[used++] = {from, to};
     });
-    if (factor == 1.0)
+    if (factor == 1.0) {
         std::copy_n(in, n, out);
-    else if (used > 0 && stretch_spans(in, n, factor, spans.data(), used, out, b) == 0)
+    } else if (used > 0 && factor > STRETCH_MOST_FACTOR) {
+        // Twice the recording first, then that stretched in place (the
+        // stretch writes its result only once it has read all it needs).
+        if (stretch(in, n, STRETCH_MOST_FACTOR, out, b) == 0 ||
+            stretch_spans(out, 2 * n, factor / STRETCH_MOST_FACTOR, spans.data(), used, out, b) != m)
+            return 0;
+    } else if (used > 0 && stretch_spans(in, n, factor, spans.data(), used, out, b) == 0) {
         return 0;
+    }
     std::fill_n(b.sum.begin(), m, 0.0f);
     each_grain(marks, count, factor, m, f0_from, f0_to, shape, mean_period, [&](const Grain& g, long left, long right) {
         if (g.voiced)
