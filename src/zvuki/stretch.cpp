@@ -81,13 +81,30 @@ void split_phases(const std::int16_t* in, std::size_t from, std::size_t to, Spli
 // processor's vector forms change the choice. Not in the anonymous
 // namespace: the processor's form is chosen only for a function the linker
 // sees.
+//
+// When a itself is among the candidates its similarity is E / sqrt(1 + E),
+// E its energy, and no window quieter than it can come near that (the
+// correlation is at most the square root of the product of the energies), so
+// the windows clearly quieter are passed over without their correlation.
 std::size_t stretch_most_alike(const StretchBuffers& b, std::size_t a, std::size_t lo, std::size_t hi);
 STRETCH_LOOP std::size_t stretch_most_alike(const StretchBuffers& b, std::size_t a, std::size_t lo, std::size_t hi)
 {
+    const auto energy_at = [&](std::size_t c) {
+        const double* energy =
+            b.energy.data() + (c % CORRELATION_STEP) * (STRETCH_PHASE + 1) + c / CORRELATION_STEP;
+        return energy[LOOKED_AT] - energy[0];
+    };
+    // Below this energy a window cannot win (0: every one is weighed). The
+    // margin is far beyond the rounding of the similarities.
+    const double own = energy_at(a);
+    const double least = a >= lo && a <= hi && own > 0 ? own * (1.0 - 1e-9) : 0.0;
     const double* x = b.phases.data() + (a % CORRELATION_STEP) * STRETCH_PHASE + a / CORRELATION_STEP;
     double best = -1e300;
     std::size_t at = lo;
     for (std::size_t c = lo; c <= hi; ++c) {
+        const double energy = energy_at(c);
+        if (energy < least)
+            continue;
         const double* y = b.phases.data() + (c % CORRELATION_STEP) * STRETCH_PHASE + c / CORRELATION_STEP;
         double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
         for (std::size_t i = 0; i < LOOKED_AT; i += 4) {
@@ -96,10 +113,7 @@ STRETCH_LOOP std::size_t stretch_most_alike(const StretchBuffers& b, std::size_t
             s2 += x[i + 2] * y[i + 2];
             s3 += x[i + 3] * y[i + 3];
         }
-        const double* energy =
-            b.energy.data() + (c % CORRELATION_STEP) * (STRETCH_PHASE + 1) + c / CORRELATION_STEP;
-        const double e = 1.0 + (energy[LOOKED_AT] - energy[0]);
-        const double similarity = ((s0 + s1) + (s2 + s3)) / std::sqrt(e);
+        const double similarity = ((s0 + s1) + (s2 + s3)) / std::sqrt(1.0 + energy);
         if (similarity > best) {
             best = similarity;
             at = c;
