@@ -296,7 +296,7 @@ TEST(Stretch, SpeedGivesThePace)
     const Rhythm r{221, 1103, 6615, 120};
     EXPECT_DOUBLE_EQ(rhythm_stretch(r, 100), 1.2);
     EXPECT_DOUBLE_EQ(rhythm_stretch(r, 200), 0.4);
-    EXPECT_DOUBLE_EQ(rhythm_stretch(r, 50), 2.4);  // beyond what is stretched: sounded as recorded
+    EXPECT_DOUBLE_EQ(rhythm_stretch(r, 50), 2.4);  // beyond one stretch: stretched in two steps
 }
 
 TEST_F(RhythmTest, RecordingsSoundAtTheVoicesPace)
