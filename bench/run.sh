@@ -17,6 +17,11 @@
 # vokdar, vokdar-stage (and vokdar-microbench) of an earlier build: each of its
 # runs is timed right after the same run of this build, and the table shows
 # both, so that a change is measured against its past in one run.
+# VOKDAR_BENCH_VOICE names another voice directory (one cut with
+# `voicegen --intonation`, say): this build's stage and chain runs are each
+# followed by the same run speaking with that voice in place of torvy/, in a
+# working directory of its own, and the table shows it as the row SIZE-voice
+# (its outputs are not checked against the reference).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -38,6 +43,11 @@ cmake -S "$root" -B "$build" >/dev/null
 cmake --build "$build" -j2 --target vokdar vokdar-stage vokdar-microbench voice >/dev/null
 stage="$build/bench/vokdar-stage"
 before="${VOKDAR_BENCH_BEFORE:-}"
+other_voice="${VOKDAR_BENCH_VOICE:-}"
+if [ -n "$other_voice" ]; then
+    [ -d "$other_voice" ] || { echo "bench: $other_voice is no voice directory"; exit 1; }
+    other_voice="$(cd "$other_voice" && pwd)"
+fi
 if [ -n "$before" ]; then
     for tool in vokdar vokdar-stage; do
         [ -x "$before/$tool" ] || { echo "bench: $before/$tool is missing"; exit 1; }
@@ -139,6 +149,12 @@ for s in $sizes; do
     cp "$data/in$s.txt" in.txt
     cp "$data/replace.txt" replace.txt
     ln -s "$data/torvy" torvy
+    wv="$work/$s-voice"
+    if [ -n "$other_voice" ]; then
+        rm -rf "$wv" && mkdir -p "$wv"
+        cp in.txt replace.txt "$wv/"
+        ln -s "$other_voice" "$wv/torvy"
+    fi
     echo "== $s: $runs runs of each stage, then of the whole chain"
     for ((r = 0; r < runs; r++)); do
         # The earlier build first, so this build's outputs stay for the check.
@@ -155,6 +171,16 @@ for s in $sizes; do
         timed slogi "$stage" slogi
         rm -f rech.wav; sync
         timed zvuki "$stage" zvuki
+        if [ -n "$other_voice" ]; then
+            (
+                cd "$wv"
+                timed firstread "$stage" firstread in.txt
+                timed secondread "$stage" secondread
+                timed slogi "$stage" slogi
+                rm -f rech.wav; sync
+                timed zvuki "$stage" zvuki
+            )
+        fi
     done
     # The outputs of the stage runs, checked against the reference.
     output_sums "$s" >> "$sums"
@@ -174,6 +200,9 @@ for s in $sizes; do
         fi
         settle
         timed chain "$build/vokdar" in.txt
+        if [ -n "$other_voice" ]; then
+            (cd "$wv" && settle && timed chain "$build/vokdar" in.txt)
+        fi
         settle
         timed limit dd if=/dev/zero of=limit.bin bs=262144 count=$((wav_bytes / 262144)) status=none
     done
@@ -202,6 +231,16 @@ for s in $sizes; do
     [ -z "$before" ] || row "$s-before" _before
     row "$s" ""
     rm -f rech.wav
+    if [ -n "$other_voice" ]; then
+        cp limit.times "$wv/"
+        (
+            cd "$wv"
+            wav_bytes="$(stat -c %s rech.wav)"
+            audio="$(LC_ALL=C awk -v b="$wav_bytes" 'BEGIN {print (b - 44) / 44100}')"
+            row "$s-voice" ""
+            rm -f rech.wav
+        )
+    fi
 done
 
 echo
@@ -222,6 +261,7 @@ LC_ALL=C awk '
 echo "RTF: seconds of audio per CPU second of the whole chain. xEspeak: our RTF / espeak-ng's."
 echo "limit: dd writing rech.wav's byte count in 256 KiB writes. xLimit: chain wall time / limit."
 [ -z "$before" ] || echo "NAME-before: the build in $before, timed in the same run."
+[ -z "$other_voice" ] || echo "NAME-voice: this build speaking with the voice $other_voice, timed in the same run."
 echo "RSS: peak resident memory of the stages and the chain, the largest."
 
 if [ "${MICRO:-1}" != 0 ]; then

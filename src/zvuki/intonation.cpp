@@ -113,7 +113,11 @@ bool is_question_word(const char* word)
         cp1251_text<"какую">,   cp1251_text<"какого">,  cp1251_text<"какова">,  cp1251_text<"каком">,
         cp1251_text<"сколько">, cp1251_text<"сколька">, cp1251_text<"чей">,     cp1251_text<"чья">,
         cp1251_text<"чьё">,     cp1251_text<"чьи">,     cp1251_text<"разве">,   cp1251_text<"разви">,
-        cp1251_text<"неужели">, cp1251_text<"ниужэли">, cp1251_text<"ли">};
+        cp1251_text<"неужели">, cp1251_text<"ниужэли">, cp1251_text<"ли">,      cp1251_text<"кого">,
+        cp1251_text<"каво">,    cp1251_text<"кому">,    cp1251_text<"каму">,    cp1251_text<"кем">,
+        cp1251_text<"чего">,    cp1251_text<"чиво">,    cp1251_text<"чему">,    cp1251_text<"чиму">,
+        cp1251_text<"чем">,     cp1251_text<"отчего">,  cp1251_text<"атчиво">,  cp1251_text<"каков">,
+        cp1251_text<"какоф">,   cp1251_text<"каких">,   cp1251_text<"какими">};
     for (const char* w : WORDS)
         if (std::strcmp(w, word) == 0)
             return true;
@@ -294,7 +298,11 @@ constexpr double PERIOD_MOST_CHANGE = 2.0;
 // than this still give grains that each add something.
 constexpr double SHORTEST_STEP = 16.0;
 constexpr double LEAST_FACTOR = 0.25;
-constexpr double MOST_FACTOR = 2.0;
+// Beyond what one stretch gives, the voiceless stretches are stretched twice.
+constexpr double MOST_FACTOR = STRETCH_MOST_FACTOR * STRETCH_MOST_FACTOR;
+// The most stretches of a recording's voiceless grains stretched apart; more
+// are joined into the last.
+constexpr std::size_t PSOLA_SPANS = 64;
 
 // The period either side of mark k; 0 where the neighbour is missing or too far.
 long period_before(const std::uint32_t* marks, std::size_t k)
@@ -360,48 +368,18 @@ void add_grain(const std::int16_t* in, std::size_t n, const Grain& g, long left,
         sum[j] += HALF_WINDOW[(static_cast<std::uint32_t>(j) * fall) >> STEP_BITS] * static_cast<float>(x[j]);
 }
 
-}  // namespace
-
-std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* marks, std::size_t count, double factor,
-                  double f0_from, double f0_to, std::int16_t* out, StretchBuffers& b, double shape)
+// Calls lay(grain, left, right) for each grain of the overlap-add of the
+// recording's marks into m samples, in order, with the spans its window
+// rises and falls over. The grains are laid one behind: each window needs
+// the place of the grain after it. A voiced grain sits on a mark, at the
+// place the time scale gives the recording there; the next is one asked-for
+// period on. So at the recording's own pitch and length every grain lies
+// where it was, their windows sum to one, and the recording comes out as it
+// was.
+template <typename Lay>
+void each_grain(const std::uint32_t* marks, std::size_t count, double factor, std::size_t m, double f0_from,
+                double f0_to, double shape, double mean_period, Lay lay)
 {
-    if (n < STRETCH_WINDOW || n > STRETCH_MOST_IN || !(factor >= LEAST_FACTOR && factor <= MOST_FACTOR) ||
-        !(f0_from >= 0 && f0_to >= 0) || !(shape >= 0 && shape <= 1))
-        return 0;
-    for (std::size_t k = 0; k < count; ++k)
-        if (marks[k] >= n || (k > 0 && marks[k] <= marks[k - 1]))
-            return 0;
-    // The recording's mean period, about which its own pitch moves.
-    long period_sum = 0;
-    long periods = 0;
-    for (std::size_t k = 1; k < count; ++k)
-        if (const long d = period_before(marks, k); d > 0) {
-            period_sum += d;
-            ++periods;
-        }
-    const double mean_period = periods > 0 ? static_cast<double>(period_sum) / static_cast<double>(periods) : 0.0;
-    // The voiceless stretches come from the recording stretched to the asked
-    // length by waveform similarity, held in out until the grains are summed:
-    // grains of noise laid by the clock alone repeat a few samples apart and
-    // colour it like a comb. Both lengths are stretched_length(n, factor); at
-    // the recording's own length they are the recording itself.
-    std::size_t m = n;
-    if (factor == 1.0)
-        std::copy_n(in, n, out);
-    else if (m = stretch(in, n, factor, out, b); m == 0)
-        return 0;
-    std::fill_n(b.sum.begin(), m, 0.0f);
-    // The grains are laid one behind: each window needs the place of the
-    // grain after it. A voiced grain sits on a mark, at the place the time
-    // scale gives the recording there; the next is one asked-for period on.
-    // So at the recording's own pitch and length every grain lies where it
-    // was, their windows sum to one, and the recording comes out as it was.
-    const auto lay = [&](const Grain& g, long left, long right) {
-        if (g.voiced)
-            add_grain(in, n, g, left, right, m, b);
-        else
-            add_grain(out, m, g, left, right, m, b);
-    };
     Grain pending;
     bool have = false;
     long pending_left = 0;  // the span over which the pending grain rises
@@ -461,14 +439,78 @@ std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* ma
     }
     if (have)
         lay(pending, pending_left, pending.reach_right);
-    // Rounded to the nearest by adding and taking away 1.5 × 2^23 (exact for
-    // the clamped range), in a loop the compiler turns into vector code.
+}
+
+}  // namespace
+
+std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* marks, std::size_t count, double factor,
+                  double f0_from, double f0_to, std::int16_t* out, StretchBuffers& b, double shape)
+{
+    if (n < STRETCH_WINDOW || n > STRETCH_MOST_IN || !(factor >= LEAST_FACTOR && factor <= MOST_FACTOR) ||
+        !(f0_from >= 0 && f0_to >= 0) || !(shape >= 0 && shape <= 1) || stretched_length(n, factor) > STRETCH_MOST_OUT ||
+        (factor > STRETCH_MOST_FACTOR && 2 * n > STRETCH_MOST_IN))
+        return 0;
+    for (std::size_t k = 0; k < count; ++k)
+        if (marks[k] >= n || (k > 0 && marks[k] <= marks[k - 1]))
+            return 0;
+    // The recording's mean period, about which its own pitch moves.
+    long period_sum = 0;
+    long periods = 0;
+    for (std::size_t k = 1; k < count; ++k)
+        if (const long d = period_before(marks, k); d > 0) {
+            period_sum += d;
+            ++periods;
+        }
+    const double mean_period = periods > 0 ? static_cast<double>(period_sum) / static_cast<double>(periods) : 0.0;
+    const std::size_t m = stretched_length(n, factor);
+    // The voiceless stretches come from the recording stretched to the asked
+    // length by waveform similarity, held in out until the grains are summed:
+    // grains of noise laid by the clock alone repeat a few samples apart and
+    // colour it like a comb. Only the samples their grains take are
+    // stretched (the stretch's windows joined across gaps shorter than a
+    // window); at the recording's own length they are the recording itself.
+    std::array<StretchSpan, PSOLA_SPANS> spans;
+    std::size_t used = 0;
+    each_grain(marks, count, factor, m, f0_from, f0_to, shape, mean_period, [&](const Grain& g, long left, long right) {
+        if (g.voiced)
+            return;
+        const auto from = static_cast<std::size_t>(std::max(0L, g.out - left + 1));
+        const auto to = static_cast<std::size_t>(std::clamp(g.out + right, 0L, static_cast<long>(m)));
+        if (from >= to)
+            return;
+        if (used > 0 && (from < spans[used - 1].to + STRETCH_WINDOW || used == spans.size()))
+            spans[used - 1].to = std::max(spans[used - 1].to, to);
+        else
+            spans[used++] = {from, to};
+    });
+    if (factor == 1.0) {
+        std::copy_n(in, n, out);
+    } else if (used > 0 && factor > STRETCH_MOST_FACTOR) {
+        // Twice the recording first, then that stretched in place (the
+        // stretch writes its result only once it has read all it needs).
+        if (stretch(in, n, STRETCH_MOST_FACTOR, out, b) == 0 ||
+            stretch_spans(out, 2 * n, factor / STRETCH_MOST_FACTOR, spans.data(), used, out, b) != m)
+            return 0;
+    } else if (used > 0 && stretch_spans(in, n, factor, spans.data(), used, out, b) == 0) {
+        return 0;
+    }
+    std::fill_n(b.sum.begin(), m, 0.0f);
+    each_grain(marks, count, factor, m, f0_from, f0_to, shape, mean_period, [&](const Grain& g, long left, long right) {
+        if (g.voiced)
+            add_grain(in, n, g, left, right, m, b);
+        else
+            add_grain(out, m, g, left, right, m, b);
+    });
+    // Rounded to the nearest by adding and taking away 1.5 × 2^23, then
+    // clamped: a sum of a few grains is far within 2^22, where the rounding
+    // is exact, and a larger one still rounds to beyond the clamp. Whole
+    // numbers are compared, so the loop has no branch and becomes vector code.
     constexpr float ROUNDER = 12582912.0f;
     for (std::size_t i = 0; i < m; ++i) {
-        float v = b.sum[i];
-        v = v < -32768.0f ? -32768.0f : v;
-        v = v > 32767.0f ? 32767.0f : v;
-        out[i] = static_cast<std::int16_t>(static_cast<int>((v + ROUNDER) - ROUNDER));
+        auto v = static_cast<std::int32_t>((b.sum[i] + ROUNDER) - ROUNDER);
+        v = v < -32768 ? -32768 : v;
+        v = v > 32767 ? 32767 : v;
+        out[i] = static_cast<std::int16_t>(v);
     }
     return m;
 }

@@ -115,9 +115,12 @@ const std::uint32_t* find_pitch_marks(const PitchMarks& p, const char* name, std
 // the recording's mean period: the recording's own rise and fall, in part,
 // about the asked-for line.
 // The longest analysis period taken for voiced is PSOLA_LONGEST_PERIOD. At
-// factor 1 and F0 0 the recording comes out sample for sample as it was. Gives
-// 0 (nothing written) where stretch() would, or for marks out of order. Uses
-// all of b, and out as it works.
+// factor 1 and F0 0 the recording comes out sample for sample as it was.
+// The factor may be 0.25 to 4: beyond what stretch() takes, its voiceless
+// stretches are stretched in two steps. Gives 0 (nothing written) for a
+// factor out of that range, a recording stretch() would not take (or, beyond
+// 2, one longer than half of STRETCH_MOST_IN), a result longer than
+// STRETCH_MOST_OUT, or marks out of order. Uses all of b, and out as it works.
 constexpr std::size_t PSOLA_LONGEST_PERIOD = 400;  // 55 Hz at 22050 Hz
 std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* marks, std::size_t count, double factor,
                   double f0_from, double f0_to, std::int16_t* out, StretchBuffers& b, double shape = 0);

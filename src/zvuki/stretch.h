@@ -36,3 +36,16 @@ std::size_t stretched_length(std::size_t n, double factor);
 // (0.25 to 2) to out. A recording shorter than a window, longer than
 // STRETCH_MOST_IN, or a factor out of range gives 0: it is not stretched.
 std::size_t stretch(const std::int16_t* in, std::size_t n, double factor, std::int16_t* out, StretchBuffers& b);
+
+// A stretch of the output, samples [from, to).
+struct StretchSpan {
+    std::size_t from = 0;
+    std::size_t to = 0;
+};
+// As stretch(), but only the output samples within the count spans (in
+// order, apart, within the result) are made; the others of out are left as
+// they were. The windows that reach none of them are passed over, and the
+// first window after such a gap starts where the time scale puts it, as the
+// first of all does. With the one span [0, result) it is stretch() itself.
+std::size_t stretch_spans(const std::int16_t* in, std::size_t n, double factor, const StretchSpan* spans,
+                          std::size_t count, std::int16_t* out, StretchBuffers& b);

@@ -305,7 +305,7 @@ bool intone_source(Voice& v, Stress stress, bool lone, float f0_from, float f0_t
         return false;
     const double factor = source_factor(st, stress, lone, src.size);
     std::size_t n = 0;
-    if (factor > STRETCH_MOST_FACTOR || !load_source(v, n))
+    if (!load_source(v, n))
         return false;
     const std::size_t m = psola(st.in.data(), n, marks, count, factor, f0_from, f0_to, st.out.data(), st.work,
                                   v.intonation.shape / 100.0);

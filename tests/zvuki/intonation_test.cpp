@@ -141,7 +141,8 @@ TEST(Psola, LengthensVoicelessStretchesWithoutEchoes)
     // Lengthened, at the own pitch and at another: the voiceless middle (4000
     // to 5200 in the recording) is noise still, not noise and a copy of it a
     // few samples later (grains laid by the clock alone gave 0.2 and 0.6).
-    for (const double factor : {1.4, 2.0})
+    // Beyond twice (a slow speed), the voiceless stretches are stretched twice.
+    for (const double factor : {1.4, 2.0, 2.6})
         for (const double f0 : {0.0, 150.0}) {
             SCOPED_TRACE(std::to_string(factor) + " " + std::to_string(f0));
             Samples out(stretched_length(in.size(), factor));
@@ -176,7 +177,11 @@ TEST(Psola, GlidesKeepsAndRefuses)
     bad = marks;
     bad.back() = 8820;
     EXPECT_EQ(psola(in.data(), in.size(), bad.data(), bad.size(), 1.0, 120, 120, out.data(), buffers), 0u);
-    EXPECT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), 2.5, 120, 120, out.data(), buffers), 0u);
+    // Slower than twice the recording's length, the pitch is still the one asked for.
+    Samples slow(stretched_length(in.size(), 2.5));
+    ASSERT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), 2.5, 120, 120, slow.data(), buffers), 22050u);
+    EXPECT_NEAR(period_of(slow, 600, 21000, 100, 300), SAMPLE_RATE / 120.0, 3);
+    EXPECT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), 4.5, 120, 120, out.data(), buffers), 0u);
     EXPECT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), std::nan(""), 120, 120, out.data(), buffers),
               0u);
     EXPECT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), 1.0, -5, 120, out.data(), buffers), 0u);
@@ -392,7 +397,7 @@ TEST_F(IntonedVoice, QuestionsByTheirKind)
     EXPECT_NEAR(period_at(run_text("ма_ли_ма?`"), 0), 200, 3);
     EXPECT_LT(period_at(run_text("ма_ли_ма?`"), 2), 160);
     // The words as written and as the dictionary says them.
-    for (const char* w : {"кто", "што", "когда", "кагда", "ли", "ниужэли", "чьё"})
+    for (const char* w : {"кто", "што", "когда", "кагда", "ли", "ниужэли", "чьё", "чем", "каво", "чиму"})
         EXPECT_TRUE(is_question_word(harness::cp1251(w).c_str())) << w;
     for (const char* w : {"кот", "ма", "лишь", ""})
         EXPECT_FALSE(is_question_word(harness::cp1251(w).c_str())) << w;
@@ -406,6 +411,22 @@ TEST_F(IntonedVoice, StressedSyllablesKeepTheirLength)
     ASSERT_GT(plain.samples.size(), 998u + 12000u);
     // The stressed syllable half as long again: 2000 samples more.
     EXPECT_NEAR(double(stressed.samples.size()) - double(plain.samples.size()), 2000.0, 50.0);
+}
+
+TEST_F(IntonedVoice, SlowSpeedsKeepTheContour)
+{
+    // At speed 50 this voice's pace asks for 2.5 times each recording:
+    // beyond one stretch, the question still rises on its nucleus.
+    dir.write("v/prosody.txt", "crossfade 300\nclosure 1000\npause 6000\nstretch 125\n");
+    Settings.speed = 50;
+    const StageRun r = run_text("ма_ма_ма?`");
+    ASSERT_GT(r.samples.size(), 998u + 30000u);
+    const auto period_at_slow = [&](std::size_t k) {
+        const std::size_t at = 998 + 10000 * k;
+        return period_of(r.samples, at + 3000, at + 7000, 60, 500);
+    };
+    EXPECT_NEAR(period_at_slow(0), 200, 3);
+    EXPECT_LT(period_at_slow(2), 160);
 }
 
 TEST_F(IntonedVoice, WithoutPitchMarksOrInTheOriginalReadingSpokenAsBefore)

@@ -3,9 +3,13 @@
 // original joins kept for the original reading and for voices without one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
+#include <numbers>
 #include <string>
+#include <vector>
 
 #include "common/settings.h"
 #include "zvuki/recording_name.h"
@@ -177,6 +181,110 @@ TEST(Stretch, KeepsThePitchAndGivesTheLengthAskedFor)
     EXPECT_EQ(stretch(in.data(), in.size(), std::nan(""), out.data(), buffers), 0u);
 }
 
+// The waveform-similarity stretch as plainly as it can be written: every
+// candidate weighed, the whole recording at hand.
+Samples plain_stretch(const Samples& in, double factor)
+{
+    constexpr std::size_t hop = STRETCH_WINDOW / 2;
+    std::vector<float> window(STRETCH_WINDOW);
+    for (std::size_t i = 0; i < STRETCH_WINDOW; ++i)
+        window[i] = static_cast<float>(0.5 - 0.5 * std::cos(2 * std::numbers::pi * (static_cast<double>(i) + 0.5) /
+                                                            static_cast<double>(STRETCH_WINDOW)));
+    const std::size_t n = in.size(), m = stretched_length(n, factor), last = n - STRETCH_WINDOW;
+    std::vector<float> sum(m + STRETCH_WINDOW), weight(m + STRETCH_WINDOW);
+    const auto similarity = [&](std::size_t a, std::size_t c) {
+        double dot = 0, energy = 0;
+        for (std::size_t i = 0; i < STRETCH_WINDOW; i += 4) {
+            dot += double(in[a + i]) * in[c + i];
+            energy += double(in[c + i]) * in[c + i];
+        }
+        return dot / std::sqrt(1.0 + energy);
+    };
+    std::size_t prev = 0;
+    for (std::size_t k = 0; k * hop < m; ++k) {
+        const std::size_t nominal = std::min(last, static_cast<std::size_t>(std::lround(double(k * hop) / factor)));
+        std::size_t at = nominal;
+        if (k > 0 && prev + hop <= last) {
+            double best = -1e300;
+            const std::size_t lo = nominal > STRETCH_TOLERANCE ? nominal - STRETCH_TOLERANCE : 0;
+            for (std::size_t c = lo; c <= std::min(last, nominal + STRETCH_TOLERANCE); ++c)
+                if (const double s = similarity(prev + hop, c); s > best) {
+                    best = s;
+                    at = c;
+                }
+        }
+        for (std::size_t i = 0; i < STRETCH_WINDOW; ++i) {
+            sum[k * hop + i] += window[i] * static_cast<float>(in[at + i]);
+            weight[k * hop + i] += window[i];
+        }
+        prev = at;
+    }
+    Samples out(m);
+    for (std::size_t i = 0; i < m; ++i)
+        out[i] = static_cast<std::int16_t>(std::clamp(std::round(sum[i] / weight[i]), -32768.0f, 32767.0f));
+    return out;
+}
+
+TEST(Stretch, ChoosesAsEveryCandidateWeighed)
+{
+    // Copies of a period each louder than the one before (a quieter window
+    // may be passed over, a louder one never), noise, and a tone broken by
+    // silence (where every window is equally unlike).
+    Samples louder, noise, broken;
+    std::uint32_t seed = 7;
+    for (int i = 0; i < 12000; ++i) {
+        louder.push_back(static_cast<std::int16_t>((1 + i / 150) * 40 * std::sin(i % 150 * 0.3)));
+        seed = seed * 1664525u + 1013904223u;
+        noise.push_back(static_cast<std::int16_t>(static_cast<int>(seed >> 20) - 2048));
+        broken.push_back(static_cast<std::int16_t>(i % 3000 < 1500 ? 6000 * std::sin(i * 0.07) : 0));
+    }
+    const auto held = std::make_unique<StretchBuffers>();  // too large for a Windows thread's stack
+    for (const Samples* in : {&louder, &noise, &broken})
+        for (const double factor : {0.6, 1.3, 2.0}) {
+            SCOPED_TRACE(factor);
+            Samples out(stretched_length(in->size(), factor));
+            ASSERT_EQ(stretch(in->data(), in->size(), factor, out.data(), *held), out.size());
+            EXPECT_EQ(out, plain_stretch(*in, factor));
+        }
+}
+
+TEST(Stretch, SpansOnlyAreMadeAndHoldThePitch)
+{
+    const auto held = std::make_unique<StretchBuffers>();  // too large for a Windows thread's stack
+    StretchBuffers& buffers = *held;
+    const Samples in = pulses(20000, 147);
+    for (const double factor : {0.7, 1.6}) {
+        SCOPED_TRACE(factor);
+        // Another recording stretched first leaves the buffers full of it.
+        const Samples other = pulses(30000, 300);
+        Samples scratch(stretched_length(other.size(), 2.0));
+        ASSERT_EQ(stretch(other.data(), other.size(), 2.0, scratch.data(), buffers), scratch.size());
+        Samples whole(stretched_length(in.size(), factor));
+        ASSERT_EQ(stretch(in.data(), in.size(), factor, whole.data(), buffers), whole.size());
+        const std::size_t m = whole.size();
+        const std::array<StretchSpan, 3> spans{{{0, m / 8}, {m * 3 / 8, m / 2}, {m * 3 / 4, m * 7 / 8}}};
+        Samples out(m, 12345);
+        ASSERT_EQ(stretch_spans(in.data(), in.size(), factor, spans.data(), spans.size(), out.data(), buffers), m);
+        for (std::size_t i = 0; i < m; ++i) {
+            const bool inside = (i < m / 8) || (i >= m * 3 / 8 && i < m / 2) || (i >= m * 3 / 4 && i < m * 7 / 8);
+            if (!inside && out[i] != 12345)
+                FAIL() << "sample " << i << " outside the spans was written";
+        }
+        // The first span is the whole stretch's start; the later ones start
+        // afresh, their periods joined in phase as the whole stretch's are.
+        EXPECT_TRUE(std::equal(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(m / 8), whole.begin()));
+        for (const auto& span : spans) {
+            EXPECT_EQ(period_of(out, span.from, span.to, 100, 250), 147);
+            double energy = 0, whole_energy = 0;
+            for (std::size_t i = span.from; i < span.to; ++i) {
+                energy += double(out[i]) * out[i];
+                whole_energy += double(whole[i]) * whole[i];
+            }
+            EXPECT_NEAR(energy, whole_energy, 0.1 * whole_energy);
+        }
+    }
+}
+
 TEST(Stretch, SpeedGivesThePace)
 {
     EXPECT_EQ(speed_pace(1), 0.5);
@@ -188,7 +296,7 @@ TEST(Stretch, SpeedGivesThePace)
     const Rhythm r{221, 1103, 6615, 120};
     EXPECT_DOUBLE_EQ(rhythm_stretch(r, 100), 1.2);
     EXPECT_DOUBLE_EQ(rhythm_stretch(r, 200), 0.4);
-    EXPECT_DOUBLE_EQ(rhythm_stretch(r, 50), 2.4);  // beyond what is stretched: sounded as recorded
+    EXPECT_DOUBLE_EQ(rhythm_stretch(r, 50), 2.4);  // beyond one stretch: stretched in two steps
 }
 
 TEST_F(RhythmTest, RecordingsSoundAtTheVoicesPace)
