@@ -112,7 +112,11 @@ bool is_question_word(const char* word)
         cp1251_text<"какую">,   cp1251_text<"какого">,  cp1251_text<"какова">,  cp1251_text<"каком">,
         cp1251_text<"сколько">, cp1251_text<"сколька">, cp1251_text<"чей">,     cp1251_text<"чья">,
         cp1251_text<"чьё">,     cp1251_text<"чьи">,     cp1251_text<"разве">,   cp1251_text<"разви">,
-        cp1251_text<"неужели">, cp1251_text<"ниужэли">, cp1251_text<"ли">};
+        cp1251_text<"неужели">, cp1251_text<"ниужэли">, cp1251_text<"ли">,      cp1251_text<"кого">,
+        cp1251_text<"каво">,    cp1251_text<"кому">,    cp1251_text<"каму">,    cp1251_text<"кем">,
+        cp1251_text<"чего">,    cp1251_text<"чиво">,    cp1251_text<"чему">,    cp1251_text<"чиму">,
+        cp1251_text<"чем">,     cp1251_text<"отчего">,  cp1251_text<"атчиво">,  cp1251_text<"каков">,
+        cp1251_text<"какоф">,   cp1251_text<"каких">,   cp1251_text<"какими">};
     for (const char* w : WORDS)
         if (std::strcmp(w, word) == 0)
             return true;

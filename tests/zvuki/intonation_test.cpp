@@ -391,7 +391,7 @@ TEST_F(IntonedVoice, QuestionsByTheirKind)
     EXPECT_NEAR(period_at(run_text("ма_ли_ма?`"), 0), 200, 3);
     EXPECT_LT(period_at(run_text("ма_ли_ма?`"), 2), 160);
     // The words as written and as the dictionary says them.
-    for (const char* w : {"кто", "што", "когда", "кагда", "ли", "ниужэли", "чьё"})
+    for (const char* w : {"кто", "што", "когда", "кагда", "ли", "ниужэли", "чьё", "чем", "каво", "чиму"})
         EXPECT_TRUE(is_question_word(harness::cp1251(w).c_str())) << w;
     for (const char* w : {"кот", "ма", "лишь", ""})
         EXPECT_FALSE(is_question_word(harness::cp1251(w).c_str())) << w;
