@@ -14,6 +14,7 @@
 #include "common/tables.h"
 #include "common/format_slogi.h"
 #include "zvuki/intonation.h"
+#include "zvuki/intoned_store.h"
 #include "zvuki/recording_name.h"
 #include "zvuki/stretch.h"
 #include "zvuki/takes.h"
@@ -72,6 +73,7 @@ struct Voice {
     // The voice's intonation, when it has both side files, for the everyday reading.
     Intonation intonation;
     PitchMarks marks;
+    IntonedStore intoned_results;
     bool intoned = false;  // this run sets the pitch
     PhrasePlan phrase;
 };
@@ -294,7 +296,7 @@ void stretch_source(Voice& v, Stress stress, bool lone)
 // The source's recording laid again over its pitch marks at the run's pace
 // (with its stress's share of it) and the pitch the phrase asks for between
 // f0_from and f0_to; false when it has no marks or cannot be (it is then
-// stretched as any other).
+// stretched as any other). A result made before and kept is taken as it is.
 bool intone_source(Voice& v, Stress stress, bool lone, float f0_from, float f0_to)
 {
     SampleSource& src = v.source;
@@ -304,6 +306,16 @@ bool intone_source(Voice& v, Stress stress, bool lone, float f0_from, float f0_t
     if (marks == nullptr)
         return false;
     const double factor = source_factor(st, stress, lone, src.size);
+    const IntonedKey key = intoned_key(src.name, factor, f0_from, f0_to, v.intonation.shape);
+    IntonedStore& kept = v.intoned_results;
+    if (const IntonedResult* made = intoned_find(kept, key)) {
+        source_close(src);
+        src.file = nullptr;
+        src.bytes = kept.arena.data() + made->at;
+        src.size = static_cast<long long>(made->size);
+        src.kept = nullptr;
+        return true;
+    }
     std::size_t n = 0;
     if (!load_source(v, n))
         return false;
@@ -311,8 +323,11 @@ bool intone_source(Voice& v, Stress stress, bool lone, float f0_from, float f0_t
                                   v.intonation.shape / 100.0);
     if (m == 0)
         return false;
-    put_le(st.out.data(), m, st.bytes.data());
-    src.bytes = st.bytes.data();
+    unsigned char* to = intoned_room(kept, key, 2 * m);
+    if (to == nullptr)
+        to = st.bytes.data();
+    put_le(st.out.data(), m, to);
+    src.bytes = to;
     src.size = static_cast<long long>(2 * m);
     src.kept = nullptr;
     return true;

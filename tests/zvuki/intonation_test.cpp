@@ -3,6 +3,7 @@
 // of a phrase, and whole runs with and without the voice's pitch marks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -494,6 +495,29 @@ TEST_F(IntonedVoice, PhraseGoesOnPastAWordPause)
         --end;
     ASSERT_GT(end, 3000u);
     EXPECT_LT(period_of(after.samples, end - 2800, end - 1200, 60, 500), 160);
+}
+
+// Each syllable of these phrases is laid at the same pitch three times (a
+// result is kept when made the second time), and the same recording at the
+// other phrase's pitches between: the speech is the same sample for sample as
+// with every syllable made anew, and as each phrase said alone.
+TEST_F(IntonedVoice, KeptResultsServeOnlyTheirOwnPitch)
+{
+    std::string text;
+    for (int i = 0; i < 3; ++i)
+        text += "ма_ма_ма.ма_ма_ма?";
+    const StageRun kept = run_text(text + "ма_ма_ма?`");
+    recording_cache_enabled = false;
+    const StageRun made = run_text(text + "ма_ма_ма?`");
+    recording_cache_enabled = true;
+    ASSERT_GT(kept.samples.size(), 998u + 7 * 12000u);
+    EXPECT_EQ(kept.samples, made.samples);
+    // The last question, after six phrases whose results were kept, rises as one said alone.
+    const StageRun alone = run_text("ма_ма_ма?`");
+    const std::size_t tail = alone.samples.size() - 998;
+    ASSERT_GT(kept.samples.size(), tail);
+    EXPECT_TRUE(std::equal(alone.samples.begin() + 998, alone.samples.end(), kept.samples.end() - long(tail)));
+    EXPECT_LT(period_at(alone, 2), 160);
 }
 
 // The voice with a take of "ма" an octave up, its pulses upside down: the
