@@ -4,9 +4,8 @@
 # written by hand: the sample's length of speech (written into README.md), the
 # spectrogram of its first eight seconds (docs/sample-speech.png), one
 # sentence in each voice (docs/natural-voice.png, docs/robot-voice.png), and
-# a statement and a question with their pitch in the natural voice cut with
-# its intonation table (docs/question-statement.png; needs praat and the
-# corpus, VOKDAR_CORPUS as bench/corpus.sh).
+# a statement and a question with their pitch in the natural voice
+# (docs/question-statement.png; needs praat).
 #   sh tools/readme-figures.sh [BUILD_DIR]     (default: build)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -48,18 +47,16 @@ for pair in torvy:natural robot:robot; do
     echo "$voice: $(soxi -D "$work/run/rech.wav" | awk '{ printf "%.2f", $1 }') seconds for the sentence"
 done
 
-corpus="${VOKDAR_CORPUS:-/usr/share/festival/voices/russian/msu_ru_nsh_clunits}"
-if command -v praat > /dev/null && [ -s "$corpus/etc/txt.done.data" ]; then
-    "$build/tools/voicegen" --corpus "$corpus" --intonation "$work/intoned" > /dev/null
+if command -v praat > /dev/null; then
     printf 'Он вернулся домой вечером.\n' > "$work/statement.txt"
     printf 'Он вернулся домой вечером?\n' > "$work/question.txt"
     for kind in statement question; do
-        speak intoned "$work/$kind.txt" "$work/intoned"
+        speak torvy "$work/$kind.txt"
         cp "$work/run/rech.wav" "$work/$kind.wav"
     done
     praat --run "$root/tools/pitch-figure.praat" "$work/statement.wav" "$work/question.wav" \
         "Он вернулся домой вечером." "Он вернулся домой вечером?" "$root/docs/question-statement.png"
-    echo "docs/question-statement.png: a statement and a question in the voice with its intonation"
+    echo "docs/question-statement.png: a statement and a question in the natural voice"
 else
-    echo "readme-figures.sh: no praat or no corpus; docs/question-statement.png not drawn" >&2
+    echo "readme-figures.sh: no praat; docs/question-statement.png not drawn" >&2
 fi

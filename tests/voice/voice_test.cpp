@@ -241,7 +241,7 @@ TEST(Coverage, RealProseFindsARecordingForEverySyllable)
     ASSERT_EQ(symlink(VOKDAR_DICTIONARY, dir.file("replace.txt").c_str()), 0);
     ASSERT_EQ(symlink(VOKDAR_VOICE_DIR, dir.file("torvy").c_str()), 0);
     harness::RunOptions options;
-    options.timeout_seconds = 240;
+    options.timeout_seconds = 480;
     const auto run = harness::run_vokdar(dir, {"prose.txt"}, options);
     ASSERT_FALSE(run.timed_out);
     ASSERT_EQ(run.status, 0) << run.out.substr(0, 2000);
@@ -257,12 +257,12 @@ TEST(Voices, GenerationIsDeterministic)
 {
     harness::TempDir dir;
     harness::RunOptions options;
-    options.timeout_seconds = 240;
+    options.timeout_seconds = 480;
     auto run = harness::run_program(VOKDAR_VOICEGEN, dir.path(), {dir.file("robot")}, options);
     ASSERT_EQ(run.status, 0) << run.out;
     auto diff = harness::run_program("/usr/bin/diff", dir.path(), {"-r", dir.file("robot"), VOKDAR_ROBOT_DIR});
     EXPECT_EQ(diff.status, 0) << diff.out;
-    run = harness::run_program(VOKDAR_VOICEGEN, dir.path(), {"--corpus", VOKDAR_CORPUS_DIR, dir.file("torvy")}, options);
+    run = harness::run_program(VOKDAR_VOICEGEN, dir.path(), {"--corpus", VOKDAR_CORPUS_DIR, "--intonation", dir.file("torvy")}, options);
     ASSERT_EQ(run.status, 0) << run.out;
     // The licence is copied in by the build, not made by the generator.
     diff = harness::run_program("/usr/bin/diff", dir.path(),
