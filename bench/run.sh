@@ -11,7 +11,7 @@
 #   bash bench/run.sh --save-reference   and keep these outputs' checksums as the reference
 #
 # Environment: VOKDAR_BENCH_BUILD (build directory, default build-bench),
-# RUNS (runs per figure, default 3), SIZES (default "100k 1m 4m"),
+# RUNS (runs per figure, default 3), SIZES (default "100k 1m 4m"; 250k is known too),
 # ESPEAK_SIZES (texts espeak-ng speaks, default "100k"), MICRO=0 skips the
 # Google Benchmark programs. VOKDAR_BENCH_BEFORE names a directory holding the
 # vokdar, vokdar-stage (and vokdar-microbench) of an earlier build: each of its
@@ -59,7 +59,7 @@ reference="$build/bench-reference.sha256"
 mkdir -p "$data" "$work"
 ln -sfn "$build/torvy" "$data/torvy"
 
-bytes_of() { case "$1" in 100k) echo 102400 ;; 1m) echo 1048576 ;; 4m) echo 4194304 ;; esac; }
+bytes_of() { case "$1" in 100k) echo 102400 ;; 250k) echo 256000 ;; 1m) echo 1048576 ;; 4m) echo 4194304 ;; esac; }
 
 # The texts: every fortune file in name order, as code page 1251, repeated
 # until long enough, cut at the last whole line within the size.
