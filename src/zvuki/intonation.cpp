@@ -444,7 +444,8 @@ void each_grain(const std::uint32_t* marks, std::size_t count, double factor, st
 }  // namespace
 
 std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* marks, std::size_t count, double factor,
-                  double f0_from, double f0_to, std::int16_t* out, StretchBuffers& b, double shape)
+                  double f0_from, double f0_to, std::int16_t* out, StretchBuffers& b, double shape,
+                  const StretchRecall& recall)
 {
     if (n < STRETCH_WINDOW || n > STRETCH_MOST_IN || !(factor >= LEAST_FACTOR && factor <= MOST_FACTOR) ||
         !(f0_from >= 0 && f0_to >= 0) || !(shape >= 0 && shape <= 1) || stretched_length(n, factor) > STRETCH_MOST_OUT ||
@@ -463,6 +464,7 @@ std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* ma
         }
     const double mean_period = periods > 0 ? static_cast<double>(period_sum) / static_cast<double>(periods) : 0.0;
     const std::size_t m = stretched_length(n, factor);
+    const StretchRecall own = recall.recording < PSOLA_RECALL_TWICE ? recall : StretchRecall{};
     // The voiceless stretches come from the recording stretched to the asked
     // length by waveform similarity, held in out until the grains are summed:
     // grains of noise laid by the clock alone repeat a few samples apart and
@@ -488,10 +490,13 @@ std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* ma
     } else if (used > 0 && factor > STRETCH_MOST_FACTOR) {
         // Twice the recording first, then that stretched in place (the
         // stretch writes its result only once it has read all it needs).
-        if (stretch(in, n, STRETCH_MOST_FACTOR, out, b) == 0 ||
-            stretch_spans(out, 2 * n, factor / STRETCH_MOST_FACTOR, spans.data(), used, out, b) != m)
+        StretchRecall twice;
+        if (own.recording != 0)
+            twice = {own.choices, own.recording + PSOLA_RECALL_TWICE};
+        if (stretch(in, n, STRETCH_MOST_FACTOR, out, b, own) == 0 ||
+            stretch_spans(out, 2 * n, factor / STRETCH_MOST_FACTOR, spans.data(), used, out, b, twice) != m)
             return 0;
-    } else if (used > 0 && stretch_spans(in, n, factor, spans.data(), used, out, b) == 0) {
+    } else if (used > 0 && stretch_spans(in, n, factor, spans.data(), used, out, b, own) == 0) {
         return 0;
     }
     std::fill_n(b.sum.begin(), m, 0.0f);

@@ -121,6 +121,11 @@ const std::uint32_t* find_pitch_marks(const PitchMarks& p, const char* name, std
 // factor out of that range, a recording stretch() would not take (or, beyond
 // 2, one longer than half of STRETCH_MOST_IN), a result longer than
 // STRETCH_MOST_OUT, or marks out of order. Uses all of b, and out as it works.
+// The stretches take and keep their choices through recall, whose number
+// names the recording (below PSOLA_RECALL_TWICE; the recording stretched
+// twice is PSOLA_RECALL_TWICE more).
 constexpr std::size_t PSOLA_LONGEST_PERIOD = 400;  // 55 Hz at 22050 Hz
+constexpr std::uint32_t PSOLA_RECALL_TWICE = std::uint32_t{1} << 31;
 std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* marks, std::size_t count, double factor,
-                  double f0_from, double f0_to, std::int16_t* out, StretchBuffers& b, double shape = 0);
+                  double f0_from, double f0_to, std::int16_t* out, StretchBuffers& b, double shape = 0,
+                  const StretchRecall& recall = {});

@@ -71,6 +71,25 @@ void split_phases(const std::int16_t* in, std::size_t from, std::size_t to, Spli
     done.to = to;
 }
 
+// The slot of the choice going on from natural at nominal: the one holding
+// it, or the free one where it would go; nullptr when nothing is kept.
+StretchChoice* recalled(const StretchRecall& recall, std::size_t nominal, std::size_t natural)
+{
+    if (recall.choices == nullptr || recall.recording == 0)
+        return nullptr;
+    const auto at = static_cast<std::uint32_t>(nominal);
+    const auto from = static_cast<std::uint32_t>(natural);
+    std::uint64_t h = recall.recording * 0x9E3779B97F4A7C15ull;
+    h = (h ^ at) * 0xC2B2AE3D27D4EB4Full;
+    h = (h ^ from) * 0x165667B19E3779F9ull;
+    auto& slots = recall.choices->slots;
+    std::size_t i = static_cast<std::size_t>(h >> 40) & (STRETCH_CHOICES - 1);
+    while (slots[i].recording != 0 &&
+           (slots[i].recording != recall.recording || slots[i].nominal != at || slots[i].natural != from))
+        i = (i + 1) & (STRETCH_CHOICES - 1);
+    return &slots[i];
+}
+
 }  // namespace
 
 // Of the windows starting at lo to hi, the one most like the window at a:
@@ -145,14 +164,15 @@ std::size_t stretched_length(std::size_t n, double factor)
     return static_cast<std::size_t>(std::lround(static_cast<double>(n) * factor));
 }
 
-std::size_t stretch(const std::int16_t* in, std::size_t n, double factor, std::int16_t* out, StretchBuffers& b)
+std::size_t stretch(const std::int16_t* in, std::size_t n, double factor, std::int16_t* out, StretchBuffers& b,
+                    const StretchRecall& recall)
 {
     const StretchSpan whole{0, stretched_length(n, factor)};
-    return stretch_spans(in, n, factor, &whole, 1, out, b);
+    return stretch_spans(in, n, factor, &whole, 1, out, b, recall);
 }
 
 std::size_t stretch_spans(const std::int16_t* in, std::size_t n, double factor, const StretchSpan* spans,
-                          std::size_t count, std::int16_t* out, StretchBuffers& b)
+                          std::size_t count, std::int16_t* out, StretchBuffers& b, const StretchRecall& recall)
 {
     if (n < STRETCH_WINDOW || n > STRETCH_MOST_IN || !(factor >= LEAST_FACTOR && factor <= MOST_FACTOR))
         return 0;
@@ -178,9 +198,22 @@ std::size_t stretch_spans(const std::int16_t* in, std::size_t n, double factor, 
         const std::size_t natural = prev + HOP;  // where the window before would have gone on
         const std::size_t lo = nominal > STRETCH_TOLERANCE ? nominal - STRETCH_TOLERANCE : 0;
         if (laid && natural <= last) {
-            const std::size_t hi = std::min(last, nominal + STRETCH_TOLERANCE);
-            split_phases(in, split.to, std::max(hi, natural) + STRETCH_WINDOW, split, b);
-            at = stretch_most_alike(b, natural, lo, hi);
+            StretchChoice* kept = recalled(recall, nominal, natural);
+            if (kept != nullptr && kept->recording != 0) {
+                at = kept->at;
+            } else {
+                // The split starts afresh where this search begins when the
+                // windows before it were recalled.
+                const std::size_t hi = std::min(last, nominal + STRETCH_TOLERANCE);
+                const std::size_t need = std::min(lo, natural);
+                split_phases(in, split.to < need ? need : split.to, std::max(hi, natural) + STRETCH_WINDOW, split, b);
+                at = stretch_most_alike(b, natural, lo, hi);
+                if (kept != nullptr && recall.choices->used < STRETCH_CHOICES / 2) {
+                    *kept = {recall.recording, static_cast<std::uint32_t>(nominal), static_cast<std::uint32_t>(natural),
+                             static_cast<std::uint32_t>(at)};
+                    ++recall.choices->used;
+                }
+            }
         } else if (split.to < lo) {
             // A new run of windows: what it searches lies after lo.
             split_phases(in, lo, lo, split, b);

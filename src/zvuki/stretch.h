@@ -29,13 +29,38 @@ struct StretchBuffers {
     std::array<double, 4 * (STRETCH_PHASE + 1)> energy;
 };
 
+// The windows a recording's stretches chose, kept across its stretches: the
+// window that goes on from the one at natural where the time scale puts
+// nominal. Nothing else of a stretch (not its factor, nor the spans it makes)
+// bears on that choice, so a kept one is what the search would find again.
+// Choices are kept while the table has room, and never dropped.
+constexpr std::size_t STRETCH_CHOICES = std::size_t{1} << 15;  // a power of two; at most half used
+struct StretchChoice {
+    std::uint32_t recording = 0;  // 0: a free slot
+    std::uint32_t nominal = 0;
+    std::uint32_t natural = 0;
+    std::uint32_t at = 0;
+};
+struct StretchChoices {
+    std::array<StretchChoice, STRETCH_CHOICES> slots{};
+    std::size_t used = 0;
+};
+// The choices a stretch takes and keeps: those of the recording it reads,
+// by a number its caller gives that recording's samples alone (0, or no
+// table: each window is searched for).
+struct StretchRecall {
+    StretchChoices* choices = nullptr;
+    std::uint32_t recording = 0;
+};
+
 // The output length for n input samples at factor (output ÷ input length).
 std::size_t stretched_length(std::size_t n, double factor);
 
 // Writes stretched_length(n, factor) samples of in[0, n) stretched by factor
 // (0.25 to 2) to out. A recording shorter than a window, longer than
 // STRETCH_MOST_IN, or a factor out of range gives 0: it is not stretched.
-std::size_t stretch(const std::int16_t* in, std::size_t n, double factor, std::int16_t* out, StretchBuffers& b);
+std::size_t stretch(const std::int16_t* in, std::size_t n, double factor, std::int16_t* out, StretchBuffers& b,
+                    const StretchRecall& recall = {});
 
 // A stretch of the output, samples [from, to).
 struct StretchSpan {
@@ -48,4 +73,4 @@ struct StretchSpan {
 // first window after such a gap starts where the time scale puts it, as the
 // first of all does. With the one span [0, result) it is stretch() itself.
 std::size_t stretch_spans(const std::int16_t* in, std::size_t n, double factor, const StretchSpan* spans,
-                          std::size_t count, std::int16_t* out, StretchBuffers& b);
+                          std::size_t count, std::int16_t* out, StretchBuffers& b, const StretchRecall& recall = {});

@@ -38,6 +38,7 @@ struct StretchStore {
     double lone_least = 0.0;   // samples a one-letter word's recording lasts at least; 0: no such rule
     double kept_factor = 0.0;  // of the copies in the store; 0: none yet
     StretchBuffers work;
+    StretchChoices chosen;  // the intoned path's, kept for the voice's life
     std::array<std::int16_t, STRETCH_MOST_IN> in;
     std::array<std::int16_t, STRETCH_MOST_OUT> out;
     std::array<unsigned char, 2 * STRETCH_MOST_OUT> bytes;  // a recording read, or a result not kept
@@ -319,8 +320,12 @@ bool intone_source(Voice& v, Stress stress, bool lone, float f0_from, float f0_t
     std::size_t n = 0;
     if (!load_source(v, n))
         return false;
+    // A recording's marks lie at a place of their own in the voice's table: its number for the stretch's choices.
+    StretchRecall recall;
+    if (recording_cache_enabled)
+        recall = {&st.chosen, static_cast<std::uint32_t>(marks - v.marks.mark.data()) + 1};
     const std::size_t m = psola(st.in.data(), n, marks, count, factor, f0_from, f0_to, st.out.data(), st.work,
-                                  v.intonation.shape / 100.0);
+                                  v.intonation.shape / 100.0, recall);
     if (m == 0)
         return false;
     unsigned char* to = intoned_room(kept, key, 2 * m);

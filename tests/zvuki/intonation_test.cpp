@@ -154,6 +154,30 @@ TEST(Psola, LengthensVoicelessStretchesWithoutEchoes)
         }
 }
 
+TEST(Psola, RecalledStretchesSoundAsSearched)
+{
+    // One recording laid at several lengths and pitches with its stretches'
+    // choices recalled, beyond twice its length too (where the recording
+    // stretched twice has choices of its own): sample for sample as without.
+    const auto held = std::make_unique<StretchBuffers>();  // too large for a Windows thread's stack
+    const auto choices = std::make_unique<StretchChoices>();
+    std::vector<std::uint32_t> marks;
+    const Samples in = voiced_and_voiceless(marks);
+    for (int round = 0; round < 2; ++round)
+        for (const double factor : {1.4, 2.6, 0.8, 4.0})
+            for (const double f0 : {0.0, 150.0}) {
+                SCOPED_TRACE(std::to_string(factor) + " " + std::to_string(f0));
+                Samples recalled(stretched_length(in.size(), factor)), searched(recalled.size());
+                ASSERT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), factor, f0, f0, recalled.data(),
+                                *held, 0, {choices.get(), 7}),
+                          recalled.size());
+                ASSERT_EQ(psola(in.data(), in.size(), marks.data(), marks.size(), factor, f0, f0, searched.data(), *held),
+                          searched.size());
+                EXPECT_EQ(recalled, searched);
+            }
+    EXPECT_GT(choices->used, 0u);
+}
+
 TEST(Psola, GlidesKeepsAndRefuses)
 {
     const auto held = std::make_unique<StretchBuffers>();  // too large for a Windows thread's stack
@@ -338,6 +362,15 @@ protected:
         dir.write("v/intonation.txt",
                   "base 110.25\nstatement 0 0 0 0 0 0 0 0 -600 -600 -600\nquestion 0 0 0 0 0 0 0 0 900 -300 -300\n");
     }
+    // The speech of text with recordings and results kept (first), and with every one made anew.
+    std::pair<StageRun, StageRun> kept_and_made(const std::string& text)
+    {
+        StageRun kept = run_text(text);
+        recording_cache_enabled = false;
+        StageRun made = run_text(text);
+        recording_cache_enabled = true;
+        return {std::move(kept), std::move(made)};
+    }
     // A recording of the voice like "ma.pcm", with its pitch marks.
     void marked_syllable(const char* name)
     {
@@ -506,10 +539,7 @@ TEST_F(IntonedVoice, KeptResultsServeOnlyTheirOwnPitch)
     std::string text;
     for (int i = 0; i < 3; ++i)
         text += "ма_ма_ма.ма_ма_ма?";
-    const StageRun kept = run_text(text + "ма_ма_ма?`");
-    recording_cache_enabled = false;
-    const StageRun made = run_text(text + "ма_ма_ма?`");
-    recording_cache_enabled = true;
+    const auto [kept, made] = kept_and_made(text + "ма_ма_ма?`");
     ASSERT_GT(kept.samples.size(), 998u + 7 * 12000u);
     EXPECT_EQ(kept.samples, made.samples);
     // The last question, after six phrases whose results were kept, rises as one said alone.
@@ -518,6 +548,39 @@ TEST_F(IntonedVoice, KeptResultsServeOnlyTheirOwnPitch)
     ASSERT_GT(kept.samples.size(), tail);
     EXPECT_TRUE(std::equal(alone.samples.begin() + 998, alone.samples.end(), kept.samples.end() - long(tail)));
     EXPECT_LT(period_at(alone, 2), 160);
+}
+
+// Two recordings of noise with periods in their middle, lengthened: the
+// stretches of each take only their own recording's kept choices, so the
+// speech is the same sample for sample as with nothing kept.
+TEST_F(IntonedVoice, StretchChoicesServeOnlyTheirOwnRecording)
+{
+    dir.write("v/prosody.txt", "crossfade 300\nclosure 1000\npause 6000\nstretch 140\n");
+    std::string marks;
+    std::uint32_t seed = 3;
+    for (const char* name : {"ma.pcm", "ka.pcm"}) {
+        Samples s(4000);
+        for (auto& v : s) {
+            seed = seed * 1664525u + 1013904223u;
+            v = static_cast<std::int16_t>(static_cast<int>(seed >> 21) - 1024);
+        }
+        marks += name;
+        for (std::uint32_t at = 1500; at < 2700; at += 200) {
+            for (std::uint32_t k = 0; k < 200; ++k)
+                s[at + k] = static_cast<std::int16_t>(6000.0 * std::exp(-k / 30.0) * std::cos(k * 0.3));
+            marks += ' ';
+            marks += std::to_string(at);
+        }
+        marks += '\n';
+        voice(name, s);
+    }
+    dir.write("v/pitchmarks.txt", marks);
+    std::string text;
+    for (int i = 0; i < 3; ++i)
+        text += "ма_ка.ка_ма?";
+    const auto [kept, made] = kept_and_made(text + "`");
+    ASSERT_GT(kept.samples.size(), 12 * 4000u);
+    EXPECT_EQ(kept.samples, made.samples);
 }
 
 // The voice with a take of "ма" an octave up, its pulses upside down: the

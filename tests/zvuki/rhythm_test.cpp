@@ -248,6 +248,50 @@ TEST(Stretch, ChoosesAsEveryCandidateWeighed)
         }
 }
 
+TEST(Stretch, RecalledChoicesAreTheSearchsOwn)
+{
+    // Two recordings under numbers of their own, each stretched whole and
+    // in spans (which start their windows afresh) at three factors, twice
+    // over: every result is the one made without recalling, and the second
+    // time round every choice is recalled, none added.
+    Samples noise, louder;
+    std::uint32_t seed = 11;
+    for (int i = 0; i < 9000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        noise.push_back(static_cast<std::int16_t>(static_cast<int>(seed >> 20) - 2048));
+        louder.push_back(static_cast<std::int16_t>((1 + i / 150) * 40 * std::sin(i % 150 * 0.3)));
+    }
+    const auto held = std::make_unique<StretchBuffers>();  // too large for a Windows thread's stack
+    const auto choices = std::make_unique<StretchChoices>();
+    const auto made = [&](const Samples& in, double factor, bool whole, const StretchRecall& recall) {
+        const std::size_t m = stretched_length(in.size(), factor);
+        const std::vector<StretchSpan> spans =
+            whole ? std::vector<StretchSpan>{{0, m}} : std::vector<StretchSpan>{{m / 5, m * 2 / 5}, {m * 3 / 5, m}};
+        Samples out(m);
+        EXPECT_EQ(stretch_spans(in.data(), in.size(), factor, spans.data(), spans.size(), out.data(), *held, recall), m);
+        return out;
+    };
+    std::size_t kept = 0;
+    for (int round = 0; round < 2; ++round) {
+        for (const std::uint32_t recording : {1u, 2u})
+            for (const double factor : {0.6, 1.3, 2.0})
+                for (const bool whole : {true, false}) {
+                    SCOPED_TRACE(std::to_string(round) + " " + std::to_string(recording) + " " + std::to_string(factor));
+                    const Samples& in = recording == 1 ? noise : louder;
+                    EXPECT_EQ(made(in, factor, whole, {choices.get(), recording}), made(in, factor, whole, {}));
+                }
+        if (round == 0)
+            kept = choices->used;
+    }
+    EXPECT_GT(kept, 0u);
+    EXPECT_EQ(choices->used, kept);
+    // A table with no room left keeps nothing more.
+    const auto full = std::make_unique<StretchChoices>();
+    full->used = STRETCH_CHOICES / 2;
+    EXPECT_EQ(made(noise, 1.3, true, {full.get(), 1}), made(noise, 1.3, true, {}));
+    EXPECT_TRUE(std::all_of(full->slots.begin(), full->slots.end(), [](const StretchChoice& c) { return c.recording == 0; }));
+}
+
 TEST(Stretch, SpansOnlyAreMadeAndHoldThePitch)
 {
     const auto held = std::make_unique<StretchBuffers>();  // too large for a Windows thread's stack
