@@ -345,11 +345,36 @@ const std::array<float, HALF_STEPS + 1> HALF_WINDOW = [] {
     return w;
 }();
 
+// The half window over a span of 1 to PSOLA_LONGEST_PERIOD samples, each
+// sample as add_grain() takes it (f below), laid out once: the span of s
+// samples starts at s × (s - 1) / 2 + s - 1 and holds s + 1 values.
+constexpr std::size_t SPAN_WINDOWS = PSOLA_LONGEST_PERIOD * (PSOLA_LONGEST_PERIOD + 3) / 2;
+std::size_t span_window_at(long span)
+{
+    const auto s = static_cast<std::size_t>(span);
+    return s * (s - 1) / 2 + s - 1;
+}
+const std::array<float, SPAN_WINDOWS>& span_windows()
+{
+    static const std::array<float, SPAN_WINDOWS> w = [] {
+        std::array<float, SPAN_WINDOWS> t{};
+        for (long span = 1; span <= static_cast<long>(PSOLA_LONGEST_PERIOD); ++span) {
+            const auto step = static_cast<std::uint32_t>((HALF_STEPS << STEP_BITS) / static_cast<std::uint32_t>(span));
+            for (long j = 0; j <= span; ++j)
+                t[span_window_at(span) + static_cast<std::size_t>(j)] =
+                    HALF_WINDOW[(static_cast<std::uint32_t>(j) * step) >> STEP_BITS];
+        }
+        return t;
+    }();
+    return w;
+}
+
 // Adds the grain g into the sums of the output [0, m), its window rising over
 // the left samples before its middle and falling over the right after it. It
 // falls as f(j) = HALF_WINDOW[j × HALF_STEPS / right] and rises as
 // 1 - f(left - k): where one grain falls and the next rises over the same
-// span they sum to exactly one.
+// span they sum to exactly one. Spans within PSOLA_LONGEST_PERIOD (all that
+// psola() lays) read their windows from span_windows().
 void add_grain(const std::int16_t* in, std::size_t n, const Grain& g, long left, long right, std::size_t m,
                StretchBuffers& b)
 {
@@ -358,14 +383,28 @@ void add_grain(const std::int16_t* in, std::size_t n, const Grain& g, long left,
     const long to = std::min({right, static_cast<long>(n) - g.src, static_cast<long>(m) - g.out});
     const std::int16_t* x = in + g.src;
     float* sum = b.sum.data() + g.out;
-    const auto rise = static_cast<std::uint32_t>((HALF_STEPS << STEP_BITS) / static_cast<std::uint32_t>(left));
-    for (long j = from; j < std::min(0L, to); ++j) {
-        const auto k = static_cast<std::uint32_t>(left + j);  // left - distance from the middle
-        sum[j] += (1.0f - HALF_WINDOW[(k * rise) >> STEP_BITS]) * static_cast<float>(x[j]);
+    constexpr auto longest = static_cast<long>(PSOLA_LONGEST_PERIOD);
+    if (left <= longest) {
+        // w[j] is f(left + j), for j from -left.
+        const float* w = span_windows().data() + span_window_at(left) + left;
+        for (long j = from; j < std::min(0L, to); ++j)
+            sum[j] += (1.0f - w[j]) * static_cast<float>(x[j]);
+    } else {
+        const auto rise = static_cast<std::uint32_t>((HALF_STEPS << STEP_BITS) / static_cast<std::uint32_t>(left));
+        for (long j = from; j < std::min(0L, to); ++j) {
+            const auto k = static_cast<std::uint32_t>(left + j);  // left - distance from the middle
+            sum[j] += (1.0f - HALF_WINDOW[(k * rise) >> STEP_BITS]) * static_cast<float>(x[j]);
+        }
     }
-    const auto fall = static_cast<std::uint32_t>((HALF_STEPS << STEP_BITS) / static_cast<std::uint32_t>(right));
-    for (long j = std::max(0L, from); j < to; ++j)
-        sum[j] += HALF_WINDOW[(static_cast<std::uint32_t>(j) * fall) >> STEP_BITS] * static_cast<float>(x[j]);
+    if (right <= longest) {
+        const float* w = span_windows().data() + span_window_at(right);
+        for (long j = std::max(0L, from); j < to; ++j)
+            sum[j] += w[j] * static_cast<float>(x[j]);
+    } else {
+        const auto fall = static_cast<std::uint32_t>((HALF_STEPS << STEP_BITS) / static_cast<std::uint32_t>(right));
+        for (long j = std::max(0L, from); j < to; ++j)
+            sum[j] += HALF_WINDOW[(static_cast<std::uint32_t>(j) * fall) >> STEP_BITS] * static_cast<float>(x[j]);
+    }
 }
 
 // Calls lay(grain, left, right) for each grain of the overlap-add of the
