@@ -12,6 +12,7 @@
 #include "common/datadirs.h"
 #include "common/settings.h"
 #include "common/tables.h"
+#include "common/format_samples.h"
 #include "common/format_slogi.h"
 #include "zvuki/intonation.h"
 #include "zvuki/intoned_store.h"
@@ -183,15 +184,6 @@ Sound open_recording(Run& r, const char* name, const char* path, bool variant = 
     return Sound::sounded;
 }
 
-void put_le(const std::int16_t* from, std::size_t m, unsigned char* to)
-{
-    for (std::size_t i = 0; i < m; ++i) {
-        const auto u = static_cast<std::uint16_t>(from[i]);
-        to[2 * i] = static_cast<unsigned char>(u & 0xFF);
-        to[2 * i + 1] = static_cast<unsigned char>(u >> 8);
-    }
-}
-
 // The source's samples into the stretch store's input; false (the source as
 // it was) when there are too many or the file fails.
 bool load_source(Voice& v, std::size_t& n)
@@ -289,7 +281,7 @@ void stretch_source(Voice& v, Stress stress, bool lone)
         src.kept = copy;
         st.kept_factor = st.factor;
     }
-    put_le(st.out.data(), m, to);
+    samples_to_bytes(st.out.data(), to, m);
     src.bytes = to;
     src.size = static_cast<long long>(2 * m);
 }
@@ -331,7 +323,7 @@ bool intone_source(Voice& v, Stress stress, bool lone, float f0_from, float f0_t
     unsigned char* to = intoned_room(kept, key, 2 * m);
     if (to == nullptr)
         to = st.bytes.data();
-    put_le(st.out.data(), m, to);
+    samples_to_bytes(st.out.data(), to, m);
     src.bytes = to;
     src.size = static_cast<long long>(2 * m);
     src.kept = nullptr;
