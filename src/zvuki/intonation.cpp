@@ -12,6 +12,7 @@
 #include "common/format_samples.h"
 #include "common/format_slogi.h"
 #include "common/textfile.h"
+#include "zvuki/sample_loop.h"
 
 namespace {
 
@@ -482,6 +483,24 @@ void each_grain(const std::uint32_t* marks, std::size_t count, double factor, st
 
 }  // namespace
 
+// The m sums as samples: rounded to the nearest by adding and taking away
+// 1.5 × 2^23, then clamped. A sum of a few grains is far within 2^22, where
+// the rounding is exact, and a larger one still rounds to beyond the clamp.
+// Whole numbers are compared, so the loop has no branch and becomes vector
+// code (in the processor's widest form: not in the anonymous namespace, so
+// that the linker sees it).
+void psola_samples(const float* sum, std::size_t m, std::int16_t* out);
+SAMPLE_LOOP void psola_samples(const float* sum, std::size_t m, std::int16_t* out)
+{
+    constexpr float ROUNDER = 12582912.0f;
+    for (std::size_t i = 0; i < m; ++i) {
+        auto v = static_cast<std::int32_t>((sum[i] + ROUNDER) - ROUNDER);
+        v = v < -32768 ? -32768 : v;
+        v = v > 32767 ? 32767 : v;
+        out[i] = static_cast<std::int16_t>(v);
+    }
+}
+
 std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* marks, std::size_t count, double factor,
                   double f0_from, double f0_to, std::int16_t* out, StretchBuffers& b, double shape,
                   const StretchRecall& recall)
@@ -545,16 +564,6 @@ std::size_t psola(const std::int16_t* in, std::size_t n, const std::uint32_t* ma
         else
             add_grain(out, m, g, left, right, m, b);
     });
-    // Rounded to the nearest by adding and taking away 1.5 × 2^23, then
-    // clamped: a sum of a few grains is far within 2^22, where the rounding
-    // is exact, and a larger one still rounds to beyond the clamp. Whole
-    // numbers are compared, so the loop has no branch and becomes vector code.
-    constexpr float ROUNDER = 12582912.0f;
-    for (std::size_t i = 0; i < m; ++i) {
-        auto v = static_cast<std::int32_t>((b.sum[i] + ROUNDER) - ROUNDER);
-        v = v < -32768 ? -32768 : v;
-        v = v > 32767 ? 32767 : v;
-        out[i] = static_cast<std::int16_t>(v);
-    }
+    psola_samples(b.sum.data(), m, out);
     return m;
 }
