@@ -519,6 +519,49 @@ TEST(Pitch, F0AndMarksOfVoicedStretchesOnly)
     EXPECT_EQ(in_noise, 0u);
 }
 
+// Each period two bursts of nearly the same height, the second a fifth of a
+// period after the first, which of them the larger by chance: the marks keep
+// to one point of every period instead of jumping between the two.
+TEST(Pitch, MarksKeepToOnePointOfEachPeriod)
+{
+    constexpr std::size_t period = 180, apart = 36, periods = 40;
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> height(0.9, 1.0);
+    std::vector<std::int16_t> x(period * periods + 400, 0);
+    for (std::size_t p = 0; p < periods; ++p) {
+        const double first = height(random), second = height(random);
+        for (std::size_t k = 0; k < apart; ++k) {
+            const double burst = 6000 * std::exp(-double(k) / 8) * std::cos(2 * M_PI * double(k) / 25);
+            x[200 + p * period + k] = std::int16_t(x[200 + p * period + k] + first * burst);
+            x[200 + p * period + apart + k] = std::int16_t(second * burst);
+        }
+    }
+    std::vector<std::uint32_t> marks;
+    pitch_marks(x.data(), x.size(), 22050, marks);
+    ASSERT_GT(marks.size(), periods / 2);
+    for (std::size_t k = 1; k < marks.size(); ++k)
+        EXPECT_NEAR(double(marks[k] - marks[k - 1]), double(period), 2) << k;
+
+    // Half a period after each burst a weaker one of another ringing: the
+    // signal repeats nearly as well at half its period, where the tracker
+    // takes it, but one mark a period is laid all the same.
+    constexpr std::size_t slow = 230;
+    std::vector<std::int16_t> y(slow * 30 + 400, 0);
+    for (std::size_t p = 0; p < 30; ++p)
+        for (std::size_t k = 0; k < 60; ++k) {
+            const double decay = 6000 * std::exp(-double(k) / 8);
+            y[200 + p * slow + k] = std::int16_t(y[200 + p * slow + k] + decay * std::cos(2 * M_PI * double(k) / 25));
+            y[200 + p * slow + slow / 2 + k] = std::int16_t(0.7 * decay * std::cos(2 * M_PI * double(k) / 20));
+        }
+    EXPECT_NEAR(frame_f0(y.data(), y.size(), 3000, 22050), 2 * 22050.0 / slow, 1);
+    pitch_marks(y.data(), y.size(), 22050, marks);
+    std::size_t whole = 0;
+    for (std::size_t k = 1; k < marks.size(); ++k)
+        whole += std::abs(int(marks[k] - marks[k - 1]) - int(slow)) <= 2;
+    EXPECT_GE(whole, 27u) << marks.size();
+    EXPECT_LE(marks.size(), 31u);
+}
+
 TEST(Pitch, LearnsTheIntonationTableByPhraseAndPlace)
 {
     // Five sentences "Ма, ма.": the first phrase at 200 Hz, the last at 100.

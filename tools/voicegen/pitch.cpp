@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <limits>
 #include <map>
 
 #include "common/textfile.h"
@@ -85,6 +87,187 @@ double frame_f0(const std::int16_t* x, std::size_t n, std::size_t at, int rate)
     return 0;
 }
 
+namespace {
+
+// How the marks of a voiced stretch are chosen among the peaks of the
+// low-passed signal, by dynamic programming: a chain of peaks, each one
+// NEXT_FROM to NEXT_TO of the tracked period after the one before, whose
+// cost adds for every peak how far it falls short of the strongest peak
+// within a period of it, and for every step how far the step strays from the
+// period (|ln(step ÷ period)|) and how unlike the period around the one peak
+// is to the period around the other (1 − their normalised correlation). The
+// cheapest chain keeps each mark at the same point of its period, where a
+// greedy choice of the strongest peak jumps between two peaks of nearly equal
+// height, and its periods with it.
+constexpr double PEAK_WEIGHT = 2.0;
+constexpr double STEP_WEIGHT = 0.5;
+constexpr double LIKENESS_WEIGHT = 1.0;
+
+// The normalised correlation of the samples half a period either side of a
+// and of b (0 where either is silent).
+double likeness(const std::int16_t* x, std::size_t n, std::size_t a, std::size_t b, std::size_t period)
+{
+    const std::size_t half = period / 2;
+    const std::size_t before = std::min({half, a, b});
+    const std::size_t after = std::min({half, n - a, n - b});
+    double s = 0, ea = 0, eb = 0;
+    for (std::size_t i = a - before, j = b - before; i < a + after; ++i, ++j) {
+        const double u = x[i], v = x[j];
+        s += u * v;
+        ea += u * u;
+        eb += v * v;
+    }
+    return ea > 0 && eb > 0 ? s / std::sqrt(ea * eb) : 0.0;
+}
+
+// One voiced stretch from sample from: its marks appended to marks, by the
+// cheapest chain of peaks that runs from its first period as far as the
+// voicing carries it. Returns where the next stretch may start: a period
+// past its last mark, or past from when it has none.
+std::size_t mark_stretch(const std::int16_t* x, const std::vector<double>& y, double sign, std::size_t from,
+                         int rate, const std::function<double(std::size_t)>& f0_at,
+                         std::vector<std::uint32_t>& marks)
+{
+    const std::size_t n = y.size();
+    const auto period_at = [&](std::size_t i) { return std::size_t(rate / f0_at(i)); };
+    // The peaks from the stretch's start to where no next mark can be looked for.
+    std::vector<std::size_t> peak;
+    std::size_t end = from;
+    while (end < n && f0_at(end) > 0)
+        ++end;
+    const std::size_t reach = std::min(n, end + std::size_t(NEXT_TO * double(period_at(end - 1))) + 1);
+    for (std::size_t j = from; j < reach; ++j)
+        if (sign * y[j] > 0 && (j == from || sign * y[j] >= sign * y[j - 1]) &&
+            (j + 1 == reach || sign * y[j] > sign * y[j + 1]))
+            peak.push_back(j);
+    if (peak.empty())
+        return from + period_at(from);
+    // Each peak's shortfall from the strongest within a period either side.
+    std::vector<double> shortfall(peak.size(), 0.0);
+    for (std::size_t k = 0, lo = 0, hi = 0; k < peak.size(); ++k) {
+        const std::size_t p = period_at(std::min(peak[k], end - 1));
+        while (peak[lo] + p < peak[k])
+            ++lo;
+        while (hi + 1 < peak.size() && peak[hi + 1] <= peak[k] + p)
+            ++hi;
+        double top = 0;
+        for (std::size_t j = lo; j <= hi; ++j)
+            top = std::max(top, sign * y[peak[j]]);
+        shortfall[k] = 1.0 - sign * y[peak[k]] / top;
+    }
+    const double none = std::numeric_limits<double>::infinity();
+    std::vector<double> cost(peak.size(), none);
+    std::vector<std::size_t> back(peak.size(), SIZE_MAX);
+    const std::size_t first_period = period_at(from);
+    for (std::size_t k = 0; k < peak.size() && peak[k] < from + first_period; ++k)
+        cost[k] = PEAK_WEIGHT * shortfall[k];
+    // A chain ends at a peak whose next mark would be looked for where the
+    // voicing has stopped, or past the recording's end.
+    std::vector<std::size_t> length(peak.size(), 1);
+    std::vector<bool> ends(peak.size(), true);
+    for (std::size_t k = 0; k < peak.size(); ++k) {
+        if (cost[k] == none || peak[k] >= end)
+            continue;
+        const std::size_t p = period_at(peak[k]);
+        const std::size_t lo = peak[k] + std::size_t(NEXT_FROM * double(p));
+        const std::size_t hi = peak[k] + std::size_t(NEXT_TO * double(p)) + 1;
+        if (hi > n || f0_at(lo) <= 0)
+            continue;
+        ends[k] = false;
+        for (std::size_t j = k + 1; j < peak.size() && peak[j] < hi; ++j) {
+            if (peak[j] < lo)
+                continue;
+            const double c = cost[k] + PEAK_WEIGHT * shortfall[j] +
+                             STEP_WEIGHT * std::fabs(std::log(double(peak[j] - peak[k]) / double(p))) +
+                             LIKENESS_WEIGHT * (1.0 - likeness(x, n, peak[k], peak[j], p));
+            if (c < cost[j]) {
+                cost[j] = c;
+                back[j] = k;
+                length[j] = length[k] + 1;
+            }
+        }
+    }
+    // Of the chains that end so, the cheapest per mark; where none does (a
+    // stretch whose peaks break off), the one that reaches furthest.
+    std::size_t last = SIZE_MAX;
+    for (std::size_t k = 0; k < peak.size(); ++k)
+        if (cost[k] < none && ends[k] &&
+            (last == SIZE_MAX || cost[k] / double(length[k]) < cost[last] / double(length[last])))
+            last = k;
+    for (std::size_t k = 0; last == SIZE_MAX && k < peak.size(); ++k)
+        if (cost[k] < none && (last == SIZE_MAX || peak[k] >= peak[last]))
+            last = k;
+    std::vector<std::uint32_t> chain;
+    for (std::size_t k = last; k != SIZE_MAX; k = back[k])
+        chain.push_back(std::uint32_t(peak[k]));
+    marks.insert(marks.end(), chain.rbegin(), chain.rend());
+    return peak[last] + period_at(std::min(peak[last], end - 1));
+}
+
+// The normalised correlation of the frame at at with itself lag samples on.
+double correlation_at(const std::int16_t* x, std::size_t n, std::size_t at, std::size_t lag, int rate)
+{
+    const auto half = std::size_t(FRAME_SECONDS * rate / 2);
+    if (n < 2 * half + 1 || lag >= 2 * half)
+        return 0;
+    const std::size_t from = std::clamp(at, half, n - half - 1) - half;
+    double s = 0, e1 = 0, e2 = 0;
+    for (std::size_t i = from; i + lag < from + 2 * half; ++i) {
+        const double u = x[i], v = x[i + lag];
+        s += u * v;
+        e1 += u * u;
+        e2 += v * v;
+    }
+    return s / std::sqrt(e1 * e2 + 1e-9);
+}
+
+// A frame whose signal repeats clearly better at twice the tracked period
+// (by DOUBLE_BETTER of normalised correlation) has two like peaks in each
+// glottal period, not one period in each: its F0 is halved.
+constexpr double DOUBLE_BETTER = 0.05;
+
+void settle_doubles(const std::int16_t* x, std::size_t n, int rate, std::size_t step, std::vector<double>& f0)
+{
+    for (std::size_t k = 0; k < f0.size(); ++k) {
+        if (f0[k] <= 0 || f0[k] / 2 < F0_LOWEST)
+            continue;
+        const double lag = rate / f0[k];
+        const double once = correlation_at(x, n, k * step, std::size_t(std::lround(lag)), rate);
+        const double twice = correlation_at(x, n, k * step, std::size_t(std::lround(2 * lag)), rate);
+        if (twice >= once + DOUBLE_BETTER)
+            f0[k] /= 2;
+    }
+}
+
+// A frame whose F0 lies an octave (OCTAVE_OFF or more) from the median of
+// the voiced frames within OCTAVE_FRAMES either side is the tracker taking a
+// period's half or double: it is moved back by the octave, so the marks keep
+// to one mark per glottal period through it.
+constexpr double OCTAVE_OFF = 1.6;
+constexpr std::size_t OCTAVE_FRAMES = 10;
+
+void settle_octaves(std::vector<double>& f0)
+{
+    const std::vector<double> was = f0;
+    std::vector<double> near;
+    for (std::size_t k = 0; k < was.size(); ++k) {
+        if (was[k] <= 0)
+            continue;
+        near.clear();
+        for (std::size_t j = k > OCTAVE_FRAMES ? k - OCTAVE_FRAMES : 0; j < std::min(was.size(), k + OCTAVE_FRAMES + 1); ++j)
+            if (was[j] > 0)
+                near.push_back(was[j]);
+        std::nth_element(near.begin(), near.begin() + long(near.size() / 2), near.end());
+        const double median = near[near.size() / 2];
+        if (was[k] >= OCTAVE_OFF * median && was[k] / 2 >= F0_LOWEST)
+            f0[k] = was[k] / 2;
+        else if (was[k] * OCTAVE_OFF <= median && was[k] * 2 <= F0_HIGHEST)
+            f0[k] = was[k] * 2;
+    }
+}
+
+}  // namespace
+
 void pitch_marks(const std::int16_t* x, std::size_t n, int rate, std::vector<std::uint32_t>& marks)
 {
     marks.clear();
@@ -94,6 +277,8 @@ void pitch_marks(const std::int16_t* x, std::size_t n, int rate, std::vector<std
     std::vector<double> f0;
     for (std::size_t at = 0; at < n; at += step)
         f0.push_back(frame_f0(x, n, at, rate));
+    settle_doubles(x, n, rate, step, f0);
+    settle_octaves(f0);
     const auto width = std::max<std::size_t>(1, std::size_t(SMOOTH_SECONDS * rate));
     std::vector<double> y(n, 0.0);
     double run = 0;
@@ -112,39 +297,16 @@ void pitch_marks(const std::int16_t* x, std::size_t n, int rate, std::vector<std
                 bottom = std::max(bottom, -y[i]);
             }
     const double sign = bottom > top ? -1.0 : 1.0;
-    const auto f0_at = [&](std::size_t i) { return f0[std::min(f0.size() - 1, (i + step / 2) / step)]; };
+    const std::function<double(std::size_t)> f0_at = [&](std::size_t i) {
+        return f0[std::min(f0.size() - 1, (i + step / 2) / step)];
+    };
     std::size_t i = 0;
     while (i < n) {
         if (f0_at(i) <= 0) {
             ++i;
             continue;
         }
-        // A voiced stretch: its first mark the strongest peak of its first period.
-        std::size_t period = std::size_t(rate / f0_at(i));
-        std::size_t best = i;
-        for (std::size_t j = i; j < std::min(n, i + period); ++j)
-            if (sign * y[j] > sign * y[best])
-                best = j;
-        marks.push_back(std::uint32_t(best));
-        std::size_t last = best;
-        for (;;) {
-            const double f = f0_at(last);
-            if (f <= 0)
-                break;
-            period = std::size_t(rate / f);
-            const std::size_t lo = last + std::size_t(NEXT_FROM * double(period));
-            // A period cut short by the recording's end has no mark.
-            const std::size_t hi = last + std::size_t(NEXT_TO * double(period)) + 1;
-            if (hi > n || f0_at(lo) <= 0)
-                break;
-            std::size_t next = lo;
-            for (std::size_t j = lo; j < hi; ++j)
-                if (sign * y[j] > sign * y[next])
-                    next = j;
-            marks.push_back(std::uint32_t(next));
-            last = next;
-        }
-        i = last + period;
+        i = mark_stretch(x, y, sign, i, rate, f0_at, marks);
     }
 }
 

@@ -21,8 +21,9 @@ constexpr double F0_HIGHEST = 300.0;
 double frame_f0(const std::int16_t* x, std::size_t n, std::size_t at, int rate);
 
 // The pitch marks of x[0, n) at rate: one sample per glottal period in its
-// voiced stretches (the strongest peak of the low-passed signal in each
-// period, at the polarity the recording favours), ascending.
+// voiced stretches, ascending. Each is a peak of the low-passed signal at the
+// polarity the recording favours, the peaks of a stretch chosen together so
+// that every mark keeps to the same point of its period (see pitch.cpp).
 void pitch_marks(const std::int16_t* x, std::size_t n, int rate, std::vector<std::uint32_t>& marks);
 
 // The intonation of the speaker: the F0 of every vowel of the sentences,
