@@ -197,6 +197,9 @@ std::size_t mark_stretch(const std::int16_t* x, const std::vector<double>& y, do
     for (std::size_t k = 0; last == SIZE_MAX && k < peak.size(); ++k)
         if (cost[k] < none && (last == SIZE_MAX || peak[k] >= peak[last]))
             last = k;
+    // No peak in the stretch's first period: no chain starts, as with no peak at all.
+    if (last == SIZE_MAX)
+        return from + period_at(from);
     std::vector<std::uint32_t> chain;
     for (std::size_t k = last; k != SIZE_MAX; k = back[k])
         chain.push_back(std::uint32_t(peak[k]));
