@@ -374,8 +374,8 @@ const std::array<float, SPAN_WINDOWS>& span_windows()
 // the left samples before its middle and falling over the right after it. It
 // falls as f(j) = HALF_WINDOW[j × HALF_STEPS / right] and rises as
 // 1 - f(left - k): where one grain falls and the next rises over the same
-// span they sum to exactly one. Spans within PSOLA_LONGEST_PERIOD (all that
-// psola() lays) read their windows from span_windows().
+// span they sum to exactly one. Both spans are 1 to PSOLA_LONGEST_PERIOD:
+// every reach psola() lays is a period within it, or it.
 void add_grain(const std::int16_t* in, std::size_t n, const Grain& g, long left, long right, std::size_t m,
                StretchBuffers& b)
 {
@@ -384,28 +384,13 @@ void add_grain(const std::int16_t* in, std::size_t n, const Grain& g, long left,
     const long to = std::min({right, static_cast<long>(n) - g.src, static_cast<long>(m) - g.out});
     const std::int16_t* x = in + g.src;
     float* sum = b.sum.data() + g.out;
-    constexpr auto longest = static_cast<long>(PSOLA_LONGEST_PERIOD);
-    if (left <= longest) {
-        // w[j] is f(left + j), for j from -left.
-        const float* w = span_windows().data() + span_window_at(left) + left;
-        for (long j = from; j < std::min(0L, to); ++j)
-            sum[j] += (1.0f - w[j]) * static_cast<float>(x[j]);
-    } else {
-        const auto rise = static_cast<std::uint32_t>((HALF_STEPS << STEP_BITS) / static_cast<std::uint32_t>(left));
-        for (long j = from; j < std::min(0L, to); ++j) {
-            const auto k = static_cast<std::uint32_t>(left + j);  // left - distance from the middle
-            sum[j] += (1.0f - HALF_WINDOW[(k * rise) >> STEP_BITS]) * static_cast<float>(x[j]);
-        }
-    }
-    if (right <= longest) {
-        const float* w = span_windows().data() + span_window_at(right);
-        for (long j = std::max(0L, from); j < to; ++j)
-            sum[j] += w[j] * static_cast<float>(x[j]);
-    } else {
-        const auto fall = static_cast<std::uint32_t>((HALF_STEPS << STEP_BITS) / static_cast<std::uint32_t>(right));
-        for (long j = std::max(0L, from); j < to; ++j)
-            sum[j] += HALF_WINDOW[(static_cast<std::uint32_t>(j) * fall) >> STEP_BITS] * static_cast<float>(x[j]);
-    }
+    // w[j] is f(left + j), for j from -left.
+    const float* w = span_windows().data() + span_window_at(left) + left;
+    for (long j = from; j < std::min(0L, to); ++j)
+        sum[j] += (1.0f - w[j]) * static_cast<float>(x[j]);
+    w = span_windows().data() + span_window_at(right);
+    for (long j = std::max(0L, from); j < to; ++j)
+        sum[j] += w[j] * static_cast<float>(x[j]);
 }
 
 // Calls lay(grain, left, right) for each grain of the overlap-add of the
