@@ -187,15 +187,19 @@ std::size_t mark_stretch(const std::int16_t* x, const std::vector<double>& y, do
             }
         }
     }
-    // Of the chains that end so, the cheapest per mark; where none does (a
-    // stretch whose peaks break off), the one that reaches furthest.
+    // Of the chains that end so, the cheapest per mark. Where none does (a
+    // stretch whose peaks break off before its voicing), only the first peak
+    // is marked and the search starts again a period after it: marching so,
+    // period by period, keeps the marks at one point of each period, where
+    // the chain that reaches furthest, or the cheapest that breaks off, was
+    // found to slip to another point of the period at the break.
     std::size_t last = SIZE_MAX;
     for (std::size_t k = 0; k < peak.size(); ++k)
         if (cost[k] < none && ends[k] &&
             (last == SIZE_MAX || cost[k] / double(length[k]) < cost[last] / double(length[last])))
             last = k;
     for (std::size_t k = 0; last == SIZE_MAX && k < peak.size(); ++k)
-        if (cost[k] < none && (last == SIZE_MAX || peak[k] >= peak[last]))
+        if (cost[k] < none)
             last = k;
     // No peak in the stretch's first period: no chain starts, as with no peak at all.
     if (last == SIZE_MAX)
