@@ -206,7 +206,7 @@ std::size_t stretch_spans(const std::int16_t* in, std::size_t n, double factor, 
                 // windows before it were recalled.
                 const std::size_t hi = std::min(last, nominal + STRETCH_TOLERANCE);
                 const std::size_t need = std::min(lo, natural);
-                split_phases(in, split.to < need ? need : split.to, std::max(hi, natural) + STRETCH_WINDOW, split, b);
+                split_phases(in, std::max(split.to, need), std::max(hi, natural) + STRETCH_WINDOW, split, b);
                 at = stretch_most_alike(b, natural, lo, hi);
                 if (kept != nullptr && recall.choices->used < STRETCH_CHOICES / 2) {
                     *kept = {recall.recording, static_cast<std::uint32_t>(nominal), static_cast<std::uint32_t>(natural),

@@ -10,10 +10,10 @@
 #include <new>
 
 #include "common/datadirs.h"
-#include "common/settings.h"
-#include "common/tables.h"
 #include "common/format_samples.h"
 #include "common/format_slogi.h"
+#include "common/settings.h"
+#include "common/tables.h"
 #include "zvuki/intonation.h"
 #include "zvuki/intoned_store.h"
 #include "zvuki/recording_name.h"

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <functional>
 #include <limits>
 #include <map>
 
@@ -103,6 +102,23 @@ constexpr double PEAK_WEIGHT = 2.0;
 constexpr double STEP_WEIGHT = 0.5;
 constexpr double LIKENESS_WEIGHT = 1.0;
 
+// The sums of a normalised correlation of the len samples from u and from v:
+// their products, and the energy of each.
+struct CorrelationSums {
+    double product = 0, u = 0, v = 0;
+};
+CorrelationSums correlation_sums(const std::int16_t* u, const std::int16_t* v, std::size_t len)
+{
+    CorrelationSums c;
+    for (std::size_t i = 0; i < len; ++i) {
+        const double a = u[i], b = v[i];
+        c.product += a * b;
+        c.u += a * a;
+        c.v += b * b;
+    }
+    return c;
+}
+
 // The normalised correlation of the samples half a period either side of a
 // and of b (0 where either is silent).
 double likeness(const std::int16_t* x, std::size_t n, std::size_t a, std::size_t b, std::size_t period)
@@ -110,22 +126,23 @@ double likeness(const std::int16_t* x, std::size_t n, std::size_t a, std::size_t
     const std::size_t half = period / 2;
     const std::size_t before = std::min({half, a, b});
     const std::size_t after = std::min({half, n - a, n - b});
-    double s = 0, ea = 0, eb = 0;
-    for (std::size_t i = a - before, j = b - before; i < a + after; ++i, ++j) {
-        const double u = x[i], v = x[j];
-        s += u * v;
-        ea += u * u;
-        eb += v * v;
-    }
-    return ea > 0 && eb > 0 ? s / std::sqrt(ea * eb) : 0.0;
+    const CorrelationSums c = correlation_sums(x + (a - before), x + (b - before), before + after);
+    return c.u > 0 && c.v > 0 ? c.product / std::sqrt(c.u * c.v) : 0.0;
 }
+
+// The F0 (Hz, 0 unvoiced) of the frame nearest each sample, frames step apart.
+struct F0Track {
+    const std::vector<double>& f0;
+    std::size_t step;
+    double operator()(std::size_t i) const { return f0[std::min(f0.size() - 1, (i + step / 2) / step)]; }
+};
 
 // One voiced stretch from sample from: its marks appended to marks, by the
 // cheapest chain of peaks that runs from its first period as far as the
 // voicing carries it. Returns where the next stretch may start: a period
 // past its last mark, or past from when it has none.
 std::size_t mark_stretch(const std::int16_t* x, const std::vector<double>& y, double sign, std::size_t from,
-                         int rate, const std::function<double(std::size_t)>& f0_at,
+                         int rate, const F0Track& f0_at,
                          std::vector<std::uint32_t>& marks)
 {
     const std::size_t n = y.size();
@@ -218,14 +235,8 @@ double correlation_at(const std::int16_t* x, std::size_t n, std::size_t at, std:
     if (n < 2 * half + 1 || lag >= 2 * half)
         return 0;
     const std::size_t from = std::clamp(at, half, n - half - 1) - half;
-    double s = 0, e1 = 0, e2 = 0;
-    for (std::size_t i = from; i + lag < from + 2 * half; ++i) {
-        const double u = x[i], v = x[i + lag];
-        s += u * v;
-        e1 += u * u;
-        e2 += v * v;
-    }
-    return s / std::sqrt(e1 * e2 + 1e-9);
+    const CorrelationSums c = correlation_sums(x + from, x + from + lag, 2 * half - lag);
+    return c.product / std::sqrt(c.u * c.v + 1e-9);
 }
 
 // A frame whose signal repeats clearly better at twice the tracked period
@@ -304,9 +315,7 @@ void pitch_marks(const std::int16_t* x, std::size_t n, int rate, std::vector<std
                 bottom = std::max(bottom, -y[i]);
             }
     const double sign = bottom > top ? -1.0 : 1.0;
-    const std::function<double(std::size_t)> f0_at = [&](std::size_t i) {
-        return f0[std::min(f0.size() - 1, (i + step / 2) / step)];
-    };
+    const F0Track f0_at{f0, step};
     std::size_t i = 0;
     while (i < n) {
         if (f0_at(i) <= 0) {
